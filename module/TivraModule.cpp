@@ -1,0 +1,47 @@
+// Entry point of the Python extension. pybind11's module macro checks the
+// interpreter version ("3.11" followed by a non-digit), creates the module with
+// single-phase initialisation and turns registration errors into ImportError.
+#include "Bindings.h"
+#include "tivra/io/Utils.h"
+
+namespace py = pybind11;
+
+static const char* const kModuleDoc =
+    "\n"
+    "TivraModule - OpenCV + wxWidgets Image Panel for Python\n"
+    "\n"
+    "This module provides:\n"
+    "- TivraEngine: Pure-logic image processing (no GUI required)\n"
+    "- TivraPanel: Basic image display panel (requires wxPython)\n"
+    "- TivraROIAdvPanel: Advanced ROI panel with editing (requires wxPython)\n"
+    "\n"
+    "Usage with wxPython:\n"
+    "    import wx\n"
+    "    import TivraModule\n"
+    "\n"
+    "    app = wx.App()\n"
+    "    frame = wx.Frame(None, title=\"Test\")\n"
+    "    panel = wx.Panel(frame)\n"
+    "\n"
+    "    # The native panel is created embedded in the wxPython panel\n"
+    "    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)\n"
+    "    cv_panel.SetMat(image_array)\n"
+    "\n"
+    "    frame.Show()\n"
+    "    app.MainLoop()\n";
+
+PYBIND11_MODULE(TivraModule, m)
+{
+    using namespace tivra::bindings;
+    TraceLinux("PYBIND11_MODULE initialization started");
+    m.doc() = kModuleDoc;
+
+    BindEnums(m);
+
+    TraceLinux("Binding TivraEngine...");
+    TraceLinux("Binding TivraPanel...");
+    TraceLinux("Binding TivraROIAdvPanel...");
+
+    BindConstants(m);
+    TraceLinux("PYBIND11_MODULE initialization complete");
+}

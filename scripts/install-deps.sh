@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need. Idempotent and quiet
+# when everything is already there; needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config clang
+  libopencv-dev libopencv-contrib-dev
+  libwxgtk3.2-dev libgtk-3-dev
+  python3-wxgtk4.0 python3-dev python3-numpy python3-pybind11 pybind11-dev
+  libheif-dev libheif-examples libjxl-dev libjxl-tools
+  libgtest-dev libgmock-dev libbenchmark-dev
+  python3-pytest python3-pil python3-piexif python3-opencv python3-matplotlib
+  xvfb xauth fonts-dejavu-core
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "Missing packages: ${missing[*]} (run as root to install)" >&2; exit 1; }
+  SUDO="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

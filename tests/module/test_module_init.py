@@ -1,0 +1,77 @@
+"""Import-time contract: traces, docstring, enumerations, constants."""
+import subprocess
+import sys
+
+import pytest
+
+import TivraModule as tm
+
+
+def test_import_writes_exactly_five_traces_and_needs_no_display():
+    env = {"PYTHONPATH": ":".join(sys.path), "DISPLAY": ""}
+    proc = subprocess.run([sys.executable, "-c", "import TivraModule"], env=env,
+                          capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0, proc.stderr
+    traces = [line for line in proc.stderr.splitlines() if line.startswith("[TivraModule-Debug] ")]
+    assert traces == [
+        "[TivraModule-Debug] PYBIND11_MODULE initialization started",
+        "[TivraModule-Debug] Binding TivraEngine...",
+        "[TivraModule-Debug] Binding TivraPanel...",
+        "[TivraModule-Debug] Binding TivraROIAdvPanel...",
+        "[TivraModule-Debug] PYBIND11_MODULE initialization complete",
+    ]
+
+
+def test_import_after_wx():
+    code = "import wx, TivraModule; print(TivraModule.__version__)"
+    proc = subprocess.run([sys.executable, "-c", code], env={"PYTHONPATH": ":".join(sys.path)},
+                          capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.strip() == "0.1.1"
+
+
+def test_docstring_frame():
+    doc = tm.__doc__
+    assert doc.startswith("\nTivraModule - OpenCV + wxWidgets Image Panel for Python\n\n")
+    assert doc.endswith("\n    frame.Show()\n    app.MainLoop()\n")
+    assert "    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)\n" in doc
+    assert len(doc.strip("\n").split("\n")) == 21
+
+
+@pytest.mark.parametrize("enum_name, members", [
+    ("CvDisplayMode", [("Original", 0), ("ZoomToFit", 1)]),
+    ("CvROIMode", [("None", 0), ("Point", 1), ("Line", 2), ("Rectangle", 3), ("RotatedRectangle", 4),
+                   ("Circle", 5), ("Annulus", 6), ("Polygon", 7), ("Mask", 10)]),
+    ("GuideLineMode", [("Off", 0), ("CenterCross", 1), ("RuleOfThirds", 2), ("GoldenRatio", 3),
+                       ("SafeZones", 4), ("AspectRatioMask", 5), ("DiagonalLines", 6), ("CornerMarkers", 7)]),
+    ("AspectRatio", [("AR_1_1", 0), ("AR_4_3", 1), ("AR_3_2", 2), ("AR_16_9", 3), ("AR_2_39_1", 4),
+                     ("AR_9_16", 5)]),
+])
+def test_enumerations_in_order_and_exported(enum_name, members):
+    enum = getattr(tm, enum_name)
+    assert [(name, int(value)) for name, value in enum.__members__.items()] == members
+    for name, value in members:
+        assert getattr(tm, name) is getattr(enum, name)
+        assert getattr(enum, name).value == value
+
+
+def test_enumeration_semantics():
+    assert tm.Point is tm.CvROIMode.Point
+    assert getattr(tm, "None") is getattr(tm.CvROIMode, "None")
+    assert tm.Point != 1 and int(tm.Point) == 1
+    assert tm.CvDisplayMode.ZoomToFit != tm.CvROIMode.Point  # both 1, different enumerations
+    assert tm.Mask.value == 10
+    unnamed = tm.CvROIMode(8)
+    assert int(unnamed) == 8 and unnamed not in tm.CvROIMode.__members__.values()
+    with pytest.raises(TypeError):
+        tm.Point < tm.Line
+    with pytest.raises(TypeError):
+        tm.Point | tm.Line
+
+
+def test_constants():
+    assert (tm.INTER_NEAREST, tm.INTER_LINEAR, tm.INTER_AREA, tm.INTER_CUBIC, tm.INTER_LANCZOS4) == (0, 1, 3, 2, 4)
+    assert (tm.IMREAD_UNCHANGED, tm.IMREAD_GRAYSCALE, tm.IMREAD_COLOR, tm.IMREAD_ANYDEPTH,
+            tm.IMREAD_ANYCOLOR) == (-1, 0, 1, 2, 4)
+    assert type(tm.INTER_AREA) is int
+    assert tm.__version__ == "0.1.1"
