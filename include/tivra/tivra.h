@@ -1,0 +1,7 @@
+#pragma once
+
+// Umbrella header: every public header of the native library.
+
+#include "tivra/engine/Viewport.h"
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIRecords.h"
