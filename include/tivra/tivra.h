@@ -4,4 +4,6 @@
 
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIGeometry.h"
+#include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
