@@ -1,4 +1,8 @@
 #pragma once
-// Umbrella header: every public header of the module.
+
+// Umbrella header: every public header of the native library.
 
 #include "tivra/analysis/Geometry.h"
+#include "tivra/engine/Viewport.h"
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIRecords.h"
