@@ -2,6 +2,7 @@
 
 // Umbrella header: every public header of the native library.
 
+#include "tivra/analysis/Geometry.h"
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIGeometry.h"
