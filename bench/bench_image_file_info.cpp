@@ -65,6 +65,8 @@ BENCHMARK(ExifScanOnly)->Unit(benchmark::kMicrosecond);
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
+    RatioReporter() : ConsoleReporter(OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
