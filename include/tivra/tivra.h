@@ -5,6 +5,8 @@
 #include "tivra/analysis/Geometry.h"
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
+#include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIGeometry.h"
 #include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/ROIRenderer.h"
