@@ -4,6 +4,12 @@
 
 #include "tivra/analysis/Geometry.h"
 #include "tivra/engine/Viewport.h"
+#include "tivra/io/ExifReader.h"
+#include "tivra/io/HeifUtils.h"
+#include "tivra/io/ImageFileInfo.h"
+#include "tivra/io/JxlUtils.h"
+#include "tivra/io/UnicodeImage.h"
+#include "tivra/io/Utils.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIGeometry.h"
