@@ -2,7 +2,10 @@
 
 // Umbrella header: every public header of the native library.
 
+#include "tivra/analysis/CurvePeakValley.h"
+#include "tivra/analysis/EdgeSearch.h"
 #include "tivra/analysis/Geometry.h"
+#include "tivra/analysis/LineFitting.h"
 #include "tivra/engine/Viewport.h"
 #include "tivra/io/ExifReader.h"
 #include "tivra/io/HeifUtils.h"
