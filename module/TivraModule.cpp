@@ -39,9 +39,11 @@ PYBIND11_MODULE(TivraModule, m)
     BindEnums(m);
 
     TraceLinux("Binding TivraEngine...");
+    BindEngine(m);
     TraceLinux("Binding TivraPanel...");
     TraceLinux("Binding TivraROIAdvPanel...");
 
+    BindImageInfo(m);
     BindConstants(m);
     TraceLinux("PYBIND11_MODULE initialization complete");
 }
