@@ -138,9 +138,14 @@ void fitCircleUSAC(const std::vector<cv::Point2f>& points, cv::Point2f& centre, 
             limit = std::min(limit, int(std::trunc(-4.605171203613281 / std::log1p(-allInlierSample))) + 1);
     }
     if (bestInliers.size() >= 3) {
+        // The enclosing circle of an inlier band traces the circle only when the band goes
+        // most of the way round; around a shorter arc it is the much smaller circle on the
+        // arc's chord. It is taken only where it agrees with the sampled circle.
         Circle enclosing;
         cv::minEnclosingCircle(bestInliers, enclosing.centre, enclosing.radius);
-        if (bounds.admits(enclosing.radius)) {
+        const bool agrees = std::fabs(enclosing.radius - radius) <= inlierThreshold &&
+                            cv::norm(enclosing.centre - centre) <= inlierThreshold;
+        if (agrees && bounds.admits(enclosing.radius)) {
             centre = enclosing.centre;
             radius = enclosing.radius;
         }

@@ -395,6 +395,17 @@ TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
     }
 }
 
+TEST(CircleRobust, UsacKeepsTheArcsCircleNotTheEnclosingOne)
+{
+    // The smallest circle around a quarter arc of radius 100 has radius 71 (half the chord).
+    const TrueCircle truth{300.5, 200.5, 100.0};
+    cv::Point2f c;
+    float r = 0;
+    EA::fitCircleUSAC(arcPoints(truth, 10, 90, 80, 0.1, 5), c, r, 500, 0.5f, 0, 0);
+    EXPECT_NEAR(r, truth.r, 2.0);
+    EXPECT_LT(centreError(c, truth), 2.0);
+}
+
 TEST(CircleRobust, DensityWeightingSurvivesAClumpOfCoincidentPoints)
 {
     const TrueCircle truth{200, 200, 50};

@@ -40,8 +40,9 @@ void fitCircleRANSAC2(const std::vector<cv::Point2f>& points, cv::Point2f& centr
                       int maxIterations, float inlierThreshold, float minRadius, float maxRadius);
 
 /// RANSAC with shuffled samples (mt19937(12345)), an adaptive iteration bound at 99 %
-/// confidence, and the minimum enclosing circle of the best inliers as the final circle.
-/// Sets (0, 0) and 0 first.
+/// confidence, and the minimum enclosing circle of the best inliers as the final circle
+/// when it agrees with the best sampled circle to within inlierThreshold (on short arcs it
+/// does not, and the sampled circle stays). Sets (0, 0) and 0 first.
 void fitCircleUSAC(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
                    int maxIterations, float inlierThreshold, float minRadius, float maxRadius);
 
