@@ -15,6 +15,8 @@
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"
 #include "tivra/roi/Colors.h"
+#include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIGeometry.h"
 #include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/ROIRenderer.h"
