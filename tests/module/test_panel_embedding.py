@@ -1,25 +1,11 @@
 """TivraPanel inside real wxPython windows: construction, ids, placement,
 handles, lifetime with the parent window, and the application's main loop."""
-import os
-import subprocess
-import sys
-import textwrap
-
 import numpy as np
 import pytest
 import wx
 
 import TivraModule as tm
-from wx_support import child_with_handle, get_app, hidden_frames, pump, shown_parent
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def run_script(code, timeout=60):
-    """Runs code in a fresh interpreter (process-wide counters start anew)."""
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join([HERE] + sys.path))
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
-                          text=True, timeout=timeout)
+from wx_support import child_with_handle, get_app, hidden_frames, pump, run_script, shown_parent
 
 
 @pytest.fixture(scope="module")
