@@ -141,6 +141,17 @@ TEST_F(TivraPanelTest, ZoomToFitEnlargesAndKeepScaleKeepsIt)
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(40, 40));
 }
 
+TEST_F(TivraPanelTest, FittingAThinImageKeepsAtLeastOnePixel)
+{
+    m_panel->SetClientSize(400, 400);
+    m_panel->SetDisplayMode(1);
+    // Scale 0.1 would make the 2 rows 0.2 of a pixel high.
+    ASSERT_TRUE(m_panel->SetCVmat(Gradient(2, 4000), false, false));
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.1);
+    EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(400, 1));
+    EXPECT_TRUE(m_panel->GetBitmap().IsOk());
+}
+
 TEST_F(TivraPanelTest, InternalRenderNeedsASourceImage)
 {
     EXPECT_FALSE(m_panel->SetCVmat(Gradient(5, 5), true, false));
