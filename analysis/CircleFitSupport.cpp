@@ -60,6 +60,16 @@ double msacCost(const std::vector<cv::Point2f>& points, const Circle& c, float t
     return cost;
 }
 
+double sumSquaredResiduals(const std::vector<cv::Point2f>& points, const Circle& c)
+{
+    double sum = 0.0;
+    for (const cv::Point2f& p : points) {
+        const double e = radialResidual(p, c.centre, c.radius);
+        sum += e * e;
+    }
+    return sum;
+}
+
 void drawDistinctTriple(std::mt19937& rng, int n, int (&idx)[3])
 {
     std::uniform_int_distribution<int> pick(0, n - 1);

@@ -36,16 +36,31 @@ bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], c
            bounds.admits(c.radius);
 }
 
-// Geometric fit of c on its inliers within threshold; c is kept when there are fewer than
-// three of them or the fit leaves the bounds.
+// Geometric fit of c on its inliers within threshold, isolated ones left out; c is kept
+// when there are fewer than three of them or the fit leaves the bounds.
 void refineWithin(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds, Circle& c)
 {
-    const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+    const std::vector<cv::Point2f> inliers =
+        circlefit::dropIsolatedInliers(circlefit::collectInliers(points, c, threshold), c.centre);
     if (inliers.size() < 3)
         return;
     Circle fitted = c;
     if (circlefit::refineGeometric(inliers, fitted) && bounds.admits(fitted.radius))
         c = fitted;
+}
+
+// Robust standard deviation of the distances from the circle: 1.4826 x their median
+// absolute value.
+float noiseScale(const std::vector<cv::Point2f>& inliers, const Circle& c)
+{
+    if (inliers.empty())
+        return 0.0f;
+    std::vector<double> residuals;
+    residuals.reserve(inliers.size());
+    for (const cv::Point2f& p : inliers)
+        residuals.push_back(std::fabs(circlefit::radialResidual(p, c.centre, c.radius)));
+    std::nth_element(residuals.begin(), residuals.begin() + long(residuals.size() / 2), residuals.end());
+    return float(1.4826 * residuals[residuals.size() / 2]);
 }
 
 // Least squares on the inliers, a geometric fit on them, then a second geometric fit on
@@ -227,8 +242,13 @@ bool fitCircleClaudeOpus45v2(const std::vector<cv::Point2f>& points, cv::Point2f
     }
     if (bestCost == HUGE_VAL)
         return false;
+    // Rounds with shrinking bands shed outliers that lie near the circle by chance. A band
+    // narrower than the noise would only cut off good points, so none goes below three
+    // times the noise scale measured on the first round's inliers.
+    refineWithin(points, inlierThreshold, bounds, best);
+    const float noiseFloor = 3.0f * noiseScale(circlefit::collectInliers(points, best, inlierThreshold), best);
     for (const double share : {0.75, 0.6, 0.5 * 0.75})
-        refineWithin(points, float(share * inlierThreshold), bounds, best);
+        refineWithin(points, std::max(float(share * inlierThreshold), noiseFloor), bounds, best);
     centre = best.centre;
     radius = best.radius;
     return true;
