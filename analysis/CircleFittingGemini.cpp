@@ -38,14 +38,15 @@ bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], c
            bounds.admits(c.radius);
 }
 
-// Damped geometric fit on the inliers of c, repeated while the inlier set changes; keeps
-// c when a fit leaves the bounds or raises the cost.
+// Damped geometric fit on the inliers of c (isolated ones left out), repeated while the
+// inlier set changes; keeps c when a fit leaves the bounds or raises the cost.
 void polishOnInliers(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds,
                      Circle& c, double& cost)
 {
     size_t lastCount = 0;
     for (int round = 0; round < 4; ++round) {
-        const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+        const std::vector<cv::Point2f> inliers =
+            circlefit::dropIsolatedInliers(circlefit::collectInliers(points, c, threshold), c.centre);
         if (inliers.size() < 3 || inliers.size() == lastCount)
             return;
         lastCount = inliers.size();
