@@ -1,0 +1,199 @@
+#include "TivraPanelWrapper.h"
+
+#include "tivra/engine/TivraROIPanel/TivraPanel.h"
+#include "tivra/io/UnicodeImage.h"
+
+#include <pybind11/pybind11.h>
+
+TivraPanelWrapper::TivraPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
+                                     std::int64_t style, const std::string& name)
+{
+    tivra::embedding::PanelRequest request;
+    request.parentHandle = parentHandle;
+    request.id = id;
+    request.x = x;
+    request.y = y;
+    request.width = width;
+    request.height = height;
+    request.style = static_cast<long>(style);
+    request.name = name;
+    m_panel = tivra::embedding::CreateEmbeddedPanel<TivraPanel>(request, [this] { m_panel = nullptr; });
+}
+
+TivraPanelWrapper::~TivraPanelWrapper()
+{
+    // Destroying the panel may run Python code (destroy handlers of the
+    // parents); an exception pending in the caller must survive it.
+    pybind11::error_scope keepPendingError;
+    tivra::embedding::ReleasePanel(m_panel);
+}
+
+TivraPanel* TivraPanelWrapper::Panel() const
+{
+    tivra::embedding::RequireGuiThread();
+    return m_panel;
+}
+
+void TivraPanelWrapper::Repaint()
+{
+    m_panel->Refresh(true);
+    m_panel->Update();
+}
+
+void TivraPanelWrapper::SetMat(const cv::Mat& image)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetCVmat(image, false, false);
+    Repaint();
+}
+
+bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return false;
+    const cv::Mat image = LoadImageByExtension(path, flags);
+    if (image.empty())
+        return false;
+    panel->SetCVmat(image, false, false);
+    Repaint();
+    return true;
+}
+
+cv::Mat TivraPanelWrapper::GetMat() const
+{
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetSourceMat() : cv::Mat();
+}
+
+void TivraPanelWrapper::SetMode(int mode)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetDisplayMode(mode);
+    panel->UpdateScale();
+    panel->Refresh(true);
+}
+
+void TivraPanelWrapper::SetZoomToFit()
+{
+    SetMode(1);
+}
+
+void TivraPanelWrapper::SetOriginal(bool isScrollbarVisible)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetOriginal(isScrollbarVisible);
+    panel->Refresh(true);
+}
+
+void TivraPanelWrapper::SetZoomIn()
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomIn();
+    panel->Refresh(true);
+}
+
+void TivraPanelWrapper::SetZoomOut()
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomOut();
+    panel->Refresh(true);
+}
+
+void TivraPanelWrapper::SetSize(int w, int h)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    panel->SetSize(-1, -1, w, h, 0);
+    panel->Refresh(true);
+}
+
+void TivraPanelWrapper::SetCanvasBgColor(int r, int g, int b)
+{
+    if (TivraPanel* panel = Panel())
+        panel->SetCanvasBgColor(r, g, b);
+}
+
+void TivraPanelWrapper::SetCenterImageEnable(bool enable)
+{
+    if (TivraPanel* panel = Panel())
+        panel->SetCenterImageEnable(enable);
+}
+
+void TivraPanelWrapper::Refresh()
+{
+    if (TivraPanel* panel = Panel())
+        panel->Refresh(true);
+}
+
+std::uintptr_t TivraPanelWrapper::GetHandle() const
+{
+    return tivra::embedding::NativeHandleOf(Panel());
+}
+
+void TivraPanelWrapper::SetGuideLineMode(GuideLineMode mode)
+{
+    if (TivraPanel* panel = Panel())
+        panel->SetGuideLineMode(mode);
+}
+
+GuideLineMode TivraPanelWrapper::GetGuideLineMode() const
+{
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
+}
+
+void TivraPanelWrapper::SetGuideLineVisible(bool visible)
+{
+    if (TivraPanel* panel = Panel())
+        panel->SetGuideLineVisible(visible);
+}
+
+bool TivraPanelWrapper::GetGuideLineVisible() const
+{
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetGuideLineVisible() : false;
+}
+
+void TivraPanelWrapper::SetGuideLineColor(int b, int g, int r, int a)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.color = cv::Scalar(b, g, r, a);
+    panel->SetGuideLineStyle(style);
+}
+
+void TivraPanelWrapper::SetGuideLineThickness(int thickness)
+{
+    TivraPanel* panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.thickness = thickness;
+    panel->SetGuideLineStyle(style);
+}
+
+void TivraPanelWrapper::SetAspectRatio(AspectRatio ratio)
+{
+    if (TivraPanel* panel = Panel())
+        panel->SetAspectRatio(ratio);
+}
+
+AspectRatio TivraPanelWrapper::GetAspectRatio() const
+{
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
+}
