@@ -1,0 +1,166 @@
+#include "Conversion.h"
+
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace py = pybind11;
+
+namespace tivra::conversion {
+namespace {
+
+std::string ShapeText(const std::vector<py::ssize_t>& shape)
+{
+    std::string text = "(";
+    for (size_t i = 0; i < shape.size(); ++i)
+        text += (i ? ", " : "") + std::to_string(shape[i]);
+    return text + (shape.size() == 1 ? ",)" : ")");
+}
+
+// A (h, w, 2) or (h, w, 5) array has no image meaning here: reading it as one
+// channel would silently scramble its pixels, so it is refused.
+int ChannelsOfShape(const std::vector<py::ssize_t>& shape)
+{
+    if (shape.size() == 2)
+        return 1;
+    const py::ssize_t depth = shape[2];
+    if (depth == 1 || depth == 3 || depth == 4)
+        return static_cast<int>(depth);
+    throw std::runtime_error("Image array must have 1, 3 or 4 channels in its third dimension, got shape " +
+                             ShapeText(shape));
+}
+
+// Decodes invalid UTF-8 with U+FFFD instead of raising: one badly encoded EXIF
+// field must not make a whole photo's information unreadable.
+py::str DecodeText(const std::string& text)
+{
+    PyObject* decoded = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace");
+    if (!decoded)
+        throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
+}  // namespace
+
+cv::Mat ArrayToMat(const ImageArray& array)
+{
+    const py::buffer_info buffer = array.request();
+    if (buffer.ndim != 2 && buffer.ndim != 3)
+        throw std::runtime_error("Number of dimensions must be 2 or 3");
+    const int channels = ChannelsOfShape(buffer.shape);
+    if (buffer.shape[0] > INT_MAX || buffer.shape[1] > INT_MAX)
+        throw std::runtime_error("Image array is too large, got shape " + ShapeText(buffer.shape));
+    const int rows = static_cast<int>(buffer.shape[0]);
+    const int cols = static_cast<int>(buffer.shape[1]);
+    if (rows == 0 || cols == 0)
+        return cv::Mat();
+    // ImageArray guarantees packed row-major storage, so the rows can be read
+    // as they lie; clone() gives the image its own pixels.
+    const size_t rowBytes = static_cast<size_t>(cols) * static_cast<size_t>(channels);
+    return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr, rowBytes).clone();
+}
+
+py::array_t<std::uint8_t> MatToArray(const cv::Mat& mat)
+{
+    if (mat.empty())
+        return py::array_t<std::uint8_t>(0);
+    if (mat.dims > 2)
+        throw std::runtime_error("Only two-dimensional images can be returned as arrays");
+    cv::Mat bytes = mat;
+    if (mat.depth() != CV_8U)
+        mat.convertTo(bytes, CV_MAKETYPE(CV_8U, mat.channels()));  // saturating, scale 1
+
+    std::vector<py::ssize_t> shape{bytes.rows, bytes.cols};
+    if (bytes.channels() > 1)
+        shape.push_back(bytes.channels());
+    py::array_t<std::uint8_t> array(shape);
+    auto* out = static_cast<std::uint8_t*>(array.mutable_data());
+    const size_t rowBytes = static_cast<size_t>(bytes.cols) * bytes.elemSize();
+    if (bytes.isContinuous()) {
+        std::memcpy(out, bytes.data, rowBytes * bytes.rows);
+    } else {
+        for (int y = 0; y < bytes.rows; ++y)
+            std::memcpy(out + rowBytes * y, bytes.ptr(y), rowBytes);
+    }
+    return array;
+}
+
+std::vector<cv::Point2f> ListToPoints(const py::list& points)
+{
+    std::vector<cv::Point2f> result;
+    // The length is re-read every step: a conversion may run Python code.
+    for (size_t i = 0; i < py::len(points); ++i) {
+        py::object item = points[i];
+        const py::tuple pair = py::isinstance<py::tuple>(item) ? py::reinterpret_borrow<py::tuple>(item)
+                                                               : py::tuple(item);
+        if (pair.size() < 2)
+            continue;
+        result.emplace_back(pair[0].cast<float>(), pair[1].cast<float>());
+    }
+    return result;
+}
+
+cv::Scalar TupleToColor(const py::tuple& color)
+{
+    if (color.size() < 3)
+        return cv::Scalar(0, 0, 0, 0);
+    const double alpha = color.size() >= 4 ? color[3].cast<double>() : 255.0;
+    return cv::Scalar(color[0].cast<double>(), color[1].cast<double>(), color[2].cast<double>(), alpha);
+}
+
+cv::Rect TupleToRect(const py::tuple& rect)
+{
+    if (rect.size() != 4)
+        throw std::runtime_error("Rect tuple must have 4 elements (x, y, w, h)");
+    return cv::Rect(rect[0].cast<int>(), rect[1].cast<int>(), rect[2].cast<int>(), rect[3].cast<int>());
+}
+
+py::tuple RectToTuple(const cv::Rect& rect)
+{
+    return py::make_tuple(rect.x, rect.y, rect.width, rect.height);
+}
+
+py::tuple PointToTuple(const cv::Point2f& point)
+{
+    return py::make_tuple(static_cast<double>(point.x), static_cast<double>(point.y));
+}
+
+py::list PointsToList(const std::vector<cv::Point2f>& points)
+{
+    py::list list;
+    for (const cv::Point2f& point : points)
+        list.append(PointToTuple(point));
+    return list;
+}
+
+py::dict InfoToDict(const ImageFileInfo& info)
+{
+    py::dict extra;
+    for (const auto& [name, value] : info.extra)  // std::map: ascending byte order
+        extra[DecodeText(name.substr(0, name.find('\0')))] = DecodeText(value);
+
+    py::dict dict;
+    dict["width"] = info.width;
+    dict["height"] = info.height;
+    dict["channels"] = info.channels;
+    dict["bit_depth"] = info.bit_depth;
+    dict["format"] = DecodeText(info.format);
+    dict["has_exif"] = info.has_exif;
+    dict["orientation"] = info.orientation;
+    dict["date_time"] = DecodeText(info.date_time);
+    dict["camera_make"] = DecodeText(info.camera_make);
+    dict["camera_model"] = DecodeText(info.camera_model);
+    dict["focal_length"] = info.focal_length;
+    dict["f_number"] = info.f_number;
+    dict["exposure_time"] = info.exposure_time;
+    dict["iso"] = info.iso;
+    dict["has_gps"] = info.has_gps;
+    dict["gps_lat"] = info.gps_lat;
+    dict["gps_lon"] = info.gps_lon;
+    dict["gps_alt"] = info.gps_alt;
+    dict["extra"] = extra;
+    return dict;
+}
+
+}  // namespace tivra::conversion

@@ -1,0 +1,51 @@
+#pragma once
+// Conversions of values crossing the Python boundary: NumPy arrays and images,
+// tuples and lists to points, rectangles and colours, results back to tuples and
+// lists, and the image-information record to a dict. Every image is copied;
+// nothing keeps a reference to Python memory after a conversion returns.
+#include <cstdint>
+#include <vector>
+
+#include <opencv2/core.hpp>
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "tivra/io/ImageFileInfo.h"
+
+namespace tivra::conversion {
+
+/// Parameter type for images. NumPy casts any array-like object to uint8
+/// (forced casting) and hands over row-major contiguous data, copying slices,
+/// transposes and negative strides first.
+using ImageArray = pybind11::array_t<std::uint8_t, pybind11::array::c_style | pybind11::array::forcecast>;
+
+/// Array of shape (h, w), (h, w, 1), (h, w, 3) or (h, w, 4) to an owned image
+/// with 1, 3 or 4 channels. Throws std::runtime_error for other shapes.
+cv::Mat ArrayToMat(const ImageArray& array);
+
+/// Image to a new uint8 array: (0,) when empty, (rows, cols) for one channel,
+/// (rows, cols, channels) otherwise. Images deeper than 8 bits are converted
+/// with saturation at scale 1 (values above 255 become 255, negatives 0).
+pybind11::array_t<std::uint8_t> MatToArray(const cv::Mat& mat);
+
+/// List of (x, y) sequences to points; items with fewer than two elements are
+/// skipped, extra elements ignored.
+std::vector<cv::Point2f> ListToPoints(const pybind11::list& points);
+
+/// (B, G, R[, A]) to a colour on 0..255; alpha defaults to 255. A tuple shorter
+/// than three gives (0, 0, 0, 0).
+cv::Scalar TupleToColor(const pybind11::tuple& color);
+
+/// (x, y, w, h) to a rectangle; any other length throws std::runtime_error.
+cv::Rect TupleToRect(const pybind11::tuple& rect);
+
+pybind11::tuple RectToTuple(const cv::Rect& rect);
+pybind11::tuple PointToTuple(const cv::Point2f& point);
+pybind11::list PointsToList(const std::vector<cv::Point2f>& points);
+
+/// The information record as a dict with all 19 keys in field order. Text that
+/// is not valid UTF-8 (cameras write Latin-1 or Shift-JIS) is decoded with
+/// replacement characters instead of failing the whole call.
+pybind11::dict InfoToDict(const ImageFileInfo& info);
+
+}  // namespace tivra::conversion

@@ -1,0 +1,74 @@
+#include "tivra/roi/ROIGeometry.h"
+
+#include "SaturatingCast.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace ROIGeometry {
+
+float DistanceToPoint(const cv::Point2f& p, const cv::Point2f& q)
+{
+    const double dx = p.x - q.x;
+    const double dy = p.y - q.y;
+    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
+}
+
+float DistanceToLine(const cv::Point2f& p, const cv::Point2f& a, const cv::Point2f& b)
+{
+    const cv::Point2f ab = b - a;
+    const cv::Point2f ap = p - a;
+    const double t = static_cast<double>(ap.x) * ab.x + static_cast<double>(ap.y) * ab.y;
+    if (t <= 0.0) {
+        return DistanceToPoint(p, a);
+    }
+    const double lengthSquared = static_cast<double>(ab.x) * ab.x + static_cast<double>(ab.y) * ab.y;
+    if (t >= lengthSquared) {
+        return DistanceToPoint(p, b);
+    }
+    const double u = t / lengthSquared;
+    const cv::Point2f foot(static_cast<float>(a.x + u * ab.x), static_cast<float>(a.y + u * ab.y));
+    return DistanceToPoint(p, foot);
+}
+
+float DistanceToCircle(const cv::Point2f& p, const cv::Point2f& centre, float r)
+{
+    return std::fabs(DistanceToPoint(p, centre) - r);
+}
+
+float DistanceToPolygon(const cv::Point2f& p, const std::vector<cv::Point2f>& poly)
+{
+    if (poly.size() < 2) {
+        return FLT_MAX;
+    }
+    float best = FLT_MAX;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const cv::Point2f& next = poly[(i + 1) % poly.size()];
+        best = std::min(best, DistanceToLine(p, poly[i], next));
+    }
+    return best;
+}
+
+bool IsInsideRect(const cv::Point2f& p, const cv::Rect2f& r)
+{
+    return r.x <= p.x && p.x < r.x + r.width && r.y <= p.y && p.y < r.y + r.height;
+}
+
+cv::Rect GetBoundingBox(const std::vector<cv::Point2f>& pts)
+{
+    if (pts.empty()) {
+        return cv::Rect();
+    }
+    float minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
+    for (const cv::Point2f& q : pts) {
+        minX = std::min(minX, q.x);
+        maxX = std::max(maxX, q.x);
+        minY = std::min(minY, q.y);
+        maxY = std::max(maxY, q.y);
+    }
+    using tivra_roi_detail::TruncToInt;
+    return cv::Rect(TruncToInt(minX), TruncToInt(minY), TruncToInt(maxX - minX), TruncToInt(maxY - minY));
+}
+
+} // namespace ROIGeometry

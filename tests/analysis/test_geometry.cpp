@@ -1,0 +1,326 @@
+#include "tivra/analysis/Geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+using cv::Point2f;
+
+TEST(GeometryAngles, NormalizeAngleKeepsClosedRange) {
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(360.0), 360.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(-360.0), 0.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(725.0), 5.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(720.0), 360.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(-90.0), 270.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(0.0), 0.0);
+}
+
+TEST(GeometryAngles, NormalizeAngleFarOutAndNonFiniteDoNotHang) {
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(360.0 * 1e9 + 45.0), 45.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(-360.0 * 1e9 - 45.0), 315.0);
+    EXPECT_DOUBLE_EQ(EA::normalizeAngle(360.0 * 1e6), 360.0);
+    EXPECT_TRUE(std::isnan(EA::normalizeAngle(std::numeric_limits<double>::infinity())));
+    EXPECT_TRUE(std::isnan(EA::normalizeAngle(-std::numeric_limits<double>::infinity())));
+    EXPECT_TRUE(std::isnan(EA::normalizeAngle(std::nan(""))));
+}
+
+TEST(GeometryAngles, PointToPointAngleGrowsClockwiseOnScreen) {
+    EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, {0, 1}), 90.0);
+    EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, {0, -1}), 270.0);
+    EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, {1, 0}), 0.0);
+    EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, {-1, 0}), 180.0);
+    EXPECT_NEAR(EA::calculatepoint2pointAngle({5, 5}, {6, 4}), 315.0, 1e-9);
+}
+
+TEST(GeometryAngles, ThreePointAngleIsSigned) {
+    EXPECT_NEAR(EA::calculate3pointsAngle({1, 0}, {0, 0}, {0, 1}), 90.0, 1e-9);
+    EXPECT_NEAR(EA::calculate3pointsAngle({0, 1}, {0, 0}, {1, 0}), -90.0, 1e-9);
+    EXPECT_DOUBLE_EQ(EA::calculate3pointsAngle({0, 0}, {0, 0}, {0, 1}), 0.0);
+    EXPECT_DOUBLE_EQ(EA::calculate3pointsAngle({3, 4}, {3, 4}, {3, 4}), 0.0);
+    EXPECT_NEAR(std::fabs(EA::calculate3pointsAngle({1, 0}, {0, 0}, {-1, 0})), 180.0, 1e-6);
+    EXPECT_NEAR(EA::calculate3pointsAngle({11, 10}, {10, 10}, {11, 11}), 45.0, 1e-5);
+}
+
+TEST(GeometryAngles, LineAngles) {
+    // Direction from p2 to p1.
+    EXPECT_NEAR(EA::calculateline2HorizontalAngle({0, 0}, {1, 0}), 180.0, 1e-5);
+    EXPECT_NEAR(EA::calculateline2HorizontalAngle({0, 0}, {0, 1}), -90.0, 1e-5);
+    EXPECT_NEAR(EA::calculateline2HorizontalAngle({1, 1}, {0, 0}), 45.0, 1e-5);
+    // a2->a1 points up (270), b2->b1 points right (0).
+    EXPECT_NEAR(EA::calculateline2lineAngle({0, 0}, {0, 1}, {1, 0}, {0, 0}), 270.0, 1e-5);
+    EXPECT_NEAR(EA::calculateline2lineAngle({1, 0}, {0, 0}, {0, 0}, {0, 1}), -270.0, 1e-5);
+}
+
+TEST(GeometryAngles, SweepConversions) {
+    double s = 30, e = 90;
+    EA::convertToCounterClockwiseAngles(s, e);
+    EXPECT_DOUBLE_EQ(s, 270.0);
+    EXPECT_DOUBLE_EQ(e, 330.0);
+    EA::convertToClockwiseAngles(s, e);
+    EXPECT_DOUBLE_EQ(s, 30.0);
+    EXPECT_DOUBLE_EQ(e, 90.0);
+
+    // A sweep that wraps through 0 starts below 0 after conversion.
+    s = 300, e = 30;
+    EA::convertToClockwiseAngles(s, e);
+    EXPECT_DOUBLE_EQ(s, -30.0);
+    EXPECT_DOUBLE_EQ(e, 60.0);
+
+    s = -30, e = 400;
+    EA::convertToCounterClockwiseAngles(s, e);
+    EXPECT_DOUBLE_EQ(s, 320.0);
+    EXPECT_DOUBLE_EQ(e, 30.0);
+}
+
+TEST(GeometryAngles, PointOnCircleTruncatesTowardZero) {
+    EXPECT_EQ(EA::pointOnCircle({10.9f, 10.9f}, 5.0, 0.0), cv::Point(15, 10));
+    EXPECT_EQ(EA::pointOnCircle({0, 0}, 10.0, 90.0), cv::Point(0, 10));
+    // cos(120 deg) * 3 = -1.5 truncates to -1, not -2.
+    EXPECT_EQ(EA::pointOnCircle({0, 0}, 3.0, 120.0), cv::Point(-1, 2));
+}
+
+TEST(GeometryAngles, RotatePointTurnsClockwiseOnScreen) {
+    const Point2f r = EA::rotatePoint({11, 5}, {10, 5}, 90.0);
+    EXPECT_NEAR(r.x, 10.0f, 1e-6f);
+    EXPECT_NEAR(r.y, 6.0f, 1e-6f);  // right of centre turns to below it
+    const Point2f back = EA::rotatePoint(r, {10, 5}, -90.0);
+    EXPECT_NEAR(back.x, 11.0f, 1e-6f);
+    EXPECT_NEAR(back.y, 5.0f, 1e-6f);
+}
+
+TEST(GeometryDistances, PointDistances) {
+    EXPECT_DOUBLE_EQ(EA::point2pointDistance(Point2f(0, 0), Point2f(3, 4)), 5.0);
+    EXPECT_DOUBLE_EQ(EA::point2pointDistance(1.0, 1.0, 4.0, 5.0), 5.0);
+    Point2f mid;
+    float dist = 0;
+    EA::calcuMidPointAndDistance({0, 0}, {6, 8}, mid, dist);
+    EXPECT_EQ(mid, Point2f(3, 4));
+    EXPECT_FLOAT_EQ(dist, 10.0f);
+}
+
+TEST(GeometryDistances, SignedLineDistance) {
+    // Below a rightward line is clockwise on screen: negative.
+    EXPECT_DOUBLE_EQ(EA::point2LineDistance({0, 0}, {10, 0}, {5, 3}), -3.0);
+    EXPECT_DOUBLE_EQ(EA::point2LineDistance({0, 0}, {10, 0}, {5, -3}), 3.0);
+    EXPECT_DOUBLE_EQ(EA::point2LineDistance({2, 2}, {2, 2}, {5, 3}), 0.0);
+}
+
+TEST(GeometryDistances, FootOfPerpendicularIsNotClampedToSegment) {
+    Point2f foot;
+    EXPECT_DOUBLE_EQ(EA::Point2LineDistanceAndPoint({0, 0}, {10, 0}, {20, 4}, foot), 4.0);
+    EXPECT_EQ(foot, Point2f(20, 0));
+    EXPECT_DOUBLE_EQ(EA::Point2LineDistanceAndPoint({1, 1}, {1, 1}, {4, 5}, foot), 5.0);
+    EXPECT_EQ(foot, Point2f(1, 1));
+}
+
+TEST(GeometryDistances, SegmentDistanceClampsToEnds) {
+    EXPECT_DOUBLE_EQ(EA::point2LineSegmentDistance({0, 0}, {10, 0}, {5, 2}), 2.0);
+    EXPECT_DOUBLE_EQ(EA::point2LineSegmentDistance({0, 0}, {10, 0}, {13, 4}), 5.0);
+    EXPECT_DOUBLE_EQ(EA::point2LineSegmentDistance({0, 0}, {10, 0}, {-3, -4}), 5.0);
+    EXPECT_DOUBLE_EQ(EA::point2LineSegmentDistance({2, 2}, {2, 2}, {5, 6}), 5.0);
+}
+
+TEST(GeometryDistances, CircleAndLineForms) {
+    EXPECT_DOUBLE_EQ(EA::pointToCircleEdgeDistance(Point2f(0, 0), Point2f(3, 4), 2.0), 3.0);
+    EXPECT_DOUBLE_EQ(EA::pointToCircleEdgeDistance(3.0, 4.0, 3.0, 4.0, 2.0), 2.0);
+    // Direction form (vx, vy, x0, y0): a non-unit direction still gives the true distance.
+    EXPECT_DOUBLE_EQ(EA::pointLineDistance({5, 7}, cv::Vec4f(2, 0, 0, 1)), 6.0);
+    EXPECT_FLOAT_EQ(EA::pointToLineDistance({5, 7}, cv::Vec4f(1, 0, 0, 1)), 6.0f);
+    EXPECT_FLOAT_EQ(EA::pointToLineDistance({3, 7}, cv::Vec4f(0, 1, 1, 0)), 2.0f);
+}
+
+TEST(GeometryDistances, LinearCurveDistance) {
+    // y = x: distance of (0, 2) is sqrt(2).
+    EXPECT_NEAR(EA::pointToLinearCurveDistance({0, 2}, cv::Vec2f(1, 0), 1.0f), std::sqrt(2.0f), 1e-6f);
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_FLOAT_EQ(EA::pointToLinearCurveDistance({8, 100}, cv::Vec2f(inf, 5), 1.0f), 3.0f);
+    EXPECT_FLOAT_EQ(EA::pointToLinearCurveDistance({8, 100}, cv::Vec2f(1, 0), 0.0f), 0.0f);
+}
+
+TEST(GeometryDistances, AnnulusSector) {
+    const cv::Point c(100, 100);
+    // Between the radii, inside the sweep 0..90 (below-right quadrant on screen).
+    EXPECT_DOUBLE_EQ(EA::pointToAnnulusEdgeDistance(130, 100, c, 50, 20, 0, 90), 0.0);
+    EXPECT_DOUBLE_EQ(EA::pointToAnnulusEdgeDistance(160, 100, c, 50, 20, 0, 90), 10.0);
+    EXPECT_DOUBLE_EQ(EA::pointToAnnulusEdgeDistance(110, 100, c, 50, 20, 0, 90), 10.0);
+    // A sweep wrapping through 0 (300..30) contains angle 0.
+    EXPECT_DOUBLE_EQ(EA::pointToAnnulusEdgeDistance(130, 100, c, 50, 20, 300, 30), 0.0);
+    // Outside the sweep: the nearer radial gap, unless a sector corner is nearer.
+    // (100, 70) lies at 270 degrees, 30 from the centre: both radial gaps are 20, the
+    // nearest corner (110, 100) is sqrt(10^2 + 30^2) away.
+    EXPECT_DOUBLE_EQ(EA::pointToAnnulusEdgeDistance(100, 70, c, 50, 10, 0, 90), 20.0);
+    EXPECT_NEAR(EA::pointToAnnulusEdgeDistance(160, 90, c, 50, 40, 0, 90), std::hypot(60.0, 10.0) - 50.0, 1e-12);
+}
+
+TEST(GeometryLines, LineFromTwoPoints) {
+    const cv::Vec4f l = EA::createLineFromTwoPoints({1, 1}, {4, 5});
+    EXPECT_FLOAT_EQ(l[0], 0.6f);
+    EXPECT_FLOAT_EQ(l[1], 0.8f);
+    EXPECT_FLOAT_EQ(l[2], 1.0f);
+    EXPECT_FLOAT_EQ(l[3], 1.0f);
+
+    cv::Vec4f out(9, 9, 9, 9);
+    EXPECT_FALSE(EA::lineFromTwoPoints({2, 3}, {2, 3}, out));
+    EXPECT_FALSE(EA::lineFromTwoPoints({0, 0}, {1e-8f, 0}, out));
+    EXPECT_EQ(out, cv::Vec4f(9, 9, 9, 9));
+    EXPECT_TRUE(EA::lineFromTwoPoints({0, 0}, {0, -2}, out));
+    EXPECT_EQ(out, cv::Vec4f(0, -1, 0, 0));
+}
+
+TEST(GeometryLines, SegmentIntersectionIncludesEnds) {
+    Point2f out(-7, -7);
+    EXPECT_TRUE(EA::getLineSegmentIntersection({0, 0}, {10, 10}, {0, 10}, {10, 0}, out));
+    EXPECT_EQ(out, Point2f(5, 5));
+    // Touching exactly at an end (parameter 1 on the first, 0 on the second).
+    EXPECT_TRUE(EA::getLineSegmentIntersection({0, 0}, {4, 0}, {4, 0}, {4, 5}, out));
+    EXPECT_EQ(out, Point2f(4, 0));
+    out = Point2f(-7, -7);
+    EXPECT_FALSE(EA::getLineSegmentIntersection({0, 0}, {4, 0}, {5, -1}, {5, 1}, out));
+    EXPECT_FALSE(EA::getLineSegmentIntersection({0, 0}, {4, 0}, {0, 1}, {4, 1}, out));
+    EXPECT_EQ(out, Point2f(-7, -7));
+}
+
+TEST(GeometryLines, LineAgainstSegmentAndLine) {
+    Point2f out(-7, -7);
+    // The infinite line extends beyond its defining points; the segment does not.
+    EXPECT_TRUE(EA::getLine2LineSegmentIntersection({0, 0}, {1, 0}, {20, -1}, {20, 1}, out));
+    EXPECT_EQ(out, Point2f(20, 0));
+    EXPECT_FALSE(EA::getLine2LineSegmentIntersection({0, 0}, {1, 0}, {20, 1}, {20, 3}, out));
+    EXPECT_FALSE(EA::getLine2LineSegmentIntersection({0, 0}, {1, 0}, {0, 1}, {5, 1}, out));
+    EXPECT_TRUE(EA::getLineIntersection({0, 0}, {1, 1}, {10, 0}, {9, 1}, out));
+    EXPECT_EQ(out, Point2f(5, 5));
+    out = Point2f(-7, -7);
+    EXPECT_FALSE(EA::getLineIntersection({0, 0}, {1, 1}, {0, 1}, {1, 2}, out));
+    EXPECT_EQ(out, Point2f(-7, -7));
+}
+
+TEST(GeometryLines, BisectorOfCrossingAndParallelLines) {
+    cv::Vec4f b;
+    ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 0}, {0, 10}, b));
+    EXPECT_NEAR(b[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(b[1], 0.0f, 1e-6f);
+    EXPECT_NEAR(b[2], std::sqrt(0.5f), 1e-6f);
+    EXPECT_NEAR(b[3], std::sqrt(0.5f), 1e-6f);
+
+    ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 4}, {10, 4}, b));
+    EXPECT_EQ(b, cv::Vec4f(5, 2, 1, 0));
+
+    cv::Vec4f untouched(1, 2, 3, 4);
+    EXPECT_FALSE(EA::calcBisectoroftwolines({3, 3}, {3, 3}, {0, 4}, {10, 4}, untouched));
+    EXPECT_EQ(untouched, cv::Vec4f(1, 2, 3, 4));
+}
+
+TEST(GeometryLines, BoundaryIntersections) {
+    auto pts = EA::calcBisectorBoundaryIntersections(cv::Vec4f(20, 5, 1, 0), 100, 50);
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[0], Point2f(0, 5));
+    EXPECT_EQ(pts[1], Point2f(100, 5));
+
+    // The main diagonal passes both corners; each is found once per border it touches.
+    pts = EA::calcBisectorBoundaryIntersections(cv::Vec4f(50, 50, 1, 1), 100, 100);
+    ASSERT_EQ(pts.size(), 4u);
+    EXPECT_EQ(pts[0], Point2f(0, 0));
+    EXPECT_EQ(pts[1], Point2f(100, 100));
+    EXPECT_EQ(pts[2], Point2f(0, 0));
+    EXPECT_EQ(pts[3], Point2f(100, 100));
+
+    EXPECT_TRUE(EA::calcBisectorBoundaryIntersections(cv::Vec4f(200, 200, 1, 0), 100, 50).empty());
+}
+
+TEST(GeometryLines, CircleFromThreePoints) {
+    Point2f c;
+    float r = 0;
+    ASSERT_TRUE(EA::circleFromThreePoints({15, 10}, {10, 15}, {5, 10}, c, r));
+    EXPECT_NEAR(c.x, 10.0f, 1e-5f);
+    EXPECT_NEAR(c.y, 10.0f, 1e-5f);
+    EXPECT_NEAR(r, 5.0f, 1e-5f);
+
+    // Points on a circle of radius 123.4 around (-40.5, 700.25).
+    const double cx = -40.5, cy = 700.25, R = 123.4;
+    auto on = [&](double deg) {
+        const double t = deg * CV_PI / 180.0;
+        return Point2f(static_cast<float>(cx + R * std::cos(t)), static_cast<float>(cy + R * std::sin(t)));
+    };
+    ASSERT_TRUE(EA::circleFromThreePoints(on(10), on(130), on(250), c, r));
+    EXPECT_NEAR(c.x, cx, 1e-3);
+    EXPECT_NEAR(c.y, cy, 1e-3);
+    EXPECT_NEAR(r, R, 1e-3);
+
+    Point2f keep(1, 1);
+    float keepR = 7;
+    EXPECT_FALSE(EA::circleFromThreePoints({0, 0}, {1, 1}, {2, 2}, keep, keepR));
+    EXPECT_EQ(keep, Point2f(1, 1));
+    EXPECT_EQ(keepR, 7.0f);
+}
+
+TEST(GeometryPoints, EquidistantPointsAreTruncated) {
+    auto pts = EA::calculateEquidistantPoints({0, 0}, {10, 0}, 2.5);
+    const std::vector<Point2f> expected{{0, 0}, {2, 0}, {5, 0}, {7, 0}, {10, 0}};
+    EXPECT_EQ(pts, expected);
+    pts = EA::calculateEquidistantPoints({1.7f, -2.7f}, {10, 0}, 100.0);
+    ASSERT_EQ(pts.size(), 1u);
+    EXPECT_EQ(pts[0], Point2f(1, -2));
+    pts = EA::calculateEquidistantPoints({3, 3}, {3, 3}, 1.0);
+    ASSERT_EQ(pts.size(), 1u);
+    EXPECT_EQ(pts[0], Point2f(3, 3));
+}
+
+TEST(GeometryPoints, EquidistantPointsRejectDegenerateSpacing) {
+    EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, {10, 0}, -1.0).empty());
+    EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, {10, 0}, 0.0).empty());
+    EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, {0, 0}, 0.0).empty());
+    EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, {1e6f, 0}, 1e-300).empty());
+}
+
+TEST(GeometryPoints, PolygonCentroid) {
+    // L-shape made of two rectangles whose centroids combine by area.
+    const std::vector<Point2f> lshape{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
+    // Rectangles [0,4]x[0,2] (area 8, centre (2,1)) and [0,2]x[2,6] (area 8, centre (1,4)).
+    const Point2f c = EA::calcPolygonCenter(lshape);
+    EXPECT_NEAR(c.x, 1.5f, 1e-5f);
+    EXPECT_NEAR(c.y, 2.5f, 1e-5f);
+
+    // Orientation does not matter.
+    const std::vector<Point2f> reversed(lshape.rbegin(), lshape.rend());
+    const Point2f r = EA::calcPolygonCenter(reversed);
+    EXPECT_NEAR(r.x, 1.5f, 1e-5f);
+    EXPECT_NEAR(r.y, 2.5f, 1e-5f);
+
+    EXPECT_EQ(EA::calcPolygonCenter({}), Point2f(-1, -1));
+    EXPECT_EQ(EA::calcPolygonCenter({{1, 1}, {5, 5}}), Point2f(-1, -1));
+}
+
+TEST(GeometryPoints, DegeneratePolygonThrows) {
+    try {
+        EA::calcPolygonCenter({{0, 0}, {1, 1}, {2, 2}});
+        FAIL() << "expected an exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "The polygon has zero area.");
+    }
+}
+
+TEST(GeometryRects, BoundingBoxRoundsTiesToEven) {
+    EXPECT_EQ(EA::findBoundingBox({}), cv::Rect(0, 0, 0, 0));
+    // 0.5 -> 0, 2.5 -> 2, 3.5 -> 4, 1.4 -> 1 : no +1 on width or height.
+    EXPECT_EQ(EA::findBoundingBox({{0.5f, 1.4f}, {2.5f, 3.5f}}), cv::Rect(0, 1, 2, 3));
+    EXPECT_EQ(EA::findBoundingBox({{-1.5f, 7}, {1.5f, 7}}), cv::Rect(-2, 7, 4, 0));
+}
+
+TEST(GeometryRects, RectInMatAndClipping) {
+    const cv::Mat m(50, 100, CV_8UC1);
+    EXPECT_TRUE(EA::isRectInMat({0, 0, 100, 50}, m));
+    EXPECT_FALSE(EA::isRectInMat({1, 0, 100, 50}, m));
+    EXPECT_FALSE(EA::isRectInMat({-1, 0, 10, 10}, m));
+    EXPECT_FALSE(EA::isRectInMat({2147483000, 0, 1000, 10}, m));  // no int overflow
+
+    EXPECT_EQ(EA::getValidRect({-10, -5, 30, 20}, m), cv::Rect(0, 0, 20, 15));
+    EXPECT_EQ(EA::getValidRect({90, 40, 30, 20}, m), cv::Rect(90, 40, 10, 10));
+    const cv::Rect outside = EA::getValidRect({150, 10, 10, 10}, m);
+    EXPECT_LE(outside.width, 0);
+}
+
+}  // namespace

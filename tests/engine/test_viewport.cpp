@@ -1,0 +1,199 @@
+#include "tivra/engine/Viewport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A BGR image whose pixels name their own coordinates, so a sampled pixel tells
+// where in the source it came from.
+cv::Mat CoordinateImage(int width, int height)
+{
+    cv::Mat img(height, width, CV_8UC3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            img.at<cv::Vec3b>(y, x) = cv::Vec3b(x % 256, y % 256, (x / 256) + 16 * (y / 256));
+        }
+    }
+    return img;
+}
+
+Viewport MakeViewport(cv::Size source, cv::Size window, double scale, cv::Point scroll)
+{
+    Viewport vp;
+    vp.SetOriginalSize(source);
+    vp.SetWindowSize(window);
+    vp.SetScale(scale);
+    vp.SetScrollPosition(scroll);
+    return vp;
+}
+
+// Nearest-neighbour truth: output pixel (i, j) shows source pixel
+// (origin + floor(i / scale), origin + floor(j / scale)).
+void ExpectNearestNeighbour(const cv::Mat& out, const cv::Mat& source, cv::Rect visible, double scale)
+{
+    ASSERT_EQ(out.cols, cvRound(visible.width * scale));
+    ASSERT_EQ(out.rows, cvRound(visible.height * scale));
+    for (int j = 0; j < out.rows; j += 7) {
+        for (int i = 0; i < out.cols; i += 5) {
+            const int sx = visible.x + std::min(static_cast<int>(std::floor(i / scale)), visible.width - 1);
+            const int sy = visible.y + std::min(static_cast<int>(std::floor(j / scale)), visible.height - 1);
+            ASSERT_EQ(out.at<cv::Vec3b>(j, i), source.at<cv::Vec3b>(sy, sx)) << "at " << i << "," << j;
+        }
+    }
+}
+
+} // namespace
+
+TEST(Viewport, FreshViewportShowsNothing)
+{
+    Viewport vp;
+    EXPECT_EQ(vp.GetScale(), 1.0);
+    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
+    EXPECT_EQ(vp.GetVirtualSize(), cv::Size(0, 0));
+    EXPECT_TRUE(vp.ExtractVisibleRegion(CoordinateImage(20, 10)).empty());
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0));
+    EXPECT_EQ(vp.OriginalToView(cv::Point2f(3, 4)), cv::Point2f(3, 4));
+}
+
+TEST(Viewport, ScaleIsClampedAndNaNEndsAtMaximum)
+{
+    Viewport vp;
+    vp.SetScale(0.05);
+    EXPECT_EQ(vp.GetScale(), 0.1);
+    vp.SetScale(25.0);
+    EXPECT_EQ(vp.GetScale(), 20.0);
+    vp.SetScale(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(vp.GetScale(), 20.0);
+    vp.SetScale(-3.0);
+    EXPECT_EQ(vp.GetScale(), 0.1);
+    vp.SetScale(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(vp.GetScale(), 20.0);
+}
+
+TEST(Viewport, CenteringOffsetPerAxis)
+{
+    Viewport vp = MakeViewport({100, 50}, {400, 300}, 2.0, {0, 0});
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0)) << "centering is off by default";
+    vp.SetCenteringEnabled(true);
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(100.0f, 100.0f));
+    vp.SetWindowSize({150, 300});
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0.0f, 100.0f)) << "150 is not greater than 200";
+    vp.SetWindowSize({201, 301});
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0.5f, 100.5f)) << "offsets are not rounded";
+    vp.SetScrollPosition({40, 40});
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0.5f, 100.5f));
+    vp.SetCenteringEnabled(false);
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0));
+    vp.SetCenteringEnabled(true);
+    vp.SetOriginalSize({0, 50});
+    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0));
+}
+
+TEST(Viewport, VisibleRectangleExamples)
+{
+    EXPECT_EQ(MakeViewport({1000, 1000}, {300, 200}, 2.0, {101, 51}).GetVisibleROI(), cv::Rect(50, 25, 152, 102));
+    EXPECT_EQ(MakeViewport({10, 10}, {100, 100}, 1.0, {0, 0}).GetVisibleROI(), cv::Rect(0, 0, 10, 10));
+    EXPECT_EQ(MakeViewport({1000, 800}, {300, 200}, 0.5, {0, 0}).GetVisibleROI(), cv::Rect(0, 0, 602, 402));
+    EXPECT_EQ(MakeViewport({1000, 800}, {300, 200}, 1.0, {900, 700}).GetVisibleROI(), cv::Rect(900, 700, 100, 100));
+}
+
+TEST(Viewport, ScrollBeyondImageGivesEmptyViewAndZeroOrigin)
+{
+    const Viewport vp = MakeViewport({100, 100}, {50, 50}, 1.0, {100, 10});
+    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
+    EXPECT_TRUE(vp.ExtractVisibleRegion(CoordinateImage(100, 100)).empty());
+    EXPECT_EQ(vp.OriginalToView(cv::Point2f(7, 9)), cv::Point2f(7, 9));
+}
+
+TEST(Viewport, HugeScrollPositionsStayEmptyWithoutOverflow)
+{
+    const Viewport vp = MakeViewport({1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {INT_MAX, INT_MAX});
+    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
+    const Viewport wide = MakeViewport({1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {0, 0});
+    EXPECT_EQ(wide.GetVisibleROI(), cv::Rect(0, 0, 1000, 1000));
+    const Viewport big = MakeViewport({INT_MAX, INT_MAX}, {10, 10}, 20.0, {0, 0});
+    EXPECT_EQ(big.GetVirtualSize(), cv::Size(INT_MAX, INT_MAX));
+}
+
+TEST(Viewport, NegativeScrollClampsRectangleButNotInverseMapping)
+{
+    const Viewport vp = MakeViewport({100, 100}, {40, 30}, 2.0, {-10, -20});
+    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect(0, 0, 22, 17));
+    EXPECT_EQ(vp.ViewToOriginal(cv::Point2f(20, 40)), cv::Point2f(5, 10));
+}
+
+TEST(Viewport, NearlyOneScaleIsShownOneToOne)
+{
+    const cv::Mat source = CoordinateImage(300, 200);
+    const Viewport nearOne = MakeViewport({300, 200}, {100, 80}, 1.005, {10, 20});
+    const cv::Rect visible = nearOne.GetVisibleROI();
+    const cv::Mat out = nearOne.ExtractVisibleRegion(source);
+    ASSERT_EQ(out.size(), visible.size());
+    EXPECT_EQ(cv::norm(out, source(visible), cv::NORM_INF), 0.0);
+
+    const Viewport scaled = MakeViewport({300, 200}, {100, 80}, 1.02, {10, 20});
+    EXPECT_NE(scaled.ExtractVisibleRegion(source).size(), scaled.GetVisibleROI().size());
+}
+
+TEST(Viewport, ExtractedRegionIsANearestNeighbourCopy)
+{
+    const cv::Mat source = CoordinateImage(640, 480);
+    for (double scale : {0.1, 0.25, 0.37, 0.5, 1.0, 2.0, 3.5, 8.0}) {
+        SCOPED_TRACE(scale);
+        const Viewport vp = MakeViewport({640, 480}, {160, 100}, scale, {33, 17});
+        const cv::Rect visible = vp.GetVisibleROI();
+        const cv::Mat out = vp.ExtractVisibleRegion(source);
+        ASSERT_FALSE(out.empty());
+        ExpectNearestNeighbour(out, source, visible, scale);
+    }
+}
+
+TEST(Viewport, ExtractedRegionNeverSharesMemory)
+{
+    cv::Mat source = CoordinateImage(64, 64);
+    const cv::Mat before = source.clone();
+    for (double scale : {0.5, 1.0, 2.0}) {
+        cv::Mat out = MakeViewport({64, 64}, {32, 32}, scale, {0, 0}).ExtractVisibleRegion(source);
+        out.setTo(cv::Scalar(1, 2, 3));
+        EXPECT_EQ(cv::norm(source, before, cv::NORM_INF), 0.0) << "scale " << scale;
+    }
+}
+
+TEST(Viewport, SourceSmallerThanReportedSizeIsClippedNotOverrun)
+{
+    const cv::Mat source = CoordinateImage(50, 40);
+    const Viewport vp = MakeViewport({200, 200}, {100, 100}, 1.0, {10, 10});
+    const cv::Mat out = vp.ExtractVisibleRegion(source);
+    ASSERT_EQ(out.size(), cv::Size(40, 30));
+    EXPECT_EQ(cv::norm(out, source(cv::Rect(10, 10, 40, 30)), cv::NORM_INF), 0.0);
+    EXPECT_TRUE(MakeViewport({200, 200}, {100, 100}, 1.0, {60, 60}).ExtractVisibleRegion(source).empty());
+}
+
+TEST(Viewport, MappingsBothWays)
+{
+    Viewport vp = MakeViewport({1000, 1000}, {300, 200}, 2.0, {101, 51});
+    EXPECT_EQ(vp.OriginalToView(cv::Point2f(60, 30)), cv::Point2f(20, 10));
+    EXPECT_EQ(vp.ViewToOriginal(cv::Point2f(20, 10)), cv::Point2f(60.5f, 30.5f));
+
+    const std::vector<cv::Point2f> pts = {{0, 0}, {60, 30}, {123.25f, 7.5f}, {-4, 999}};
+    const std::vector<cv::Point2f> mapped = vp.OriginalToView(pts);
+    ASSERT_EQ(mapped.size(), pts.size());
+    for (size_t i = 0; i < pts.size(); ++i) {
+        EXPECT_EQ(mapped[i], vp.OriginalToView(pts[i]));
+    }
+
+    Viewport centred = MakeViewport({100, 50}, {400, 300}, 2.0, {0, 0});
+    centred.SetCenteringEnabled(true);
+    EXPECT_EQ(centred.OriginalToView(cv::Point2f(10, 10)), cv::Point2f(120, 120));
+    EXPECT_EQ(centred.ViewToOriginal(cv::Point2f(120, 120)), cv::Point2f(10, 10));
+}
+
+TEST(Viewport, VirtualSizeTruncates)
+{
+    EXPECT_EQ(MakeViewport({100, 50}, {10, 10}, 2.5, {0, 0}).GetVirtualSize(), cv::Size(250, 125));
+    EXPECT_EQ(MakeViewport({101, 51}, {10, 10}, 0.3, {0, 0}).GetVirtualSize(), cv::Size(30, 15));
+}

@@ -1,0 +1,122 @@
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+// Reference list written once from matplotlib's CSS4 table (see
+// scripts/make-css-color-fixture.py).
+std::map<std::string, Rgb> LoadReferenceColours()
+{
+    std::map<std::string, Rgb> table;
+    std::ifstream in(TIVRA_TEST_DATA_DIR "/css3_color_keywords.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string name;
+        Rgb rgb{};
+        fields >> name >> rgb.r >> rgb.g >> rgb.b;
+        table[name] = rgb;
+    }
+    return table;
+}
+
+std::map<std::string, const cv::Scalar*> CvTable()
+{
+    std::map<std::string, const cv::Scalar*> table;
+#define ADD_CV(name, rgb) table[#name] = &cv_Color_Defines::name;
+    TIVRA_CSS_COLOR_KEYWORDS(ADD_CV)
+#undef ADD_CV
+    return table;
+}
+
+std::map<std::string, const wxColour*> WxTable()
+{
+    std::map<std::string, const wxColour*> table;
+#define ADD_WX(name, rgb) table[#name] = &wx_Color_Defines::name;
+    TIVRA_CSS_COLOR_KEYWORDS(ADD_WX)
+#undef ADD_WX
+    return table;
+}
+
+} // namespace
+
+TEST(ROIRecords, DefaultRecord)
+{
+    const cvROI roi;
+    EXPECT_FALSE(roi.visible);
+    EXPECT_EQ(roi.thickness, 1);
+    EXPECT_EQ(roi.roiIndex, -1);
+    EXPECT_EQ(roi.angle, 0.0);
+    EXPECT_EQ(roi.mode, 0);
+    EXPECT_EQ(roi.lineStyle, 0);
+    EXPECT_EQ(roi.color, cv::Scalar(0, 0, 0, 0));
+    EXPECT_TRUE(roi.points.empty());
+    EXPECT_TRUE(roi.mask.empty());
+}
+
+TEST(ROIRecords, ModeValues)
+{
+    EXPECT_EQ(CvROIMode::None, 0);
+    EXPECT_EQ(CvROIMode::Polygon, 7);
+    EXPECT_EQ(CvROIMode::ArrowLine, 8);
+    EXPECT_EQ(CvROIMode::Ellipse, 9);
+    EXPECT_EQ(CvROIMode::Mask, 10);
+}
+
+TEST(ROIRecords, CopyCopiesPointsAndSharesMaskPixels)
+{
+    cvROI roi;
+    roi.points = {{1, 2}, {3, 4}};
+    roi.mask = cv::Mat::zeros(4, 4, CV_8UC1);
+    cvROI copy = roi;
+    copy.points[0].x = 99;
+    copy.mask.at<uchar>(0, 0) = 7;
+    EXPECT_EQ(roi.points[0].x, 1);
+    EXPECT_EQ(roi.mask.at<uchar>(0, 0), 7);
+}
+
+TEST(ColourTables, MatchTheCssLevel3Keywords)
+{
+    const std::map<std::string, Rgb> reference = LoadReferenceColours();
+    ASSERT_EQ(reference.size(), 147u) << "fixture missing or damaged";
+    const auto cvTable = CvTable();
+    const auto wxTable = WxTable();
+    ASSERT_EQ(cvTable.size(), 147u);
+    ASSERT_EQ(wxTable.size(), 147u);
+    for (const auto& [name, rgb] : reference) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(cvTable.count(name), 1u);
+        EXPECT_EQ(*cvTable.at(name), cv::Scalar(rgb.b, rgb.g, rgb.r, 0.0));
+        ASSERT_EQ(wxTable.count(name), 1u);
+        const wxColour& wx = *wxTable.at(name);
+        EXPECT_EQ(wx.Red(), rgb.r);
+        EXPECT_EQ(wx.Green(), rgb.g);
+        EXPECT_EQ(wx.Blue(), rgb.b);
+        EXPECT_EQ(wx.Alpha(), 255);
+    }
+}
+
+TEST(ColourTables, TellingRowsAndDarkYellow)
+{
+    EXPECT_EQ(cv_Color_Defines::lime, cv::Scalar(0, 255, 0, 0));
+    EXPECT_EQ(cv_Color_Defines::red, cv::Scalar(0, 0, 255, 0));
+    EXPECT_EQ(cv_Color_Defines::silver, cv::Scalar(192, 192, 192, 0));
+    EXPECT_EQ(cv_Color_Defines::yellow, cv::Scalar(0, 255, 255, 0));
+    EXPECT_EQ(cv_Color_Defines::green, cv::Scalar(0, 128, 0, 0));
+    EXPECT_EQ(cv_Color_Defines::darkyellow, cv::Scalar(0, 210, 210, 0));
+    EXPECT_EQ(wx_Color_Defines::yellow, wxColour(255, 255, 0, 255));
+}
