@@ -16,8 +16,6 @@ const char* const kDefaultFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSan
 
 namespace {
 
-// A polygon point below this x separates two polygons of one record.
-constexpr float kPolygonSeparatorX = -1000000.0f;
 constexpr float kFarAway = -1e9f;
 
 FontPtr TryLoadFont(const std::string& path)
@@ -118,9 +116,9 @@ cv::Rect CircleBox(const std::vector<cv::Point2f>& pts)
 cv::Rect PointSetBox(const cvROI& roi)
 {
     cv::Rect box = ROIGeometry::GetBoundingBox(roi.points);
-    if (roi.mode == Point && box.width == 0)
+    if (roi.mode == CvROIMode::Point && box.width == 0)
         return cv::Rect(box.x - 5, box.y - 5, 10, 10);
-    if (roi.mode == Line || roi.mode == ArrowLine) {
+    if (roi.mode == CvROIMode::Line || roi.mode == CvROIMode::ArrowLine) {
         if (box.width < 1) {
             box.x -= 1;
             box.width = 2;
@@ -183,16 +181,16 @@ std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Po
     const auto& src = roi.points;
     const size_t n = std::min(pts.size(), src.size());
     switch (roi.mode) {
-    case Rectangle:
-    case Circle:
+    case CvROIMode::Rectangle:
+    case CvROIMode::Circle:
         for (size_t i = 0; i < n; i += 2)
             pts[i] -= offset;
         break;
-    case Annulus:
+    case CvROIMode::Annulus:
         for (size_t i = 0; i < n; i += 4)
             pts[i] -= offset;
         break;
-    case RotatedRectangle:
+    case CvROIMode::RotatedRectangle:
         if (n == 2) {
             pts[0] -= offset;
         } else if (n % 3 == 0) {
@@ -203,7 +201,7 @@ std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Po
             }
         }
         break;
-    case Polygon:
+    case CvROIMode::Polygon:
         for (size_t i = 0; i < n; ++i) {
             const bool separator = (src[i].x < 0 && src[i].y < 0) || src[i].x < kPolygonSeparatorX;
             pts[i] = separator ? cv::Point2f(kFarAway, kFarAway) : pts[i] - offset;
@@ -232,21 +230,21 @@ cv::Rect OverlayCullingBox(const cvROI& roi, cv::Size sourceSize)
 {
     const auto& pts = roi.points;
     switch (roi.mode) {
-    case Mask:
+    case CvROIMode::Mask:
         return cv::Rect(0, 0, sourceSize.width, sourceSize.height);
-    case Rectangle:
+    case CvROIMode::Rectangle:
         if (pts.size() >= 2)
             return PairBoxes(pts);
         break;
-    case RotatedRectangle:
+    case CvROIMode::RotatedRectangle:
         if (pts.size() >= 2)
             return RotatedRectangleBox(roi);
         break;
-    case Annulus:
+    case CvROIMode::Annulus:
         if (pts.size() >= 3)
             return AnnulusBox(pts);
         return {};
-    case Circle:
+    case CvROIMode::Circle:
         if (pts.size() >= 2)
             return CircleBox(pts);
         break;
@@ -258,22 +256,22 @@ cv::Rect OverlayCullingBox(const cvROI& roi, cv::Size sourceSize)
 
 std::vector<cv::Point2f> OverlayViewPoints(const cvROI& roi, const Viewport& viewport, double scale)
 {
-    if (roi.mode == Mask)
+    if (roi.mode == CvROIMode::Mask)
         return {};
     std::vector<cv::Point2f> view = viewport.OriginalToView(roi.points);
     const auto& src = roi.points;
     const float s = static_cast<float>(scale);
     switch (roi.mode) {
-    case Rectangle:
-    case Circle:
+    case CvROIMode::Rectangle:
+    case CvROIMode::Circle:
         for (size_t i = 1; i < view.size(); i += 2)
             view[i] = src[i] * s;
         break;
-    case RotatedRectangle:
+    case CvROIMode::RotatedRectangle:
         if (view.size() >= 2)
             view[1] = src[1] * s;
         break;
-    case Annulus:
+    case CvROIMode::Annulus:
         if (view.size() >= 4) {
             for (size_t i = 0; i + 3 < view.size(); i += 4) {
                 view[i + 1] = src[i + 1] * s;
@@ -291,7 +289,7 @@ std::vector<cv::Point2f> OverlayViewPoints(const cvROI& roi, const Viewport& vie
 void DrawOverlay(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2f>& viewPoints,
                  const Viewport& viewport, double scale, cv::Size sourceSize, const cv::Scalar& roiColor)
 {
-    if (roi.mode == Mask) {
+    if (roi.mode == CvROIMode::Mask) {
         DrawMaskOverlay(buffer, roi, viewport, sourceSize);
         return;
     }
@@ -314,7 +312,7 @@ void DrawOverlays(cv::Mat& buffer, const std::vector<const cvROI*>& records, con
 {
     const cv::Rect visible = viewport.GetVisibleROI();
     for (const cvROI* roi : records) {
-        if (!roi || !roi->visible || (roi->mode != Mask && roi->points.empty()))
+        if (!roi || !roi->visible || (roi->mode != CvROIMode::Mask && roi->points.empty()))
             continue;
         if (!IsDrawnInView(OverlayCullingBox(*roi, sourceSize), visible))
             continue;

@@ -31,7 +31,7 @@ cv::Mat ReadWithOpenCV(const wxString& path)
 {
     cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), cv::IMREAD_UNCHANGED);
     if (image.empty())
-        image = Unicode_CvImread(path.ToStdWstring(), cv::IMREAD_UNCHANGED);
+        Unicode_CvImread(path.ToStdWstring(), image, cv::IMREAD_UNCHANGED);
     return image;
 }
 
@@ -305,11 +305,11 @@ void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
         return false;
     };
     switch (roi.mode) {
-    case Point:
+    case CvROIMode::Point:
         if (needs(1))
             m_leftDownPoint = p[0];
         break;
-    case Line:
+    case CvROIMode::Line:
         if (needs(2)) {
             m_leftDownPoint = p[0];
             m_leftUpPoint = p[1];
@@ -317,21 +317,21 @@ void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
                                    std::abs(p[0].y - p[1].y));
         }
         break;
-    case Rectangle:
+    case CvROIMode::Rectangle:
         if (needs(2)) {
             m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
             m_leftDownPoint = p[0];
             m_leftUpPoint = p[0] + p[1];
         }
         break;
-    case Circle:
+    case CvROIMode::Circle:
         if (needs(2)) {
             m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
             m_leftDownPoint = p[0];
             m_leftUpPoint = p[0] + p[1];
         }
         break;
-    case RotatedRectangle:
+    case CvROIMode::RotatedRectangle:
         if (needs(2)) {
             m_rotateAngle = m_rotationAccum = roi.angle;
             m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
@@ -341,7 +341,7 @@ void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
             m_polygonPoints.assign(corners, corners + 4);
         }
         break;
-    case Annulus:
+    case CvROIMode::Annulus:
         if (needs(4)) {
             m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
             m_innerRadius = p[2].x;
@@ -350,7 +350,7 @@ void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
             m_leftDownPoint = p[0];
         }
         break;
-    case Polygon:
+    case CvROIMode::Polygon:
         if (p.size() < 3) {
             ResetEditingState();
         } else {
@@ -359,7 +359,7 @@ void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
             m_polygonDrawing = false;
         }
         break;
-    case None:
+    case CvROIMode::None:
         ResetEditingState();
         break;
     default:
@@ -374,25 +374,25 @@ void TivraROIAdvPanel::GetRect(cv::Rect& out)
     out = cv::Rect();
     const auto trunc = [](float v) { return static_cast<int>(v); };
     switch (m_roiMode) {
-    case Point:
+    case CvROIMode::Point:
         if (m_leftDownPoint.x > 0 || m_leftDownPoint.y > 0)
             out = cv::Rect(trunc(m_leftDownPoint.x), trunc(m_leftDownPoint.y), 0, 0);
         break;
-    case Line:
+    case CvROIMode::Line:
         if (m_leftDownPoint != m_leftUpPoint)
             out = cv::Rect(trunc(std::min(m_leftDownPoint.x, m_leftUpPoint.x)),
                            trunc(std::min(m_leftDownPoint.y, m_leftUpPoint.y)),
                            trunc(std::abs(m_leftUpPoint.x - m_leftDownPoint.x)),
                            trunc(std::abs(m_leftUpPoint.y - m_leftDownPoint.y)));
         break;
-    case Rectangle:
-    case RotatedRectangle:
-    case Circle:
-    case Annulus:
+    case CvROIMode::Rectangle:
+    case CvROIMode::RotatedRectangle:
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus:
         if (m_roiRect.width > 0 && m_roiRect.height > 0)
             out = cv::Rect(trunc(m_roiRect.x), trunc(m_roiRect.y), trunc(m_roiRect.width), trunc(m_roiRect.height));
         break;
-    case Polygon:
+    case CvROIMode::Polygon:
         if (m_polygonPoints.size() >= 3)
             out = cv::boundingRect(m_polygonPoints);
         break;
@@ -459,7 +459,7 @@ void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const
 
 void TivraROIAdvPanel::GetRotatedRectEdges(cv::Point2f& a, cv::Point2f& b, cv::Point2f& c, cv::Point2f& d)
 {
-    if (m_roiMode != RotatedRectangle || m_polygonPoints.size() < 4)
+    if (m_roiMode != CvROIMode::RotatedRectangle || m_polygonPoints.size() < 4)
         return;
     a = m_polygonPoints[1];
     b = m_polygonPoints[2];
@@ -488,7 +488,7 @@ int TivraROIAdvPanel::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& c
     roi.visible = true;
     roi.thickness = 1;
     roi.roiIndex = -1;
-    roi.mode = Mask;
+    roi.mode = CvROIMode::Mask;
     roi.color = cv::Scalar(color[0], color[1], color[2], alpha * 255.0);
     roi.mask = mask.clone();
     return AppendOverlay(roi);
@@ -609,7 +609,7 @@ void TivraROIAdvPanel::SetMenuROIEnable(bool point, bool line, bool rect, bool r
     m_menuROIEnable = {point, line, rect, rotatedRect, circle, annulus, polygon};
 }
 
-void TivraROIAdvPanel::SetStatusTarget(wxUIntPtr target)
+void TivraROIAdvPanel::SetStatusTarget(wxWindow* target)
 {
-    m_statusTarget = reinterpret_cast<wxObject*>(target);
+    m_statusTarget = target;
 }

@@ -21,7 +21,8 @@ constexpr int kMenuFirstSIMD = 411;
 constexpr int kMenuDefaultSIMD = 415;
 
 // ROI kind of each id from 404 on: the plain rectangle is 407, the rotated one 406.
-constexpr int kKindOfMenuId[] = {Point, Line, RotatedRectangle, Rectangle, Circle, Annulus, Polygon};
+constexpr int kKindOfMenuId[] = {CvROIMode::Point,  CvROIMode::Line,    CvROIMode::RotatedRectangle, CvROIMode::Rectangle,
+                                  CvROIMode::Circle, CvROIMode::Annulus, CvROIMode::Polygon};
 
 struct MenuKind {
     int id;

@@ -95,13 +95,12 @@ void TivraROIAdvPanel::DrawGuideLineWxDC(wxDC&) {}
 
 void TivraROIAdvPanel::DrawGuideOnVisibleBuffer(cv::Mat& buffer)
 {
-    GuideLines::DrawOnBuffer(buffer, m_viewport, m_matBitmap.size(), m_guideLineMode, m_guideLineVisible,
-                             m_guideLineStyle, m_aspectRatio);
+    GuideLines::DrawOnVisibleBuffer(buffer, m_viewport, m_matBitmap.size(), GetGuideLineSettings());
 }
 
 void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
 {
-    if (!m_cropEnable || m_roiMode == None)
+    if (!m_cropEnable || m_roiMode == CvROIMode::None)
         return;
     const int t = static_cast<int>(std::max(m_scale, 1.0));
     const cv::Scalar lime = cv_Color_Defines::lime;
@@ -112,13 +111,13 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
     const cv::Point2f topLeft(m_roiRect.x, m_roiRect.y);
 
     switch (m_roiMode) {
-    case Point: {
+    case CvROIMode::Point: {
         const cv::Point p = Trunc(toBuffer(m_leftDownPoint));
         if (IsInside(buffer, p))
             cross(p);
         break;
     }
-    case Line: {
+    case CvROIMode::Line: {
         if (m_leftDownPoint == m_leftUpPoint)
             break;
         const cv::Point2f down = toBuffer(m_leftDownPoint);
@@ -129,7 +128,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             cross(mid);
         break;
     }
-    case Rectangle: {
+    case CvROIMode::Rectangle: {
         if (!hasArea)
             break;
         const cv::Point tl = Trunc(toBuffer(topLeft));
@@ -141,7 +140,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             cross(centre);
         break;
     }
-    case RotatedRectangle: {
+    case CvROIMode::RotatedRectangle: {
         if (!hasArea)
             break;
         std::vector<cv::Point2f> corners(4);
@@ -163,18 +162,18 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         DrawHandle(buffer, Trunc((c[0] + c[1]) * 0.5f), cv_Color_Defines::blue);
         break;
     }
-    case Circle: {
+    case CvROIMode::Circle: {
         if (!hasArea)
             break;
         const cv::Point centre = Trunc(toBuffer(topLeft));
         const double radius = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
         cv::circle(buffer, centre, static_cast<int>(radius), lime, t, cv::LINE_8);
         cross(centre);
-        if (m_hit.handle == 7)  // outer rim under the mouse
+        if (m_hit.handle == ROIHandle::OuterEdge)
             cv::circle(buffer, Trunc(toBuffer(m_leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
         break;
     }
-    case Annulus: {
+    case CvROIMode::Annulus: {
         if (!hasArea)
             break;
         const cv::Point2f centreF = toBuffer(topLeft);
@@ -196,7 +195,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         cross(centre);
         break;
     }
-    case Polygon: {
+    case CvROIMode::Polygon: {
         if (m_polygonPoints.empty())
             break;
         std::vector<cv::Point> v;
@@ -211,7 +210,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             const cv::Point centre(static_cast<int>(box.x + box.width / 2.0f),
                                    static_cast<int>(box.y + box.height / 2.0f));
             cross(centre);
-            if (m_hit.handle == 0)  // body under the mouse
+            if (m_hit.handle == ROIHandle::Body)
                 cv::circle(buffer, centre, 5, cv_Color_Defines::red, -1, cv::LINE_8);
         }
         if (m_polygonDrawing && m_hoverPoint.x >= 0 && m_hoverPoint.y >= 0)

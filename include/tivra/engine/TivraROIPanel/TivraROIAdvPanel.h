@@ -70,7 +70,7 @@ public:
     void SetZoomOut() override;
     void UpdateScale() override;
 
-    void SetStatusTarget(wxUIntPtr target) override;
+    void SetStatusTarget(wxWindow* target) override;
     void SetMenuROIEnable(bool point, bool line, bool rect, bool rotatedRect, bool circle, bool annulus,
                           bool polygon) override;
     void HideROI() override;
@@ -91,10 +91,9 @@ public:
     bool CalcZoomOut();
     void ShowContextMenu(const wxPoint& pos);
 
-    double GetZoomFactor() const { return m_scale; }
+    double GetZoomFactor() const { return m_viewport.GetScale(); }
     const ImageFileInfo& GetLoadedImageInfo() const { return m_loadedImageInfo; }
     const cv::Mat& GetRawMat() const { return m_rawMat; }
-    const cv::Mat& GetMat() const { return m_matBitmap; }
     int GetROIMode() const { return m_roiMode; }
 
     using RightClickHook = std::function<bool(const cv::Point2f&, int)>;
@@ -160,7 +159,7 @@ protected:
     std::vector<std::shared_ptr<cv::freetype::FreeType2>> m_extTextFonts;
     bool m_displayOverlay = false;
     cv::Scalar m_roiColor;
-    wxObject* m_statusTarget = nullptr;
+    wxWindow* m_statusTarget = nullptr;
     bool m_pfrShow = false;
     std::shared_ptr<cv::freetype::FreeType2> m_pfrFont;
     wxString m_pfrFontPath;
