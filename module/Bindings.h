@@ -6,6 +6,7 @@
 namespace tivra::bindings {
 
 void BindEnums(pybind11::module_& m);
+void BindImageInfo(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);
 
 }  // namespace tivra::bindings

@@ -42,6 +42,7 @@ PYBIND11_MODULE(TivraModule, m)
     TraceLinux("Binding TivraPanel...");
     TraceLinux("Binding TivraROIAdvPanel...");
 
+    BindImageInfo(m);
     BindConstants(m);
     TraceLinux("PYBIND11_MODULE initialization complete");
 }

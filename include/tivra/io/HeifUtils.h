@@ -1,0 +1,29 @@
+#pragma once
+// HEIF/HEIC files to and from OpenCV images through libheif. Failures print one
+// line to standard error and show as an empty Mat or a false result.
+#include <string>
+
+#include <opencv2/core.hpp>
+#include <wx/string.h>
+
+namespace heif_utils {
+
+/// Decodes the primary image: 8-bit BGR, or BGRA when the file has alpha; empty on failure.
+/// `Path` is std::string (UTF-8), std::wstring (throws std::range_error when it is not
+/// valid Unicode) or wxString (converted with wxConvFileName).
+template <typename Path>
+cv::Mat heif_to_cvmat(const Path& path);
+
+/// Encodes an 8-bit gray or BGR image as HEVC; quality 100 is lossless, any other
+/// value the lossy quality. True when the file was written completely.
+template <typename Path>
+bool cvmat_to_heif(const cv::Mat& image, const Path& path, int quality);
+
+extern template cv::Mat heif_to_cvmat<std::string>(const std::string&);
+extern template cv::Mat heif_to_cvmat<std::wstring>(const std::wstring&);
+extern template cv::Mat heif_to_cvmat<wxString>(const wxString&);
+extern template bool cvmat_to_heif<std::string>(const cv::Mat&, const std::string&, int);
+extern template bool cvmat_to_heif<std::wstring>(const cv::Mat&, const std::wstring&, int);
+extern template bool cvmat_to_heif<wxString>(const cv::Mat&, const wxString&, int);
+
+}  // namespace heif_utils

@@ -1,0 +1,172 @@
+#include "tivra/io/ImageFileInfo.h"
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <jxl/decode.h>
+#include <libheif/heif.h>
+#include <opencv2/imgcodecs.hpp>
+
+#include "tivra/io/ExifReader.h"
+
+namespace {
+
+// Text after the last '.', lower-cased; empty when the path has no '.'.
+std::string LowerExtension(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return std::string();
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+std::string FormatOfExtension(const std::string& extension)
+{
+    static const std::pair<const char*, const char*> kFormats[] = {
+        {"jpg", "JPEG"}, {"jpeg", "JPEG"}, {"png", "PNG"},   {"tif", "TIFF"}, {"tiff", "TIFF"},
+        {"bmp", "BMP"},  {"pgm", "PNM"},   {"ppm", "PNM"},   {"pnm", "PNM"},  {"webp", "WebP"},
+        {"heic", "HEIF"}, {"heif", "HEIF"}, {"jxl", "JXL"},
+    };
+    for (const auto& [ext, format] : kFormats)
+        if (extension == ext)
+            return format;
+    return "Unknown";
+}
+
+// Reads up to `limit` bytes from the start of the file. The path is UTF-8 and
+// Linux file names are bytes, so it is used as it is. Reading stops at end of
+// file or at the first error (a directory, a vanished file): no size is trusted
+// from seeking.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t limit)
+{
+    std::vector<std::uint8_t> bytes;
+    std::ifstream file(path, std::ios::binary);
+    constexpr std::size_t kChunk = 1 << 20;
+    while (file && bytes.size() < limit) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + std::min(kChunk, limit - old));
+        file.read(reinterpret_cast<char*>(bytes.data() + old), static_cast<std::streamsize>(bytes.size() - old));
+        bytes.resize(old + static_cast<std::size_t>(file.gcount()));
+    }
+    return bytes;
+}
+
+int BitDepthOfCvDepth(int depth)
+{
+    switch (depth) {
+    case CV_16U:
+    case CV_16S:
+        return 16;
+    case CV_32S:  // 32-bit integer samples are 32 bits deep
+    case CV_32F:
+        return 32;
+    case CV_64F:
+        return 64;
+    default:
+        return 8;
+    }
+}
+
+void ReadHeif(const std::string& path, ImageFileInfo& info)
+{
+    std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(), heif_context_free);
+    if (!context || heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok)
+        return;
+    heif_image_handle* rawHandle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+        return;
+    std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(rawHandle,
+                                                                                  heif_image_handle_release);
+    info.width = heif_image_handle_get_width(handle.get());
+    info.height = heif_image_handle_get_height(handle.get());
+    info.channels = heif_image_handle_has_alpha_channel(handle.get()) ? 4 : 3;
+    const int lumaBits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
+    info.bit_depth = lumaBits > 0 ? lumaBits : 8;
+
+    if (heif_image_handle_get_number_of_metadata_blocks(handle.get(), "Exif") < 1)
+        return;
+    heif_item_id exifId = 0;
+    heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &exifId, 1);
+    const std::size_t size = heif_image_handle_get_metadata_size(handle.get(), exifId);
+    if (size < 9)
+        return;
+    std::vector<std::uint8_t> exif(size, 0);
+    // The block starts with a 4-byte offset field; the parser finds the TIFF
+    // header behind it by itself.
+    if (heif_image_handle_get_metadata(handle.get(), exifId, exif.data()).code == heif_error_Ok)
+        exif_reader::ParseExif(exif.data(), exif.size(), info);
+}
+
+void ReadJxl(const std::string& path, ImageFileInfo& info)
+{
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(path, std::numeric_limits<std::size_t>::max());
+    if (bytes.empty())
+        return;
+    std::unique_ptr<JxlDecoder, decltype(&JxlDecoderDestroy)> decoder(JxlDecoderCreate(nullptr), JxlDecoderDestroy);
+    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
+        return;
+    JxlDecoderCloseInput(decoder.get());
+    // Only the basic-information event is subscribed: every other status
+    // (error, success, more input needed) ends the reading.
+    if (JxlDecoderProcessInput(decoder.get()) != JXL_DEC_BASIC_INFO)
+        return;
+    JxlBasicInfo basic;
+    if (JxlDecoderGetBasicInfo(decoder.get(), &basic) != JXL_DEC_SUCCESS)
+        return;
+    info.width = static_cast<int>(basic.xsize);
+    info.height = static_cast<int>(basic.ysize);
+    info.channels = static_cast<int>(basic.num_color_channels) + (basic.alpha_bits != 0 ? 1 : 0);
+    info.bit_depth = static_cast<int>(basic.bits_per_sample);
+}
+
+void ReadWithOpenCv(const std::string& path, ImageFileInfo& info)
+{
+    // OpenCV warns on standard error about paths it cannot open; a missing file
+    // is an ordinary answer here, not something to report.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return;
+    const cv::Mat image = cv::imread(path, cv::IMREAD_UNCHANGED);
+    if (image.empty())
+        return;
+    info.width = image.cols;
+    info.height = image.rows;
+    info.channels = image.channels();
+    info.bit_depth = BitDepthOfCvDepth(image.depth());
+}
+
+}  // namespace
+
+ImageFileInfo GetImageFileInfo(const std::string& path)
+{
+    ImageFileInfo info;
+    try {
+        const std::string extension = LowerExtension(path);
+        info.format = FormatOfExtension(extension);
+        if (extension == "heic" || extension == "heif") {
+            ReadHeif(path, info);
+        } else if (extension == "jxl") {
+            ReadJxl(path, info);
+        } else {
+            ReadWithOpenCv(path, info);
+            // The EXIF scan runs even when OpenCV could not decode the pixels.
+            if (extension == "jpg" || extension == "jpeg") {
+                const std::vector<std::uint8_t> head = ReadFileBytes(path, exif_reader::kJpegScanLimit);
+                exif_reader::ParseJpegExif(head.data(), head.size(), info);
+            }
+        }
+    } catch (const std::exception&) {
+        // Unreadable input (an OpenCV decoder error, memory exhaustion) leaves
+        // the fields filled so far; the caller gets what could be read.
+    }
+    return info;
+}

@@ -1,0 +1,228 @@
+"""GetImageFileInfo on real files made by independent producers (Pillow, piexif,
+OpenCV, libheif's heif-enc, libjxl's cjxl) and on damaged or hand-built files."""
+import io
+import struct
+import subprocess
+
+import cv2
+import numpy as np
+import piexif
+import pytest
+from PIL import Image
+
+import TivraModule as tm
+
+KEYS = ["width", "height", "channels", "bit_depth", "format", "has_exif", "orientation", "date_time",
+        "camera_make", "camera_model", "focal_length", "f_number", "exposure_time", "iso", "has_gps",
+        "gps_lat", "gps_lon", "gps_alt", "extra"]
+TYPES = [int, int, int, int, str, bool, int, str, str, str, float, float, float, int, bool,
+         float, float, float, dict]
+
+CAMERA_EXIF = {
+    "0th": {piexif.ImageIFD.Make: b"Fujifilm", piexif.ImageIFD.Model: b"X-T5",
+            piexif.ImageIFD.Orientation: 8, piexif.ImageIFD.DateTime: b"2023:07:14 10:00:00"},
+    "Exif": {piexif.ExifIFD.ExposureTime: (1, 250), piexif.ExifIFD.FNumber: (28, 10),
+             piexif.ExifIFD.FocalLength: (35, 1), piexif.ExifIFD.ISOSpeedRatings: 640,
+             piexif.ExifIFD.DateTimeOriginal: b"2023:07:14 09:59:58"},
+    "GPS": {piexif.GPSIFD.GPSLatitudeRef: b"N", piexif.GPSIFD.GPSLatitude: ((48, 1), (51, 1), (296, 10)),
+            piexif.GPSIFD.GPSLongitudeRef: b"E", piexif.GPSIFD.GPSLongitude: ((2, 1), (17, 1), (402, 10)),
+            piexif.GPSIFD.GPSAltitudeRef: 1, piexif.GPSIFD.GPSAltitude: (330, 10)},
+}
+
+
+def jpeg_bytes(exif=None, size=(48, 32)):
+    pixels = np.random.default_rng(1).integers(0, 255, (size[1], size[0], 3), dtype=np.uint8)
+    out = io.BytesIO()
+    kwargs = {"exif": piexif.dump(exif)} if exif else {}
+    Image.fromarray(pixels).save(out, "JPEG", **kwargs)
+    return out.getvalue()
+
+
+def segment(marker, payload):
+    return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+
+def write(path, data):
+    path.write_bytes(data)
+    return str(path)
+
+
+def assert_camera_values(info):
+    assert info["has_exif"] is True
+    assert (info["camera_make"], info["camera_model"], info["orientation"]) == ("Fujifilm", "X-T5", 8)
+    assert info["date_time"] == "2023:07:14 09:59:58"
+    assert info["exposure_time"] == pytest.approx(0.004)
+    assert info["f_number"] == pytest.approx(2.8)
+    assert (info["focal_length"], info["iso"]) == (35.0, 640)
+    assert info["has_gps"] is True
+    assert info["gps_lat"] == pytest.approx(48.858222, abs=1e-6)
+    assert info["gps_lon"] == pytest.approx(2.294500, abs=1e-6)
+    assert info["gps_alt"] == pytest.approx(33.0)  # reference 1 (below sea level) is not applied
+
+
+def assert_neutral(info, fmt):
+    assert list(info) == KEYS
+    assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == (0, 0, 0, 0)
+    assert (info["format"], info["has_exif"], info["has_gps"], info["orientation"]) == (fmt, False, False, 1)
+
+
+def test_jpeg_with_exif_and_gps_has_all_keys_in_order_with_their_types(tmp_path):
+    info = tm.GetImageFileInfo(write(tmp_path / "photo.jpg", jpeg_bytes(CAMERA_EXIF)))
+    assert list(info) == KEYS
+    assert [type(info[key]) for key in KEYS] == TYPES
+    assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == (48, 32, 3, 8)
+    assert info["format"] == "JPEG" and info["extra"] == {}
+    assert_camera_values(info)
+
+
+def test_uppercase_extension_and_unicode_name_are_scanned(tmp_path):
+    info = tm.GetImageFileInfo(write(tmp_path / "Фото 東京 ü.JPG", jpeg_bytes(CAMERA_EXIF)))
+    assert info["format"] == "JPEG"
+    assert_camera_values(info)
+
+
+def test_jpeg_without_exif_keeps_defaults(tmp_path):
+    info = tm.GetImageFileInfo(write(tmp_path / "plain.jpeg", jpeg_bytes()))
+    assert (info["width"], info["has_exif"], info["orientation"], info["date_time"]) == (48, False, 1, "")
+
+
+def test_exif_segment_beyond_first_64_kib_is_not_seen(tmp_path):
+    plain = jpeg_bytes()
+    exif_segment = segment(0xE1, piexif.dump(CAMERA_EXIF))
+    padding = segment(0xE2, bytes(40000)) * 2  # ICC-like segments before the EXIF one
+    near = plain[:2] + segment(0xE2, bytes(100)) + exif_segment + plain[2:]
+    far = plain[:2] + padding + exif_segment + plain[2:]
+    assert_camera_values(tm.GetImageFileInfo(write(tmp_path / "near.jpg", near)))
+    info = tm.GetImageFileInfo(write(tmp_path / "far.jpg", far))
+    assert info["width"] == 48 and info["has_exif"] is False
+
+
+def test_png_bytes_named_jpg_are_read_without_exif(tmp_path):
+    ok, png = cv2.imencode(".png", np.zeros((7, 5, 3), np.uint8))
+    info = tm.GetImageFileInfo(write(tmp_path / "fake.jpg", png.tobytes()))
+    assert (info["format"], info["width"], info["height"], info["has_exif"]) == ("JPEG", 5, 7, False)
+
+
+def test_file_without_extension_is_read_by_content(tmp_path):
+    ok, png = cv2.imencode(".png", np.zeros((7, 5, 4), np.uint8))
+    info = tm.GetImageFileInfo(write(tmp_path / "noext", png.tobytes()))
+    assert (info["format"], info["width"], info["height"], info["channels"]) == ("Unknown", 5, 7, 4)
+
+
+@pytest.mark.parametrize("name, fmt, array, channels, depth", [
+    ("a.png", "PNG", np.full((6, 4), 1000, np.uint16), 1, 16),
+    ("a.tif", "TIFF", np.zeros((6, 4, 3), np.float32), 3, 32),
+    ("a.tiff", "TIFF", np.full((6, 4), -7, np.int32), 1, 32),
+    ("a.bmp", "BMP", np.zeros((6, 4, 3), np.uint8), 3, 8),
+    ("a.pgm", "PNM", np.zeros((6, 4), np.uint8), 1, 8),
+    ("a.ppm", "PNM", np.zeros((6, 4, 3), np.uint8), 3, 8),
+    ("a.webp", "WebP", np.zeros((6, 4, 3), np.uint8), 3, 8),
+])
+def test_opencv_formats(tmp_path, name, fmt, array, channels, depth):
+    path = str(tmp_path / name)
+    assert cv2.imwrite(path, array)
+    info = tm.GetImageFileInfo(path)
+    assert (info["format"], info["width"], info["height"], info["channels"], info["bit_depth"]) == \
+        (fmt, 4, 6, channels, depth)
+    assert info["has_exif"] is False
+
+
+def heif_from(tmp_path, source_name, source_bytes, *args):
+    source = write(tmp_path / source_name, source_bytes)
+    target = str(tmp_path / (source_name.rsplit(".", 1)[0] + ".heic"))
+    subprocess.run(["heif-enc", *args, source, "-o", target], check=True, capture_output=True)
+    return target
+
+
+def png_bytes(array):
+    ok, data = cv2.imencode(".png", array)
+    return data.tobytes()
+
+
+def test_heif_with_alpha_and_ten_bit_luma(tmp_path):
+    rgba8 = np.random.default_rng(2).integers(0, 255, (24, 40, 4), dtype=np.uint8)
+    info = tm.GetImageFileInfo(heif_from(tmp_path, "alpha.png", png_bytes(rgba8)))
+    assert (info["format"], info["width"], info["height"], info["channels"], info["bit_depth"]) == \
+        ("HEIF", 40, 24, 4, 8)
+    rgba16 = rgba8.astype(np.uint16) * 257
+    info = tm.GetImageFileInfo(heif_from(tmp_path, "deep.png", png_bytes(rgba16), "-b", "10"))
+    assert (info["channels"], info["bit_depth"]) == (4, 10)
+    assert info["has_exif"] is False
+
+
+def test_heif_exif_block_is_parsed(tmp_path):
+    info = tm.GetImageFileInfo(heif_from(tmp_path, "camera.jpg", jpeg_bytes(CAMERA_EXIF)))
+    assert (info["format"], info["width"], info["height"], info["channels"]) == ("HEIF", 48, 32, 3)
+    assert_camera_values(info)
+
+
+def jxl_from(tmp_path, name, image):
+    source = str(tmp_path / name)
+    image.save(source)
+    target = source.rsplit(".", 1)[0] + ".jxl"
+    subprocess.run(["cjxl", source, target], check=True, capture_output=True)
+    return target
+
+
+def test_jxl_basic_information(tmp_path):
+    gray_alpha = Image.fromarray(np.zeros((9, 13, 2), np.uint8), "LA")
+    info = tm.GetImageFileInfo(jxl_from(tmp_path, "la.png", gray_alpha))
+    assert (info["format"], info["width"], info["height"], info["channels"], info["bit_depth"]) == \
+        ("JXL", 13, 9, 2, 8)
+    rgb = Image.fromarray(np.zeros((5, 3, 3), np.uint8), "RGB")
+    info = tm.GetImageFileInfo(jxl_from(tmp_path, "rgb.png", rgb))
+    assert (info["width"], info["height"], info["channels"], info["has_exif"]) == (3, 5, 3, False)
+
+
+@pytest.mark.parametrize("name, fmt", [("missing.jpg", "JPEG"), ("missing.heic", "HEIF"),
+                                       ("missing.jxl", "JXL"), ("missing", "Unknown")])
+def test_missing_files_give_defaults(tmp_path, name, fmt):
+    assert_neutral(tm.GetImageFileInfo(str(tmp_path / name)), fmt)
+
+
+@pytest.mark.parametrize("name, fmt", [("junk.jpg", "JPEG"), ("junk.png", "PNG"), ("junk.heif", "HEIF"),
+                                       ("junk.jxl", "JXL"), ("empty.tif", "TIFF")])
+def test_garbage_and_empty_files_give_defaults(tmp_path, name, fmt):
+    data = b"" if name.startswith("empty") else bytes(range(256)) * 8
+    assert_neutral(tm.GetImageFileInfo(write(tmp_path / name, data)), fmt)
+
+
+def test_directory_gives_defaults(tmp_path):
+    folder = tmp_path / "folder.jxl"
+    folder.mkdir()
+    assert_neutral(tm.GetImageFileInfo(str(folder)), "JXL")
+    assert_neutral(tm.GetImageFileInfo(str(tmp_path)), "Unknown")
+
+
+def test_truncated_files_never_raise(tmp_path):
+    jpeg = jpeg_bytes(CAMERA_EXIF)
+    rgba = np.random.default_rng(3).integers(0, 255, (16, 16, 4), dtype=np.uint8)
+    heic = open(heif_from(tmp_path, "t.png", png_bytes(rgba)), "rb").read()
+    for cut in (3, 20, 60, 200, len(jpeg) // 2):
+        info = tm.GetImageFileInfo(write(tmp_path / "cut.jpg", jpeg[:cut]))
+        assert list(info) == KEYS
+        assert info["has_gps"] is False or info["gps_lat"] == pytest.approx(48.858222, abs=1e-6)
+    for cut in (10, 100, len(heic) // 2):
+        assert list(tm.GetImageFileInfo(write(tmp_path / "cut.heic", heic[:cut]))) == KEYS
+
+
+def test_corrupt_exif_block_never_raises(tmp_path):
+    plain = jpeg_bytes()
+    rng = np.random.default_rng(4)
+    block = bytearray(piexif.dump(CAMERA_EXIF))
+    for _ in range(30):
+        damaged = bytearray(block)
+        for pos in rng.integers(10, len(block), 8):
+            damaged[pos] = int(rng.integers(0, 256))
+        data = plain[:2] + segment(0xE1, bytes(damaged)) + plain[2:]
+        assert list(tm.GetImageFileInfo(write(tmp_path / "damaged.jpg", data))) == KEYS
+
+
+def test_text_that_is_not_utf8_is_decoded_with_replacement_characters(tmp_path):
+    exif = {"0th": {piexif.ImageIFD.Make: "Café Ωmega".encode("utf-8"),      # valid UTF-8 stays
+                    piexif.ImageIFD.Model: "Caméra".encode("latin-1"),        # Latin-1
+                    piexif.ImageIFD.DateTime: "2024年".encode("shift_jis")}}  # Shift-JIS
+    info = tm.GetImageFileInfo(write(tmp_path / "latin.jpg", jpeg_bytes(exif)))
+    assert info["camera_make"] == "Café Ωmega"
+    assert info["camera_model"] == "Cam\ufffdra"
+    assert info["date_time"].startswith("2024") and "\ufffd" in info["date_time"]

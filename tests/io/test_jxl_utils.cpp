@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "IoTestSupport.h"
+#include "tivra/io/JxlUtils.h"
+#include "tivra/io/UnicodeImage.h"
+
+using namespace iotest;
+
+namespace {
+
+// libjxl may print its own diagnostics first; ours comes last.
+bool EndsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::pair<bool, std::string> EncodeCapturing(const cv::Mat& image, const std::string& path, int quality)
+{
+    testing::internal::CaptureStderr();
+    const bool ok = jxl_utils::cvmat_to_jxl(image, path, quality);
+    return {ok, testing::internal::GetCapturedStderr()};
+}
+
+std::pair<cv::Mat, std::string> DecodeCapturing(const std::string& path)
+{
+    testing::internal::CaptureStderr();
+    cv::Mat image = jxl_utils::jxl_to_cvmat(path);
+    return {image, testing::internal::GetCapturedStderr()};
+}
+
+}  // namespace
+
+TEST(JxlUtils, LosslessRoundTripIsExact)
+{
+    ScratchDir dir;
+    const cv::Mat colour = NoisePicture(300, 300, CV_8UC3);  // several times the first 64 KiB output buffer
+    const cv::Mat copy = colour.clone();
+    EXPECT_EQ(EncodeCapturing(colour, dir / "noise.jxl", 100), std::make_pair(true, std::string()));
+    EXPECT_GT(fs::file_size(dir.path() / "noise.jxl"), 4u * 65536u);
+    EXPECT_EQ(MaxDifference(colour, copy), 0);  // the caller's image stays BGR
+    const auto [back, log] = DecodeCapturing(dir / "noise.jxl");
+    ASSERT_EQ(back.type(), CV_8UC3);
+    EXPECT_EQ(MaxDifference(back, colour), 0);
+    EXPECT_EQ(log, "");
+
+    const cv::Mat gray = NoisePicture(45, 33, CV_8UC1);
+    ASSERT_TRUE(EncodeCapturing(gray, dir / "gray.jxl", 100).first);
+    const cv::Mat grayBack = DecodeCapturing(dir / "gray.jxl").first;
+    ASSERT_EQ(grayBack.type(), CV_8UC1);
+    EXPECT_EQ(MaxDifference(grayBack, gray), 0);
+}
+
+TEST(JxlUtils, LossyRoundTripIsClose)
+{
+    ScratchDir dir;
+    const cv::Mat image = SmoothPicture(160, 120);
+    ASSERT_TRUE(EncodeCapturing(image, dir / "q90.jxl", 90).first);
+    ASSERT_TRUE(EncodeCapturing(image, dir / "q0.jxl", 0).first);
+    ASSERT_TRUE(EncodeCapturing(image, dir / "qneg.jxl", -50).first);  // distance capped at 10
+    const cv::Mat back = DecodeCapturing(dir / "q90.jxl").first;
+    ASSERT_EQ(back.size(), image.size());
+    EXPECT_LT(MeanDifference(back, image), 2.0);
+    EXPECT_LT(fs::file_size(dir.path() / "q0.jxl"), fs::file_size(dir.path() / "q90.jxl"));
+    EXPECT_EQ(ReadBytes(dir / "q0.jxl"), ReadBytes(dir / "qneg.jxl"));
+}
+
+TEST(JxlUtils, RegionOfALargerImageRoundTrips)
+{
+    ScratchDir dir;
+    const cv::Mat whole = NoisePicture(200, 150, CV_8UC3);
+    const cv::Mat region = whole(cv::Rect(17, 11, 70, 50));
+    ASSERT_TRUE(EncodeCapturing(region, dir / "region.jxl", 100).first);
+    EXPECT_EQ(MaxDifference(DecodeCapturing(dir / "region.jxl").first, region), 0);
+
+    const cv::Mat grayWhole = NoisePicture(200, 150, CV_8UC1);
+    const cv::Mat grayRegion = grayWhole(cv::Rect(3, 4, 50, 60));
+    ASSERT_TRUE(EncodeCapturing(grayRegion, dir / "gray-region.jxl", 100).first);
+    EXPECT_EQ(MaxDifference(DecodeCapturing(dir / "gray-region.jxl").first, grayRegion), 0);
+}
+
+TEST(JxlUtils, EncoderMessages)
+{
+    ScratchDir dir;
+    EXPECT_EQ(EncodeCapturing(cv::Mat(), dir / "a.jxl", 90),
+              std::make_pair(false, std::string("Input cv::Mat is empty.\n")));
+    EXPECT_EQ(EncodeCapturing(NoisePicture(8, 8, CV_8UC4), dir / "b.jxl", 90),
+              std::make_pair(false, std::string("Only grayscale (1 channel) and RGB (3 channel) are supported.\n")));
+    const auto [tooHigh, tooHighLog] = EncodeCapturing(SmoothPicture(8, 8), dir / "c.jxl", 101);
+    EXPECT_FALSE(tooHigh);
+    EXPECT_TRUE(EndsWith(tooHighLog, "Failed to set distance.\n"))
+        << tooHighLog;
+    EXPECT_EQ(EncodeCapturing(cv::Mat(8, 8, CV_16UC1, cv::Scalar(500)), dir / "d.jxl", 100),
+              std::make_pair(false, std::string("Only 8-bit images are supported.\n")));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+
+    const std::string unwritable = dir / "missing/\xe7\x8c\xab.jxl";  // 猫.jxl
+    EXPECT_EQ(EncodeCapturing(SmoothPicture(8, 8), unwritable, 90),
+              std::make_pair(false, "Failed to write to file: " + unwritable + "\n"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(jxl_utils::cvmat_to_jxl(SmoothPicture(8, 8), to_wide_string(unwritable), 90));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Failed to write to file: " + unwritable + "\n");
+}
+
+TEST(JxlUtils, BrokenInputGivesEmptyImage)
+{
+    ScratchDir dir;
+    EXPECT_EQ(DecodeCapturing(dir / "missing.jxl").second, "");  // no message for a missing file
+    EXPECT_TRUE(DecodeCapturing(dir / "missing.jxl").first.empty());
+
+    ASSERT_TRUE(EncodeCapturing(NoisePicture(64, 64, CV_8UC3), dir / "whole.jxl", 100).first);
+    const std::vector<unsigned char> bytes = ReadBytes(dir / "whole.jxl");
+    WriteBytes(dir / "cut.jxl", std::string(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2)));
+    const auto [cut, log] = DecodeCapturing(dir / "cut.jxl");
+    EXPECT_TRUE(cut.empty());
+    EXPECT_TRUE(EndsWith(log, "JXL decode error or unexpected input state.\n")) << log;
+
+    std::vector<unsigned char> garbage(100, 0x42);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadJxlFromVector(garbage).empty());
+    EXPECT_TRUE(EndsWith(testing::internal::GetCapturedStderr(), "JXL decode error or unexpected input state.\n"));
+}
+
+TEST(JxlUtils, AllPathTypesReachTheSameFile)
+{
+    ScratchDir dir;
+    const cv::Mat image = NoisePicture(20, 10, CV_8UC3);
+    const std::string name = dir / "\xf0\x9f\x8c\x88 \xc3\xa9t\xc3\xa9.jxl";  // 🌈 été.jxl
+    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, to_wide_string(name), 100));
+    EXPECT_EQ(MaxDifference(jxl_utils::jxl_to_cvmat(to_wide_string(name)), image), 0);
+    const std::string ascii = dir / "plain.jxl";
+    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, wxString::FromUTF8(ascii.c_str()), 100));
+    EXPECT_EQ(MaxDifference(jxl_utils::jxl_to_cvmat(wxString::FromUTF8(ascii.c_str())), image), 0);
+}
+
+TEST(JxlUtils, AlphaIsDropped)
+{
+    if (std::system("command -v cjxl >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "cjxl (libjxl-tools) is not installed";
+    ScratchDir dir;
+    cv::Mat bgra = NoisePicture(32, 24, CV_8UC4);
+    ASSERT_TRUE(cv::imwrite(dir / "alpha.png", bgra));
+    const std::string command = "cjxl -d 0 '" + (dir / "alpha.png") + "' '" + (dir / "alpha.jxl") + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const cv::Mat back = DecodeCapturing(dir / "alpha.jxl").first;
+    ASSERT_EQ(back.type(), CV_8UC3);
+    cv::Mat bgr;
+    cv::cvtColor(bgra, bgr, cv::COLOR_BGRA2BGR);
+    EXPECT_EQ(MaxDifference(back, bgr), 0);
+}

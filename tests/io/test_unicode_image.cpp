@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "IoTestSupport.h"
+#include "tivra/io/HeifUtils.h"
+#include "tivra/io/JxlUtils.h"
+#include "tivra/io/UnicodeImage.h"
+
+using namespace iotest;
+
+namespace {
+
+const std::string kPngMagic("\x89PNG\r\n\x1a\n", 8);
+
+bool StartsWith(const std::vector<unsigned char>& bytes, const std::string& prefix)
+{
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin(),
+                                                       [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; });
+}
+
+std::vector<std::string> DirectoryNames(const ScratchDir& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A stream that announces more bytes than it delivers, as a file shrinking under
+// the reader does.
+class ShrinkingBuffer : public std::streambuf {
+public:
+    ShrinkingBuffer(std::string data, std::streamoff announced) : data_(std::move(data)), announced_(announced)
+    {
+        setg(data_.data(), data_.data(), data_.data() + data_.size());
+    }
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override
+    {
+        const std::streamoff base = dir == std::ios_base::beg ? 0 : dir == std::ios_base::cur ? position_ : announced_;
+        position_ = base + offset;
+        const auto available = static_cast<std::streamoff>(data_.size());
+        setg(eback(), eback() + std::min(position_, available), egptr());
+        return pos_type(position_);
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode mode) override
+    {
+        return seekoff(off_type(position), std::ios_base::beg, mode);
+    }
+
+private:
+    std::string data_;
+    std::streamoff announced_;
+    std::streamoff position_ = 0;
+};
+
+// Runs `body` in a child process whose files may not grow beyond `limit` bytes,
+// as on a full disk, and returns the child's exit status.
+template <typename Body>
+int RunWithFileSizeLimit(rlim_t limit, Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // make the write fail with EFBIG instead of killing us
+        const rlimit small{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(StringHelpers, StrictUtf8BothWays)
+{
+    const std::string text = "\xe5\x86\x99\xe7\x9c\x9f \xf0\x9f\x98\x80 caf\xc3\xa9";  // 写真 😀 café
+    const std::wstring wide = to_wide_string(text);
+    ASSERT_EQ(wide.size(), 9u);
+    EXPECT_EQ(wide[0], L'\u5199');
+    EXPECT_EQ(static_cast<char32_t>(wide[3]), U'\U0001F600');
+    EXPECT_EQ(wide[8], L'\u00e9');
+    EXPECT_EQ(to_byte_string(wide), text);
+    EXPECT_EQ(UTF8ToPath(text), wide);
+    EXPECT_EQ(PathToUTF8(wide), text);
+
+    EXPECT_TRUE(to_wide_string("\xff").empty());
+    EXPECT_TRUE(to_wide_string("ok\xc3").empty());              // truncated sequence
+    EXPECT_TRUE(to_wide_string("\xc0\xaf").empty());            // overlong "/"
+    EXPECT_TRUE(to_wide_string("\xed\xa0\x80").empty());        // surrogate
+    EXPECT_TRUE(to_wide_string("\xf4\x90\x80\x80").empty());    // above U+10FFFF
+    EXPECT_TRUE(to_byte_string(std::wstring(1, static_cast<wchar_t>(0x110000))).empty());
+    EXPECT_TRUE(to_byte_string(std::wstring(1, static_cast<wchar_t>(0xD800))).empty());
+    EXPECT_EQ(to_byte_string(std::wstring(1, static_cast<wchar_t>(0x10FFFF))), "\xf4\x8f\xbf\xbf");
+}
+
+TEST(StringHelpers, ExtensionIsTheTextFromTheLastDot)
+{
+    EXPECT_EQ(GetExtension(std::string("archive.tar.gz")), ".gz");
+    EXPECT_EQ(GetExtension(std::string("README")), "");
+    EXPECT_EQ(GetExtension(std::string("dir.old/file")), ".old/file");
+    EXPECT_EQ(GetExtension(std::string("out.JPG")), ".JPG");
+    EXPECT_EQ(GetExtension(std::wstring(L"\u5199\u771f.Png")), ".Png");
+    EXPECT_EQ(GetExtension(std::wstring(L"noext")), "");
+}
+
+TEST(UnicodeFiles, RoundTripUnderNonAsciiNames)
+{
+    ScratchDir dir;
+    const cv::Mat image = NoisePicture(40, 30, CV_8UC3);
+    for (const std::string name : {"\xe5\x86\x99\xe7\x9c\x9f.png", "\xf0\x9f\x98\x80\xf0\x9f\x8e\x89.png",
+                                   "r\xc3\xa9sum\xc3\xa9 na\xc3\xafve.bmp"}) {
+        const std::string path = dir / name;
+        ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), image)) << name;
+        EXPECT_TRUE(fs::exists(fs::u8path(path))) << name;
+        EXPECT_TRUE(fileExists(path));
+        cv::Mat back;
+        Unicode_CvImread(to_wide_string(path), back, cv::IMREAD_COLOR);
+        ASSERT_FALSE(back.empty()) << name;
+        EXPECT_EQ(MaxDifference(back, image), 0) << name;
+        EXPECT_EQ(MaxDifference(LoadImageByExtension(path), image), 0) << name;
+    }
+    EXPECT_EQ(DirectoryNames(dir).size(), 3u);  // no temporary files left
+}
+
+TEST(UnicodeFiles, ReadFlagsReachTheDecoder)
+{
+    ScratchDir dir;
+    const std::string path = dir / "gray.png";
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), NoisePicture(8, 6, CV_8UC1)));
+    EXPECT_EQ(LoadImageByExtension(path, cv::IMREAD_UNCHANGED).channels(), 1);
+    EXPECT_EQ(LoadImageByExtension(path, cv::IMREAD_COLOR).channels(), 3);
+}
+
+TEST(UnicodeFiles, PathWithoutExtensionGetsPngBytes)
+{
+    ScratchDir dir;
+    const std::string path = dir / "picture";
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), NoisePicture(16, 16, CV_8UC3)));
+    EXPECT_TRUE(StartsWith(ReadBytes(path), kPngMagic));
+    EXPECT_EQ(DirectoryNames(dir), std::vector<std::string>{"picture"});
+}
+
+TEST(UnicodeFiles, UpperCaseExtensionIsKeptAndEncoded)
+{
+    ScratchDir dir;
+    const std::string path = dir / "out.JPG";
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), SmoothPicture(64, 48), {cv::IMWRITE_JPEG_QUALITY, 90}));
+    EXPECT_EQ(DirectoryNames(dir), std::vector<std::string>{"out.JPG"});
+    EXPECT_TRUE(StartsWith(ReadBytes(path), std::string("\xff\xd8\xff", 3)));
+}
+
+TEST(UnicodeFiles, UnknownExtensionWritesNothing)
+{
+    ScratchDir dir;
+    EXPECT_FALSE(Unicode_CvImwrite(to_wide_string(dir / "image.unknownformat"), NoisePicture(8, 8, CV_8UC3)));
+    EXPECT_FALSE(Unicode_CvImwrite(to_wide_string(dir / "empty.png"), cv::Mat()));
+    EXPECT_TRUE(DirectoryNames(dir).empty());
+}
+
+TEST(UnicodeFiles, MissingDirectoryFails)
+{
+    ScratchDir dir;
+    EXPECT_FALSE(Unicode_CvImwrite(to_wide_string(dir / "missing/out.png"), NoisePicture(8, 8, CV_8UC3)));
+}
+
+TEST(UnicodeFiles, UnreadableInputGivesEmptyImage)
+{
+    ScratchDir dir;
+    WriteBytes(dir / "notes.png", "this is plain text, not a picture\n");
+    WriteBytes(dir / "zero.png", "");
+    EXPECT_TRUE(LoadImageByExtension(dir / "notes.png").empty());
+    EXPECT_TRUE(LoadImageByExtension(dir / "zero.png").empty());
+    EXPECT_TRUE(LoadImageByExtension(dir / "missing.png").empty());
+    EXPECT_TRUE(LoadImageByExtension("bad\xff.png").empty());
+    EXPECT_FALSE(fileExists(dir / "missing.png"));
+
+    cv::Mat kept = NoisePicture(4, 4, CV_8UC1);
+    Unicode_CvImread(to_wide_string(dir / "missing.png"), kept, cv::IMREAD_COLOR);
+    EXPECT_EQ(kept.size(), cv::Size(4, 4));  // an unopened file leaves the image alone
+}
+
+TEST(UnicodeFiles, ShortReadIsAFailedRead)
+{
+    ShrinkingBuffer shrinking(std::string(50, 'x'), 100);
+    std::istream in(&shrinking);
+    std::vector<unsigned char> bytes{1, 2, 3};
+    EXPECT_FALSE(ReadStreamBytes(in, bytes));
+    EXPECT_TRUE(bytes.empty());
+
+    ShrinkingBuffer exact(std::string(50, 'y'), 50);
+    std::istream whole(&exact);
+    ASSERT_TRUE(ReadStreamBytes(whole, bytes));
+    EXPECT_EQ(bytes, std::vector<unsigned char>(50, 'y'));
+}
+
+TEST(UnicodeFiles, DispatchByLowerCasedExtension)
+{
+    ScratchDir dir;
+    const cv::Mat image = SmoothPicture(64, 48);
+    ASSERT_TRUE(heif_utils::cvmat_to_heif(image, dir / "photo.HEIC", 100));
+    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, dir / "photo.JxL", 100));
+    testing::internal::CaptureStderr();
+    const cv::Mat heif = LoadImageByExtension(dir / "photo.HEIC");
+    testing::internal::GetCapturedStderr();
+    const cv::Mat jxl = LoadImageByExtension(dir / "photo.JxL");
+    EXPECT_EQ(MaxDifference(heif, image), 0);
+    EXPECT_EQ(MaxDifference(jxl, image), 0);
+    // OpenCV itself knows neither format.
+    cv::Mat direct;
+    Unicode_CvImread(to_wide_string(dir / "photo.HEIC"), direct, cv::IMREAD_COLOR);
+    EXPECT_TRUE(direct.empty());
+}
+
+TEST(UnicodeFiles, FailedWriteReportsFalseAndKeepsTheOldFile)
+{
+    ScratchDir dir;
+    const std::string path = dir / "\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84.png";  // 大きい.png
+    const cv::Mat small = NoisePicture(4, 4, CV_8UC3);
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), small));
+    const std::vector<unsigned char> before = ReadBytes(path);
+    ASSERT_LT(before.size(), 4096u);
+
+    const cv::Mat large = NoisePicture(256, 256, CV_8UC3);  // about 200 KB of PNG
+    const int status = RunWithFileSizeLimit(16 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(path), large); });
+    EXPECT_EQ(status, 1) << "the write must report failure";
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(DirectoryNames(dir).size(), 1u);
+
+    const std::string fresh = dir / "fresh.png";
+    EXPECT_EQ(RunWithFileSizeLimit(16 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(fresh), large); }), 1);
+    EXPECT_FALSE(fs::exists(fs::u8path(fresh)));
+    EXPECT_EQ(RunWithFileSizeLimit(1024 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(fresh), large); }), 0);
+    EXPECT_EQ(MaxDifference(LoadImageByExtension(fresh), large), 0);
+}
+
+TEST(UnicodeFiles, OverwriteKeepsModeAndFollowsLinks)
+{
+    ScratchDir dir;
+    const std::string real = dir / "real.png";
+    const std::string link = dir / "link.png";
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(real), NoisePicture(4, 4, CV_8UC3)));
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    fs::create_symlink("real.png", fs::u8path(link));
+
+    const cv::Mat next = NoisePicture(9, 7, CV_8UC3, 99);
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(link), next));
+    EXPECT_TRUE(fs::is_symlink(fs::u8path(link)));
+    EXPECT_EQ(MaxDifference(LoadImageByExtension(real), next), 0);
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}

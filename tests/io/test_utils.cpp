@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <limits>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+#include "tivra/io/Utils.h"
+
+namespace {
+
+const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+bool OnlyAlphabet(const std::string& text)
+{
+    return text.find_first_not_of(kAlphabet) == std::string::npos;
+}
+
+// The kernel's own view of the processor: its flags already account for what
+// the operating system enables.
+std::set<std::string> KernelCpuFlags()
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("flags", 0) != 0)
+            continue;
+        std::istringstream words(line.substr(line.find(':') + 1));
+        std::set<std::string> flags;
+        for (std::string word; words >> word;)
+            flags.insert(word);
+        return flags;
+    }
+    return {};
+}
+
+std::string KernelVendor()
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line))
+        if (line.rfind("vendor_id", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return {};
+}
+
+}  // namespace
+
+TEST(RoundToDecimalPlaces, HalvesAwayFromZero)
+{
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1.25, 1), 1.3);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(2.5, 0), 3.0);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-2.5, 0), -3.0);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-2.5, -4), -3.0);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(3.14159, 3), 3.142);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-0.0051, 2), -0.01);
+}
+
+TEST(Type2Str, NamesDepthAndChannels)
+{
+    EXPECT_EQ(type2str(CV_8UC1), "8UC1");
+    EXPECT_EQ(type2str(CV_8UC3), "8UC3");
+    EXPECT_EQ(type2str(CV_8UC4), "8UC4");
+    EXPECT_EQ(type2str(CV_32FC3), "32FC3");
+    EXPECT_EQ(type2str(CV_16SC2), "16SC2");
+    EXPECT_EQ(type2str(CV_64FC1), "64FC1");
+    EXPECT_EQ(type2str(7), "UserC1");
+}
+
+TEST(GenerateRandomString, FixedLengthWithoutMinimum)
+{
+    for (std::size_t maxValue : {std::size_t{0}, std::numeric_limits<std::size_t>::max()}) {
+        const std::string text = GenerateRandomString(8, maxValue);
+        EXPECT_EQ(text.size(), 8u);
+        EXPECT_TRUE(OnlyAlphabet(text)) << text;
+    }
+    EXPECT_EQ(GenerateRandomString(0, 0), "");
+}
+
+TEST(GenerateRandomString, LengthWithinRangeAndVaried)
+{
+    std::set<std::size_t> lengths;
+    std::set<std::string> texts;
+    for (int i = 0; i < 200; ++i) {
+        const std::string text = GenerateRandomString(12, 4);
+        EXPECT_GE(text.size(), 4u);
+        EXPECT_LE(text.size(), 12u);
+        EXPECT_TRUE(OnlyAlphabet(text)) << text;
+        lengths.insert(text.size());
+        texts.insert(text);
+    }
+    EXPECT_GT(lengths.size(), 5u);  // 9 lengths possible, 200 draws
+    EXPECT_GT(texts.size(), 190u);
+}
+
+TEST(GenerateRandomString, InvertedBoundsUseTheOrderedRange)
+{
+    for (int i = 0; i < 100; ++i) {
+        const std::string text = GenerateRandomString(3, 6);
+        EXPECT_GE(text.size(), 3u);
+        EXPECT_LE(text.size(), 6u);
+    }
+    EXPECT_EQ(GenerateRandomString(5, 5).size(), 5u);
+}
+
+TEST(GetLogFilenameByCurrentDate, NamesTodaysLocalDate)
+{
+    const std::time_t before = std::time(nullptr);
+    const std::string name = GetLogFilenameByCurrentDate();
+    const std::time_t after = std::time(nullptr);
+    std::set<std::string> expected;
+    for (std::time_t t : {before, after}) {
+        char text[32];
+        std::strftime(text, sizeof text, "log_%Y-%m-%d.txt", std::localtime(&t));
+        expected.insert(text);
+    }
+    EXPECT_EQ(expected.count(name), 1u) << name;
+}
+
+TEST(CpuProbes, AgreeWithTheKernel)
+{
+    const std::set<std::string> flags = KernelCpuFlags();
+    ASSERT_FALSE(flags.empty());
+    EXPECT_EQ(isSSE4Supported(), flags.count("sse4_1") && flags.count("sse4_2"));
+    EXPECT_EQ(isAVX2Supported(), flags.count("avx") && flags.count("avx2"));
+    EXPECT_EQ(isAVX512Supported(), flags.count("avx512f") && flags.count("avx512bw"));
+}
+
+TEST(CpuProbes, CpuidLeafZeroNamesTheVendor)
+{
+    int regs[4] = {-1, -1, -1, -1};
+    CrossPlatformCPUID(regs, 0);
+    char vendor[13] = {};
+    std::memcpy(vendor, &regs[1], 4);
+    std::memcpy(vendor + 4, &regs[3], 4);
+    std::memcpy(vendor + 8, &regs[2], 4);
+    EXPECT_EQ(std::string(vendor), KernelVendor());
+    EXPECT_GE(regs[0], 1);
+
+    int sub[4];
+    CrossPlatformCPUIDex(sub, 0, 0);
+    EXPECT_EQ(std::memcmp(sub, regs, sizeof regs), 0);
+}
