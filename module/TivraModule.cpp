@@ -40,6 +40,7 @@ PYBIND11_MODULE(TivraModule, m)
 
     TraceLinux("Binding TivraEngine...");
     TraceLinux("Binding TivraPanel...");
+    BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
 
     BindImageInfo(m);
