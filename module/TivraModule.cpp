@@ -42,6 +42,7 @@ PYBIND11_MODULE(TivraModule, m)
     TraceLinux("Binding TivraPanel...");
     BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
+    BindROIAdvPanel(m);
 
     BindImageInfo(m);
     BindConstants(m);

@@ -498,8 +498,15 @@ std::vector<cv::Point2f> TivraROIAdvPanel::ConvertMaskToPolygon(const cv::Mat& m
 {
     if (mask.empty())
         return {};
+    // Contours are traced on a one-channel 8-bit mask of the set pixels: a pixel
+    // of a multi-channel mask is set when any of its channels is.
+    std::vector<cv::Mat> channels;
+    cv::split(mask, channels);
+    cv::Mat binary = channels[0] != 0;
+    for (size_t i = 1; i < channels.size(); ++i)
+        binary |= channels[i] != 0;
     std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    cv::findContours(binary, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
     const std::vector<cv::Point>* largest = nullptr;
     double largestArea = -1.0;
     for (const auto& contour : contours) {

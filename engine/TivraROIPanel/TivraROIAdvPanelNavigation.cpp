@@ -87,8 +87,10 @@ void TivraROIAdvPanel::SetZoomToFit()
 {
     if (m_matBitmap.empty())
         return;
-    const wxSize client = GetClientSize();
-    ApplyScale(ZoomSteps::FitToWindow(cv::Size(client.x, client.y), m_matBitmap.size()));
+    // The whole window inside its border: scroll bars shown for the current zoom
+    // vanish once the image fits, so they must not shrink the fit.
+    const wxSize area = GetSize() - GetWindowBorderSize();
+    ApplyScale(ZoomSteps::FitToWindow(cv::Size(area.x, area.y), m_matBitmap.size()));
 }
 
 void TivraROIAdvPanel::SetOriginal(bool)

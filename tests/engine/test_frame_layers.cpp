@@ -246,3 +246,57 @@ TEST(ViewPoints, LengthsAreScaledPositionsMapped)
     EXPECT_EQ(ring[3], cv::Point2f(30, 300));
     EXPECT_TRUE(FrameLayers::OverlayViewPoints(Record(CvROIMode::Mask, {{1, 1}}), view, 2.0).empty());
 }
+
+TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
+{
+    const Viewport view = ViewAt({1000, 1000}, {300, 200}, 2.0, {100, 50});
+    cvROI line = Record(CvROIMode::Line, {{60, 40}, {100, 40}});
+    line.color = cv::Scalar(0, 255, 0, 255);
+    cvROI yellow = Record(CvROIMode::Rectangle, {{60, 60}, {20, 10}});
+    yellow.color = cv::Scalar(255, 0, 0, 255);
+    yellow.roiIndex = 0;  // drawn in the panel's ROI colour
+    cvROI culled = Record(CvROIMode::Point, {{900, 900}});
+    culled.color = cv::Scalar(0, 0, 255, 255);
+    cv::Mat buffer = view.ExtractVisibleRegion(cv::Mat(1000, 1000, CV_8UC3, cv::Scalar::all(0)));
+    ASSERT_FALSE(buffer.empty());
+    FrameLayers::DrawOverlays(buffer, {&line, &yellow, &culled, nullptr}, view, 2.0, {1000, 1000},
+                              cv::Scalar(0, 255, 255, 0));
+    // Source (60, 40) is at ((60 - 50) * 2, (40 - 25) * 2) = (20, 30).
+    EXPECT_EQ(At(buffer, 40, 30), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(At(buffer, 40, 34), cv::Vec3b(0, 0, 0));
+    // Rectangle from (20, 70), 40 x 20, in yellow whatever its own colour.
+    EXPECT_EQ(At(buffer, 40, 70), cv::Vec3b(0, 255, 255));
+    EXPECT_EQ(At(buffer, 20, 80), cv::Vec3b(0, 255, 255));
+    EXPECT_EQ(At(buffer, 40, 80), cv::Vec3b(0, 0, 0));
+    cv::Mat red;
+    cv::inRange(buffer, cv::Scalar(0, 0, 255), cv::Scalar(0, 0, 255), red);
+    EXPECT_EQ(cv::countNonZero(red), 0);
+}
+
+TEST(Overlays, SinglePointAndHorizontalLineAreNotCulled)
+{
+    const Viewport view = ViewAt({200, 200}, {200, 200}, 1.0);
+    cvROI point = Record(CvROIMode::Point, {{50, 50}});
+    point.color = cv::Scalar(0, 0, 255, 255);
+    cvROI line = Record(CvROIMode::Line, {{10, 120}, {150, 120}});
+    line.color = cv::Scalar(0, 255, 0, 255);
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawOverlays(buffer, {&point, &line}, view, 1.0, {200, 200}, cv::Scalar(0, 255, 255));
+    EXPECT_EQ(At(buffer, 52, 50), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(At(buffer, 80, 120), cv::Vec3b(0, 255, 0));
+}
+
+TEST(Overlays, MaskBlendsOnlyWhereSet)
+{
+    const Viewport view = ViewAt({100, 100}, {100, 100}, 1.0);
+    cvROI mask = Record(CvROIMode::Mask, {});
+    mask.mask = cv::Mat(100, 100, CV_8UC1, cv::Scalar(0));
+    mask.mask(cv::Rect(0, 0, 50, 100)).setTo(1);
+    mask.color = cv::Scalar(255, 0, 0, 127.5);
+    cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(100));
+    FrameLayers::DrawOverlays(buffer, {&mask}, view, 1.0, {100, 100}, cv::Scalar(0, 255, 255));
+    const cv::Vec3b blended = At(buffer, 10, 10);
+    EXPECT_NEAR(blended[0], 178, 1);
+    EXPECT_NEAR(blended[1], 50, 1);
+    EXPECT_EQ(At(buffer, 80, 10), cv::Vec3b(100, 100, 100));
+}

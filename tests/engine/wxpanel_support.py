@@ -3,15 +3,27 @@ one application for the whole process, a shown frame per test, event pumping, an
 screen captures of what the user sees."""
 import time
 
+import gi
 import numpy as np
 import wx
+
+gi.require_version("Gdk", "3.0")
+from gi.repository import Gdk  # noqa: E402
 
 import TivraModule as tm
 
 
+_APP = []
+
+
 def app():
     """The process's wx application (made once, kept alive)."""
-    return wx.GetApp() or wx.App(False)
+    current = wx.GetApp()
+    if current is None:
+        current = wx.App(False)
+        _APP.append(current)
+        wx.Log.SetActiveTarget(wx.LogStderr())  # errors on stderr, never in dialogs
+    return current
 
 
 def pump(seconds=0.15):
@@ -51,12 +63,12 @@ class Shown:
         pump(0.2)
         width, height = self.size
         origin = self.screen_origin()
-        bitmap = wx.Bitmap(width, height)
-        memory = wx.MemoryDC(bitmap)
-        memory.Blit(0, 0, width, height, wx.ScreenDC(), origin.x, origin.y)
-        memory.SelectObject(wx.NullBitmap)
-        image = bitmap.ConvertToImage()
-        return np.frombuffer(bytes(image.GetData()), np.uint8).reshape(height, width, 3).copy()
+        # Read from the X server each time: a blit from wx.ScreenDC may return an
+        # earlier snapshot of the screen.
+        shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), origin.x, origin.y, width, height)
+        rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(height, shot.get_rowstride())
+        channels = shot.get_n_channels()
+        return rows[:, :width * channels].reshape(height, width, channels)[:, :, :3].copy()
 
     def close(self):
         del self.panel
