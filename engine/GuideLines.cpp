@@ -111,17 +111,27 @@ void AspectFrameOnDC(wxDC& dc, int w, int h, double ratio)
     }
 }
 
+// Eight legs of length l from the corners of the rectangle spanned by
+// (left, top) and (right, bottom), both corners inclusive.
+template <typename DrawLine>
+void CornerLegs(int left, int top, int right, int bottom, int lx, int ly, DrawLine&& line)
+{
+    line(left, top, left + lx, top);
+    line(left, top, left, top + ly);
+    line(right, top, right - lx, top);
+    line(right, top, right, top + ly);
+    line(left, bottom, left + lx, bottom);
+    line(left, bottom, left, bottom - ly);
+    line(right, bottom, right - lx, bottom);
+    line(right, bottom, right, bottom - ly);
+}
+
+// The marks sit on the bitmap's last column and row, not one past them,
+// where the right and bottom legs would not be seen.
 void CornerMarksOnDC(wxDC& dc, int w, int h)
 {
     const int l = CornerMarkLength(w, h);
-    dc.DrawLine(0, 0, l, 0);
-    dc.DrawLine(0, 0, 0, l);
-    dc.DrawLine(w, 0, w - l, 0);
-    dc.DrawLine(w, 0, w, l);
-    dc.DrawLine(0, h, l, h);
-    dc.DrawLine(0, h, 0, h - l);
-    dc.DrawLine(w, h, w - l, h);
-    dc.DrawLine(w, h, w, h - l);
+    CornerLegs(0, 0, w - 1, h - 1, l, l, [&dc](int x0, int y0, int x1, int y1) { dc.DrawLine(x0, y0, x1, y1); });
 }
 
 // ---- buffer path -----------------------------------------------------------
@@ -278,19 +288,16 @@ void BufferPainter::Diagonals()
     ClippedDash({m_w, 0}, {0, m_h});
 }
 
+// Lengths are source pixels, so the marks grow and shrink with the zoom. The
+// right and bottom legs sit on the image's last visible pixel column and row.
 void BufferPainter::CornerMarks()
 {
     const float l = static_cast<float>(CornerMarkLength(static_cast<int>(m_w), static_cast<int>(m_h)));
-    const float w = m_w;
-    const float h = m_h;
-    Solid(Map(0, 0), Map(l, 0));
-    Solid(Map(0, 0), Map(0, l));
-    Solid(Map(w, 0), Map(w - l, 0));
-    Solid(Map(w, 0), Map(w, l));
-    Solid(Map(0, h), Map(l, h));
-    Solid(Map(0, h), Map(0, h - l));
-    Solid(Map(w, h), Map(w - l, h));
-    Solid(Map(w, h), Map(w, h - l));
+    const cv::Point topLeft = Map(0, 0);
+    const cv::Point bottomRight = Map(m_w, m_h) - cv::Point(1, 1);
+    const cv::Point length = Map(l, l) - topLeft;
+    CornerLegs(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, length.x, length.y,
+               [this](int x0, int y0, int x1, int y1) { Solid({x0, y0}, {x1, y1}); });
 }
 
 bool Active(const GuideLineSettings& settings)

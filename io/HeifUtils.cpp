@@ -122,22 +122,10 @@ cv::Mat ConvertRGB(const heif_image* image)
     return WithAlpha(image, bgr);
 }
 
-// Gray images come back as BGR with three equal channels, like every other HEIF.
-cv::Mat ConvertMonochrome(const heif_image* image)
-{
-    cv::Mat gray = PlaneAs8Bit(image, heif_channel_Y);
-    if (gray.empty()) {
-        PrintLine("Error getting plane data for channel: 0");
-        return {};
-    }
-    cv::Mat bgr;
-    cv::cvtColor(gray, bgr, cv::COLOR_GRAY2BGR);
-    return WithAlpha(image, bgr);
-}
-
 // The colour space the image is coded in, which is the cheapest to decode into:
 // RGB for images coded with the identity matrix (lossless ones), otherwise YCbCr
-// with the coded chroma layout (libheif gives gray images as one luma plane).
+// with the coded chroma layout. libheif hands gray images over as YCbCr with
+// neutral chroma, so they decode like colour ones.
 heif_colorspace PreferredColorspace(const heif_image_handle* handle)
 {
     heif_color_profile_nclx* nclx = nullptr;
@@ -181,8 +169,6 @@ cv::Mat DecodeFile(const std::string& fileName)
         return ConvertYCbCr(image.get());
     case heif_colorspace_RGB:
         return ConvertRGB(image.get());
-    case heif_colorspace_monochrome:
-        return ConvertMonochrome(image.get());
     default:
         PrintLine("Unsupported color space.");
         return {};

@@ -45,7 +45,7 @@ std::string FormatOfExtension(const std::string& extension)
 // Linux file names are bytes, so it is used as it is. Reading stops at end of
 // file or at the first error (a directory, a vanished file): no size is trusted
 // from seeking.
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::size_t limit)
+std::vector<std::uint8_t> ReadFileHead(const std::string& path, std::size_t limit)
 {
     std::vector<std::uint8_t> bytes;
     std::ifstream file(path, std::ios::binary);
@@ -107,7 +107,7 @@ void ReadHeif(const std::string& path, ImageFileInfo& info)
 
 void ReadJxl(const std::string& path, ImageFileInfo& info)
 {
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(path, std::numeric_limits<std::size_t>::max());
+    const std::vector<std::uint8_t> bytes = ReadFileHead(path, std::numeric_limits<std::size_t>::max());
     if (bytes.empty())
         return;
     std::unique_ptr<JxlDecoder, decltype(&JxlDecoderDestroy)> decoder(JxlDecoderCreate(nullptr), JxlDecoderDestroy);
@@ -160,7 +160,7 @@ ImageFileInfo GetImageFileInfo(const std::string& path)
             ReadWithOpenCv(path, info);
             // The EXIF scan runs even when OpenCV could not decode the pixels.
             if (extension == "jpg" || extension == "jpeg") {
-                const std::vector<std::uint8_t> head = ReadFileBytes(path, exif_reader::kJpegScanLimit);
+                const std::vector<std::uint8_t> head = ReadFileHead(path, exif_reader::kJpegScanLimit);
                 exif_reader::ParseJpegExif(head.data(), head.size(), info);
             }
         }

@@ -223,14 +223,35 @@ bool Encode(const cv::Mat& image, int quality, std::vector<unsigned char>& outpu
     return ok;
 }
 
-template <typename Path>
-std::string MessagePath(const Path& path)
+// The name the file is opened under. A wide path that is not valid Unicode
+// becomes an empty name, which fails to open like a missing file.
+std::string FileName(const std::string& path)
+{
+    return path;
+}
+
+std::string FileName(const std::wstring& path)
+{
+    return to_byte_string(path);
+}
+
+std::string FileName(const wxString& path)
 {
     return tivra::io::NarrowPath(path);
 }
 
-template <>
-std::string MessagePath<wxString>(const wxString& path)
+// The path as UTF-8 text for messages.
+std::string MessageText(const std::string& path)
+{
+    return path;
+}
+
+std::string MessageText(const std::wstring& path)
+{
+    return to_byte_string(path);
+}
+
+std::string MessageText(const wxString& path)
 {
     return path.utf8_string();
 }
@@ -260,7 +281,7 @@ template <typename Path>
 cv::Mat jxl_to_cvmat(const Path& path)
 {
     std::vector<unsigned char> bytes;
-    if (!ReadFileBytes(tivra::io::NarrowPath(path), bytes))
+    if (!ReadFileBytes(FileName(path), bytes))
         return {};
     return LoadJxlFromVector(bytes);
 }
@@ -271,10 +292,10 @@ bool cvmat_to_jxl(const cv::Mat& image, const Path& path, int quality)
     std::vector<unsigned char> encoded;
     if (!Encode(image, quality, encoded))
         return false;
-    if (!tivra::io::WriteWholeFile(tivra::io::NarrowPath(path), encoded.data(), encoded.size())) {
+    if (!tivra::io::WriteWholeFile(FileName(path), encoded.data(), encoded.size())) {
         // Written as UTF-8 text: standard error is byte-oriented once anything
         // narrow went there, and a wide write would then be dropped.
-        PrintLine(("Failed to write to file: " + MessagePath(path)).c_str());
+        PrintLine(("Failed to write to file: " + MessageText(path)).c_str());
         return false;
     }
     return true;

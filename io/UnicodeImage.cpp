@@ -3,6 +3,8 @@
 #include <climits>
 #include <fstream>
 
+#include <sys/stat.h>
+
 #include "FileWrite.h"
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/JxlUtils.h"
@@ -147,6 +149,12 @@ bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& bytes)
 
 bool ReadFileBytes(const std::string& utf8Path, std::vector<unsigned char>& bytes)
 {
+    // A directory opens as a stream but reports a size no buffer can hold.
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        bytes.clear();
+        return false;
+    }
     std::ifstream file(utf8Path, std::ios::binary);
     return file.is_open() && ReadStreamBytes(file, bytes);
 }

@@ -17,6 +17,7 @@ enum class GuideLineModeValue : int32_t {};
 enum class AspectRatioValue : int32_t {};
 
 void BindEnums(pybind11::module_& m);
+void BindEngine(pybind11::module_& m);
 void BindImageInfo(pybind11::module_& m);
 void BindPanel(pybind11::module_& m);
 void BindROIAdvPanel(pybind11::module_& m);

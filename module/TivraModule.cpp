@@ -39,6 +39,7 @@ PYBIND11_MODULE(TivraModule, m)
     BindEnums(m);
 
     TraceLinux("Binding TivraEngine...");
+    BindEngine(m);
     TraceLinux("Binding TivraPanel...");
     BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");

@@ -88,7 +88,7 @@ TEST(GuideLinesWindowPath, ThirdsOn300x200)
     EXPECT_TRUE(GreenNear(img, 50, 133));
     EXPECT_FALSE(GreenNear(img, 30, 67));
     EXPECT_TRUE(GreenNear(img, 100, 10));
-    EXPECT_TRUE(GreenNear(img, 200, 150));
+    EXPECT_TRUE(GreenNear(img, 200, 170));
     EXPECT_FALSE(GreenNear(img, 100, 30));
     // No line between the thirds.
     EXPECT_FALSE(GreenNear(img, 150, 100));
@@ -142,8 +142,10 @@ TEST(GuideLinesWindowPath, NothingWhenOffHiddenTransparentOrEmpty)
 TEST(GuideLinesWindowPath, CornerMarksAndSafeZones)
 {
     const wxImage corners = DrawWindowPath(300, 200, Settings(GuideLineMode::CornerMarkers));
-    EXPECT_TRUE(GreenNear(corners, 10, 0));
-    EXPECT_TRUE(GreenNear(corners, 299, 190));
+    // L = 20; every leg of every corner shows, the bottom-right ones included.
+    for (const auto& [x, y] : {std::pair{10, 0}, {0, 10}, {289, 0}, {299, 10}, {10, 199}, {0, 189}, {289, 199},
+                               {299, 189}})
+        EXPECT_TRUE(GreenAt(corners, x, y)) << x << "," << y;
     EXPECT_FALSE(GreenNear(corners, 40, 0));
     EXPECT_FALSE(GreenNear(corners, 150, 100));
 
@@ -216,6 +218,20 @@ TEST(GuideLinesBufferPath, AspectMaskDarkensAViewWhollyOutsideTheFrame)
     settings.aspectRatio = AspectRatio::AR_1_1;
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {1600, 400}, settings);
     EXPECT_EQ(cv::countNonZero(buffer.reshape(1) != 50), 0);
+}
+
+TEST(GuideLinesBufferPath, CornerMarksScaleWithTheZoom)
+{
+    // Source 300 x 200 at scale 2: marks of 20 source pixels are 40 long and
+    // the far legs lie on the last buffer column and row.
+    const Viewport vp = MakeViewport({300, 200}, {600, 400}, 2.0);
+    cv::Mat buffer = vp.ExtractVisibleRegion(cv::Mat(200, 300, CV_8UC3, cv::Scalar::all(0)));
+    ASSERT_EQ(buffer.size(), cv::Size(600, 400));
+    GuideLines::DrawOnVisibleBuffer(buffer, vp, {300, 200}, Settings(GuideLineMode::CornerMarkers));
+    for (const auto& [x, y] : {std::pair{39, 0}, {0, 39}, {599, 39}, {560, 399}, {599, 360}})
+        EXPECT_EQ(buffer.at<cv::Vec3b>(y, x)[1], 255) << x << "," << y;
+    EXPECT_EQ(buffer.at<cv::Vec3b>(0, 45)[1], 0);
+    EXPECT_EQ(buffer.at<cv::Vec3b>(399, 550)[1], 0);
 }
 
 TEST(GuideLinesBufferPath, CenterCrossAndNothingForDegenerateInput)

@@ -26,7 +26,10 @@ protected:
     void SetUp() override
     {
         m_frame = new wxFrame(nullptr, wxID_ANY, "panel test", wxPoint(0, 0), wxSize(500, 500));
-        m_panel = new ProbePanel(m_frame, wxID_ANY, wxPoint(0, 0), wxSize(400, 400), 0, "probe");
+        // A frame stretches a lone child over its client area; the container
+        // takes that role so the panel keeps the size the tests give it.
+        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
+        m_panel = new ProbePanel(container, wxID_ANY, wxPoint(0, 0), wxSize(400, 400), 0, "probe");
         m_frame->Show();
         wxYield();
     }

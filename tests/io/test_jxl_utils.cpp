@@ -116,6 +116,11 @@ TEST(JxlUtils, BrokenInputGivesEmptyImage)
     EXPECT_TRUE(cut.empty());
     EXPECT_TRUE(EndsWith(log, "JXL decode error or unexpected input state.\n")) << log;
 
+    std::vector<unsigned char> nothing;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadJxlFromVector(nothing).empty());
+    testing::internal::GetCapturedStderr();
+
     std::vector<unsigned char> garbage(100, 0x42);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(LoadJxlFromVector(garbage).empty());
@@ -132,6 +137,12 @@ TEST(JxlUtils, AllPathTypesReachTheSameFile)
     const std::string ascii = dir / "plain.jxl";
     ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, wxString::FromUTF8(ascii.c_str()), 100));
     EXPECT_EQ(MaxDifference(jxl_utils::jxl_to_cvmat(wxString::FromUTF8(ascii.c_str())), image), 0);
+
+    const std::wstring notUnicode(1, static_cast<wchar_t>(0xDC80));  // a lone surrogate
+    EXPECT_TRUE(jxl_utils::jxl_to_cvmat(notUnicode).empty());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(jxl_utils::cvmat_to_jxl(image, notUnicode, 100));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Failed to write to file: \n");
 }
 
 TEST(JxlUtils, AlphaIsDropped)

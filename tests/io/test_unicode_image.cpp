@@ -185,6 +185,9 @@ TEST(UnicodeFiles, UnreadableInputGivesEmptyImage)
     EXPECT_TRUE(LoadImageByExtension(dir / "zero.png").empty());
     EXPECT_TRUE(LoadImageByExtension(dir / "missing.png").empty());
     EXPECT_TRUE(LoadImageByExtension("bad\xff.png").empty());
+    EXPECT_TRUE(LoadImageByExtension(dir.path().string()).empty());  // a directory
+    fs::create_directory(dir.path() / "folder.jxl");
+    EXPECT_TRUE(LoadImageByExtension(dir / "folder.jxl").empty());
     EXPECT_FALSE(fileExists(dir / "missing.png"));
 
     cv::Mat kept = NoisePicture(4, 4, CV_8UC1);

@@ -55,7 +55,7 @@ def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
     with pytest.raises(RuntimeError, match="is not the handle of a window"):
         tm.TivraPanel(0x7FFFFFF0)
     assert hidden_frames() == []
-    assert parent.GetChildren() == []
+    assert len(parent.GetChildren()) == 0
 
 
 def test_ids_hidden_frame_and_its_renewal():
@@ -101,8 +101,8 @@ def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
 def test_defaults_of_a_fresh_panel(parent):
     panel = tm.TivraPanel(parent.GetHandle())
     assert panel.IsOk()
-    assert panel.GetAspectRatio() is tm.AR_16_9
-    assert panel.GetGuideLineMode() is tm.GuideLineMode.Off
+    assert panel.GetAspectRatio() == tm.AR_16_9
+    assert panel.GetGuideLineMode() == tm.GuideLineMode.Off
     assert panel.GetGuideLineVisible() is True
     assert panel.GetMat().shape == (0,)
 
@@ -112,9 +112,9 @@ def test_guide_settings_round_trip(parent):
     panel.SetGuideLineMode(tm.RuleOfThirds)
     panel.SetGuideLineVisible(False)
     panel.SetAspectRatio(tm.AR_9_16)
-    assert panel.GetGuideLineMode() is tm.RuleOfThirds
+    assert panel.GetGuideLineMode() == tm.RuleOfThirds
     assert panel.GetGuideLineVisible() is False
-    assert panel.GetAspectRatio() is tm.AR_9_16
+    assert panel.GetAspectRatio() == tm.AR_9_16
     with pytest.raises(TypeError):
         panel.SetGuideLineMode(2)  # an int is not a GuideLineMode
 
@@ -161,7 +161,7 @@ def test_deleting_the_object_removes_its_window(parent):
     assert len(parent.GetChildren()) == 1
     del panel
     pump(0.05)
-    assert parent.GetChildren() == []
+    assert len(parent.GetChildren()) == 0
 
 
 def test_destroyed_parent_leaves_a_safe_empty_wrapper():

@@ -50,13 +50,13 @@ def hidden_frames():
 
 
 def capture(window, width, height, origin=(0, 0)):
-    """What the screen shows of window's client area: an RGB array (h, w, 3)."""
+    """What window's client area shows from origin on (its children included):
+    an RGB array (h, w, 3)."""
     window.Update()
     pump(0.1)
-    x, y = window.ClientToScreen(origin)
     bitmap = wx.Bitmap(width, height, 24)
     memory = wx.MemoryDC(bitmap)
-    memory.Blit(0, 0, width, height, wx.ScreenDC(), x, y)
+    memory.Blit(0, 0, width, height, wx.ClientDC(window), origin[0], origin[1])
     memory.SelectObject(wx.NullBitmap)
     buffer = bytearray(width * height * 3)
     bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)

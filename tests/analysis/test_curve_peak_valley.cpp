@@ -1,0 +1,141 @@
+#include "tivra/analysis/CurvePeakValley.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using cv::Point2f;
+
+struct Bends {
+    int peakIndex = 99, valleyIndex = 99;
+    Point2f peakPoint{99, 99}, valleyPoint{99, 99};
+    float peakDistance = 99, valleyDistance = 99, peakValue = 99, valleyValue = 99;
+    std::vector<double> peakCoef{7}, valleyCoef{7};
+    cv::Vec2f peakLine{9, 9}, valleyLine{9, 9};
+    float peakValid = 9, valleyValid = 9;
+};
+
+Bends run(const std::vector<Point2f>& curve, int step, int window) {
+    Bends b;
+    EA::findCruveLocalPeakValleyPoint(curve, b.peakIndex, b.valleyIndex, b.peakPoint, b.valleyPoint, b.peakDistance,
+                                      b.valleyDistance, b.peakValue, b.valleyValue, &b.peakCoef, &b.valleyCoef, step,
+                                      window, &b.peakLine, &b.peakValid, &b.valleyLine, &b.valleyValid);
+    return b;
+}
+
+// y = |x| for x = -10..10: walking right, the curve turns from up-right to down-right,
+// a clockwise turn on screen at the apex (0, 0).
+std::vector<Point2f> vShape() {
+    std::vector<Point2f> v;
+    for (int x = -10; x <= 10; ++x) v.emplace_back(float(x), float(std::abs(x)));
+    return v;
+}
+
+TEST(CurvePeakValley, StraightLineHasNoBends) {
+    std::vector<Point2f> line;
+    for (int i = 0; i < 30; ++i) line.emplace_back(float(2 * i), float(i));
+    const Bends b = run(line, 2, 3);
+    EXPECT_EQ(b.peakIndex, -1);
+    EXPECT_EQ(b.valleyIndex, -1);
+    EXPECT_EQ(b.peakPoint, Point2f(-1, -1));
+    EXPECT_EQ(b.valleyPoint, Point2f(-1, -1));
+    EXPECT_EQ(b.peakDistance, 0.0f);
+    EXPECT_EQ(b.valleyDistance, 0.0f);
+    EXPECT_EQ(b.peakValue, -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(b.valleyValue, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(b.peakCoef, (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(b.valleyCoef, (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(b.peakValid, 0.0f);
+    EXPECT_EQ(b.valleyValid, 0.0f);
+}
+
+TEST(CurvePeakValley, ApexIsPeakOneWayAndValleyTheOther) {
+    const Bends b = run(vShape(), 2, 4);
+    EXPECT_EQ(b.peakIndex, 10);
+    EXPECT_EQ(b.peakPoint, Point2f(0, 0));
+    EXPECT_FLOAT_EQ(b.peakValue, 8.0f);  // (2, -2) x (2, 2)
+    EXPECT_EQ(b.valleyIndex, -1);
+    // The neighbours (+-1..4, 1..4) are symmetric: their line is y = 2.5.
+    EXPECT_NEAR(b.peakLine[0], 0.0f, 1e-5f);
+    EXPECT_NEAR(b.peakLine[1], 2.5f, 1e-4f);
+    EXPECT_EQ(b.peakValid, 1.0f);
+    EXPECT_NEAR(b.peakDistance, 2.5f, 1e-4f);
+    ASSERT_EQ(b.peakCoef.size(), 3u);
+    EXPECT_NEAR(b.peakCoef[1], 2.5, 1e-4);
+    EXPECT_EQ(b.peakCoef[2], 0.0);
+
+    std::vector<Point2f> reversed = vShape();
+    std::reverse(reversed.begin(), reversed.end());
+    const Bends r = run(reversed, 2, 4);
+    EXPECT_EQ(r.peakIndex, -1);
+    EXPECT_EQ(r.valleyIndex, 10);
+    EXPECT_FLOAT_EQ(r.valleyValue, -8.0f);
+    EXPECT_NEAR(r.valleyDistance, 2.5f, 1e-4f);
+    EXPECT_EQ(r.peakValid, 0.0f);
+    EXPECT_EQ(r.valleyValid, 1.0f);
+}
+
+TEST(CurvePeakValley, RightAngleCorner) {
+    // Right along y = 0, then down along x = 10: clockwise on screen.
+    std::vector<Point2f> corner;
+    for (int x = 0; x <= 10; ++x) corner.emplace_back(float(x), 0.0f);
+    for (int y = 1; y <= 10; ++y) corner.emplace_back(10.0f, float(y));
+    const Bends b = run(corner, 2, 3);
+    EXPECT_EQ(b.peakIndex, 10);
+    EXPECT_EQ(b.peakPoint, Point2f(10, 0));
+    EXPECT_FLOAT_EQ(b.peakValue, 4.0f);
+    EXPECT_GT(b.peakDistance, 0.5f);
+    // The reported distance is that of the corner from the reported line.
+    const float k = b.peakLine[0], c = b.peakLine[1];
+    EXPECT_NEAR(b.peakDistance, std::fabs(k * 10.0f - 0.0f + c) / std::sqrt(k * k + 1.0f), 1e-5f);
+}
+
+TEST(CurvePeakValley, VerticalNeighbourhoodLine) {
+    std::vector<Point2f> spike;
+    for (int y = 0; y <= 20; ++y) spike.emplace_back(y == 10 ? 7.0f : 5.0f, float(y));
+    const Bends b = run(spike, 1, 3);
+    EXPECT_EQ(b.peakIndex, 10);
+    EXPECT_EQ(b.peakLine[0], std::numeric_limits<float>::infinity());
+    EXPECT_FLOAT_EQ(b.peakLine[1], 5.0f);
+    EXPECT_FLOAT_EQ(b.peakDistance, 2.0f);
+    EXPECT_TRUE(std::isinf(b.peakCoef[0]));
+    EXPECT_EQ(b.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
+
+    // Without neighbours there is no line: invalid, distance 0.
+    const Bends alone = run(spike, 1, 0);
+    EXPECT_EQ(alone.peakIndex, 10);
+    EXPECT_EQ(alone.peakValid, 0.0f);
+    EXPECT_EQ(alone.peakDistance, 0.0f);
+}
+
+TEST(CurvePeakValley, TooShortOrBadArgumentsGiveNeutralResults) {
+    std::vector<Point2f> twenty;
+    for (int i = 0; i < 20; ++i) twenty.emplace_back(float(i), float(i * i % 7));
+    for (const auto& [step, window] : {std::pair{10, 2}, std::pair{2, 10}, std::pair{-3, 2}}) {
+        const Bends b = run(twenty, step, window);
+        EXPECT_EQ(b.peakIndex, -1) << step << " " << window;
+        EXPECT_EQ(b.valleyIndex, -1);
+        EXPECT_EQ(b.peakPoint, Point2f(-1, -1));
+        EXPECT_EQ(b.peakDistance, 0.0f);
+        EXPECT_EQ(b.valleyDistance, 0.0f);
+        EXPECT_EQ(b.peakValue, 0.0f);
+        EXPECT_EQ(b.valleyValue, 0.0f);
+        EXPECT_EQ(b.peakCoef, (std::vector<double>{0, 0, 0}));
+        EXPECT_EQ(b.valleyCoef, (std::vector<double>{0, 0, 0}));
+    }
+    // Null optional outputs are allowed.
+    int pi, vi;
+    Point2f pp, vp;
+    float pd, vd, pv, vv;
+    EA::findCruveLocalPeakValleyPoint(vShape(), pi, vi, pp, vp, pd, vd, pv, vv, nullptr, nullptr, 2, 4);
+    EXPECT_EQ(pi, 10);
+    EA::findCruveLocalPeakValleyPoint({}, pi, vi, pp, vp, pd, vd, pv, vv, nullptr, nullptr, 0, 0);
+    EXPECT_EQ(pi, -1);
+}
+
+}  // namespace

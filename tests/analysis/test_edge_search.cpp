@@ -1,0 +1,280 @@
+#include "tivra/analysis/EdgeSearch.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using cv::Point;
+using cv::Point2f;
+
+// Gray image whose every row holds columnValue(x).
+cv::Mat columnsImage(int width, int height, const std::function<double(int)>& columnValue) {
+    cv::Mat img(height, width, CV_8UC1);
+    for (int x = 0; x < width; ++x) img.col(x).setTo(cv::saturate_cast<uchar>(columnValue(x)));
+    return img;
+}
+
+// Area-sampled step from `dark` to `bright` at sub-pixel position `edge` along x
+// (pixel x covers [x - 0.5, x + 0.5]), optionally blurred, quantised to 8 bits.
+cv::Mat areaStepImage(int width, int height, double edge, double dark, double bright, double blurSigma,
+                      bool vertical = false) {
+    cv::Mat f(height, width, CV_64FC1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double c = vertical ? y : x;
+            const double cover = std::clamp(c + 0.5 - edge, 0.0, 1.0);
+            f.at<double>(y, x) = dark + (bright - dark) * cover;
+        }
+    if (blurSigma > 0) cv::GaussianBlur(f, f, cv::Size(0, 0), blurSigma, blurSigma, cv::BORDER_REPLICATE);
+    cv::Mat out;
+    f.convertTo(out, CV_8UC1);
+    return out;
+}
+
+TEST(EdgeSearch, TrailingKernelTwoReportsFirstBrightPixel) {
+    const cv::Mat img = columnsImage(20, 10, [](int x) { return x < 10 ? 0 : 255; });
+    int index = -7;
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 8, index), Point2f(10, 5));
+    EXPECT_EQ(index, 10);
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 2, 2, {0, 5}, {19, 5}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+    // Searching the other way the same step is falling.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 2, 2, {19, 5}, {0, 5}, 8, index), Point2f(9, 5));
+    EXPECT_EQ(index, 10);
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 0, 2, {19, 5}, {0, 5}, 8, index), Point2f(9, 5));
+    // Unknown polarities find nothing.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 4, 2, {0, 5}, {19, 5}, 8, index), Point2f(-1, -1));
+}
+
+TEST(EdgeSearch, CentredWindowReturnsProfileAndResponseOfEqualLength) {
+    // A ramp has a response everywhere the kernel fits.
+    const cv::Mat img = columnsImage(20, 3, [](int x) { return 10 * x; });
+    std::vector<double> profile, response;
+    int index = -7;
+    const Point2f p = EA::findEdgePoint(img, 30, 1, 5, {0, 1}, {19, 1}, 8, profile, response, index);
+    ASSERT_EQ(profile.size(), 20u);
+    ASSERT_EQ(response.size(), 20u);
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(profile[x], 10.0 * x);
+    // Size 5 (-1, -1, 0, 1, 1) centred: 0 for the two samples at each end.
+    EXPECT_EQ(response[0], 0.0);
+    EXPECT_EQ(response[1], 0.0);
+    EXPECT_EQ(response[18], 0.0);
+    EXPECT_EQ(response[19], 0.0);
+    for (int x = 2; x < 18; ++x) EXPECT_EQ(response[x], 60.0) << x;
+    EXPECT_EQ(p, Point2f(2, 1));
+    EXPECT_EQ(index, 2);
+}
+
+TEST(EdgeSearch, KernelSizesAreLimitedAndTwelveFallsBackToThree) {
+    cv::RNG rng(7);
+    cv::Mat img(1, 60, CV_8UC1);
+    rng.fill(img, cv::RNG::UNIFORM, 0, 256);
+    std::vector<double> prof, r1, r2, r12, r15, r20;
+    int index;
+    EA::findEdgePoint(img, 1, 0, 1, {0, 0}, {59, 0}, 8, prof, r1, index);
+    EA::findEdgePoint(img, 1, 0, 2, {0, 0}, {59, 0}, 8, prof, r2, index);
+    EXPECT_EQ(r1, r2);
+
+    EA::findEdgePoint(img, 1, 0, 12, {0, 0}, {59, 0}, 8, prof, r12, index);
+    for (int i = 1; i < 59; ++i) EXPECT_EQ(r12[i], double(img.at<uchar>(0, i + 1)) - img.at<uchar>(0, i - 1));
+    EXPECT_EQ(r12[0], 0.0);
+    EXPECT_EQ(r12[59], 0.0);
+
+    // The sub-pixel search carries every size up to 15; 20 behaves as 15.
+    EA::findEdgePoint_subPixel(img, 1, 0, 15, {0, 0}, {59, 0}, 8, prof, r15, index);
+    EA::findEdgePoint_subPixel(img, 1, 0, 20, {0, 0}, {59, 0}, 8, prof, r20, index);
+    EXPECT_EQ(r15, r20);
+    for (int i = 7; i < 53; ++i) {
+        double expected = 0;
+        for (int m = 1; m <= 7; ++m) expected += double(img.at<uchar>(0, i + m)) - img.at<uchar>(0, i - m);
+        EXPECT_EQ(r15[i], expected) << i;
+    }
+    EXPECT_EQ(r15[6], 0.0);
+    EXPECT_EQ(r15[53], 0.0);
+}
+
+TEST(EdgeSearch, ColourLineProfileIsTruncatedMean) {
+    cv::Mat img(3, 6, CV_8UC3, cv::Scalar(0, 0, 0));
+    img.colRange(3, 6).setTo(cv::Scalar(10, 20, 32));  // mean 20.67
+    std::vector<double> profile, response;
+    int index;
+    EA::findEdgePoint(img, 5, 1, 2, {0, 1}, {5, 1}, 8, profile, response, index);
+    EXPECT_EQ(profile, (std::vector<double>{0, 0, 0, 20, 20, 20}));
+    EXPECT_EQ(index, 2);  // the even centred kernel puts the step after sample 2
+}
+
+TEST(EdgeSearch, StrongestEdgeRunningBoundVersusFirstMaximum) {
+    // Two steps of 10 grey levels: the integer search keeps the later one (its bound
+    // drops to the integer part), the sub-pixel search the first.
+    const cv::Mat img = columnsImage(12, 1, [](int x) { return x < 3 ? 0 : (x < 8 ? 10 : 20); });
+    int index;
+    EXPECT_EQ(EA::findEdgePoint(img, 5, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(8, 0));
+    EXPECT_EQ(index, 8);
+    EA::findEdgePoint_subPixel(img, 5, 3, 2, {0, 0}, {11, 0}, 8, index);
+    EXPECT_EQ(index, 2);
+    // Nothing reaches a threshold above the maximum.
+    EXPECT_EQ(EA::findEdgePoint_subPixel(img, 11, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+}
+
+TEST(EdgeSearch, ArcStrongestEdgeFractionalResponses) {
+    // Arc means are real: steps of 32/3 = 10.67 and then 31/3 = 10.33.
+    cv::Mat img(1, 5, CV_8UC3);
+    img.at<cv::Vec3b>(0, 0) = {0, 0, 0};
+    img.at<cv::Vec3b>(0, 1) = {10, 11, 11};
+    img.at<cv::Vec3b>(0, 2) = {10, 11, 11};
+    img.at<cv::Vec3b>(0, 3) = {20, 21, 22};
+    img.at<cv::Vec3b>(0, 4) = {20, 21, 22};
+    const std::vector<Point2f> arc{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}};
+    int index;
+    EXPECT_EQ(EA::findArcEdgePoint(img, 5, 3, 2, arc, index), Point2f(3, 0));
+    EXPECT_EQ(index, 3);
+    EA::findArcEdgePoint_subPixel(img, 5, 3, 2, arc, index);
+    EXPECT_EQ(index, 0);
+}
+
+TEST(EdgeSearch, ArcRoundingRulesDiffer) {
+    const cv::Mat img = columnsImage(40, 10, [](int x) { return x < 31 ? 0 : 255; });
+    const std::vector<Point2f> arc{{28.5f, 5}, {29.5f, 5}, {30.5f, 5}, {31.5f, 5}, {32.5f, 5}};
+    int index;
+    // Ties to even: 28, 30, 30, 32, 32 -> the first bright sample is arc point 3, returned as given.
+    EXPECT_EQ(EA::findArcEdgePoint(img, 100, 1, 2, arc, index), Point2f(31.5f, 5));
+    EXPECT_EQ(index, 3);
+    // Ties away from zero: 29, 30, 31, 32, 33 -> the step lies between arc points 1 and 2.
+    const Point2f p = EA::findArcEdgePoint_subPixel(img, 100, 1, 2, arc, index);
+    EXPECT_EQ(index, 1);
+    EXPECT_FLOAT_EQ(p.x, 30.0f);
+    EXPECT_FLOAT_EQ(p.y, 5.0f);
+}
+
+TEST(EdgeSearch, ArcTrailingWindowStopsKSamplesBeforeTheEnd) {
+    const cv::Mat img = columnsImage(10, 1, [](int x) { return x < 8 ? 0 : 255; });
+    std::vector<Point2f> arc;
+    for (int x = 0; x < 10; ++x) arc.emplace_back(float(x), 0.0f);
+    int index;
+    // The step ends at sample 8; with kernel 3 the arc search tests i <= n - k = 7 only.
+    EXPECT_EQ(EA::findArcEdgePoint(img, 100, 1, 3, arc, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint(img, 100, 1, 2, arc, index), Point2f(8, 0));
+}
+
+TEST(EdgeSearch, ArcSamplesOutsideImageAndFourChannels) {
+    cv::Mat img(4, 4, CV_8UC4, cv::Scalar(90, 90, 90, 0));
+    // Points left of the image read 0, so a rising step appears where the arc enters it.
+    const std::vector<Point2f> arc{{-3, 1}, {-2, 1}, {-1, 1}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {9, 1}, {10, 1}};
+    int index;
+    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, arc, index), Point2f(0, 1));
+    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 2, 2, arc, index), Point2f(9, 1));
+    const std::vector<Point2f> nanArc{{NAN, 1}, {1e30f, 1}, {1, 1}};
+    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, nanArc, index), Point2f(-1, -1));
+    EA::findArcEdgePoint_subPixel(img, 50, 1, 2, nanArc, index);
+    EXPECT_EQ(index, 1);
+}
+
+TEST(EdgeSearch, NothingToSearchGivesNoEdge) {
+    const cv::Mat img = columnsImage(20, 10, [](int x) { return x < 10 ? 0 : 255; });
+    int index = 3;
+    std::vector<double> profile{1}, response{1};
+    // Connectivity 5 is not a pixel walk.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, profile, response, index), Point2f(-1, -1));
+    EXPECT_TRUE(profile.empty());
+    EXPECT_EQ(EA::findEdgePoint_subPixel(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
+    EXPECT_TRUE(EA::findAllEdgePoints(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
+    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
+    // Lines wholly outside the image, empty images and empty arcs.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {30, 50}, {90, 50}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findEdgePoint_subPixel(cv::Mat(), 50, 1, 2, {0, 5}, {19, 5}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, {}, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint_subPixel(img, 50, 1, 2, {}, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+    // A line clipped by the image still finds the step inside it.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {-40, 5}, {60, 5}, 8, index), Point2f(10, 5));
+}
+
+TEST(EdgeSearch, SubPixelFindsAreaSampledEdges) {
+    for (double sigma : {0.0, 1.0, 2.0}) {
+        for (double edge : {20.0, 20.25, 20.5, 20.8}) {
+            const cv::Mat img = areaStepImage(48, 9, edge, 40, 200, sigma);
+            for (int k : {2, 3, 4, 5, 8}) {
+                // Two samples per response make the size-2 kernel the coarsest.
+                const double tolerance = k == 2 ? 0.25 : 0.15;
+                int index;
+                // A low threshold is first passed on the flank of a blurred edge.
+                const Point2f p = EA::findEdgePoint_subPixel(img, 15, 1, k, {2, 4}, {45, 4}, 8, index);
+                EXPECT_NEAR(p.x, edge, tolerance) << "sigma " << sigma << " edge " << edge << " k " << k;
+                EXPECT_EQ(p.y, 4.0f);
+                // The falling direction finds the same position.
+                const Point2f q = EA::findEdgePoint_subPixel(img, 15, 2, k, {45, 4}, {2, 4}, 8, index);
+                EXPECT_NEAR(q.x, edge, tolerance) << "reverse sigma " << sigma << " edge " << edge << " k " << k;
+            }
+        }
+    }
+}
+
+TEST(EdgeSearch, SubPixelVerticalAndArcSearches) {
+    const cv::Mat img = areaStepImage(9, 60, 31.3, 220, 30, 1.0, true);
+    int index;
+    const Point2f p = EA::findEdgePoint_subPixel(img, 20, 0, 3, {4, 5}, {4, 55}, 4, index);
+    EXPECT_NEAR(p.y, 31.3, 0.15);
+    EXPECT_EQ(p.x, 4.0f);
+
+    std::vector<Point2f> arc;
+    for (int y = 50; y >= 10; --y) arc.emplace_back(4.0f, float(y));
+    const Point2f a = EA::findArcEdgePoint_subPixel(img, 20, 1, 4, arc, index);
+    EXPECT_NEAR(a.y, 31.3, 0.15);
+    EXPECT_EQ(a.x, 4.0f);
+}
+
+TEST(EdgeSearch, AllEdgesStopNearTheEnd) {
+    // Steps after x = 19, 49, 96 and 98 on a line of length 100.
+    const cv::Mat img = columnsImage(110, 10, [](int x) {
+        if (x < 20) return 0;
+        if (x < 50) return 200;
+        if (x < 97) return 0;
+        if (x < 99) return 200;
+        return 0;
+    });
+    const auto edges = EA::findAllEdgePoints(img, 100, 0, 2, {0, 5}, {100, 5}, 8);
+    // The edge at 96 lies 4 pixels from the end, so the search ends there.
+    EXPECT_EQ(edges, (std::vector<Point2f>{{19, 5}, {49, 5}, {96, 5}}));
+    EXPECT_EQ(EA::findAllEdgePoints(img, 100, 1, 2, {0, 5}, {100, 5}, 8),
+              (std::vector<Point2f>{{19, 5}, {96, 5}}));
+    EXPECT_TRUE(EA::findAllEdgePoints(img, 250, 0, 2, {0, 5}, {100, 5}, 8).empty());
+}
+
+TEST(EdgeSearch, AllEdgesWithNonPositiveKernelTerminate) {
+    const cv::Mat img = columnsImage(60, 4, [](int x) { return (x / 6) % 2 ? 255 : 0; });
+    const auto edges = EA::findAllEdgePoints(img, 100, 0, -5, {0, 2}, {59, 2}, 8);
+    ASSERT_FALSE(edges.empty());
+    for (size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i].x, edges[i - 1].x);
+}
+
+TEST(EdgeSearch, AllEdgesSubPixel) {
+    // Bright bar from 15.3 to 40.6, blurred.
+    cv::Mat f(7, 60, CV_64FC1);
+    for (int x = 0; x < 60; ++x) {
+        const double cover = std::clamp(x + 0.5 - 15.3, 0.0, 1.0) - std::clamp(x + 0.5 - 40.6, 0.0, 1.0);
+        f.col(x).setTo(30 + 170 * cover);
+    }
+    cv::GaussianBlur(f, f, cv::Size(0, 0), 1.0);
+    cv::Mat img;
+    f.convertTo(img, CV_8UC1);
+
+    const auto both = EA::findAllEdgePoints_subPixel(img, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_NEAR(both[0].x, 15.3, 0.15);
+    EXPECT_NEAR(both[1].x, 40.6, 0.15);
+    EXPECT_EQ(both[0].y, 3.0f);
+    const auto rising = EA::findAllEdgePoints_subPixel(img, 40, 1, 4, {1, 3}, {58, 3}, 8);
+    ASSERT_EQ(rising.size(), 1u);
+    EXPECT_NEAR(rising[0].x, 15.3, 0.15);
+    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 40, 3, 3, {1, 3}, {58, 3}, 8).empty());
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+#include "tivra/analysis/LineFitting.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using cv::Point2f;
+using Points = std::vector<Point2f>;
+
+// Angle between the fitted direction and the true one, in degrees, ignoring sign.
+double angleErrorDeg(const cv::Vec4f& l, double trueAngleDeg) {
+    const double a = std::atan2(l[1], l[0]) * 180.0 / CV_PI;
+    double diff = std::fmod(std::fabs(a - trueAngleDeg), 180.0);
+    return std::min(diff, 180.0 - diff);
+}
+
+// Distance of a point known to lie on the true line from the fitted line.
+double offsetError(const cv::Vec4f& l, const Point2f& onTrueLine) {
+    const double len = std::hypot(l[0], l[1]);
+    return std::fabs(l[0] * (onTrueLine.y - l[3]) - l[1] * (onTrueLine.x - l[2])) / len;
+}
+
+// Points along a line through `origin` at angle `deg`, Gaussian noise across it and a
+// share of uniform outliers in a 200 x 200 box, from a fixed seed.
+Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, int n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::normal_distribution<double> across(0.0, noise);
+    std::uniform_real_distribution<double> along(-80.0, 80.0), box(0.0, 200.0), coin(0.0, 1.0);
+    const double c = std::cos(deg * CV_PI / 180.0), s = std::sin(deg * CV_PI / 180.0);
+    Points pts;
+    for (int i = 0; i < n; ++i) {
+        if (coin(gen) < outlierShare) {
+            pts.emplace_back(float(box(gen)), float(box(gen)));
+        } else {
+            const double t = along(gen), e = noise > 0 ? across(gen) : 0.0;
+            pts.emplace_back(float(origin.x + t * c - e * s), float(origin.y + t * s + e * c));
+        }
+    }
+    return pts;
+}
+
+TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
+    const Points two{{0, 0}, {10, 0}};
+    cv::Vec4f l;
+    auto expectXAxis = [](const cv::Vec4f& line) {
+        EXPECT_FLOAT_EQ(std::fabs(line[0]), 1.0f);
+        EXPECT_NEAR(line[1], 0.0f, 1e-7f);
+        EXPECT_NEAR(line[3], 0.0f, 1e-6f);
+    };
+    EA::fitLineLeastSquares(two, l);
+    expectXAxis(l);
+    EA::fitLineTaubin(two, l);
+    expectXAxis(l);
+    l = cv::Vec4f(9, 9, 9, 9);
+    EA::fitLineRANSAC(two, l, 100, 1.0, 2);
+    expectXAxis(l);
+    EA::fitLineLevenbergMarquardt(two, l);  // a horizontal spread has no (b, lambda - a) direction
+    expectXAxis(l);
+    EA::fitLineGeminiPro(two, l, 50, 1.0, 1, 2);
+    expectXAxis(l);
+    EA::fitLineClaudeOpus45(two, l, 50, 1.0, 2);
+    expectXAxis(l);
+    EXPECT_GT(l[0], 0.0f);
+}
+
+TEST(LineFitting, TooFewPoints) {
+    const Points one{{3, 4}};
+    const cv::Vec4f sentinel(9, 8, 7, 6);
+    cv::Vec4f l = sentinel;
+    EA::fitLineLeastSquares(one, l);
+    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
+    l = sentinel;
+    EA::fitLineUSAC(one, l);
+    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
+    l = sentinel;
+    EA::fitLineTaubin({}, l);
+    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
+    l = sentinel;
+    EA::fitLineChatGPT(one, l, 100, 1.0, 1);
+    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
+    l = sentinel;
+    EA::fitLineRANSAC(one, l, 100, 1.0, 1);  // one point cannot give two distinct draws
+    EXPECT_EQ(l, sentinel);
+    EA::fitLineLeastSquaresUSAC(one, l, 100, 1.0f);
+    EXPECT_EQ(l, sentinel);
+
+    testing::internal::CaptureStderr();
+    EA::fitLineKMeans(one, l);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Need at least two points to fit a line.\n");
+    EXPECT_EQ(l, sentinel);
+
+    try {
+        EA::fitLineLevenbergMarquardt(one, l);
+        FAIL() << "expected an exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "At least 2 points are required for line fitting");
+    }
+}
+
+TEST(LineFitting, RansacNeedsEnoughInliers) {
+    const Points pts = noisyLine({100, 100}, 30, 0.0, 0.0, 20, 1);
+    const cv::Vec4f sentinel(9, 8, 7, 6);
+    cv::Vec4f l = sentinel;
+    EA::fitLineRANSAC(pts, l, 100, 1.0, 21);
+    EXPECT_EQ(l, sentinel);
+    EA::fitLineRANSAC(pts, l, 100, 1.0, 20);
+    EXPECT_LT(angleErrorDeg(l, 30), 1e-3);
+}
+
+TEST(LineFitting, LinearCurveOfExactLines) {
+    Points diagonal;
+    for (int x = -3; x <= 5; ++x) diagonal.emplace_back(float(x), float(2 * x + 1));
+    for (int method : {0, 1, 2}) {
+        const cv::Vec3f c = EA::fitLinearCurve(diagonal, method);
+        EXPECT_NEAR(c[0], 2.0f, 1e-4f) << method;
+        EXPECT_NEAR(c[1], 1.0f, 1e-4f) << method;
+        EXPECT_EQ(c[2], 1.0f) << method;
+    }
+    Points vertical;
+    for (int y = 0; y < 8; ++y) vertical.emplace_back(5.0f, float(y * 3));
+    for (int method : {0, 1, 2}) {
+        const cv::Vec3f c = EA::fitLinearCurve(vertical, method);
+        EXPECT_EQ(c[0], std::numeric_limits<float>::infinity()) << method;
+        EXPECT_FLOAT_EQ(c[1], 5.0f) << method;
+        EXPECT_EQ(c[2], 1.0f) << method;
+    }
+    // Too few points (robust needs five inliers) give an invalid curve.
+    EXPECT_EQ(EA::fitLinearCurve({{1, 1}}, 0), cv::Vec3f(0, 0, 0));
+    EXPECT_EQ(EA::fitLinearCurve({{1, 1}, {2, 2}, {3, 3}}, 1), cv::Vec3f(0, 0, 0));
+}
+
+TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
+    const Points pts = noisyLine({90, 110}, 72, 0.8, 0.0, 150, 3);
+    cv::Vec4f ref;
+    cv::fitLine(pts, ref, cv::DIST_L2, 0, 1e-6, 1e-6);
+    const double refAngle = std::atan2(ref[1], ref[0]) * 180.0 / CV_PI;
+    const Point2f refPoint(ref[2], ref[3]);
+    std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
+        {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(pts, l); }},
+        {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(pts, l); }},
+        {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(pts, l); }},
+    };
+    for (auto& [name, fit] : fitters) {
+        cv::Vec4f l;
+        fit(l);
+        EXPECT_NEAR(std::hypot(l[0], l[1]), 1.0, 1e-5) << name;
+        EXPECT_LT(angleErrorDeg(l, refAngle), 1e-3) << name;
+        EXPECT_LT(offsetError(l, refPoint), 1e-3) << name;
+    }
+}
+
+TEST(LineFitting, RobustFittersIgnoreOutliers) {
+    const Point2f origin(100, 90);
+    for (double angle : {0.0, 35.0, 90.0, 151.0}) {
+        const Points pts = noisyLine(origin, angle, 0.5, 0.4, 200, 11 + unsigned(angle));
+        std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
+            {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(pts, l, 500, 1.5, 10); }},
+            {"ChatGPT", [&](cv::Vec4f& l) { EA::fitLineChatGPT(pts, l, 300, 1.5, 10); }},
+            {"LeastSquaresUSAC", [&](cv::Vec4f& l) { EA::fitLineLeastSquaresUSAC(pts, l, 500, 1.5f); }},
+            {"ClaudeOpus45", [&](cv::Vec4f& l) { EA::fitLineClaudeOpus45(pts, l, 300, 1.5, 10); }},
+            {"GeminiPro0", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 0, 10); }},
+            {"GeminiPro1", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 1, 10); }},
+            {"GeminiPro2", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 2, 10); }},
+        };
+        for (auto& [name, fit] : fitters) {
+            cv::Vec4f l(0, 0, 0, 0);
+            fit(l);
+            EXPECT_LT(angleErrorDeg(l, angle), 2.0) << name << " at " << angle;
+            EXPECT_LT(offsetError(l, origin), 1.0) << name << " at " << angle;
+            cv::Vec4f again(0, 0, 0, 0);
+            fit(again);
+            EXPECT_EQ(l, again) << name << " is not repeatable";
+        }
+        // Plain least squares is pulled away by the same outliers.
+        cv::Vec4f ls;
+        EA::fitLineLeastSquares(pts, ls);
+        EXPECT_GT(angleErrorDeg(ls, angle) + offsetError(ls, origin), 2.0) << angle;
+    }
+}
+
+TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
+    // With half the points outliers a two-point sample is clean one time in four;
+    // stopping after a handful of samples leaves the refit biased by its band.
+    double fitSq = 0, oracleSq = 0;
+    for (unsigned seed = 0; seed < 30; ++seed) {
+        std::mt19937 gen(seed);
+        const double angle = std::uniform_real_distribution<double>(0, 180)(gen);
+        const Points pts = noisyLine({200, 200}, angle, 1.0, 0.5, 100, 100 + seed);
+        Points inliers;
+        for (const Point2f& p : pts)
+            if (offsetError(cv::Vec4f(float(std::cos(angle * CV_PI / 180)), float(std::sin(angle * CV_PI / 180)),
+                                      200, 200),
+                            p) < 4.0)
+                inliers.push_back(p);
+        cv::Vec4f l(0, 0, 0, 0), oracle;
+        EA::fitLineLeastSquaresUSAC(pts, l, 1000, 3.0f);
+        cv::fitLine(inliers, oracle, cv::DIST_L2, 0, 1e-6, 1e-6);
+        fitSq += std::pow(angleErrorDeg(l, angle), 2);
+        oracleSq += std::pow(angleErrorDeg(oracle, angle), 2);
+    }
+    EXPECT_LT(std::sqrt(fitSq), 1.2 * std::sqrt(oracleSq));
+}
+
+TEST(LineFitting, ClaudeOpus45PointsRightOrDown) {
+    Points leftwards, upwards;
+    for (int i = 0; i < 10; ++i) {
+        leftwards.emplace_back(float(50 - 3 * i), float(20 + i));
+        upwards.emplace_back(7.0f, float(90 - 4 * i));
+    }
+    cv::Vec4f l;
+    EA::fitLineClaudeOpus45(leftwards, l, 100, 1.0, 3);
+    EXPECT_GT(l[0], 0.0f);
+    EXPECT_LT(angleErrorDeg(l, std::atan2(1.0, -3.0) * 180.0 / CV_PI), 1e-3);
+    EA::fitLineClaudeOpus45(upwards, l, 100, 1.0, 3);
+    EXPECT_NEAR(l[0], 0.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(l[1], 1.0f);
+    EXPECT_FLOAT_EQ(l[2], 7.0f);
+}
+
+TEST(LineFitting, GeminiProWithoutSamplesFallsBackToLeastSquares) {
+    const Points pts = noisyLine({60, 60}, 20, 1.0, 0.0, 30, 5);
+    cv::Vec4f l, ref;
+    EA::fitLineGeminiPro(pts, l, 0, 1.0, 1, 3);
+    cv::fitLine(pts, ref, cv::DIST_L2, 0, 0.01, 0.01);
+    EXPECT_EQ(l, ref);
+    // No sample can have more inliers than points: the fallback again.
+    EA::fitLineGeminiPro(pts, l, 50, 1.0, 1, 31);
+    EXPECT_EQ(l, ref);
+}
+
+TEST(LineFitting, IdenticalPointsDoNotBreakTheFitters) {
+    const Points same(6, Point2f(4, 4));
+    cv::Vec4f l(9, 9, 9, 9);
+    EA::fitLineLevenbergMarquardt(same, l);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::isfinite(l[i]));
+    EXPECT_EQ(l[2], 4.0f);
+    l = cv::Vec4f(9, 9, 9, 9);
+    EA::fitLineRANSAC(same, l, 10, 1.0, 2);
+    EXPECT_EQ(l, cv::Vec4f(9, 9, 9, 9));
+    EA::fitLineChatGPT(same, l, 10, 1.0, 2);
+    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
+    l = cv::Vec4f(9, 9, 9, 9);
+    EA::fitLineKMeans(same, l);
+    EXPECT_EQ(l, cv::Vec4f(9, 9, 9, 9));
+}
+
+TEST(LineFitting, KMeansSpansThePointRange) {
+    Points pts;
+    for (int i = 0; i <= 20; ++i) pts.emplace_back(float(10 + i), float(0.5 * (10 + i) + 3));
+    cv::Vec4f l;
+    const uint64 before = cv::theRNG().state;
+    EA::fitLineKMeans(pts, l);
+    EXPECT_EQ(cv::theRNG().state, before);
+    EXPECT_FLOAT_EQ(l[0], 10.0f);
+    EXPECT_NEAR(l[1], 8.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(l[2], 30.0f);
+    EXPECT_NEAR(l[3], 18.0f, 1e-4f);
+    cv::Vec4f again;
+    EA::fitLineKMeans(pts, again);
+    EXPECT_EQ(l, again);
+
+    Points vertical;
+    for (int y = 0; y <= 10; ++y) vertical.emplace_back(3.0f, float(y));
+    EA::fitLineKMeans(vertical, l);
+    EXPECT_EQ(l, cv::Vec4f(3, 0, 3, 10));
+}
+
+}  // namespace

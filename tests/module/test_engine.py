@@ -1,0 +1,307 @@
+"""TivraEngine against Debian's own OpenCV bindings on the same pixels."""
+import os
+import shutil
+import subprocess
+import sys
+import threading
+
+import cv2
+import numpy as np
+import pytest
+
+import TivraModule as tm
+
+
+def picture(height, width, channels=3, seed=1):
+    rng = np.random.default_rng(seed)
+    shape = (height, width) if channels == 1 else (height, width, channels)
+    noise = rng.integers(0, 256, shape, dtype=np.uint8)
+    return cv2.GaussianBlur(noise, (7, 7), 0)  # edges of every strength for Canny
+
+
+def engine_with(image):
+    engine = tm.TivraEngine()
+    engine.SetMat(image)
+    return engine
+
+
+def cv2_write(path, image):
+    ok, data = cv2.imencode(os.path.splitext(path)[1] or ".png", image)
+    assert ok
+    data.tofile(path)
+
+
+def cv2_read(path, flags=cv2.IMREAD_COLOR):
+    return cv2.imdecode(np.fromfile(path, dtype=np.uint8), flags)
+
+
+def test_method_table():
+    cls = tm.TivraEngine
+    assert cls.__doc__ == "Pure-logic image processing engine (no GUI)"
+    assert cls.LoadImage.__doc__.endswith("Load image from file (supports Unicode paths)\n")
+    assert cls.SaveImage.__doc__.endswith("Save image to file (supports Unicode paths)\n")
+    assert "LoadImage(self: TivraModule.TivraEngine, path: str, flags: int = 1) -> bool" in cls.LoadImage.__doc__
+    assert "Resize(self: TivraModule.TivraEngine, width: int, height: int, interpolation: int = 1) -> None" \
+        in cls.Resize.__doc__
+    assert "GaussianBlur(self: TivraModule.TivraEngine, kernel_size: int, sigma: float = 0.0) -> None" \
+        in cls.GaussianBlur.__doc__
+    assert "Canny(self: TivraModule.TivraEngine, threshold1: float, threshold2: float) -> numpy.ndarray[numpy.uint8]" \
+        in cls.Canny.__doc__
+    assert "GetImageSize(self: TivraModule.TivraEngine) -> tuple[int, int, int]" in cls.GetImageSize.__doc__.replace(
+        "Tuple[", "tuple[")  # older pybind11 prints typing's spelling
+    assert "SetMat(self: TivraModule.TivraEngine, img: numpy.ndarray[numpy.uint8]) -> None" in cls.SetMat.__doc__
+
+
+def test_empty_engine():
+    engine = tm.TivraEngine()
+    assert not engine.HasImage()
+    assert engine.GetImageSize() == (0, 0, 0)
+    assert engine.GetMat().shape == (0,)
+    assert engine.Canny(10, 20).shape == (0,)
+
+
+def test_set_get_copies_and_size():
+    image = picture(48, 64)
+    engine = engine_with(image)
+    assert engine.HasImage() and engine.GetImageSize() == (48, 64, 3)
+    image[:] = 0
+    out = engine.GetMat()
+    assert out.any()
+    out[:] = 0
+    assert engine.GetMat().any()
+    engine.Clear()
+    assert not engine.HasImage() and engine.GetImageSize() == (0, 0, 0)
+
+
+@pytest.mark.parametrize("channels, code", [(3, cv2.COLOR_BGR2GRAY), (4, cv2.COLOR_BGRA2GRAY)])
+def test_gray_conversion_matches_cv2(channels, code):
+    image = picture(50, 70, channels)
+    engine = engine_with(image)
+    engine.ConvertToGray()
+    gray = engine.GetMat()
+    assert gray.shape == (50, 70)
+    np.testing.assert_array_equal(gray, cv2.cvtColor(image, code))
+    engine.ConvertToGray()  # a gray image stays as it is
+    np.testing.assert_array_equal(engine.GetMat(), gray)
+
+
+@pytest.mark.parametrize("interpolation", [tm.INTER_NEAREST, tm.INTER_LINEAR, tm.INTER_AREA, tm.INTER_CUBIC,
+                                           tm.INTER_LANCZOS4])
+def test_resize_matches_cv2(interpolation):
+    image = picture(480, 640)
+    engine = engine_with(image)
+    engine.Resize(0, 100, interpolation)
+    assert engine.GetImageSize() == (100, 133, 3)
+    np.testing.assert_array_equal(engine.GetMat(), cv2.resize(image, (133, 100), interpolation=interpolation))
+
+
+def test_resize_edge_cases():
+    image = picture(480, 640)
+    engine = engine_with(image)
+    engine.Resize(0, 0)
+    engine.Resize(-1, -5)
+    np.testing.assert_array_equal(engine.GetMat(), image)
+    engine.Resize(320, 0)
+    assert engine.GetImageSize() == (240, 320, 3)
+    np.testing.assert_array_equal(engine.GetMat(), cv2.resize(image, (320, 240)))
+    engine.Resize(width=17, height=9)
+    assert engine.GetImageSize() == (9, 17, 3)
+
+
+def test_opencv_errors_reach_python_and_keep_the_image():
+    image = picture(480, 640)
+    engine = engine_with(image)
+    with pytest.raises(RuntimeError):
+        engine.Resize(1, 0)  # 0.75 rows
+    with pytest.raises(RuntimeError):
+        engine.Resize(10, 10, 77)
+    with pytest.raises(RuntimeError):
+        engine.GaussianBlur(-4)
+    np.testing.assert_array_equal(engine.GetMat(), image)
+    with pytest.raises(TypeError):
+        engine.Resize(1.5, 2)
+
+
+@pytest.mark.parametrize("channels", [1, 3, 4])
+def test_gaussian_blur_matches_cv2(channels):
+    image = picture(60, 80, channels, seed=5)
+    engine = engine_with(image)
+    engine.GaussianBlur(4)
+    np.testing.assert_array_equal(engine.GetMat(), cv2.GaussianBlur(image, (5, 5), 0))
+    engine = engine_with(image)
+    engine.GaussianBlur(6, 2.5)
+    np.testing.assert_array_equal(engine.GetMat(), cv2.GaussianBlur(image, (7, 7), 2.5))
+    # An even size is made odd, so 4 must differ from a 3x3 blur.
+    assert not np.array_equal(cv2.GaussianBlur(image, (5, 5), 0), cv2.GaussianBlur(image, (3, 3), 0))
+    engine = engine_with(image)
+    engine.GaussianBlur(0, 1.5)  # a 1x1 kernel
+    np.testing.assert_array_equal(engine.GetMat(), image)
+
+
+@pytest.mark.parametrize("channels, code", [(1, None), (3, cv2.COLOR_BGR2GRAY), (4, cv2.COLOR_BGRA2GRAY)])
+def test_canny_matches_cv2_with_l1_norm(channels, code):
+    image = picture(120, 160, channels, seed=9)
+    engine = engine_with(image)
+    edges = engine.Canny(threshold1=20, threshold2=60)
+    gray = image if code is None else cv2.cvtColor(image, code)
+    expected = cv2.Canny(gray, 20, 60, apertureSize=3, L2gradient=False)
+    assert edges.shape == (120, 160)
+    np.testing.assert_array_equal(edges, expected)
+    assert not np.array_equal(expected, cv2.Canny(gray, 20, 60, apertureSize=3, L2gradient=True))
+    assert set(np.unique(edges)) <= {0, 255}
+    assert engine.GetImageSize() == (120, 160, channels)
+    np.testing.assert_array_equal(engine.GetMat(), image)
+
+
+def test_two_channel_arrays_are_refused_at_the_boundary():
+    engine = engine_with(picture(8, 8, 1))
+    with pytest.raises(RuntimeError):
+        engine.SetMat(np.zeros((8, 8, 2), np.uint8))
+    assert engine.GetImageSize() == (8, 8, 1)
+    assert engine.Canny(1, 2).shape == (8, 8)
+
+
+UNICODE_NAMES = ["写真.png", "😀🎉.png", "résumé naïve.jpg", "Ünïcödé.bmp"]
+
+
+@pytest.mark.parametrize("name", UNICODE_NAMES)
+def test_load_and_save_unicode_names(tmp_path, name):
+    image = picture(40, 50)
+    path = str(tmp_path / name)
+    cv2_write(path, image)
+    engine = tm.TivraEngine()
+    assert engine.LoadImage(path)
+    np.testing.assert_array_equal(engine.GetMat(), cv2_read(path))
+
+    copy = tmp_path / ("copy " + name)
+    assert engine.SaveImage(str(copy))
+    assert copy.read_bytes() == cv2.imencode(copy.suffix, engine.GetMat())[1].tobytes()
+
+
+def test_load_flags(tmp_path):
+    path = str(tmp_path / "colour.png")
+    image = picture(20, 30)
+    cv2_write(path, image)
+    engine = tm.TivraEngine()
+    assert engine.LoadImage(path, tm.IMREAD_GRAYSCALE)
+    np.testing.assert_array_equal(engine.GetMat(), cv2_read(path, cv2.IMREAD_GRAYSCALE))
+    assert engine.LoadImage(path=path, flags=tm.IMREAD_UNCHANGED)
+    assert engine.GetImageSize() == (20, 30, 3)
+
+
+def test_failed_load_empties_the_engine(tmp_path):
+    engine = engine_with(picture(10, 10))
+    assert not engine.LoadImage(str(tmp_path / "missing.png"))
+    assert not engine.HasImage()
+
+    text = tmp_path / "notes.png"
+    text.write_text("not a picture")
+    engine.SetMat(picture(10, 10))
+    assert not engine.LoadImage(str(text))
+    assert not engine.HasImage()
+    (tmp_path / "zero.jpg").write_bytes(b"")
+    assert not engine.LoadImage(str(tmp_path / "zero.jpg"))
+
+
+def test_save_rules(tmp_path):
+    engine = tm.TivraEngine()
+    assert not engine.SaveImage(str(tmp_path / "nothing.png"))
+    assert list(tmp_path.iterdir()) == []
+
+    engine.SetMat(picture(16, 16))
+    assert engine.SaveImage(str(tmp_path / "noext"))
+    assert (tmp_path / "noext").read_bytes().startswith(b"\x89PNG\r\n\x1a\n")
+    assert engine.SaveImage(str(tmp_path / "out.JPG"))
+    assert (tmp_path / "out.JPG").read_bytes()[:3] == b"\xff\xd8\xff"
+    assert not engine.SaveImage(str(tmp_path / "out.unknownformat"))
+    assert not engine.SaveImage(str(tmp_path / "missing" / "out.png"))
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["noext", "out.JPG"]
+
+
+FULL_DISK_CHILD = r"""
+import resource, signal, sys
+import numpy as np
+import TivraModule as tm
+signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a failed write, not a killed process
+resource.setrlimit(resource.RLIMIT_FSIZE, (32768, 32768))
+engine = tm.TivraEngine()
+engine.SetMat(np.random.default_rng(0).integers(0, 256, (300, 300, 3), dtype=np.uint8))
+print(engine.SaveImage(sys.argv[1]))
+"""
+
+
+def test_save_on_a_full_disk_reports_false_and_keeps_the_old_file(tmp_path):
+    path = tmp_path / "kept.png"
+    cv2_write(str(path), picture(8, 8))
+    before = path.read_bytes()
+    proc = subprocess.run([sys.executable, "-c", FULL_DISK_CHILD, str(path)], capture_output=True, text=True,
+                          timeout=60, env=dict(os.environ, PYTHONPATH=":".join(sys.path)))
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.strip() == "False"
+    assert path.read_bytes() == before
+    assert [p.name for p in tmp_path.iterdir()] == ["kept.png"]
+
+
+@pytest.mark.skipif(shutil.which("cjxl") is None, reason="cjxl (libjxl-tools) is not installed")
+def test_load_jpeg_xl_and_heif_by_extension(tmp_path):
+    image = picture(40, 56, seed=3)
+    png = str(tmp_path / "source.png")
+    cv2_write(png, image)
+    jxl = str(tmp_path / "Photo.JXL")
+    subprocess.run(["cjxl", "-d", "0", png, jxl], check=True, capture_output=True)
+    engine = tm.TivraEngine()
+    assert engine.LoadImage(jxl, tm.IMREAD_GRAYSCALE)  # flags do not apply to the adapters
+    np.testing.assert_array_equal(engine.GetMat(), image)
+
+    if shutil.which("heif-enc") is None:
+        return
+    heic = str(tmp_path / "photo.HEIC")
+    subprocess.run(["heif-enc", "-q", "95", png, "-o", heic], check=True, capture_output=True)
+    assert engine.LoadImage(heic)
+    assert engine.GetImageSize() == (40, 56, 3)
+    assert np.abs(engine.GetMat().astype(int) - image).mean() < 6
+
+
+def test_engines_on_many_threads_match_cv2():
+    image = picture(400, 600, seed=11)
+    expected = cv2.Canny(cv2.cvtColor(cv2.GaussianBlur(image, (5, 5), 0), cv2.COLOR_BGR2GRAY), 30, 90)
+    results = [None] * 4
+
+    def work(slot):
+        engine = tm.TivraEngine()
+        for _ in range(5):
+            engine.SetMat(image)
+            engine.GaussianBlur(4)
+            results[slot] = engine.Canny(30, 90)
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(4)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    for result in results:
+        np.testing.assert_array_equal(result, expected)
+
+
+def test_one_engine_shared_by_threads_stays_consistent():
+    engine = engine_with(picture(200, 300))
+    errors = []
+
+    def hammer(seed):
+        try:
+            for i in range(30):
+                engine.SetMat(picture(100 + seed, 150, seed=seed))
+                engine.GaussianBlur(3)
+                engine.Resize(0, 50 + i)
+                height, width, channels = engine.GetImageSize()
+                assert channels == 3 and height > 0 and width > 0
+                engine.Canny(10, 30)
+        except Exception as error:  # collected for the main thread
+            errors.append(error)
+
+    threads = [threading.Thread(target=hammer, args=(s,)) for s in range(3)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert errors == []

@@ -1,0 +1,125 @@
+#include "tivra/roi/LineStyles.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/imgproc.hpp>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+const cv::Scalar kWhite(255, 255, 255);
+
+bool Set(const cv::Mat& img, int x, int y)
+{
+    return img.at<uchar>(y, x) != 0;
+}
+
+cv::Mat Canvas(int width, int height)
+{
+    return cv::Mat::zeros(height, width, CV_8UC1);
+}
+
+} // namespace
+
+TEST(LineStyles, DashedLineSamplesEveryStepAndPairsThem)
+{
+    cv::Mat img = Canvas(30, 3);
+    ID::drawDashedLine(img, {0, 0}, {20, 0}, kWhite, 1, 5);
+    for (int x = 0; x < 30; ++x) {
+        const bool inDash = (x <= 5) || (x >= 10 && x <= 15);
+        EXPECT_EQ(Set(img, x, 0), inDash) << "x = " << x;
+    }
+}
+
+TEST(LineStyles, DottedLineHasADotAtEverySampleButNotAtTheEnd)
+{
+    cv::Mat img = Canvas(30, 3);
+    ID::drawDottedLine(img, {0, 1}, {20, 1}, kWhite, 1, 5);
+    for (int x : {0, 5, 10, 15}) {
+        EXPECT_TRUE(Set(img, x, 1)) << x;
+    }
+    for (int x : {3, 8, 13, 18, 20}) {
+        EXPECT_FALSE(Set(img, x, 1)) << x;
+    }
+    cv::Mat still = Canvas(10, 10);
+    ID::drawDottedLine(still, {5, 5}, {5, 5}, kWhite, 2, 5);
+    EXPECT_EQ(cv::countNonZero(still), 0);
+}
+
+TEST(LineStyles, ArrowHeadBarbsWithoutShaft)
+{
+    cv::Mat img = Canvas(60, 100);
+    ID::drawArrow(img, {0, 50}, {50, 50}, 10, 45, kWhite, 1, cv::LINE_8);
+    EXPECT_TRUE(Set(img, 42, 42)) << "barb ends truncated: 50 - 7.07 gives 42";
+    EXPECT_TRUE(Set(img, 42, 57));
+    EXPECT_FALSE(Set(img, 30, 50)) << "drawArrow draws no shaft";
+    ID::drawArrowLine(img, {0, 50}, {50, 50}, 10, 45, kWhite, 1, cv::LINE_8);
+    EXPECT_TRUE(Set(img, 30, 50));
+}
+
+TEST(LineStyles, ArrowFormsOnAZeroLengthSegment)
+{
+    cv::Mat dashed = Canvas(40, 40);
+    ID::drawArrowDashedLine(dashed, {20, 20}, {20, 20}, 10, 20, kWhite, 1, 5);
+    EXPECT_EQ(cv::countNonZero(dashed), 0);
+    cv::Mat dotted = Canvas(40, 40);
+    ID::drawArrowDottedLine(dotted, {20, 20}, {20, 20}, 10, 20, kWhite, 1, 5);
+    EXPECT_GT(cv::countNonZero(dotted), 0) << "the head is drawn in every case";
+    EXPECT_FALSE(Set(dotted, 10, 10));
+}
+
+TEST(LineStyles, CrossArms)
+{
+    cv::Mat img = Canvas(40, 40);
+    ID::drawReularCrossLine(img, {20, 20}, kWhite, 1, 11);
+    for (cv::Point p : {cv::Point(15, 20), cv::Point(25, 20), cv::Point(20, 15), cv::Point(20, 25)}) {
+        EXPECT_TRUE(Set(img, p.x, p.y)) << p;
+    }
+    EXPECT_FALSE(Set(img, 26, 20));
+    EXPECT_FALSE(Set(img, 14, 20));
+    EXPECT_EQ(cv::countNonZero(img), 21);
+}
+
+// The primitives only sample the part of a long segment near the image; the
+// pixels must be exactly those of drawing every sample of the segment.
+TEST(LineStyles, LongSegmentsMatchDrawingEverySample)
+{
+    const cv::Point from(-650, -200), to(400, 170);
+    const int step = 7;
+    const float length = std::hypot(float(from.x - to.x), float(from.y - to.y));
+    std::vector<cv::Point> samples;
+    for (int d = 0; d < length; d += step) {
+        const float t = d / length;
+        samples.emplace_back(int(from.x * (1 - t) + t * to.x + 0.5f), int(from.y * (1 - t) + t * to.y + 0.5f));
+    }
+    cv::Mat dashes = Canvas(120, 80), expectedDashes = Canvas(120, 80);
+    ID::drawDashedLine(dashes, from, to, kWhite, 3, step);
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        cv::line(expectedDashes, samples[i], samples[i + 1], kWhite, 3, cv::LINE_8);
+    }
+    EXPECT_GT(cv::countNonZero(dashes), 20);
+    EXPECT_EQ(cv::norm(dashes, expectedDashes, cv::NORM_INF), 0.0);
+
+    cv::Mat dots = Canvas(120, 80), expectedDots = Canvas(120, 80);
+    ID::drawDottedLine(dots, from, to, kWhite, 2, step);
+    for (const cv::Point& s : samples) {
+        cv::circle(expectedDots, s, 2, kWhite, cv::FILLED, cv::LINE_8);
+    }
+    EXPECT_GT(cv::countNonZero(dots), 20);
+    EXPECT_EQ(cv::norm(dots, expectedDots, cv::NORM_INF), 0.0);
+}
+
+TEST(LineStyles, HostileArgumentsNeitherThrowNorHang)
+{
+    cv::Mat img = Canvas(50, 50);
+    EXPECT_NO_THROW(ID::drawDashedLine(img, {0, 0}, {40, 40}, kWhite, 1, 0));
+    EXPECT_NO_THROW(ID::drawDottedLine(img, {0, 0}, {40, 40}, kWhite, 1, -3));
+    EXPECT_NO_THROW(ID::drawDashedLine(img, {-2000000000, 25}, {2000000000, 25}, kWhite, 1, 1));
+    EXPECT_NO_THROW(ID::drawDottedLine(img, {-2000000000, 10}, {2000000000, 10}, kWhite, 1, 1));
+    EXPECT_NO_THROW(ID::drawArrowLine(img, {0, 0}, {40, 40}, 10, 20, kWhite, 0, cv::LINE_8));
+    EXPECT_NO_THROW(ID::drawArrowDashedLine(img, {0, 0}, {40, 40}, 10, 20, kWhite, -5, 5));
+    EXPECT_NO_THROW(ID::drawReularCrossLine(img, {INT_MAX, INT_MIN}, kWhite, 100000, INT_MAX));
+    EXPECT_TRUE(Set(img, 25, 25)) << "the long dashed line crosses the image";
+}

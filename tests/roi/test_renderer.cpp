@@ -1,0 +1,333 @@
+#include "tivra/roi/ROIRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/imgproc.hpp>
+
+#include <limits>
+
+namespace {
+
+const cv::Scalar kWhite(255, 255, 255, 255);
+
+cvROI Record(int mode, std::vector<cv::Point2f> points, int thickness = 1)
+{
+    cvROI roi;
+    roi.visible = true;
+    roi.mode = mode;
+    roi.thickness = thickness;
+    roi.color = kWhite;
+    roi.points = std::move(points);
+    return roi;
+}
+
+cv::Mat Render(cvROI roi, cv::Size size, double scale = 1.0, double thicknessScale = 1.0)
+{
+    cv::Mat img = cv::Mat::zeros(size, CV_8UC3);
+    ROIRenderer::RenderAll(img, {&roi}, scale, thicknessScale);
+    return img;
+}
+
+bool Set(const cv::Mat& img, int x, int y)
+{
+    return img.at<cv::Vec3b>(y, x) != cv::Vec3b(0, 0, 0);
+}
+
+int Count(const cv::Mat& img)
+{
+    cv::Mat gray;
+    cv::cvtColor(img, gray, cv::COLOR_BGR2GRAY);
+    return cv::countNonZero(gray);
+}
+
+bool AnySetNear(const cv::Mat& img, int x, int y)
+{
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (Set(img, x + dx, y + dy)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(ROIRenderer, PointMarkersSkipNonPositiveX)
+{
+    const cv::Mat img = Render(Record(CvROIMode::Point, {{0, 5}, {3, 0}}), {20, 20});
+    EXPECT_TRUE(Set(img, 3, 2)) << "marker of radius 2 around (3, 0)";
+    EXPECT_EQ(Count(img(cv::Rect(0, 3, 3, 8))), 0) << "(0, 5) has x <= 0 and is skipped";
+    EXPECT_EQ(Count(Render(Record(CvROIMode::Point, {{0, 0}, {-4, -1}}), {20, 20})), 0);
+}
+
+TEST(ROIRenderer, PointOutlineIgnoresThicknessScale)
+{
+    const cvROI roi = Record(CvROIMode::Point, {{10, 10}}, 1);
+    EXPECT_EQ(cv::norm(Render(roi, {20, 20}, 1.0, 1.0), Render(roi, {20, 20}, 1.0, 6.0), cv::NORM_INF), 0.0);
+}
+
+TEST(ROIRenderer, LineStyles)
+{
+    cvROI roi = Record(CvROIMode::Line, {{2, 10}, {40, 10}, {2, 20}});
+    EXPECT_TRUE(Set(Render(roi, {50, 30}), 20, 10));
+    EXPECT_EQ(Count(Render(roi, {50, 30})(cv::Rect(0, 15, 50, 15))), 0) << "unpaired point ignored";
+    roi.lineStyle = 1;
+    const cv::Mat dashed = Render(roi, {50, 30});
+    EXPECT_TRUE(Set(dashed, 4, 10));
+    EXPECT_FALSE(Set(dashed, 10, 10)) << "gap between samples 5 and 10 after the start";
+    roi.lineStyle = 3;
+    EXPECT_EQ(Count(Render(roi, {50, 30})), 0);
+    cvROI notSet = Record(CvROIMode::Line, {{0, 0}, {-5, 0}});
+    EXPECT_EQ(Count(Render(notSet, {50, 30})), 0);
+}
+
+TEST(ROIRenderer, ArrowLineHasAHead)
+{
+    const cv::Mat plain = Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60});
+    const cv::Mat arrow = Render(Record(CvROIMode::ArrowLine, {{5, 30}, {60, 30}}), {70, 60});
+    EXPECT_FALSE(Set(plain, 50, 26));
+    EXPECT_TRUE(AnySetNear(arrow, 50, 26)) << "upper barb, 15 px at 20 degrees";
+    EXPECT_TRUE(AnySetNear(arrow, 50, 34));
+}
+
+TEST(ROIRenderer, RectangleLargerThanTheBufferShowsItsCrossingEdges)
+{
+    const cv::Mat img = Render(Record(CvROIMode::Rectangle, {{-50, 20}, {300, 50}}), {100, 100});
+    for (int x = 0; x < 100; ++x) {
+        ASSERT_TRUE(Set(img, x, 20)) << "top edge at x = " << x;
+        ASSERT_TRUE(Set(img, x, 70)) << "bottom edge at x = " << x;
+    }
+    EXPECT_EQ(Count(img), 200) << "the side edges lie outside";
+
+    // Zoomed in on a corner: only two edges cross the view.
+    const cv::Mat corner = Render(Record(CvROIMode::Rectangle, {{30, 40}, {500, 500}}), {100, 100});
+    EXPECT_TRUE(Set(corner, 99, 40));
+    EXPECT_TRUE(Set(corner, 30, 99));
+    EXPECT_EQ(Count(corner), 70 + 60 - 1);
+
+    const cv::Mat around = Render(Record(CvROIMode::Rectangle, {{-10, -10}, {200, 200}}), {100, 100});
+    EXPECT_EQ(Count(around), 0) << "every edge lies outside the buffer";
+}
+
+TEST(ROIRenderer, RectangleScaleBand)
+{
+    const cvROI roi = Record(CvROIMode::Rectangle, {{50, 50}, {20, 20}});
+    const cv::Mat nearOne = Render(roi, {120, 120}, 1.005);
+    EXPECT_TRUE(Set(nearOne, 50, 60));
+    EXPECT_TRUE(Set(nearOne, 70, 60));
+    const cv::Mat scaled = Render(roi, {120, 120}, 1.02);
+    EXPECT_FALSE(Set(scaled, 50, 60));
+    EXPECT_TRUE(Set(scaled, 51, 60));
+    EXPECT_TRUE(Set(scaled, 72, 60)) << "x1 = trunc(51 + ceil(20.4))";
+    const cv::Mat fractional = Render(Record(CvROIMode::Rectangle, {{10, 10}, {5.2f, 0.4f}}), {30, 30});
+    EXPECT_TRUE(Set(fractional, 16, 11)) << "sizes are rounded up";
+    EXPECT_EQ(Count(Render(Record(CvROIMode::Rectangle, {{10, 10}, {0, 5}}), {30, 30})), 0);
+}
+
+TEST(ROIRenderer, RotatedRectangleCounts)
+{
+    const std::vector<cv::Point2f> two = {{10, 10}, {20, 10}};
+    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, two), {100, 100}), 20, 10));
+    for (size_t n : {1u, 4u, 5u}) {
+        std::vector<cv::Point2f> pts(n, cv::Point2f(10, 10));
+        EXPECT_EQ(Count(Render(Record(CvROIMode::RotatedRectangle, pts), {100, 100})), 0) << n;
+    }
+    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
+    six.angle = 45.0; // not used for triples
+    const cv::Mat img = Render(six, {100, 100});
+    EXPECT_TRUE(Set(img, 20, 10)) << "first rectangle, axis-aligned";
+    EXPECT_TRUE(AnySetNear(img, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
+    EXPECT_FALSE(AnySetNear(img, 50, 55)) << "its unrotated left edge is not drawn";
+}
+
+TEST(ROIRenderer, RotatedRectangleClipsEdges)
+{
+    cvROI roi = Record(CvROIMode::RotatedRectangle, {{-100, 30}, {300, 40}});
+    roi.angle = 10.0;
+    EXPECT_GT(Count(Render(roi, {100, 100})), 150);
+}
+
+TEST(ROIRenderer, CircleAndHugeCircles)
+{
+    const cv::Mat img = Render(Record(CvROIMode::Circle, {{50, 50}, {20, 0}, {10, 10}, {0, 0}}), {100, 100});
+    EXPECT_TRUE(Set(img, 70, 50));
+    EXPECT_TRUE(Set(img, 50, 30));
+    EXPECT_FALSE(Set(img, 50, 50));
+    EXPECT_FALSE(AnySetNear(img, 10, 10)) << "radius 0 skipped";
+
+    // Circles far larger than the buffer: the same pixels as OpenCV drawing them whole.
+    for (cv::Point centre : {cv::Point(-500, 50), cv::Point(50, 560), cv::Point(-300, -300)}) {
+        const int radius = centre.x == -300 ? 460 : 520;
+        cv::Mat expected = cv::Mat::zeros(100, 100, CV_8UC3);
+        cv::circle(expected, centre, radius, kWhite, 2, cv::LINE_8);
+        const cv::Mat drawn = Render(Record(CvROIMode::Circle, {cv::Point2f(centre), {float(radius), 0}}, 2), {100, 100});
+        EXPECT_GT(Count(drawn), 50) << centre;
+        EXPECT_EQ(cv::norm(drawn, expected, cv::NORM_INF), 0.0) << centre;
+    }
+    EXPECT_EQ(Count(Render(Record(CvROIMode::Circle, {{50, 50}, {1e9f, 0}}), {100, 100})), 0)
+        << "the ring encloses the buffer";
+}
+
+TEST(ROIRenderer, AnnulusInnerRadiusDefaultsToHalf)
+{
+    const cv::Mat img = Render(Record(CvROIMode::Annulus, {{50, 50}, {40, 0}, {0, 0}, {0, 360}}), {100, 100});
+    EXPECT_TRUE(Set(img, 90, 50)) << "outer rim";
+    EXPECT_TRUE(Set(img, 50, 70)) << "inner rim at half the outer radius";
+    EXPECT_FALSE(Set(img, 50, 80));
+    EXPECT_TRUE(Set(img, 93, 50)) << "corner circle of radius 3 at the outer start corner";
+
+    const cv::Mat explicitInner =
+        Render(Record(CvROIMode::Annulus, {{50, 50}, {0, 0}, {10, 40}, {0, 90}}), {100, 100});
+    EXPECT_TRUE(Set(explicitInner, 50, 90)) << "outer radius from P2.y";
+    EXPECT_TRUE(Set(explicitInner, 50, 60)) << "inner radius from P2.x";
+    EXPECT_FALSE(Set(explicitInner, 10, 50)) << "outside the 0..90 sweep";
+    EXPECT_TRUE(Set(explicitInner, 75, 50)) << "radial edge at the start angle";
+}
+
+TEST(ROIRenderer, EllipseStrokeFollowsThicknessScaleOnly)
+{
+    cvROI roi = Record(CvROIMode::Ellipse, {{50, 50}, {30, 20}, {90, 180}}, 5);
+    const cv::Mat thick = Render(roi, {100, 100}, 1.0, 2.0);
+    roi.thickness = 1;
+    const cv::Mat thin = Render(roi, {100, 100}, 1.0, 2.0);
+    EXPECT_EQ(cv::norm(thick, thin, cv::NORM_INF), 0.0);
+    int widthAtBottom = 0;
+    for (int y = 60; y < 80; ++y) {
+        widthAtBottom += Set(thick, 50, y) ? 1 : 0;
+    }
+    EXPECT_GE(widthAtBottom, 2);
+    EXPECT_LE(widthAtBottom, 3) << "stroke 2, not 10";
+    EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
+}
+
+TEST(ROIRenderer, PolygonWithSeparatorDrawsTwoClosedTriangles)
+{
+    const cv::Mat img = Render(
+        Record(CvROIMode::Polygon, {{5, 5}, {15, 5}, {15, 15}, {-2000000, 0}, {20, 20}, {30, 20}, {30, 30}}),
+        {40, 40});
+    EXPECT_TRUE(Set(img, 10, 5));
+    EXPECT_TRUE(Set(img, 10, 10)) << "first triangle closed";
+    EXPECT_TRUE(Set(img, 25, 25)) << "second triangle closed";
+    EXPECT_FALSE(Set(img, 17, 17)) << "no edge across the separator";
+    EXPECT_FALSE(Set(img, 12, 12 + 6)) << "no edge to the first vertex of the next polygon";
+}
+
+TEST(ROIRenderer, PolygonVerticesAreTruncatedAndClipped)
+{
+    const cv::Mat img = Render(Record(CvROIMode::Polygon, {{10.9f, 10.9f}, {30.9f, 10.9f}, {30.9f, 500}}), {40, 40});
+    EXPECT_TRUE(Set(img, 20, 10));
+    EXPECT_FALSE(Set(img, 20, 11));
+    EXPECT_TRUE(Set(img, 30, 39));
+}
+
+TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
+{
+    cv::Mat mask = cv::Mat::zeros(2, 2, CV_8UC1);
+    mask.at<uchar>(0, 0) = 1;
+    cvROI roi = Record(CvROIMode::Mask, {});
+    roi.mask = mask;
+    roi.color = cv::Scalar(200, 200, 200, 0);
+    cv::Mat img(10, 10, CV_8UC3, cv::Scalar(100, 100, 100));
+    ROIRenderer::RenderAll(img, {&roi}, 1.0, 1.0);
+    EXPECT_EQ(img.at<cv::Vec3b>(0, 0), cv::Vec3b(150, 150, 150)) << "alpha 0 blends at 0.5";
+    EXPECT_EQ(img.at<cv::Vec3b>(4, 4), cv::Vec3b(150, 150, 150)) << "nearest-neighbour resize to the image";
+    EXPECT_EQ(img.at<cv::Vec3b>(5, 5), cv::Vec3b(100, 100, 100));
+    EXPECT_EQ(img.at<cv::Vec3b>(0, 9), cv::Vec3b(100, 100, 100));
+
+    roi.color = cv::Scalar(0, 100, 200, 255);
+    ROIRenderer::RenderMask(img, roi, 1.0, cv::Point2f(0, 0));
+    EXPECT_EQ(img.at<cv::Vec3b>(1, 1), cv::Vec3b(0, 100, 200));
+}
+
+TEST(ROIRenderer, MaskFormsAreConverted)
+{
+    cv::Mat colourMask = cv::Mat::zeros(10, 10, CV_16UC3);
+    colourMask(cv::Rect(0, 0, 5, 10)).setTo(cv::Scalar(900, 900, 900));
+    cv::Mat doubleMask = cv::Mat::zeros(10, 10, CV_64FC3);
+    doubleMask(cv::Rect(0, 0, 5, 10)).setTo(cv::Scalar(1, 1, 1));
+    cv::Mat twoChannel = cv::Mat::zeros(10, 10, CV_8UC2);
+    twoChannel(cv::Rect(0, 0, 5, 10)).setTo(cv::Scalar(1, 0));
+    for (const cv::Mat& mask : {colourMask, doubleMask, twoChannel}) {
+        cvROI roi = Record(CvROIMode::Mask, {});
+        roi.mask = mask;
+        roi.color = cv::Scalar(255, 255, 255, 255);
+        cv::Mat img = cv::Mat::zeros(10, 10, CV_8UC3);
+        ASSERT_NO_THROW(ROIRenderer::RenderAll(img, {&roi}, 1.0, 1.0));
+        EXPECT_EQ(Count(img), 50);
+    }
+}
+
+TEST(ROIRenderer, RenderAllOrderAndSkips)
+{
+    cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
+    cvROI second = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
+    second.color = cv::Scalar(0, 0, 255);
+    cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}});
+    hidden.visible = false;
+    cvROI unknown = Record(99, {{0, 9}, {20, 9}});
+    cvROI negative = Record(-1, {{0, 9}, {20, 9}});
+    cv::Mat img = cv::Mat::zeros(10, 30, CV_8UC3);
+    ROIRenderer::RenderAll(img, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
+    EXPECT_EQ(img.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(Count(img), 21);
+    const std::vector<cvROI*>* none = nullptr;
+    EXPECT_NO_THROW(ROIRenderer::RenderAll(img, none, 1.0, 1.0));
+}
+
+TEST(ROIRenderer, NonPositiveStrokesDrawThinOutlines)
+{
+    cv::Mat line;
+    ASSERT_NO_THROW(line = Render(Record(CvROIMode::Line, {{2, 10}, {40, 10}}, 0), {50, 30}));
+    EXPECT_TRUE(Set(line, 20, 10));
+    EXPECT_FALSE(Set(line, 20, 11));
+    EXPECT_TRUE(Set(Render(Record(CvROIMode::Rectangle, {{5, 5}, {10, 10}}, 1), {50, 30}, 1.0, 0.2), 10, 5))
+        << "a stroke thinned below one pixel by the zoom stays visible";
+    const cv::Mat circle = Render(Record(CvROIMode::Circle, {{25, 25}, {10, 0}}, -1), {50, 50});
+    EXPECT_TRUE(Set(circle, 35, 25));
+    EXPECT_FALSE(Set(circle, 25, 25)) << "a circle record is an outline, never a disc";
+}
+
+TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<std::vector<cv::Point2f>> geometries = {
+        {{1e30f, -1e30f}, {3e9f, 3e9f}, {nan, 5}, {-1e12f, 7}},
+        {{5, 5}, {-10, -10}, {-1, -1}, {-1, -1}},
+        {{25, 25}, {1e6f, 1e6f}, {-1e6f, 3}, {-1e6f, -1e6f}},
+    };
+    std::vector<cvROI> solid, styled;
+    for (int mode = 0; mode <= 10; ++mode) {
+        for (const auto& points : geometries) {
+            for (int thickness : {0, -3, 1000000}) {
+                solid.push_back(Record(mode, points, thickness));
+            }
+            // Dashed and dotted strokes draw one shape per sample, so they get
+            // bad but not astronomic widths.
+            for (int thickness : {0, -3, 40}) {
+                for (int style : {1, 2, 7}) {
+                    styled.push_back(Record(mode, points, thickness));
+                    styled.back().lineStyle = style;
+                }
+            }
+        }
+    }
+    auto pointers = [](std::vector<cvROI>& records) {
+        std::vector<cvROI*> result;
+        for (cvROI& r : records) {
+            result.push_back(&r);
+        }
+        return result;
+    };
+    const std::vector<cvROI*> solidPointers = pointers(solid), styledPointers = pointers(styled);
+    cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC3);
+    for (double scale : {1.0, -2.0, 0.0, 1e10}) {
+        EXPECT_NO_THROW(ROIRenderer::RenderAll(img, solidPointers, scale, scale)) << scale;
+    }
+    for (double scale : {1.0, -2.0, 0.0, 20.0}) {
+        EXPECT_NO_THROW(ROIRenderer::RenderAll(img, styledPointers, scale, scale)) << scale;
+    }
+    cv::Mat empty;
+    EXPECT_NO_THROW(ROIRenderer::RenderAll(empty, solidPointers, 1.0, 1.0));
+}
