@@ -29,6 +29,12 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
     m_rightClickCallback = py::object();
 }
 
+TivraROIAdvPanel* TivraROIAdvPanelWrapper::Panel() const
+{
+    tivra::embedding::RequireGuiThread();
+    return m_panel;
+}
+
 void TivraROIAdvPanelWrapper::Repaint()
 {
     m_panel->Refresh(true);
@@ -37,17 +43,19 @@ void TivraROIAdvPanelWrapper::Repaint()
 
 void TivraROIAdvPanelWrapper::SetMat(const cv::Mat& image)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetCVmat(image, false, false);
+    panel->SetCVmat(image, false, false);
     Repaint();
 }
 
 bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return false;
-    const bool loaded = m_panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
+    const bool loaded = panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
     if (loaded)
         Repaint();
     return loaded;
@@ -55,159 +63,185 @@ bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
 
 cv::Mat TivraROIAdvPanelWrapper::GetMat() const
 {
-    return m_panel ? m_panel->GetSourceMat() : cv::Mat();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetSourceMat() : cv::Mat();
 }
 
 cv::Mat TivraROIAdvPanelWrapper::GetDrawMat() const
 {
-    return m_panel ? m_panel->GetDrawMat() : cv::Mat();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetDrawMat() : cv::Mat();
 }
 
 cv::Mat TivraROIAdvPanelWrapper::GetRawMat() const
 {
-    return m_panel ? m_panel->GetRawMat() : cv::Mat();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetRawMat() : cv::Mat();
 }
 
 void TivraROIAdvPanelWrapper::SetMode(int mode)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetDisplayMode(mode);
-    m_panel->UpdateScale();
-    m_panel->Refresh(true);
+    panel->SetDisplayMode(mode);
+    panel->UpdateScale();
+    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::SetZoomToFit()
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetZoomToFit();
-    m_panel->Refresh(true);
+    panel->SetZoomToFit();
+    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::SetOriginal()
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetOriginal(true);
-    m_panel->Refresh(true);
+    panel->SetOriginal(true);
+    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::SetZoomIn()
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetZoomIn();
-    m_panel->Refresh(true);
+    panel->SetZoomIn();
+    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::SetZoomOut()
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetZoomOut();
-    m_panel->Refresh(true);
+    panel->SetZoomOut();
+    panel->Refresh(true);
 }
 
 double TivraROIAdvPanelWrapper::GetZoomFactor() const
 {
-    return m_panel ? m_panel->GetZoomFactor() : 1.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetZoomFactor() : 1.0;
 }
 
 const ImageFileInfo* TivraROIAdvPanelWrapper::GetLoadedImageInfo() const
 {
-    return m_panel ? &m_panel->GetLoadedImageInfo() : nullptr;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? &panel->GetLoadedImageInfo() : nullptr;
 }
 
 void TivraROIAdvPanelWrapper::SetCenterImageEnable(bool enable)
 {
-    if (m_panel)
-        m_panel->SetCenterImageEnable(enable);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetCenterImageEnable(enable);
 }
 
 void TivraROIAdvPanelWrapper::SetROIMode(int mode)
 {
-    if (m_panel)
-        m_panel->SetROIMode(static_cast<CvROIMode>(mode));
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetROIMode(static_cast<CvROIMode>(mode));
 }
 
 int TivraROIAdvPanelWrapper::GetROIMode() const
 {
-    return m_panel ? m_panel->GetROIMode() : 0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetROIMode() : 0;
 }
 
 void TivraROIAdvPanelWrapper::SetFuncEnable(bool menuEnable, bool cropEnable, bool moveEnable)
 {
-    if (m_panel)
-        m_panel->SetFuncEnable(menuEnable, cropEnable, moveEnable);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetFuncEnable(menuEnable, cropEnable, moveEnable);
 }
 
 void TivraROIAdvPanelWrapper::SetLockROI(bool lock)
 {
-    if (m_panel)
-        m_panel->SetLockROI(lock);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetLockROI(lock);
 }
 
 cv::Rect TivraROIAdvPanelWrapper::GetRect() const
 {
+    TivraROIAdvPanel* const panel = Panel();
     cv::Rect rect;
-    if (m_panel)
-        m_panel->GetRect(rect);
+    if (panel)
+        panel->GetRect(rect);
     return rect;
 }
 
 void TivraROIAdvPanelWrapper::SetRect(const cv::Rect& rect)
 {
-    if (m_panel)
-        m_panel->SetRect(rect);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetRect(rect);
 }
 
 cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseDownPoint() const
 {
-    return m_panel ? m_panel->GetLeftMouseDownPoint() : cv::Point2f();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetLeftMouseDownPoint() : cv::Point2f();
 }
 
 cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseUpPoint() const
 {
-    return m_panel ? m_panel->GetLeftMouseUpPoint() : cv::Point2f();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetLeftMouseUpPoint() : cv::Point2f();
 }
 
 double TivraROIAdvPanelWrapper::GetStartAngle() const
 {
-    return m_panel ? m_panel->GetStartAngle() : 0.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetStartAngle() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetEndAngle() const
 {
-    return m_panel ? m_panel->GetEndAngle() : 360.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetEndAngle() : 360.0;
 }
 
 double TivraROIAdvPanelWrapper::GetRotateAngle() const
 {
-    return m_panel ? m_panel->GetRotateAngle() : 0.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetRotateAngle() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetInnerRadius() const
 {
-    return m_panel ? m_panel->GetInnerRadius() : 0.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetInnerRadius() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetOuterRadius() const
 {
-    return m_panel ? m_panel->GetOuterRadius() : 0.0;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetOuterRadius() : 0.0;
 }
 
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
 {
+    TivraROIAdvPanel* const panel = Panel();
     std::vector<cv::Point2f> points;
-    if (m_panel)
-        m_panel->GetPolygonPoints(points);
+    if (panel)
+        panel->GetPolygonPoints(points);
     return points;
 }
 
 void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
     cvROI roi;
     roi.visible = true;
@@ -218,36 +252,41 @@ void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Poin
     roi.lineStyle = 0;
     roi.color = cv::Scalar(0, 0, 0, 0);
     roi.points = points;
-    m_panel->SetROI(roi, true);
+    panel->SetROI(roi, true);
 }
 
 void TivraROIAdvPanelWrapper::SetCanvasBgColor(int r, int g, int b)
 {
-    if (m_panel)
-        m_panel->SetCanvasBgColor(r, g, b);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetCanvasBgColor(r, g, b);
 }
 
 void TivraROIAdvPanelWrapper::ClearOverlay()
 {
-    if (m_panel)
-        m_panel->ClearOverlay();
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->ClearOverlay();
 }
 
 void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)
 {
-    if (m_panel)
-        m_panel->SetDisplayOverlay(show);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetDisplayOverlay(show);
 }
 
 bool TivraROIAdvPanelWrapper::GetDisplayOverlay() const
 {
-    return m_panel ? m_panel->GetDisplayOverlay() : false;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetDisplayOverlay() : false;
 }
 
 int TivraROIAdvPanelWrapper::AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color,
                                            int size, double angle)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return -1;
     cvROI roi;
     roi.visible = true;
@@ -258,106 +297,122 @@ int TivraROIAdvPanelWrapper::AppendOverlay(int mode, const std::vector<cv::Point
     roi.lineStyle = 0;
     roi.color = color;
     roi.points = points;
-    return m_panel->AppendOverlay(roi);
+    return panel->AppendOverlay(roi);
 }
 
 void TivraROIAdvPanelWrapper::UpdateDrawImage(bool update)
 {
-    if (m_panel)
-        m_panel->UpdateDrawImage(update);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->UpdateDrawImage(update);
 }
 
 int TivraROIAdvPanelWrapper::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha)
 {
-    return m_panel ? m_panel->AppendMaskOverlay(mask, color, alpha) : -1;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->AppendMaskOverlay(mask, color, alpha) : -1;
 }
 
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::ConvertMaskToPolygon(const cv::Mat& mask)
 {
-    return m_panel ? m_panel->ConvertMaskToPolygon(mask) : std::vector<cv::Point2f>();
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->ConvertMaskToPolygon(mask) : std::vector<cv::Point2f>();
 }
 
 void TivraROIAdvPanelWrapper::SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle,
                                                bool circle, bool annulus, bool polygon)
 {
-    if (m_panel)
-        m_panel->SetMenuROIEnable(point, line, rectangle, rotatedRectangle, circle, annulus, polygon);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetMenuROIEnable(point, line, rectangle, rotatedRectangle, circle, annulus, polygon);
 }
 
 void TivraROIAdvPanelWrapper::HideROI()
 {
-    if (m_panel)
-        m_panel->HideROI();
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->HideROI();
 }
 
 void TivraROIAdvPanelWrapper::SetSize(int w, int h)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetSize(-1, -1, w, h, 0);
-    m_panel->Refresh(true);
+    panel->SetSize(-1, -1, w, h, 0);
+    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::Refresh()
 {
-    if (m_panel)
-        m_panel->Refresh(true);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->Refresh(true);
 }
 
 std::uintptr_t TivraROIAdvPanelWrapper::GetHandle() const
 {
-    return tivra::embedding::NativeHandleOf(m_panel);
+    TivraROIAdvPanel* const panel = Panel();
+    return tivra::embedding::NativeHandleOf(panel);
 }
 
 void TivraROIAdvPanelWrapper::SetGuideLineMode(GuideLineMode mode)
 {
-    if (m_panel)
-        m_panel->SetGuideLineMode(mode);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetGuideLineMode(mode);
 }
 
 GuideLineMode TivraROIAdvPanelWrapper::GetGuideLineMode() const
 {
-    return m_panel ? m_panel->GetGuideLineMode() : GuideLineMode::Off;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
 }
 
 void TivraROIAdvPanelWrapper::SetGuideLineVisible(bool visible)
 {
-    if (m_panel)
-        m_panel->SetGuideLineVisible(visible);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetGuideLineVisible(visible);
 }
 
 bool TivraROIAdvPanelWrapper::GetGuideLineVisible() const
 {
-    return m_panel ? m_panel->GetGuideLineVisible() : false;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineVisible() : false;
 }
 
 void TivraROIAdvPanelWrapper::SetGuideLineColor(int b, int g, int r, int a)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    GuideLineStyle style = m_panel->GetGuideLineStyle();
+    GuideLineStyle style = panel->GetGuideLineStyle();
     style.color = cv::Scalar(b, g, r, a);
-    m_panel->SetGuideLineStyle(style);
+    panel->SetGuideLineStyle(style);
 }
 
 void TivraROIAdvPanelWrapper::SetGuideLineThickness(int thickness)
 {
-    if (!m_panel)
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
         return;
-    GuideLineStyle style = m_panel->GetGuideLineStyle();
+    GuideLineStyle style = panel->GetGuideLineStyle();
     style.thickness = thickness;
-    m_panel->SetGuideLineStyle(style);
+    panel->SetGuideLineStyle(style);
 }
 
 void TivraROIAdvPanelWrapper::SetAspectRatio(AspectRatio ratio)
 {
-    if (m_panel)
-        m_panel->SetAspectRatio(ratio);
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetAspectRatio(ratio);
 }
 
 AspectRatio TivraROIAdvPanelWrapper::GetAspectRatio() const
 {
-    return m_panel ? m_panel->GetAspectRatio() : AspectRatio::AR_16_9;
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
 }
 
 // ---------------------------------------------------------------- right click
@@ -381,11 +436,12 @@ bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index
 
 void TivraROIAdvPanelWrapper::SetOnRightClickCallback(const py::object& callback)
 {
+    TivraROIAdvPanel* const panel = Panel();
     m_rightClickCallback = callback;
-    if (!m_panel)
+    if (!panel)
         return;
     if (callback.is_none())
-        m_panel->SetOnRightClick(nullptr);
+        panel->SetOnRightClick(nullptr);
     else
-        m_panel->SetOnRightClick([this](const cv::Point2f& point, int index) { return CallRightClick(point, index); });
+        panel->SetOnRightClick([this](const cv::Point2f& point, int index) { return CallRightClick(point, index); });
 }

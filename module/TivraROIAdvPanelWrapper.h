@@ -2,7 +2,8 @@
 // The object behind the Python class TivraROIAdvPanel: it creates an advanced
 // ROI panel inside a wxPython window and turns the Python calls into panel
 // operations. Without a panel (never made, or destroyed by wx with its parent
-// window) every method does nothing or returns a neutral value.
+// window) every method does nothing or returns a neutral value. Methods called
+// from a thread other than wxPython's GUI thread raise instead of touching the window.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -84,6 +85,8 @@ public:
     void SetOnRightClickCallback(const pybind11::object& callback);
 
 private:
+    // The panel, or nullptr; throws when called off the GUI thread.
+    TivraROIAdvPanel* Panel() const;
     void Repaint();
     bool CallRightClick(const cv::Point2f& point, int index);
 
