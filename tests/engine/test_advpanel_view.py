@@ -269,3 +269,31 @@ def test_menu_scale_up_zooms_in(view):
     right_click(view, 50, 50)
     pump(0.3)
     assert view.panel.GetZoomFactor() == 1.25
+
+
+def wheel(view, rotation, control=False):
+    window = view.window()
+    event = wx.MouseEvent(wx.wxEVT_MOUSEWHEEL)
+    event.SetEventObject(window)
+    event.SetId(window.GetId())
+    event.SetWheelRotation(rotation)
+    event.SetWheelDelta(120)
+    event.SetLinesPerAction(3)
+    event.SetWheelAxis(wx.MOUSE_WHEEL_VERTICAL)
+    event.SetControlDown(control)
+    event.SetPosition(wx.Point(100, 100))
+    window.ProcessWindowEvent(event)
+    pump(0.1)
+
+
+def test_wheel_scrolls_by_lines_and_ctrl_wheel_zooms_one_step(view):
+    view.panel.SetMat(coded_image(2000, 1500))
+    view.panel.SetOriginal()
+    wheel(view, -360)  # 3 x 360 / 120 = 9 units of 20 pixels, downwards
+    assert rgb(view.capture(), 0, 0)[0] == 180
+    wheel(view, 120)
+    assert rgb(view.capture(), 0, 0)[0] == 120
+    wheel(view, 360, control=True)
+    assert view.panel.GetZoomFactor() == 1.25
+    wheel(view, -360, control=True)
+    assert view.panel.GetZoomFactor() == 1.0
