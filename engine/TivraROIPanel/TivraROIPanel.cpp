@@ -42,6 +42,9 @@ TivraROIPanel::~TivraROIPanel()
 void TivraROIPanel::LogRecord(wxLogLevel level, const char* function, const wxString& message)
 {
     static const char* const kComponent = "engine/TivraROIPanel/TivraROIPanel";
+    // wxLogNull and the log level apply as to the wx logging macros.
+    if (!wxLog::IsEnabled() || !wxLog::IsLevelEnabled(level, kComponent))
+        return;
     wxLogRecordInfo info(kComponent, 0, function, kComponent);
     wxLog::OnLog(level, message, info);
 }
