@@ -330,8 +330,11 @@ bool EncodeFile(const cv::Mat& input, const std::string& fileName, int quality)
         heif_encoder_set_lossless(encoder.get(), 1);
         // Lossless needs full chroma resolution.
         heif_encoder_set_parameter_string(encoder.get(), "chroma", "444");
-    } else {
-        heif_encoder_set_lossy_quality(encoder.get(), quality);
+    } else if (heif_encoder_set_lossy_quality(encoder.get(), quality).code != heif_error_Ok) {
+        // libheif keeps its default quality for a value it refuses (outside 0..100):
+        // the file would not be what was asked for.
+        PrintLine("Error: Failed to set HEIF quality.");
+        return false;
     }
 
     ImagePtr image;
