@@ -143,6 +143,11 @@ cv::Mat DecodeFile(const std::string& fileName)
         PrintLine("Error allocating HEIF context.");
         return {};
     }
+    if (fileName.find('\0') != std::string::npos) {
+        // libheif would stop reading the name at the NUL and open another file.
+        PrintLine("Failed to read HEIC file: the file name contains a NUL character");
+        return {};
+    }
     heif_error error = heif_context_read_from_file(context.get(), fileName.c_str(), nullptr);
     if (error.code != heif_error_Ok) {
         PrintError("Failed to read HEIC file: ", error);
