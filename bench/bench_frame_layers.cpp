@@ -4,6 +4,8 @@
 // not the image: compare the 1, 24 and 400 megapixel rows at each zoom.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -65,8 +67,7 @@ std::vector<cvROI> MixedOverlays(cv::Size size)
 Scene& SceneOf(int megapixels)
 {
     static std::map<int, std::unique_ptr<Scene>> scenes;
-    auto& slot = scenes[megapixels];
-    if (!slot) {
+    if (!scenes.count(megapixels)) {
         scenes.clear();  // keep one large scene in memory at a time
         auto scene = std::make_unique<Scene>();
         const cv::Size size = SizeOf(megapixels);
@@ -87,9 +88,9 @@ Scene& SceneOf(int megapixels)
             scene->texts.push_back(t);
         }
         scene->font = FrameLayers::LoadFont(wxString(), FrameLayers::kDefaultFontPath);
-        slot = std::move(scene);
+        scenes[megapixels] = std::move(scene);
     }
-    return *slot;
+    return *scenes[megapixels];
 }
 
 void ComposeFrame(benchmark::State& state)
