@@ -205,8 +205,9 @@ double sumSquaredResiduals(const std::vector<cv::Point2f>& pts, const cv::Vec4d&
     return sum;
 }
 
-// Solves (J^T J + damping I) step = -J^T r.
-bool dampedStep(const std::vector<cv::Point2f>& pts, const cv::Vec4d& p, double damping, cv::Vec4d& step) {
+// Solves (J^T J + damping I) step = -J^T r; a system Cholesky cannot solve gives
+// the zero step, which the caller rejects like any step that does not help.
+cv::Vec4d dampedStep(const std::vector<cv::Point2f>& pts, const cv::Vec4d& p, double damping) {
     cv::Matx44d A = cv::Matx44d::zeros();
     cv::Vec4d g(0, 0, 0, 0);
     for (const cv::Point2f& q : pts) {
@@ -216,10 +217,7 @@ bool dampedStep(const std::vector<cv::Point2f>& pts, const cv::Vec4d& p, double 
         g += J * r;
     }
     for (int i = 0; i < 4; ++i) A(i, i) += damping;
-    cv::Mat solution;
-    if (!cv::solve(cv::Mat(A), cv::Mat(-g), solution, cv::DECOMP_CHOLESKY)) return false;
-    step = cv::Vec4d(solution.ptr<double>());
-    return true;
+    return A.solve(-g, cv::DECOMP_CHOLESKY);
 }
 
 }  // namespace
@@ -297,11 +295,7 @@ void fitLineLevenbergMarquardt(const std::vector<cv::Point2f>& pts, cv::Vec4f& l
     double cost = sumSquaredResiduals(pts, params);
     double damping = 0.01;
     for (int iteration = 0; iteration < 50; ++iteration) {
-        cv::Vec4d step;
-        if (!dampedStep(pts, params, damping, step)) {
-            damping *= 10.0;
-            continue;
-        }
+        const cv::Vec4d step = dampedStep(pts, params, damping);
         const cv::Vec4d trial = unitDirection(params + step);
         const double trialCost = sumSquaredResiduals(pts, trial);
         if (!(trialCost < cost)) {
@@ -411,9 +405,10 @@ void fitLineLeastSquaresUSAC(const std::vector<cv::Point2f>& pts, cv::Vec4f& lin
             inlierRatio = static_cast<double>(bestCount) / n;
         }
         if (bestCount >= 1) {
-            const double pGood = 1.0 - (1.0 - inlierRatio) * (1.0 - inlierRatio);
+            // A sample is clean when both of its points are inliers: probability w^2.
+            const double pGood = inlierRatio * inlierRatio;
             if (static_cast<float>(pGood) < FLT_EPSILON) break;
-            // 4.6051712 = -ln(0.01): enough samples for 99 % confidence.
+            // 4.6051712 = -ln(0.01): enough samples for a 99 % chance of a clean one.
             const double needed = std::trunc(-4.605171203613281 / std::log(1.0 - pGood)) + 1.0;
             iterations = static_cast<int>(std::min<double>(iterations, needed));
         }

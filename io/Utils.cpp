@@ -60,7 +60,12 @@ double roundToDecimalPlaces(double value, int places)
     if (places < 1)
         return std::round(value);
     const double scale = std::pow(10.0, places);
-    return std::round(value * scale) / scale;
+    const double scaled = value * scale;
+    // Past double precision (huge values, hundreds of places) the value has no
+    // more digits to round; scaling would only overflow into inf or NaN.
+    if (!std::isfinite(scaled))
+        return value;
+    return std::round(scaled) / scale;
 }
 
 std::string type2str(int type)

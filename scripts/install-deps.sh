@@ -11,6 +11,7 @@ PACKAGES=(
   libheif-dev libheif-examples libjxl-dev libjxl-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-pytest python3-pil python3-piexif python3-opencv python3-matplotlib
+  python3-skimage
   xvfb xauth fonts-dejavu-core
 )
 

@@ -2,6 +2,7 @@
 
 // Umbrella header: every public header of the native library.
 
+#include "tivra/analysis/CircleFitting.h"
 #include "tivra/analysis/CurvePeakValley.h"
 #include "tivra/analysis/EdgeSearch.h"
 #include "tivra/analysis/Geometry.h"

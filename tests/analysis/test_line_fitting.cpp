@@ -186,6 +186,29 @@ TEST(LineFitting, RobustFittersIgnoreOutliers) {
     }
 }
 
+TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
+    // With half the points outliers a two-point sample is clean one time in four;
+    // stopping after a handful of samples leaves the refit biased by its band.
+    double fitSq = 0, oracleSq = 0;
+    for (unsigned seed = 0; seed < 30; ++seed) {
+        std::mt19937 gen(seed);
+        const double angle = std::uniform_real_distribution<double>(0, 180)(gen);
+        const Points pts = noisyLine({200, 200}, angle, 1.0, 0.5, 100, 100 + seed);
+        Points inliers;
+        for (const Point2f& p : pts)
+            if (offsetError(cv::Vec4f(float(std::cos(angle * CV_PI / 180)), float(std::sin(angle * CV_PI / 180)),
+                                      200, 200),
+                            p) < 4.0)
+                inliers.push_back(p);
+        cv::Vec4f l(0, 0, 0, 0), oracle;
+        EA::fitLineLeastSquaresUSAC(pts, l, 1000, 3.0f);
+        cv::fitLine(inliers, oracle, cv::DIST_L2, 0, 1e-6, 1e-6);
+        fitSq += std::pow(angleErrorDeg(l, angle), 2);
+        oracleSq += std::pow(angleErrorDeg(oracle, angle), 2);
+    }
+    EXPECT_LT(std::sqrt(fitSq), 1.2 * std::sqrt(oracleSq));
+}
+
 TEST(LineFitting, ClaudeOpus45PointsRightOrDown) {
     Points leftwards, upwards;
     for (int i = 0; i < 10; ++i) {

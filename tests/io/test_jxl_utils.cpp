@@ -116,6 +116,11 @@ TEST(JxlUtils, BrokenInputGivesEmptyImage)
     EXPECT_TRUE(cut.empty());
     EXPECT_TRUE(EndsWith(log, "JXL decode error or unexpected input state.\n")) << log;
 
+    std::vector<unsigned char> nothing;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadJxlFromVector(nothing).empty());
+    testing::internal::GetCapturedStderr();
+
     std::vector<unsigned char> garbage(100, 0x42);
     testing::internal::CaptureStderr();
     EXPECT_TRUE(LoadJxlFromVector(garbage).empty());

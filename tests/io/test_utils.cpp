@@ -62,6 +62,13 @@ TEST(RoundToDecimalPlaces, HalvesAwayFromZero)
     EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-0.0051, 2), -0.01);
 }
 
+TEST(RoundToDecimalPlaces, ManyPlacesKeepTheValue)
+{
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1.5, 400), 1.5);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1e300, 20), 1e300);
+    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(0.1234, 30), 0.1234);
+}
+
 TEST(Type2Str, NamesDepthAndChannels)
 {
     EXPECT_EQ(type2str(CV_8UC1), "8UC1");

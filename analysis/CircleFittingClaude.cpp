@@ -1,0 +1,237 @@
+// MSAC circle fitters that refine their candidates in stages: stratified sampling with
+// per-candidate refinement, and density-weighted sampling with shrinking thresholds.
+
+#include "tivra/analysis/CircleFitting.h"
+#include "tivra/analysis/Geometry.h"
+
+#include "CircleFitSupport.h"
+
+#include <algorithm>
+#include <climits>
+#include <numeric>
+#include <queue>
+
+namespace EA {
+
+using circlefit::Circle;
+using circlefit::RadiusBounds;
+
+namespace {
+
+struct Candidate {
+    Circle circle;
+    double cost = HUGE_VAL;
+};
+
+int pointCount(const std::vector<cv::Point2f>& points)
+{
+    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
+}
+
+bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], const RadiusBounds& bounds,
+                  Circle& c)
+{
+    return circleFromThreePoints(points[size_t(idx[0])], points[size_t(idx[1])], points[size_t(idx[2])],
+                                 c.centre, c.radius) &&
+           bounds.admits(c.radius);
+}
+
+// Geometric fit of c on its inliers within threshold; c is kept when there are fewer than
+// three of them or the fit leaves the bounds.
+void refineWithin(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds, Circle& c)
+{
+    const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+    if (inliers.size() < 3)
+        return;
+    Circle fitted = c;
+    if (circlefit::refineGeometric(inliers, fitted) && bounds.admits(fitted.radius))
+        c = fitted;
+}
+
+// Least squares on the inliers, a geometric fit on them, then a second geometric fit on
+// the inliers within 0.8 x threshold of that result.
+Circle refineCandidate(const std::vector<cv::Point2f>& points, const Circle& start, float threshold,
+                       const RadiusBounds& bounds)
+{
+    Circle c = start;
+    const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+    Circle lsq;
+    if (fitCircleLeastSquares(inliers, lsq.centre, lsq.radius) && bounds.admits(lsq.radius))
+        c = lsq;
+    if (inliers.size() > 2) {
+        Circle fitted = c;
+        if (circlefit::refineGeometric(inliers, fitted) && bounds.admits(fitted.radius))
+            c = fitted;
+    }
+    refineWithin(points, 0.8f * threshold, bounds, c);
+    return c;
+}
+
+// Mean distance of every point to its k nearest other points (repeats of the same position
+// not counted), found by a sweep over the points sorted by x that stops once the x gap
+// alone exceeds the k-th best distance.
+std::vector<double> meanNeighbourDistances(const std::vector<cv::Point2f>& points, int k)
+{
+    const int n = int(points.size());
+    std::vector<int> byX(static_cast<size_t>(n));
+    std::iota(byX.begin(), byX.end(), 0);
+    std::sort(byX.begin(), byX.end(), [&](int a, int b) { return points[size_t(a)].x < points[size_t(b)].x; });
+    std::vector<double> mean(size_t(n), 0.0);
+    std::priority_queue<double> nearest;  // the k smallest squared distances so far, largest on top
+    for (int rank = 0; rank < n; ++rank) {
+        const cv::Point2f& p = points[size_t(byX[size_t(rank)])];
+        nearest = {};
+        auto visit = [&](int other) {
+            const cv::Point2f& q = points[size_t(byX[size_t(other)])];
+            const double dx = double(q.x) - p.x;
+            if (int(nearest.size()) == k && dx * dx >= nearest.top())
+                return false;
+            const double dy = double(q.y) - p.y;
+            const double d2 = dx * dx + dy * dy;
+            if (d2 == 0.0)  // a repeated point is no evidence of a dense contour
+                return true;
+            if (int(nearest.size()) < k) {
+                nearest.push(d2);
+            } else if (d2 < nearest.top()) {
+                nearest.pop();
+                nearest.push(d2);
+            }
+            return true;
+        };
+        for (int other = rank + 1; other < n && visit(other); ++other) {
+        }
+        for (int other = rank - 1; other >= 0 && visit(other); --other) {
+        }
+        double sum = 0.0;
+        const size_t found = nearest.size();
+        for (; !nearest.empty(); nearest.pop())
+            sum += std::sqrt(nearest.top());
+        mean[size_t(byX[size_t(rank)])] = found > 0 ? sum / found : 0.0;
+    }
+    return mean;
+}
+
+// Indices of the densest share of the points and their sampling weights 1 / (m + 1e-6),
+// m the mean distance to the k = min(n, 11) - 1 nearest other points.
+void densestPoints(const std::vector<cv::Point2f>& points, double share, std::vector<int>& pool,
+                   std::vector<double>& weights)
+{
+    const int n = int(points.size());
+    const std::vector<double> spacing = meanNeighbourDistances(points, std::min(n, 11) - 1);
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return spacing[size_t(a)] < spacing[size_t(b)]; });
+    const int keep = std::max(3, int(std::ceil(share * n)));
+    pool.assign(order.begin(), order.begin() + std::min(n, keep));
+    // A clump of coincident points would otherwise take nearly every draw and yield only
+    // degenerate samples: no point weighs more than ten times a point of median spacing.
+    const double floorSpacing = 0.1 * spacing[size_t(order[size_t(n / 2)])];
+    weights.clear();
+    for (int i : pool)
+        weights.push_back(1.0 / (std::max(spacing[size_t(i)], floorSpacing) + 1e-6));
+}
+
+}  // namespace
+
+bool fitCircleClaudeOpus45(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
+                           int maxIterations, float inlierThreshold, float minRadius, float maxRadius)
+{
+    const int n = pointCount(points);
+    if (n < 3 || maxIterations < 1)
+        return false;
+    std::mt19937 rng(12345);
+    const RadiusBounds bounds = RadiusBounds::fromLimits(minRadius, maxRadius);
+    std::vector<Candidate> candidates;
+    for (int it = 0; it < maxIterations; ++it) {
+        int idx[3];
+        if (n > 9) {
+            const int third = n / 3;
+            idx[0] = std::uniform_int_distribution<int>(0, third - 1)(rng);
+            idx[1] = std::uniform_int_distribution<int>(third, 2 * third - 1)(rng);
+            idx[2] = std::uniform_int_distribution<int>(2 * third, n - 1)(rng);
+        } else {
+            circlefit::drawDistinctTriple(rng, n, idx);
+        }
+        Circle c;
+        if (sampleCircle(points, idx, bounds, c))
+            candidates.push_back(Candidate{c, circlefit::msacCost(points, c, inlierThreshold)});
+    }
+    if (candidates.empty())
+        return false;
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+
+    // Candidates are refined best first; once ten in a row fail to beat the best refined
+    // circle, the worse-scored rest cannot be expected to either.
+    constexpr int kPatience = 10;
+    Candidate best;
+    int sinceImprovement = 0;
+    for (const Candidate& candidate : candidates) {
+        const Circle refined = refineCandidate(points, candidate.circle, inlierThreshold, bounds);
+        const double cost = circlefit::msacCost(points, refined, inlierThreshold, best.cost);
+        if (cost < best.cost) {
+            best = Candidate{refined, cost};
+            sinceImprovement = 0;
+        } else if (++sinceImprovement >= kPatience) {
+            break;
+        }
+    }
+    centre = best.circle.centre;
+    radius = best.circle.radius;
+    return true;
+}
+
+bool fitCircleClaudeOpus45v2(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
+                             int maxIterations, float inlierThreshold, float minRadius, float maxRadius)
+{
+    centre = cv::Point2f(0.0f, 0.0f);
+    radius = 0.0f;
+    const int n = pointCount(points);
+    if (n < 3 || maxIterations < 1)
+        return false;
+    const RadiusBounds bounds = RadiusBounds::fromLimits(minRadius, maxRadius);
+
+    // Edge points of a contour lie close together; scattered outliers do not. Samples are
+    // drawn from the densest 70 % of the points, denser points more often.
+    std::vector<int> pool;
+    std::vector<double> weights;
+    densestPoints(points, 0.7, pool, weights);
+    std::discrete_distribution<int> pick(weights.begin(), weights.end());
+
+    const double logFailure = -5.2983184;  // ln(0.005): a good sample is missed once in 200
+    std::mt19937 rng(12345);
+    Circle best;
+    double bestCost = HUGE_VAL;
+    int limit = maxIterations;
+    for (int it = 0; it < limit; ++it) {
+        int slot[3];
+        slot[0] = pick(rng);
+        do {
+            slot[1] = pick(rng);
+        } while (slot[1] == slot[0]);
+        do {
+            slot[2] = pick(rng);
+        } while (slot[2] == slot[0] || slot[2] == slot[1]);
+        const int idx[3] = {pool[size_t(slot[0])], pool[size_t(slot[1])], pool[size_t(slot[2])]};
+        Circle c;
+        if (!sampleCircle(points, idx, bounds, c))
+            continue;
+        const double cost = circlefit::msacCost(points, c, inlierThreshold, bestCost);
+        if (!(cost < bestCost))
+            continue;
+        best = c;
+        bestCost = cost;
+        const double w = double(circlefit::countInliers(points, best, inlierThreshold)) / n;
+        limit = std::min(limit, circlefit::iterationsForConfidence(w, logFailure));
+    }
+    if (bestCost == HUGE_VAL)
+        return false;
+    for (const double share : {0.75, 0.6, 0.5 * 0.75})
+        refineWithin(points, float(share * inlierThreshold), bounds, best);
+    centre = best.centre;
+    radius = best.radius;
+    return true;
+}
+
+}  // namespace EA

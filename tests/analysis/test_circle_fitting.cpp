@@ -1,0 +1,483 @@
+#include <gtest/gtest.h>
+
+#include "tivra/analysis/CircleFitting.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct TrueCircle {
+    double cx, cy, r;
+};
+
+// n points on an arc of the circle from startDeg over spanDeg, with Gaussian radial noise.
+std::vector<cv::Point2f> arcPoints(const TrueCircle& c, double startDeg, double spanDeg, int n, double sigma,
+                                   unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    const bool full = spanDeg >= 360.0;
+    std::vector<cv::Point2f> pts;
+    for (int i = 0; i < n; ++i) {
+        const double t = (startDeg + spanDeg * i / (full ? n : n - 1)) * kPi / 180.0;
+        const double rr = c.r + (sigma > 0 ? noise(rng) : 0.0);
+        pts.emplace_back(float(c.cx + rr * std::cos(t)), float(c.cy + rr * std::sin(t)));
+    }
+    return pts;
+}
+
+// Outliers uniform in the square of side 3 r around the centre, interleaved with the
+// circle points so that no part of the list is free of them.
+std::vector<cv::Point2f> withBoxOutliers(const std::vector<cv::Point2f>& inliers, const TrueCircle& c,
+                                         int count, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> coord(-1.5 * c.r, 1.5 * c.r);
+    std::vector<cv::Point2f> outliers;
+    for (int i = 0; i < count; ++i)
+        outliers.emplace_back(float(c.cx + coord(rng)), float(c.cy + coord(rng)));
+    std::vector<cv::Point2f> all;
+    size_t a = 0, b = 0;
+    while (a < inliers.size() || b < outliers.size()) {
+        if (a < inliers.size())
+            all.push_back(inliers[a++]);
+        if (b < outliers.size())
+            all.push_back(outliers[b++]);
+    }
+    return all;
+}
+
+double centreError(const cv::Point2f& centre, const TrueCircle& c)
+{
+    return std::hypot(centre.x - c.cx, centre.y - c.cy);
+}
+
+using RobustFit = std::function<bool(const std::vector<cv::Point2f>&, cv::Point2f&, float&, int, float, float, float)>;
+
+struct NamedFitter {
+    std::string name;
+    RobustFit fit;
+};
+
+// The fitters without a bool result report "no circle" by radius 0.
+std::vector<NamedFitter> robustFitters()
+{
+    auto byRadius = [](void (*f)(const std::vector<cv::Point2f>&, cv::Point2f&, float&, int, float, float, float)) {
+        return [f](const std::vector<cv::Point2f>& p, cv::Point2f& c, float& r, int it, float t, float lo, float hi) {
+            f(p, c, r, it, t, lo, hi);
+            return r > 0.0f;
+        };
+    };
+    return {
+        {"RANSAC", byRadius(EA::fitCircleRANSAC)},
+        {"RANSAC2", byRadius(EA::fitCircleRANSAC2)},
+        {"USAC", byRadius(EA::fitCircleUSAC)},
+        {"ChatGPT", EA::fitCircleChatGPT},
+        {"ChatGPTv2", EA::fitCircleChatGPTv2},
+        {"GeminiPro", EA::fitCircleGeminiPro},
+        {"GeminiUltra", EA::fitCircleGeminiUltra},
+        {"ClaudeOpus45", EA::fitCircleClaudeOpus45},
+        {"ClaudeOpus45v2", EA::fitCircleClaudeOpus45v2},
+    };
+}
+
+// Fitters that refine their result on the inliers.
+std::vector<NamedFitter> refiningFitters()
+{
+    std::vector<NamedFitter> all = robustFitters();
+    std::vector<NamedFitter> refining;
+    for (NamedFitter& f : all)
+        if (f.name != "RANSAC" && f.name != "USAC" && f.name != "ChatGPT")
+            refining.push_back(std::move(f));
+    return refining;
+}
+
+}  // namespace
+
+// ---- Closed-form fits ------------------------------------------------------------
+
+TEST(CircleClosedForm, FourExactPointsGiveTheirCircle)
+{
+    const TrueCircle truth{37.5, -12.25, 10.0};
+    for (const auto& pts : {arcPoints(truth, 0, 360, 4, 0, 1), arcPoints(truth, 10, 250, 4, 0, 1)}) {
+        cv::Point2f c;
+        float r = 0;
+        EA::fitCircleFromPoints(pts, c, r);
+        EXPECT_LT(centreError(c, truth), 1e-4);
+        EXPECT_NEAR(r, truth.r, 1e-4);
+        ASSERT_TRUE(EA::fitCircleLeastSquares(pts, c, r));
+        EXPECT_LT(centreError(c, truth), 1e-3);
+        EXPECT_NEAR(r, truth.r, 1e-3);
+        ASSERT_TRUE(EA::fitCircleTaubin(pts, c, r));
+        EXPECT_LT(centreError(c, truth), 1e-4);
+        EXPECT_NEAR(r, truth.r, 1e-4);
+    }
+}
+
+TEST(CircleClosedForm, FarFromTheOriginStaysAccurate)
+{
+    // Centre 1500 px out: sums of raw cubes would swamp the circle's own signal.
+    const TrueCircle truth{1500.25, 1400.75, 20.0};
+    const auto pts = arcPoints(truth, 30, 120, 50, 0, 1);
+    cv::Point2f c;
+    float r = 0;
+    ASSERT_TRUE(EA::fitCircleTaubin(pts, c, r));
+    EXPECT_LT(centreError(c, truth), 2e-3);
+    EXPECT_NEAR(r, truth.r, 2e-3);
+    EA::fitCircleFromPoints(pts, c, r);
+    EXPECT_LT(centreError(c, truth), 2e-3);
+}
+
+TEST(CircleClosedForm, TooFewPointsLeaveOutputsUnchanged)
+{
+    const std::vector<cv::Point2f> two{{0, 0}, {4, 0}};
+    cv::Point2f c(7, 8);
+    float r = 9;
+    EXPECT_FALSE(EA::fitCircleLeastSquares(two, c, r));
+    EXPECT_FALSE(EA::fitCircleTaubin(two, c, r));
+    EXPECT_FALSE(EA::fitCircleHoughTransform(two, c, r));
+    EXPECT_EQ(c, cv::Point2f(7, 8));
+    EXPECT_EQ(r, 9.0f);
+
+    EA::fitCircleFromPoints({}, c, r);  // no points: no NaN, an empty circle
+    EXPECT_EQ(c, cv::Point2f(0, 0));
+    EXPECT_EQ(r, 0.0f);
+    EA::fitCircleFromPoints({{3, 4}}, c, r);
+    EXPECT_EQ(c, cv::Point2f(3, 4));
+    EXPECT_EQ(r, 0.0f);
+}
+
+TEST(CircleClosedForm, CollinearPoints)
+{
+    // Along an axis the moment determinant is exactly 0: mean and mean distance.
+    cv::Point2f c;
+    float r = 0;
+    EA::fitCircleFromPoints({{0, 5}, {2, 5}, {4, 5}}, c, r);
+    EXPECT_EQ(c, cv::Point2f(2, 5));
+    EXPECT_FLOAT_EQ(r, 4.0f / 3.0f);
+
+    // Along a slanted line float rounding leaves a tiny determinant: still a line.
+    std::vector<cv::Point2f> slanted;
+    for (int i = 0; i < 20; ++i)
+        slanted.emplace_back(1000.3f + 0.1f * i, 900.7f + 0.7f * i);
+    EA::fitCircleFromPoints(slanted, c, r);
+    EXPECT_NEAR(c.x, 1000.3 + 0.95, 1e-3);
+    EXPECT_NEAR(c.y, 900.7 + 6.65, 1e-3);
+    EXPECT_LT(r, 5.0f);
+
+    c = cv::Point2f(7, 8);
+    r = 9;
+    EXPECT_FALSE(EA::fitCircleLeastSquares(slanted, c, r));
+    EXPECT_FALSE(EA::fitCircleTaubin(slanted, c, r));
+    EXPECT_FALSE(EA::fitCircleLeastSquares({{0, 5}, {2, 5}, {4, 5}}, c, r));
+    EXPECT_FALSE(EA::fitCircleTaubin({{0, 5}, {2, 5}, {4, 5}}, c, r));
+    EXPECT_EQ(c, cv::Point2f(7, 8));
+    EXPECT_EQ(r, 9.0f);
+}
+
+TEST(CircleHough, FindsARenderedCircleToTheNearestPixels)
+{
+    const TrueCircle truth{240.3, 180.6, 40.0};
+    const auto pts = arcPoints(truth, 0, 360, 300, 0, 1);
+    cv::Point2f c;
+    float r = 0;
+    ASSERT_TRUE(EA::fitCircleHoughTransform(pts, c, r));
+    EXPECT_LT(centreError(c, truth), 2.5);
+    // The points are rendered as blurred discs cut off at their bounding box: the voting
+    // sees the inner edge of that ring, a few pixels inside the points.
+    EXPECT_GE(r, truth.r - 5.0);
+    EXPECT_LE(r, truth.r + 1.0);
+    EXPECT_EQ(c.x, std::round(c.x));  // whole pixels
+    EXPECT_EQ(r, std::round(r));
+}
+
+TEST(CircleHough, FlatOrHugePointSetsAreRefusedWithoutThrowing)
+{
+    cv::Point2f c;
+    float r = 0;
+    EXPECT_FALSE(EA::fitCircleHoughTransform({{10, 5}, {20, 5}, {30, 5}}, c, r));  // zero-height box
+    EXPECT_EQ(c, cv::Point2f(-1, -1));
+    EXPECT_EQ(r, -1.0f);
+    EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {1e8f, 0}, {0, 1e8f}}, c, r));
+    EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {NAN, 3}, {5, 1}}, c, r));
+}
+
+TEST(CircleHough, SelectBestFitCirclePicksTheLargestRadius)
+{
+    EXPECT_EQ(EA::selectBestFitCircle({}, 0.5f), cv::Vec3f(0, 0, 0));
+    const std::vector<cv::Vec3f> circles{{1, 2, 5}, {3, 4, 12}, {5, 6, 7}};
+    EXPECT_EQ(EA::selectBestFitCircle(circles, 0.5f), cv::Vec3f(3, 4, 12));
+    EXPECT_EQ(EA::selectBestFitCircle(circles, 0.1f), cv::Vec3f(3, 4, 12));
+}
+
+// ---- Robust fitters: contract --------------------------------------------------------
+
+TEST(CircleRobust, ExactCircleIsFoundByEveryFitter)
+{
+    const TrueCircle truth{320.5, 240.25, 50.0};
+    const auto pts = arcPoints(truth, 0, 360, 40, 0, 1);
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c;
+        float r = 0;
+        ASSERT_TRUE(f.fit(pts, c, r, 100, 0.5f, 0, 0)) << f.name;
+        EXPECT_LT(centreError(c, truth), 1e-2) << f.name;
+        EXPECT_NEAR(r, truth.r, 1e-2) << f.name;
+    }
+}
+
+TEST(CircleRobust, RadiusBoundsOfZeroOrBelowMeanNone)
+{
+    const TrueCircle truth{100, 100, 50.0};
+    const auto pts = arcPoints(truth, 0, 360, 40, 0, 1);
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c;
+        float r = 0;
+        EXPECT_TRUE(f.fit(pts, c, r, 100, 0.5f, 0, 0)) << f.name;
+        EXPECT_TRUE(f.fit(pts, c, r, 100, 0.5f, -1, -1)) << f.name;
+        EXPECT_TRUE(f.fit(pts, c, r, 100, 0.5f, 45, 55)) << f.name;
+        EXPECT_NEAR(r, 50.0f, 1e-2) << f.name;
+        EXPECT_FALSE(f.fit(pts, c, r, 100, 0.5f, 60, 0)) << f.name;
+        EXPECT_FALSE(f.fit(pts, c, r, 100, 0.5f, 0, 40)) << f.name;
+    }
+}
+
+TEST(CircleRobust, MsacFittersAcceptBoundsGivenInReverse)
+{
+    const auto pts = arcPoints({100, 100, 50.0}, 0, 360, 40, 0, 1);
+    cv::Point2f c;
+    float r = 0;
+    EXPECT_TRUE(EA::fitCircleChatGPT(pts, c, r, 100, 0.5f, 55, 45));
+    EXPECT_NEAR(r, 50.0f, 1e-2);
+    EXPECT_TRUE(EA::fitCircleChatGPTv2(pts, c, r, 100, 0.5f, 55, 45));
+    EXPECT_NEAR(r, 50.0f, 1e-2);
+}
+
+TEST(CircleRobust, CollinearPointsGiveNoCircle)
+{
+    std::vector<cv::Point2f> line;
+    for (int i = 0; i < 30; ++i)
+        line.emplace_back(10.0f + 3.0f * i, 20.0f + 2.0f * i);
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c(7, 8);
+        float r = 9;
+        EXPECT_FALSE(f.fit(line, c, r, 200, 1.0f, 0, 0)) << f.name;
+        if (f.name == "RANSAC" || f.name == "RANSAC2" || f.name == "USAC" || f.name == "ClaudeOpus45v2") {
+            EXPECT_EQ(c, cv::Point2f(0, 0)) << f.name;  // reset first
+            EXPECT_EQ(r, 0.0f) << f.name;
+        } else {
+            EXPECT_EQ(c, cv::Point2f(7, 8)) << f.name;  // written only on success
+            EXPECT_EQ(r, 9.0f) << f.name;
+        }
+    }
+}
+
+TEST(CircleRobust, TooFewPointsOrNoIterations)
+{
+    const std::vector<cv::Point2f> two{{0, 0}, {4, 0}};
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c(7, 8);
+        float r = 9;
+        EXPECT_FALSE(f.fit({}, c, r, 100, 1.0f, 0, 0)) << f.name;
+        EXPECT_FALSE(f.fit(two, c, r, 100, 1.0f, 0, 0)) << f.name;
+    }
+    cv::Point2f c(7, 8);
+    float r = 9;
+    EXPECT_FALSE(EA::fitCircleGeminiPro(two, c, r, 100, 1.0f, 0, 0));
+    EXPECT_EQ(c, cv::Point2f(0, 0));
+    EXPECT_EQ(r, 0.0f);
+    c = cv::Point2f(7, 8);
+    EXPECT_FALSE(EA::fitCircleChatGPT(arcPoints({0, 0, 5}, 0, 360, 10, 0, 1), c, r, 0, 1.0f, 0, 0));
+    EXPECT_EQ(c, cv::Point2f(7, 8));
+}
+
+TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
+{
+    // Every iteration draws three indices with rand(): the generator's position after the
+    // call tells how many iterations ran.
+    const auto five = arcPoints({50, 50, 20}, 0, 360, 5, 0, 1);
+    auto drawsAfterCall = [&](int maxIterations) {
+        cv::Point2f c;
+        float r = 0;
+        EA::fitCircleRANSAC(five, c, r, maxIterations, 0.5f, 0, 0);
+        const int next = std::rand();
+        std::srand(0);
+        for (int draws = 0; draws < 1000; ++draws)
+            if (std::rand() == next)
+                return draws;
+        return -1;
+    };
+    EXPECT_EQ(drawsAfterCall(100), 15);
+    EXPECT_EQ(drawsAfterCall(3), 9);
+}
+
+TEST(CircleRobust, SameInputGivesTheSameCircle)
+{
+    const TrueCircle truth{400, 300, 80};
+    const auto pts = withBoxOutliers(arcPoints(truth, 0, 200, 120, 0.5, 3), truth, 80, 4);
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c1, c2;
+        float r1 = 0, r2 = 0;
+        f.fit(pts, c1, r1, 300, 1.5f, 0, 0);
+        std::srand(977);  // a caller's own use of rand() in between does not matter
+        for (int i = 0; i < 17; ++i)
+            std::rand();
+        f.fit(pts, c2, r2, 300, 1.5f, 0, 0);
+        EXPECT_EQ(c1, c2) << f.name;
+        EXPECT_EQ(r1, r2) << f.name;
+    }
+}
+
+// ---- Robust fitters: accuracy --------------------------------------------------------
+
+TEST(CircleRobust, RefiningFittersFindAQuarterArcAmongHalfOutliers)
+{
+    // 90 degrees of a radius-100 circle, 100 points, sigma 0.2, as many outliers as circle
+    // points. No estimator can get the centre closer than about 0.23 px (RMS) here.
+    const TrueCircle truth{1000.4, 950.7, 100.0};
+    const double bound = 0.23;
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        const auto pts = withBoxOutliers(arcPoints(truth, 20, 90, 100, 0.2, seed), truth, 100, seed + 10);
+        for (const NamedFitter& f : refiningFitters()) {
+            cv::Point2f c;
+            float r = 0;
+            ASSERT_TRUE(f.fit(pts, c, r, 1000, 0.6f, 0, 0)) << f.name;
+            // Fitters that settle on the inliers of a three-point circle see a shorter arc.
+            EXPECT_LT(centreError(c, truth), 2.0) << f.name << " seed " << seed;
+            EXPECT_NEAR(r, truth.r, 2.0) << f.name << " seed " << seed;
+        }
+        cv::Point2f c;
+        float r = 0;
+        ASSERT_TRUE(EA::fitCircleGeminiUltra(pts, c, r, 1000, 0.6f, 0, 0));
+        EXPECT_LT(centreError(c, truth), 3 * bound) << "seed " << seed;
+        EXPECT_NEAR(r, truth.r, 3 * bound) << "seed " << seed;
+    }
+}
+
+TEST(CircleRobust, ThreePointFittersFindAFullCircleAmongOutliers)
+{
+    const TrueCircle truth{640.2, 480.9, 60.0};
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        const auto pts = withBoxOutliers(arcPoints(truth, 0, 360, 120, 0.2, seed), truth, 50, seed + 20);
+        for (const NamedFitter& f : robustFitters()) {
+            cv::Point2f c;
+            float r = 0;
+            ASSERT_TRUE(f.fit(pts, c, r, 500, 0.6f, 0, 0)) << f.name;
+            // The minimum enclosing circle of the inlier band sits up to a threshold out.
+            const double tolerance = f.name == "USAC" ? 1.5 : 1.0;
+            EXPECT_LT(centreError(c, truth), tolerance) << f.name << " seed " << seed;
+            EXPECT_NEAR(r, truth.r, tolerance) << f.name << " seed " << seed;
+        }
+    }
+}
+
+TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
+{
+    // 30 % inliers: a clean sample turns up once in 37 draws, so a search that stops
+    // after a handful of samples misses the circle.
+    const TrueCircle truth{500.5, 500.5, 80.0};
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        const auto pts = withBoxOutliers(arcPoints(truth, 0, 360, 60, 0.2, seed), truth, 140, seed + 30);
+        for (const auto& f : {NamedFitter{"USAC", robustFitters()[2].fit},
+                              NamedFitter{"GeminiUltra", EA::fitCircleGeminiUltra},
+                              NamedFitter{"ClaudeOpus45v2", EA::fitCircleClaudeOpus45v2}}) {
+            cv::Point2f c;
+            float r = 0;
+            ASSERT_TRUE(f.fit(pts, c, r, 2000, 0.6f, 0, 0)) << f.name;
+            EXPECT_LT(centreError(c, truth), 1.5) << f.name << " seed " << seed;
+        }
+    }
+}
+
+TEST(CircleRobust, UsacKeepsTheArcsCircleNotTheEnclosingOne)
+{
+    // The smallest circle around a quarter arc of radius 100 has radius 71 (half the chord).
+    const TrueCircle truth{300.5, 200.5, 100.0};
+    cv::Point2f c;
+    float r = 0;
+    EA::fitCircleUSAC(arcPoints(truth, 10, 90, 80, 0.1, 5), c, r, 500, 0.5f, 0, 0);
+    EXPECT_NEAR(r, truth.r, 2.0);
+    EXPECT_LT(centreError(c, truth), 2.0);
+}
+
+TEST(CircleRobust, DensityWeightingSurvivesAClumpOfCoincidentPoints)
+{
+    const TrueCircle truth{200, 200, 50};
+    auto pts = arcPoints(truth, 0, 360, 60, 0.1, 7);
+    pts.insert(pts.end(), 40, cv::Point2f(120, 120));  // a stuck edge detector
+    cv::Point2f c;
+    float r = 0;
+    ASSERT_TRUE(EA::fitCircleClaudeOpus45v2(pts, c, r, 500, 0.4f, 0, 0));
+    EXPECT_LT(centreError(c, truth), 0.5);
+    EXPECT_NEAR(r, truth.r, 0.5);
+}
+
+// ---- Radius and diameter spread ------------------------------------------------------
+
+TEST(CircleSpread, MeanMaxMinRadius)
+{
+    const cv::Point2f centre(10, 20);
+    const std::vector<cv::Point2f> pts{{13, 20}, {10, 24}, {13, 24}};  // distances 3, 4, 5
+    float mean = 0, max = 0, min = 0;
+    cv::Point2f maxPt, minPt;
+    EA::FindMeanMaxMinRadius(pts, centre, mean, max, min, maxPt, minPt);
+    EXPECT_FLOAT_EQ(mean, 4.0f);
+    EXPECT_FLOAT_EQ(max, 5.0f);
+    EXPECT_FLOAT_EQ(min, 3.0f);
+    EXPECT_EQ(maxPt, cv::Point2f(13, 24));
+    EXPECT_EQ(minPt, cv::Point2f(13, 20));
+
+    EA::FindMeanMaxMinRadius({}, centre, mean, max, min, maxPt, minPt);
+    EXPECT_EQ(mean, 0.0f);
+    EXPECT_EQ(max, FLT_MIN);
+    EXPECT_EQ(min, FLT_MAX);
+}
+
+TEST(CircleSpread, DiametersAcrossAnEllipticContour)
+{
+    // Eight points of an ellipse with semi-axes 12 and 8: opposite points j and j + 4.
+    std::vector<cv::Point2f> pts;
+    for (int j = 0; j < 8; ++j) {
+        const double t = j * kPi / 4;
+        pts.emplace_back(float(50 + 12 * std::cos(t)), float(60 + 8 * std::sin(t)));
+    }
+    const double diagonal = 2 * std::hypot(12 * std::cos(kPi / 4), 8 * std::sin(kPi / 4));
+    float mean = 0, max = 0, min = 0;
+    cv::Point2f maxA, maxB, minA, minB;
+    EA::FindMeanMaxMinDiameter(8, pts, {}, mean, max, min, maxA, maxB, minA, minB);
+    EXPECT_NEAR(mean, (24 + 16 + 2 * diagonal) / 4, 1e-4);
+    EXPECT_NEAR(max, 24, 1e-4);
+    EXPECT_NEAR(min, 16, 1e-4);
+    EXPECT_EQ(maxA, pts[0]);
+    EXPECT_EQ(maxB, pts[4]);
+    EXPECT_EQ(minA, pts[2]);
+    EXPECT_EQ(minB, pts[6]);
+}
+
+TEST(CircleSpread, DiameterDegenerateCountsGiveZeros)
+{
+    const auto pts = arcPoints({0, 0, 10}, 0, 360, 8, 0, 1);
+    float mean = 1, max = 1, min = 1;
+    cv::Point2f a, b, c, d;
+    EA::FindMeanMaxMinDiameter(1, pts, {}, mean, max, min, a, b, c, d);
+    EXPECT_EQ(mean, 0.0f);
+    EXPECT_EQ(max, 0.0f);
+    EXPECT_EQ(min, 0.0f);
+    EA::FindMeanMaxMinDiameter(100, pts, {}, mean, max, min, a, b, c, d);  // counts past the list
+    EXPECT_EQ(max, 0.0f);
+    EXPECT_EQ(min, 0.0f);
+    EA::FindMeanMaxMinDiameter(4, std::vector<cv::Point2f>(4, cv::Point2f(3, 3)), {}, mean, max, min, a, b, c, d);
+    EXPECT_EQ(mean, 0.0f);
+    EXPECT_EQ(max, 0.0f);
+    EXPECT_EQ(min, 0.0f);
+    EA::FindMeanMaxMinDiameter(2, pts, {}, mean, max, min, a, b, c, d);  // one chord, pts[0] to pts[1]
+    EXPECT_NEAR(mean, 2 * 10 * std::sin(kPi / 8), 1e-4);
+    EXPECT_EQ(mean, max);
+    EXPECT_EQ(mean, min);
+}

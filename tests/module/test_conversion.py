@@ -1,0 +1,100 @@
+"""Images crossing the Python boundary, through TivraEngine.SetMat and GetMat:
+shapes, casting, strides, copies and deep images."""
+import cv2
+import numpy as np
+import pytest
+
+import TivraModule as tm
+
+
+def round_trip(array):
+    engine = tm.TivraEngine()
+    engine.SetMat(array)
+    return engine, engine.GetMat()
+
+
+@pytest.mark.parametrize("shape, channels", [((48, 64), 1), ((48, 64, 1), 1), ((48, 64, 3), 3),
+                                             ((48, 64, 4), 4)])
+def test_shapes_and_channels(shape, channels):
+    array = np.random.default_rng(0).integers(0, 256, shape, dtype=np.uint8)
+    engine, back = round_trip(array)
+    assert engine.GetImageSize() == (48, 64, channels)
+    assert back.dtype == np.uint8 and back.flags.c_contiguous
+    np.testing.assert_array_equal(back, array.reshape(48, 64) if channels == 1 else array)
+
+
+@pytest.mark.parametrize("shape", [(10,), (2, 3, 4, 1)])
+def test_wrong_number_of_dimensions_is_rejected_and_keeps_the_image(shape):
+    engine = tm.TivraEngine()
+    engine.SetMat(np.full((2, 3), 7, np.uint8))
+    with pytest.raises(RuntimeError, match="^Number of dimensions must be 2 or 3$"):
+        engine.SetMat(np.zeros(shape, np.uint8))
+    np.testing.assert_array_equal(engine.GetMat(), np.full((2, 3), 7, np.uint8))
+
+
+@pytest.mark.parametrize("depth", [2, 5, 0])
+def test_unsupported_channel_counts_are_rejected_naming_the_shape(depth):
+    engine = tm.TivraEngine()
+    with pytest.raises(RuntimeError, match=rf"got shape \(4, 6, {depth}\)$"):
+        engine.SetMat(np.zeros((4, 6, depth), np.uint8))
+    assert not engine.HasImage()
+
+
+def test_other_dtypes_and_lists_are_cast_by_numpy():
+    floats = np.array([[0.0, 1.9, 254.2], [255.0, 7.5, 3.0]])
+    _, back = round_trip(floats)
+    np.testing.assert_array_equal(back, floats.astype(np.uint8))
+    _, back = round_trip([[1, 2, 3], [4, 5, 6]])
+    np.testing.assert_array_equal(back, np.array([[1, 2, 3], [4, 5, 6]], np.uint8))
+
+
+@pytest.mark.parametrize("view", [
+    lambda a: a.transpose(1, 0, 2),     # column-major
+    lambda a: a[::2, 1::3],             # strided slice
+    lambda a: a[::-1, ::-1],            # negative strides
+    lambda a: a[:, :, ::-1],            # RGB <-> BGR view
+    lambda a: np.asfortranarray(a),
+])
+def test_non_contiguous_arrays_are_read_as_python_sees_them(view):
+    base = np.random.default_rng(1).integers(0, 256, (30, 40, 3), dtype=np.uint8)
+    array = view(base)
+    assert not array.flags.c_contiguous
+    _, back = round_trip(array)
+    np.testing.assert_array_equal(back, array)
+
+
+def test_images_are_copied_in_both_directions():
+    array = np.zeros((5, 5, 3), np.uint8)
+    engine, back = round_trip(array)
+    array[:] = 200
+    np.testing.assert_array_equal(engine.GetMat(), np.zeros((5, 5, 3), np.uint8))
+    back[:] = 100
+    assert engine.GetMat().max() == 0
+    assert not np.shares_memory(engine.GetMat(), engine.GetMat())
+
+
+def test_empty_image_gives_shape_zero():
+    engine = tm.TivraEngine()
+    assert engine.GetMat().shape == (0,)
+    engine.SetMat(np.zeros((0, 5), np.uint8))
+    assert engine.GetMat().shape == (0,) and not engine.HasImage()
+
+
+def test_sixteen_bit_image_saturates_to_eight_bits(tmp_path):
+    deep = np.array([[0, 100, 255], [256, 1000, 65535]], np.uint16)
+    path = str(tmp_path / "deep.png")
+    assert cv2.imwrite(path, deep)
+    engine = tm.TivraEngine()
+    assert engine.LoadImage(path, tm.IMREAD_UNCHANGED)
+    back = engine.GetMat()
+    assert back.dtype == np.uint8
+    np.testing.assert_array_equal(back, [[0, 100, 255], [255, 255, 255]])
+
+
+def test_float_image_is_rounded_and_clipped(tmp_path):
+    values = np.array([[-3.0, 0.4, 0.6], [100.5, 254.7, 1e6]], np.float32)
+    path = str(tmp_path / "float.tiff")
+    assert cv2.imwrite(path, values)
+    engine = tm.TivraEngine()
+    assert engine.LoadImage(path, tm.IMREAD_UNCHANGED)
+    np.testing.assert_array_equal(engine.GetMat(), [[0, 0, 1], [100, 255, 255]])
