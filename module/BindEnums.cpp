@@ -8,13 +8,6 @@ namespace py = pybind11;
 
 namespace tivra::bindings {
 
-// Scoped enumerations over int32: equality only within one enumeration, no
-// ordering or bitwise operators. Python sees the values only.
-enum class CvDisplayModeValue : int32_t {};
-enum class CvROIModeValue : int32_t {};
-enum class GuideLineModeValue : int32_t {};
-enum class AspectRatioValue : int32_t {};
-
 template <typename E>
 static void RegisterEnum(py::module_& m, const char* name,
                          std::initializer_list<std::pair<const char*, int32_t>> members)

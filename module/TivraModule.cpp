@@ -41,6 +41,7 @@ PYBIND11_MODULE(TivraModule, m)
     TraceLinux("Binding TivraEngine...");
     BindEngine(m);
     TraceLinux("Binding TivraPanel...");
+    BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
 
     BindImageInfo(m);

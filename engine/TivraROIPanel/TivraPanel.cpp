@@ -1,0 +1,484 @@
+#include "tivra/engine/TivraROIPanel/TivraPanel.h"
+
+#include "tivra/io/HeifUtils.h"
+#include "tivra/io/JxlUtils.h"
+#include "tivra/io/UnicodeImage.h"
+#include "tivra/io/Utils.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <wx/dcbuffer.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/rawbmp.h>
+
+#include <cmath>
+
+// Log messages of this file carry their source component.
+#undef wxLOG_COMPONENT
+#define wxLOG_COMPONENT "engine/TivraROIPanel/TivraPanel"
+
+namespace {
+
+constexpr long kPanelStyleFlags = wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE;
+constexpr const char* kConversionFailed = "Could not convert Mat to wxBitmap.";
+
+// The bitmap fill converts straight into the pixel layout of wxAlphaPixelData,
+// which on GTK is the byte order R, G, B, A of a GdkPixbuf.
+static_assert(wxAlphaPixelFormat::RED == 0 && wxAlphaPixelFormat::GREEN == 1 &&
+                  wxAlphaPixelFormat::BLUE == 2 && wxAlphaPixelFormat::ALPHA == 3,
+              "bitmap fill expects RGBA pixel data");
+
+int RgbaConversionFor(int channels)
+{
+    switch (channels) {
+    case 1: return cv::COLOR_GRAY2RGBA;
+    case 3: return cv::COLOR_BGR2RGBA;
+    case 4: return cv::COLOR_BGRA2RGBA;
+    default: return -1;
+    }
+}
+
+// 8-bit form of a Mat the bitmap can show, or an empty Mat. 16-bit Mats are
+// saturated to 8 bits like the panel's file loading does.
+cv::Mat DisplayableEightBit(const cv::Mat& mat)
+{
+    if (RgbaConversionFor(mat.channels()) < 0)
+        return {};
+    if (mat.depth() == CV_8U)
+        return mat;
+    if (mat.depth() == CV_16U || mat.depth() == CV_16S) {
+        cv::Mat converted;
+        mat.convertTo(converted, CV_8U, 1.0, 0.0);
+        return converted;
+    }
+    return {};
+}
+
+void NormaliseToBgr(cv::Mat& mat)
+{
+    if (mat.channels() == 4)
+        cv::cvtColor(mat, mat, cv::COLOR_BGRA2BGR);
+    else if (mat.channels() == 1)
+        cv::cvtColor(mat, mat, cv::COLOR_GRAY2BGR);
+}
+
+cv::Mat ReadWithOpenCv(const wxString& path, int flags)
+{
+    cv::Mat mat;
+    const wxCharBuffer narrow = path.mb_str(wxConvLibc);
+    if (narrow.length() > 0)
+        mat = cv::imread(narrow.data(), flags);
+    if (mat.empty())
+        Unicode_CvImread(path.ToStdWstring(), mat, flags);
+    return mat;
+}
+
+}  // namespace
+
+TivraPanel::TivraPanel(wxWindow* parent, const wxSize& size)
+    : wxScrolled<wxWindow>(parent, wxID_ANY, wxDefaultPosition, size, kPanelStyleFlags, wxPanelNameStr),
+      m_sse(GetSSESupport())
+{
+    Init();
+}
+
+TivraPanel::TivraPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                       const wxString& name)
+    : wxScrolled<wxWindow>(parent, id, pos, size, style | kPanelStyleFlags, name), m_sse(GetSSESupport())
+{
+    Init();
+}
+
+TivraPanel::~TivraPanel()
+{
+    Unbind(wxEVT_PAINT, &TivraPanel::OnPaint, this);
+}
+
+void TivraPanel::Init()
+{
+    m_displayMode = 0;
+    m_scale = 1.0;
+    m_roiMode = 0;
+    SetBackgroundColour(*wxBLACK);
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Unbind(wxEVT_PAINT, &TivraPanel::OnPaint, this);  // Init may run more than once
+    Bind(wxEVT_PAINT, &TivraPanel::OnPaint, this);
+}
+
+// ---- image pipeline ----------------------------------------------------------
+
+bool TivraPanel::SetBitmap(const wxBitmap& bmp)
+{
+    m_bitmap = bmp;
+    if (!m_bitmap.IsOk())
+        SetVirtualSize(1, 1);
+    else if (m_bitmap.GetSize() != GetVirtualSize())
+        SetVirtualSize(m_bitmap.GetSize());
+    Refresh(true);
+    Update();
+    return true;
+}
+
+void TivraPanel::ClearImg()
+{
+    m_matBitmap.release();
+    m_bitmap = wxBitmap();
+    SetVirtualSize(1, 1);
+    Refresh(true);
+    Update();
+}
+
+bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
+{
+    try {
+        if (!internal) {
+            m_matBitmap = mat.clone();
+            NormaliseToBgr(m_matBitmap);
+        }
+        if (m_matBitmap.empty()) {
+            ClearImg();
+            return false;
+        }
+        if (!internal && !keepScale)
+            UpdateScale();
+        if (std::abs(m_scale - 1.0) < 1e-6) {
+            m_drawmatBitmap = m_matBitmap.clone();
+        } else if (m_scale <= 0) {
+            wxLogError("TivraPanel: Invalid m_scale <= 0");
+            return false;
+        } else {
+            cv::resize(m_matBitmap, m_drawmatBitmap, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+        }
+        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
+        if (m_bitmap.IsOk())
+            return SetBitmap(m_bitmap);
+        wxLogError(kConversionFailed);
+        return false;
+    } catch (const cv::Exception& e) {
+        wxLogError("TivraPanel::SetCVmat OpenCV error: %s", e.what());
+        return false;
+    }
+}
+
+bool TivraPanel::SetCVmat(const wxString& imagePath, bool internal, bool keepScale)
+{
+    try {
+        if (!wxFileExists(imagePath)) {
+            ClearImg();
+            return false;
+        }
+        const wxString ext = wxFileName(imagePath).GetExt().Lower();
+        cv::Mat mat;
+        if (ext == "heic") {
+            mat = heif_utils::heif_to_cvmat(imagePath.ToStdWstring());
+        } else if (ext == "jxl") {
+            mat = jxl_utils::jxl_to_cvmat(imagePath.ToStdWstring());
+        } else if (ext.length() == 3 || ext.length() == 4) {
+            mat = ReadWithOpenCv(imagePath, cv::IMREAD_UNCHANGED);
+            Convert16bitTo8bit(mat);
+        } else {
+            return false;
+        }
+        if (mat.empty())
+            return false;
+        return SetCVmat(mat, internal, keepScale);
+    } catch (const cv::Exception& e) {
+        wxLogError("TivraPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
+        return false;
+    }
+}
+
+bool TivraPanel::SetCVmatDisplay(cv::Mat& mat)
+{
+    try {
+        if (mat.empty()) {
+            ClearImg();
+            return false;
+        }
+        double scale = 1.0;
+        if (m_displayMode == 1) {
+            const wxSize client = GetClientSize();
+            if (client.x < 1 || client.y < 1)
+                return false;
+            scale = std::min(static_cast<double>(client.x) / mat.cols, static_cast<double>(client.y) / mat.rows);
+            if (scale <= 0)
+                scale = 1.0;
+        }
+        m_scale = scale;
+        cv::Mat shown = mat;
+        if (std::abs(scale - 1.0) >= 1e-6)
+            cv::resize(mat, shown, cv::Size(), scale, scale, cv::INTER_LINEAR);
+        m_bitmap = ConvertMatToBitmap(shown, m_simdMode);
+        if (!m_bitmap.IsOk())
+            return false;
+        if (m_bitmap.GetSize() != GetVirtualSize())
+            SetVirtualSize(m_bitmap.GetSize());
+        Refresh(false);
+        Update();
+        return true;
+    } catch (const cv::Exception& e) {
+        wxLogError("OpenCV Error: %s", e.what());
+        return false;
+    }
+}
+
+bool TivraPanel::SetCVmatDisplay(const wxString& imagePath)
+{
+    try {
+        if (!wxFileExists(imagePath))
+            return false;
+        cv::Mat mat = ReadWithOpenCv(imagePath, cv::IMREAD_COLOR);
+        // An unreadable file neither clears the panel's image nor reports
+        // success.
+        if (mat.empty() || !SetCVmatDisplay(mat))
+            return false;
+        return SetBitmap(m_bitmap);
+    } catch (const cv::Exception& e) {
+        wxLogError("wxBitmapFromOpenCVPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
+        return false;
+    }
+}
+
+void TivraPanel::UpdateScale()
+{
+    if (m_matBitmap.empty() || m_matBitmap.rows == 0 || m_matBitmap.cols == 0)
+        return;
+    if (m_displayMode == 0) {
+        m_scale = 1.0;
+    } else if (m_displayMode == 1) {
+        ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_NEVER);
+        const wxSize client = GetClientSize();
+        const double sx = static_cast<double>(client.x) / m_matBitmap.cols;
+        const double sy = static_cast<double>(client.y) / m_matBitmap.rows;
+        const double scale = std::min(sx, sy);
+        m_scale = scale == 0.0 ? 1.0 : scale;
+    }
+}
+
+bool TivraPanel::UpdateCVmat()
+{
+    try {
+        UpdateScale();
+        if (m_scale == 1.0) {
+            m_drawmatBitmap = m_matBitmap.clone();
+        } else if (m_scale > 0) {
+            cv::resize(m_matBitmap, m_drawmatBitmap, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+        } else {
+            wxLogError("TivraPanel m_scale<=0 ");
+            return false;
+        }
+        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
+        if (m_bitmap.IsOk())
+            return SetBitmap(m_bitmap);
+        wxLogError(kConversionFailed);
+        return false;
+    } catch (const cv::Exception& e) {
+        wxLogError("TivraPanel::SetCVmat(const cv::Mat& bitmap,bool internal) get cv error %s", e.what());
+        return false;
+    }
+}
+
+wxBitmap TivraPanel::ConvertMatToBitmap(const cv::Mat& mat, int)
+{
+    if (mat.empty())
+        return wxBitmap();
+    // 32 bits for every type: on GTK only bitmaps with an alpha channel give
+    // the 32-bit raw access the fill writes through.
+    wxBitmap bitmap(mat.cols, mat.rows, 32);
+    if (ConvertMatBitmapTowxBitmap(mat, bitmap, 0, 0))
+        return bitmap;
+    wxLogError(kConversionFailed);
+    return wxBitmap();
+}
+
+bool TivraPanel::ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, int, int)
+{
+    if (mat.empty() || !bmp.IsOk() || bmp.GetWidth() != mat.cols || bmp.GetHeight() != mat.rows)
+        return false;
+    const cv::Mat source = DisplayableEightBit(mat);
+    if (source.empty())
+        return false;
+    wxAlphaPixelData data(bmp);
+    if (!data)
+        return false;
+    unsigned char* const raw = data.GetPixels().m_ptr;
+    cv::Mat pixels(mat.rows, mat.cols, CV_8UC4, raw, static_cast<size_t>(data.GetRowStride()));
+    // One pass: the source channels are reordered into the bitmap's layout;
+    // gray and colour sources get alpha 255, BGRA sources keep their alpha.
+    cv::cvtColor(source, pixels, RgbaConversionFor(source.channels()));
+    return pixels.data == raw;  // written in place, not into a new buffer
+}
+
+void TivraPanel::Convert16bitTo8bit(cv::Mat& mat)
+{
+    if (!mat.empty() && (mat.depth() == CV_16U || mat.depth() == CV_16S))
+        mat.convertTo(mat, CV_8U, 1.0, 0.0);
+}
+
+bool TivraPanel::allPointsNonPositive(const std::vector<cv::Point2f>& points)
+{
+    for (const cv::Point2f& p : points)
+        if (p.x > 0 || p.y > 0)
+            return false;
+    return true;
+}
+
+int TivraPanel::GetSSESupport()
+{
+    static const int level = [] {
+        if (isAVX512Supported())
+            return 3;
+        if (isAVX2Supported())
+            return 2;
+        return isSSE4Supported() ? 1 : 0;
+    }();
+    return level;
+}
+
+void TivraPanel::SaveImage(wxString path, int which)
+{
+    if (which != 0 && which != 1)
+        return;
+    const cv::Mat& image = which == 1 ? m_matBitmap : m_drawmatBitmap;
+    if (image.empty()) {
+        wxLogError(which == 1 ? "TivraPanel::SaveImage failed! , m_matBitmap is empty!"
+                              : "TivraPanel::SaveImage failed! , m_drawmatBitmap is empty!");
+        return;
+    }
+    bool written = false;
+    try {
+        const wxCharBuffer narrow = path.mb_str(wxConvLibc);
+        // Paths the locale cannot spell go through the Unicode writer.
+        written = narrow.length() > 0 ? cv::imwrite(narrow.data(), image)
+                                      : Unicode_CvImwrite(path.ToStdWstring(), image, {});
+    } catch (const cv::Exception& e) {
+        wxLogError("TivraPanel::SaveImage failed! %s", e.what());
+        return;
+    }
+    if (!written)
+        wxLogError("TivraPanel::SaveImage failed! , could not write %s", path);
+}
+
+// ---- window ----------------------------------------------------------------
+
+wxSize TivraPanel::DoGetBestClientSize() const
+{
+    return m_bitmap.IsOk() ? m_bitmap.GetSize() : wxSize(64, 48);
+}
+
+bool TivraPanel::IsOrphaned()
+{
+    wxWindow* parent = GetParent();
+    return IsBeingDeleted() || parent == nullptr || parent->IsBeingDeleted();
+}
+
+void TivraPanel::OnPaint(wxPaintEvent&)
+{
+    if (IsOrphaned()) {
+        wxPaintDC dc(this);
+        return;
+    }
+    wxAutoBufferedPaintDC dc(this);
+    dc.SetBackground(wxBrush(GetBackgroundColour()));
+    dc.Clear();
+    if (!m_bitmap.IsOk())
+        return;
+    DoPrepareDC(dc);
+    dc.DrawBitmap(m_bitmap, 0, 0, false);
+    DrawGuideLineWxDC(dc);
+}
+
+void TivraPanel::DrawGuideLineWxDC(wxDC& dc)
+{
+    if (!m_bitmap.IsOk())
+        return;
+    GuideLines::DrawOnDC(dc, m_bitmap.GetWidth(), m_bitmap.GetHeight(), GetGuideLineSettings());
+}
+
+void TivraPanel::SetCanvasBgColor(int r, int g, int b)
+{
+    SetBackgroundColour(wxColour(r & 255, g & 255, b & 255, 255));
+    Refresh(true);
+}
+
+// ---- guide settings ----------------------------------------------------------
+
+GuideLineSettings TivraPanel::GetGuideLineSettings() const
+{
+    GuideLineSettings settings;
+    settings.mode = m_guideLineMode;
+    settings.visible = m_guideLineVisible;
+    settings.style = m_guideLineStyle;
+    settings.aspectRatio = m_aspectRatio;
+    return settings;
+}
+
+void TivraPanel::SetGuideLineMode(GuideLineMode mode)
+{
+    m_guideLineMode = mode;
+    Refresh(true);
+}
+
+void TivraPanel::SetGuideLineVisible(bool visible)
+{
+    m_guideLineVisible = visible;
+    Refresh(true);
+}
+
+void TivraPanel::SetGuideLineStyle(const GuideLineStyle& style)
+{
+    m_guideLineStyle = style;
+    Refresh(true);
+}
+
+void TivraPanel::SetAspectRatio(AspectRatio ratio)
+{
+    m_aspectRatio = ratio;
+    Refresh(true);
+}
+
+// ---- plain accessors and hooks -------------------------------------------------
+
+cv::Mat& TivraPanel::GetDrawMat() { return m_drawmatBitmap; }
+wxBitmap& TivraPanel::GetBitmap() { return m_bitmap; }
+cv::Mat& TivraPanel::GetCVcropmat() { return m_drawmatBitmap; }
+void TivraPanel::SetROIMode(CvROIMode mode) { m_roiMode = mode; }
+void TivraPanel::SetCenterImageEnable(bool enable) { m_centerImage = enable; }
+
+// The basic panel has no ROI editing, overlays, badge or zoom steps: these
+// operations are filled in by the ROI panels.
+void TivraPanel::SetFuncEnable(bool, bool, bool) {}
+void TivraPanel::SetSIMDMenuEnable(bool) {}
+void TivraPanel::GetRect(cv::Rect&) {}
+void TivraPanel::SetRect(const cv::Rect&) {}
+cv::Point2f TivraPanel::GetLeftMouseDownPoint() { return {0.0f, 0.0f}; }
+cv::Point2f TivraPanel::GetLeftMouseUpPoint() { return {0.0f, 0.0f}; }
+double TivraPanel::GetStartAngle() { return 0.0; }
+double TivraPanel::GetEndAngle() { return 0.0; }
+double TivraPanel::GetRotateAngle() { return 0.0; }
+double TivraPanel::GetInnerRadius() const { return 0.0; }
+double TivraPanel::GetOuterRadius() const { return 0.0; }
+void TivraPanel::GetPolygonPoints(std::vector<cv::Point2f>&) const {}
+void TivraPanel::GetRotatedRectEdges(cv::Point2f&, cv::Point2f&, cv::Point2f&, cv::Point2f&) {}
+void TivraPanel::ClearOverlay() {}
+int TivraPanel::AppendOverlay(cvROI) { return 0; }
+int TivraPanel::AppendOverlay(cvText) { return 0; }
+void TivraPanel::UpdateOverlayByIndex(int, cvROI, bool) {}
+void TivraPanel::UpdateOverlayByIndex(int, cvText, bool) {}
+void TivraPanel::SetDisplayOverlay(bool) {}
+bool TivraPanel::GetDisplayOverlay() { return false; }
+void TivraPanel::SetExtDisplay(std::vector<cvROI*>*) {}
+void TivraPanel::SetExtText(std::vector<cvText*>*) {}
+void TivraPanel::UpdatePassFailRecycleLogo(bool, int) {}
+void TivraPanel::UpdatePassFailRecycleLogo(bool, int, wxString, wxString, wxString, wxString) {}
+void TivraPanel::SetZoomToFit() {}
+void TivraPanel::SetOriginal(bool) {}
+void TivraPanel::SetZoomIn() {}
+void TivraPanel::SetZoomOut() {}
+void TivraPanel::SetStatusTarget(wxWindow*) {}
+void TivraPanel::SetMenuROIEnable(bool, bool, bool, bool, bool, bool, bool) {}
+void TivraPanel::HideROI() {}
+void TivraPanel::SetLockROI(bool) {}
+void TivraPanel::SetROI(cvROI, bool) {}
+void TivraPanel::UpdateDrawImage(bool) {}

@@ -1,0 +1,148 @@
+#pragma once
+// The wxWidgets window that shows one OpenCV image: it keeps the image it is
+// given (the source Mat), derives a scaled copy for display, turns that copy
+// into a wxBitmap and paints it in a scrolled window with the guide overlay on
+// top. Both ROI panels derive from it and override its virtual operations;
+// the operations marked "hook" do nothing here.
+
+#include "tivra/engine/GuideLines.h"
+#include "tivra/roi/ROIRecords.h"
+
+#include <opencv2/core.hpp>
+#include <wx/bitmap.h>
+#include <wx/scrolwin.h>
+#include <wx/window.h>
+
+#include <vector>
+
+class TivraPanel : public wxScrolled<wxWindow> {
+public:
+    TivraPanel(wxWindow* parent, const wxSize& size);
+    TivraPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+               const wxString& name);
+    ~TivraPanel() override;
+
+    // ---- virtual operations, in slot order --------------------------------
+    // Shows bmp (shared), sizes the scrolled area to it and repaints.
+    virtual bool SetBitmap(const wxBitmap& bmp);
+    // Drops the source image and the bitmap; the display Mat is kept.
+    virtual void ClearImg();
+    // Makes a copy of mat the source image (3-channel BGR) and shows it. With
+    // internal true the current source is re-shown and mat is ignored; with
+    // keepScale true the scale is not recomputed.
+    virtual bool SetCVmat(const cv::Mat& mat, bool internal, bool keepScale);
+    // Loads a file (HEIC and JXL through their adapters, others through
+    // OpenCV) and shows it as above. A missing file clears the panel.
+    virtual bool SetCVmat(const wxString& imagePath, bool internal, bool keepScale);
+    // Shows mat without making it the source image.
+    virtual bool SetCVmatDisplay(cv::Mat& mat);
+    virtual bool SetCVmatDisplay(const wxString& imagePath);
+    virtual void SetFuncEnable(bool cropEnable, bool menuEnable, bool dragEnable);  // hook
+    virtual void SetSIMDMenuEnable(bool enable);                                     // hook
+    virtual void GetRect(cv::Rect& rect);                                            // hook
+    virtual void SetRect(const cv::Rect& rect);                                      // hook
+    virtual cv::Point2f GetLeftMouseDownPoint();                                     // hook
+    virtual cv::Point2f GetLeftMouseUpPoint();                                       // hook
+    virtual double GetStartAngle();                                                  // hook
+    virtual double GetEndAngle();                                                    // hook
+    virtual double GetRotateAngle();                                                 // hook
+    virtual double GetInnerRadius() const;                                           // hook
+    virtual double GetOuterRadius() const;                                           // hook
+    virtual void GetPolygonPoints(std::vector<cv::Point2f>& points) const;           // hook
+    virtual void GetRotatedRectEdges(cv::Point2f& p0, cv::Point2f& p1, cv::Point2f& p2,
+                                     cv::Point2f& p3);                               // hook
+    virtual void ClearOverlay();                                                     // hook
+    virtual int AppendOverlay(cvROI roi);                                            // hook
+    virtual int AppendOverlay(cvText text);                                          // hook
+    virtual void UpdateOverlayByIndex(int index, cvROI roi, bool refresh);           // hook
+    virtual void UpdateOverlayByIndex(int index, cvText text, bool refresh);         // hook
+    virtual void SetDisplayOverlay(bool display);                                    // hook
+    virtual bool GetDisplayOverlay();                                                // hook
+    virtual void SetExtDisplay(std::vector<cvROI*>* rois);                           // hook
+    virtual void SetExtText(std::vector<cvText*>* texts);                            // hook
+    virtual void UpdatePassFailRecycleLogo(bool show, int state);                    // hook
+    virtual void UpdatePassFailRecycleLogo(bool show, int state, wxString passText, wxString failText,
+                                           wxString recycleText, wxString fontPath); // hook
+    virtual void SetZoomToFit();                                                     // hook
+    virtual void SetOriginal(bool isScrollbarVisible);                               // hook
+    virtual void SetZoomIn();                                                        // hook
+    virtual void SetZoomOut();                                                       // hook
+    // Sets m_scale from the display mode: 1.0, or the fit-to-window factor.
+    virtual void UpdateScale();
+    virtual void SetStatusTarget(wxWindow* target);                                  // hook
+    virtual void SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle,
+                                  bool circle, bool annulus, bool polygon);          // hook
+    virtual void HideROI();                                                          // hook
+    virtual void SetLockROI(bool lock);                                              // hook
+    virtual void SetROI(cvROI roi, bool refresh);                                    // hook
+    virtual void UpdateDrawImage(bool refresh);                                      // hook
+    virtual cv::Mat& GetDrawMat();
+    virtual void SetCanvasBgColor(int r, int g, int b);
+    virtual wxBitmap& GetBitmap();
+    virtual cv::Mat& GetCVcropmat();
+    virtual void SetROIMode(CvROIMode mode);
+    virtual void SetCenterImageEnable(bool enable);
+    // Window path of the guide overlay, in display pixels of the whole bitmap.
+    virtual void DrawGuideLineWxDC(wxDC& dc);
+
+    // ---- plain operations --------------------------------------------------
+    void Init();
+    // Re-renders the source image at the current display mode.
+    bool UpdateCVmat();
+
+    void SetGuideLineMode(GuideLineMode mode);
+    void SetGuideLineVisible(bool visible);
+    void SetGuideLineStyle(const GuideLineStyle& style);
+    void SetAspectRatio(AspectRatio ratio);
+    GuideLineMode GetGuideLineMode() const { return m_guideLineMode; }
+    bool GetGuideLineVisible() const { return m_guideLineVisible; }
+    const GuideLineStyle& GetGuideLineStyle() const { return m_guideLineStyle; }
+    AspectRatio GetAspectRatio() const { return m_aspectRatio; }
+    GuideLineSettings GetGuideLineSettings() const;
+
+    int GetDisplayMode() const { return m_displayMode; }
+    void SetDisplayMode(int mode) { m_displayMode = mode; }
+    double GetScale() const { return m_scale; }
+    const cv::Mat& GetSourceMat() const { return m_matBitmap; }
+
+    // which 1 writes the source image, 0 the display image; other values do nothing.
+    void SaveImage(wxString path, int which);
+
+    int GetSSE() const { return m_sse; }
+    // SIMD level of this CPU: 3 AVX-512, 2 AVX2, 1 SSE4, 0 none. Detected once.
+    static int GetSSESupport();
+    // 32-bit bitmap of the Mat's size, or an invalid bitmap (logged) when the
+    // Mat cannot be shown. The int is accepted and ignored.
+    static wxBitmap ConvertMatToBitmap(const cv::Mat& mat, int simdMode);
+    // Fills bmp (same size as mat) through raw pixel access in one pass.
+    // Accepts 1, 3 and 4 channel Mats of 8 bits, and of 16 bits, which are
+    // saturated to 8 bits first; anything else (float, 2 channels, ...) fails
+    // with false and copies nothing. The two ints are accepted and ignored.
+    static bool ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, int, int);
+    // 16-bit Mats are converted in place to 8 bits, saturating.
+    static void Convert16bitTo8bit(cv::Mat& mat);
+    static bool allPointsNonPositive(const std::vector<cv::Point2f>& points);
+
+protected:
+    wxSize DoGetBestClientSize() const override;
+    void OnPaint(wxPaintEvent& event);
+
+    int m_sse;
+    wxBitmap m_bitmap;
+    int m_displayMode = 0;
+    double m_scale = 1.0;
+    cv::Mat m_matBitmap;
+    cv::Mat m_drawmatBitmap;
+    int m_simdMode = 0;
+    int m_roiMode = 0;
+    bool m_centerImage = false;
+    GuideLineMode m_guideLineMode = GuideLineMode::Off;
+    bool m_guideLineVisible = true;
+    GuideLineStyle m_guideLineStyle;
+    AspectRatio m_aspectRatio = AspectRatio::AR_16_9;
+
+private:
+    // Makes m_drawmatBitmap from the source at m_scale and shows it.
+    bool RenderSourceAtScale(const char* invalidScaleMessage);
+    bool IsOrphaned();
+};

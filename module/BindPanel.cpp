@@ -1,0 +1,60 @@
+// Python class TivraPanel: the basic image panel embedded in a wxPython window.
+#include "Bindings.h"
+#include "Conversion.h"
+#include "TivraPanelWrapper.h"
+
+namespace py = pybind11;
+
+namespace tivra::bindings {
+
+namespace {
+
+GuideLineMode ToEngine(GuideLineModeValue mode) { return static_cast<GuideLineMode>(mode); }
+AspectRatio ToEngine(AspectRatioValue ratio) { return static_cast<AspectRatio>(ratio); }
+GuideLineModeValue ToPython(GuideLineMode mode) { return static_cast<GuideLineModeValue>(mode); }
+AspectRatioValue ToPython(AspectRatio ratio) { return static_cast<AspectRatioValue>(ratio); }
+
+}  // namespace
+
+void BindPanel(py::module_& m)
+{
+    using W = TivraPanelWrapper;
+    py::class_<W>(m, "TivraPanel", "Basic image display panel (requires wxPython parent)")
+        .def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(),
+             py::arg("parent_handle"), py::arg("id") = -1, py::arg("x") = -1, py::arg("y") = -1,
+             py::arg("width") = -1, py::arg("height") = -1, py::arg("style") = 0, py::arg("name") = "TivraPanel")
+        .def(
+            "SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToMat(img)); },
+            py::arg("img"))
+        .def("LoadImage", &W::LoadImage, py::arg("path"), py::arg("flags") = 1,
+             "Load image from file (supports Unicode paths)")
+        .def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); })
+        .def("SetMode", &W::SetMode, py::arg("mode"))
+        .def("SetZoomToFit", &W::SetZoomToFit)
+        .def("SetOriginal", &W::SetOriginal, py::arg("is_scrollbar_visible") = true)
+        .def("SetZoomIn", &W::SetZoomIn)
+        .def("SetZoomOut", &W::SetZoomOut)
+        .def("SetSize", &W::SetSize, py::arg("w"), py::arg("h"))
+        .def("SetCanvasBgColor", &W::SetCanvasBgColor, py::arg("r"), py::arg("g"), py::arg("b"))
+        .def("SetCenterImageEnable", &W::SetCenterImageEnable, py::arg("enable"))
+        .def("Refresh", &W::Refresh)
+        .def("GetHandle", &W::GetHandle)
+        .def("IsOk", &W::IsOk)
+        .def(
+            "SetGuideLineMode", [](W& w, GuideLineModeValue mode) { w.SetGuideLineMode(ToEngine(mode)); },
+            py::arg("mode"), "Set guide line overlay mode (GuideLineMode enum)")
+        .def("GetGuideLineMode", [](const W& w) { return ToPython(w.GetGuideLineMode()); })
+        .def("SetGuideLineVisible", &W::SetGuideLineVisible, py::arg("visible"),
+             "Show or hide guide lines without changing mode")
+        .def("GetGuideLineVisible", &W::GetGuideLineVisible)
+        .def("SetGuideLineColor", &W::SetGuideLineColor, py::arg("b"), py::arg("g"), py::arg("r"),
+             py::arg("a") = 180, "Set guide line color (BGR + alpha 0-255)")
+        .def("SetGuideLineThickness", &W::SetGuideLineThickness, py::arg("thickness"),
+             "Set guide line thickness in pixels")
+        .def(
+            "SetAspectRatio", [](W& w, AspectRatioValue ratio) { w.SetAspectRatio(ToEngine(ratio)); },
+            py::arg("ratio"), "Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)")
+        .def("GetAspectRatio", [](const W& w) { return ToPython(w.GetAspectRatio()); });
+}
+
+}  // namespace tivra::bindings

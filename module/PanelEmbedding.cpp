@@ -1,0 +1,156 @@
+#include "PanelEmbedding.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/toplevel.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tivra::embedding {
+
+namespace {
+
+bool s_wxChecked = false;
+int s_nextWindowId = 10000;
+wxFrame* s_hiddenFrame = nullptr;
+int s_panelCount = 0;
+
+constexpr int kDefaultWidth = 400;
+constexpr int kDefaultHeight = 300;
+
+// The frame new panels are first made in. It must not keep wxPython's main
+// loop running once the user's own frames are closed, and wx may destroy it
+// on its own (at application exit), so it forgets itself when it goes.
+class HiddenHostFrame : public wxFrame {
+public:
+    HiddenHostFrame(int id)
+        : wxFrame(nullptr, id, "TivraModule Hidden Frame", wxDefaultPosition, wxSize(1, 1), wxFRAME_NO_TASKBAR)
+    {
+    }
+    ~HiddenHostFrame() override
+    {
+        if (s_hiddenFrame == this)
+            s_hiddenFrame = nullptr;
+    }
+    bool ShouldPreventAppExit() const override { return false; }
+};
+
+wxWindow* FindIn(wxWindow* window, std::uintptr_t handle)
+{
+    if (NativeHandleOf(window) == handle)
+        return window;
+    for (wxWindow* child : window->GetChildren())
+        if (wxWindow* found = FindIn(child, handle))
+            return found;
+    return nullptr;
+}
+
+void ForgetPanel()
+{
+    --s_panelCount;
+    if (s_panelCount == 0 && s_hiddenFrame) {
+        wxFrame* frame = s_hiddenFrame;
+        s_hiddenFrame = nullptr;
+        frame->Destroy();
+    }
+}
+
+// Realizes the panel at once inside its realized parent, so that its handle
+// is valid as soon as the constructor returns (GTK would otherwise wait for
+// the next layout pass).
+void Realize(wxWindow* panel)
+{
+    GtkWidget* widget = panel->m_wxwindow ? panel->m_wxwindow : panel->m_widget;
+    GtkWidget* parentWidget = gtk_widget_get_parent(panel->m_widget);
+    if (widget && parentWidget && gtk_widget_get_realized(parentWidget))
+        gtk_widget_realize(widget);
+}
+
+}  // namespace
+
+std::uintptr_t NativeHandleOf(const wxWindow* window)
+{
+    if (!window)
+        return 0;
+    GtkWidget* widget = window->m_wxwindow ? window->m_wxwindow : window->m_widget;
+    if (!widget)
+        return 0;
+    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+    if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow))
+        return 0;
+    return static_cast<std::uintptr_t>(GDK_WINDOW_XID(gdkWindow));
+}
+
+wxWindow* FindWindowByNativeHandle(std::uintptr_t handle)
+{
+    if (handle == 0)
+        return nullptr;
+    for (wxWindow* topLevel : wxTopLevelWindows)
+        if (wxWindow* found = FindIn(topLevel, handle))
+            return found;
+    return nullptr;
+}
+
+wxWindow* PrepareEmbedding(PanelRequest& request)
+{
+    if (!s_wxChecked) {
+        if (!wxTheApp)
+            throw std::runtime_error("TivraModule on macOS requires 'import wx' before 'import TivraModule'.");
+        s_wxChecked = true;
+    }
+    if (request.parentHandle == 0)
+        throw std::runtime_error("parent_handle cannot be 0. Pass the handle of a wxPython window.");
+    if (!wxTheApp)
+        throw std::runtime_error("wxApp not initialized");
+    wxWindow* parent = FindWindowByNativeHandle(request.parentHandle);
+    if (!parent)
+        throw std::runtime_error("parent_handle " + std::to_string(request.parentHandle) +
+                                 " is not the handle of a window of this wxPython application. Pass "
+                                 "GetHandle() of a wxPython window whose frame has been shown.");
+    if (request.id < 0)
+        request.id = s_nextWindowId++;
+    return parent;
+}
+
+wxFrame* HiddenFrame()
+{
+    if (!s_hiddenFrame) {
+        s_hiddenFrame = new HiddenHostFrame(s_nextWindowId++);
+        s_hiddenFrame->Hide();
+    }
+    return s_hiddenFrame;
+}
+
+void AttachPanel(wxWindow* panel, wxWindow* parent, const PanelRequest& request, std::function<void()> onGone)
+{
+    const int width = request.width < 1 ? kDefaultWidth : request.width;
+    const int height = request.height < 1 ? kDefaultHeight : request.height;
+    panel->Reparent(parent);
+    panel->SetSize(std::max(request.x, 0), std::max(request.y, 0), width, height, wxSIZE_AUTO);
+    panel->Show();
+    Realize(panel);
+
+    // The destroy event comes once per window, from Destroy() or from the
+    // destruction of its parent; children's events pass by on their way up.
+    panel->Bind(wxEVT_DESTROY, [panel, onGone = std::move(onGone)](wxWindowDestroyEvent& event) {
+        event.Skip();
+        if (event.GetEventObject() != panel)
+            return;
+        onGone();
+        ForgetPanel();
+    });
+    ++s_panelCount;
+}
+
+void ReleasePanel(wxWindow* panel)
+{
+    if (panel)
+        panel->Destroy();
+}
+
+int LivePanelCount() { return s_panelCount; }
+
+}  // namespace tivra::embedding

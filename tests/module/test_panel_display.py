@@ -1,0 +1,119 @@
+"""What a user sees in a TivraPanel: screen pixels captured after painting."""
+import numpy as np
+import pytest
+
+import TivraModule as tm
+from wx_support import capture, get_app, pump, shown_parent
+
+W, H = 300, 200
+GREEN = np.array([0, 255, 0])
+
+
+@pytest.fixture(scope="module")
+def app():
+    return get_app()
+
+
+@pytest.fixture
+def view(app):
+    """A 300 x 200 panel at (10, 10) in a shown frame, and a capture of it."""
+    frame, parent = shown_parent(size=(400, 300))
+    panel = tm.TivraPanel(parent.GetHandle(), x=10, y=10, width=W, height=H)
+    pump()
+
+    def grab():
+        pump()
+        return capture(parent, W, H, origin=(10, 10)).astype(int)
+
+    yield panel, grab
+    del panel
+    frame.Destroy()
+    pump(0.05)
+
+
+def quadrants(h, w):
+    """BGR image with four flat quadrants; returns it and their RGB colours."""
+    image = np.zeros((h, w, 3), np.uint8)
+    colours_bgr = [(255, 0, 0), (0, 0, 255), (0, 255, 255), (128, 64, 32)]
+    for i, bgr in enumerate(colours_bgr):
+        r0, c0 = (i // 2) * h // 2, (i % 2) * w // 2
+        image[r0:r0 + h // 2, c0:c0 + w // 2] = bgr
+    return image, [np.array(bgr[::-1]) for bgr in colours_bgr]
+
+
+def is_green(pixel):
+    return pixel[1] > 150 and pixel[0] < 80 and pixel[2] < 80
+
+
+def test_canvas_colour_fills_an_empty_panel(view):
+    panel, grab = view
+    panel.SetCanvasBgColor(10, 200, 30)
+    shot = grab()
+    assert (np.abs(shot - [10, 200, 30]) <= 2).all()
+
+
+def test_image_at_scale_one_with_canvas_around_it(view):
+    panel, grab = view
+    panel.SetCanvasBgColor(255, 255, 255)
+    image, rgb = quadrants(80, 100)
+    panel.SetMat(image)
+    shot = grab()
+    for (y, x), colour in zip([(20, 25), (20, 75), (60, 25), (60, 75)], rgb):
+        assert (np.abs(shot[y, x] - colour) <= 2).all(), (y, x, shot[y, x])
+    assert (shot[100:, :] == 255).all() and (shot[:, 120:] == 255).all()
+
+
+def test_fitted_image_fills_the_panel(view):
+    panel, grab = view
+    panel.SetZoomToFit()
+    image, rgb = quadrants(100, 150)  # scale 2 fits it into 300 x 200 exactly
+    panel.SetMat(image)
+    shot = grab()
+    for (y, x), colour in zip([(50, 75), (50, 225), (150, 75), (150, 225)], rgb):
+        assert (np.abs(shot[y, x] - colour) <= 2).all(), (y, x, shot[y, x])
+    assert (np.abs(shot[198, 298] - rgb[3]) <= 2).all()
+
+
+def test_thirds_lines_at_their_positions(view):
+    panel, grab = view
+    panel.SetMat(np.zeros((H, W, 3), np.uint8))
+    panel.SetGuideLineColor(0, 255, 0, 255)
+    panel.SetGuideLineMode(tm.RuleOfThirds)
+    shot = grab()
+    green_rows = {y for y in range(H) if is_green(shot[y, 10])}
+    green_cols = {x for x in range(W) if is_green(shot[10, x])}
+    assert green_rows and all(min(abs(y - 67), abs(y - 133)) <= 1 for y in green_rows)
+    assert {67, 133} <= {y for y in range(H) for d in (-1, 0, 1) if y + d in green_rows}
+    assert green_cols and all(min(abs(x - 100), abs(x - 200)) <= 1 for x in green_cols)
+    # dashed: the stretch 25..35 of each line is a gap
+    assert not any(is_green(shot[y, 30]) for y in (66, 67, 68))
+    # nothing between the lines
+    assert not is_green(shot[100, 150])
+
+
+def test_sixteen_by_nine_frame_on_a_square_image(view):
+    panel, grab = view
+    panel.SetSize(200, 200)
+    panel.SetMat(np.zeros((200, 200, 3), np.uint8))
+    panel.SetGuideLineColor(0, 255, 0, 255)
+    panel.SetGuideLineMode(tm.AspectRatioMask)
+    shot = grab()
+    # fh = nearest(200 / (16/9)) = 112, y = (200 - 112) / 2 = 44: edges at rows 44 and 155
+    green_rows = [y for y in range(200) if is_green(shot[y, 100])]
+    assert green_rows and all(abs(y - 44) <= 1 or abs(y - 155) <= 1 for y in green_rows)
+    assert any(abs(y - 44) <= 1 for y in green_rows) and any(abs(y - 155) <= 1 for y in green_rows)
+    assert is_green(shot[100, 0])
+
+
+def test_guides_with_alpha_zero_or_hidden_are_invisible(view):
+    panel, grab = view
+    panel.SetMat(np.zeros((H, W, 3), np.uint8))
+    panel.SetGuideLineMode(tm.DiagonalLines)
+    panel.SetGuideLineColor(0, 255, 0, 255)
+    assert sum(is_green(p) for p in grab().reshape(-1, 3)) > 100
+    panel.SetGuideLineColor(0, 255, 0, 0)
+    assert not any(is_green(p) for p in grab().reshape(-1, 3))
+    panel.SetGuideLineColor(0, 255, 0, 255)
+    panel.SetGuideLineVisible(False)
+    assert not any(is_green(p) for p in grab().reshape(-1, 3))
+    assert panel.GetGuideLineMode() == tm.DiagonalLines

@@ -1,0 +1,214 @@
+"""TivraPanel inside real wxPython windows: construction, ids, placement,
+handles, lifetime with the parent window, and the application's main loop."""
+import os
+import subprocess
+import sys
+import textwrap
+
+import numpy as np
+import pytest
+import wx
+
+import TivraModule as tm
+from wx_support import child_with_handle, get_app, hidden_frames, pump, shown_parent
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run_script(code, timeout=60):
+    """Runs code in a fresh interpreter (process-wide counters start anew)."""
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join([HERE] + sys.path))
+    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
+                          text=True, timeout=timeout)
+
+
+@pytest.fixture(scope="module")
+def app():
+    return get_app()
+
+
+@pytest.fixture
+def parent(app):
+    frame, parent = shown_parent()
+    yield parent
+    frame.Destroy()
+    pump(0.05)
+
+
+def test_construction_without_wx_app_fails_and_creates_nothing():
+    proc = run_script("""
+        import wx, TivraModule as tm
+        try:
+            tm.TivraPanel(1234)
+        except RuntimeError as e:
+            print(e)
+        print(len(wx.GetTopLevelWindows()))
+    """)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == [
+        "TivraModule on macOS requires 'import wx' before 'import TivraModule'.", "0"]
+
+
+def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
+    with pytest.raises(RuntimeError, match=r"^parent_handle cannot be 0\. Pass the handle of a wxPython window\.$"):
+        tm.TivraPanel(0)
+    with pytest.raises(RuntimeError, match="is not the handle of a window"):
+        tm.TivraPanel(0x7FFFFFF0)
+    assert hidden_frames() == []
+    assert len(parent.GetChildren()) == 0
+
+
+def test_ids_hidden_frame_and_its_renewal():
+    proc = run_script("""
+        import wx, TivraModule as tm
+        from wx_support import get_app, shown_parent, hidden_frames, child_with_handle, pump
+        app = get_app()
+        frame, parent = shown_parent()
+        first = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, first.GetHandle()).GetId(), [f.GetId() for f in hidden_frames()])
+        second = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, second.GetHandle()).GetId())
+        fixed = tm.TivraPanel(parent.GetHandle(), id=77)
+        print(child_with_handle(parent, fixed.GetHandle()).GetId())
+        del first, second, fixed
+        pump()
+        print(len(hidden_frames()), len(parent.GetChildren()))
+        third = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, third.GetHandle()).GetId(), [f.GetId() for f in hidden_frames()])
+    """)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == ["10000 [10001]", "10002", "77", "0 0", "10003 [10004]"]
+
+
+def test_placement_defaults_and_clamping(parent):
+    default = tm.TivraPanel(parent.GetHandle(), width=0, height=0)
+    placed = tm.TivraPanel(parent.GetHandle(), x=-5, y=-7, width=120, height=90)
+    explicit = tm.TivraPanel(parent.GetHandle(), -1, 10, 20, 200, 100)
+    assert child_with_handle(parent, default.GetHandle()).GetSize() == (400, 300)
+    assert child_with_handle(parent, placed.GetHandle()).GetRect() == wx.Rect(0, 0, 120, 90)
+    assert child_with_handle(parent, explicit.GetHandle()).GetRect() == wx.Rect(10, 20, 200, 100)
+
+
+def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
+    outer = tm.TivraPanel(parent.GetHandle(), width=300, height=200)
+    handle = outer.GetHandle()
+    assert handle != 0 and handle != parent.GetHandle()
+    assert [c.GetHandle() for c in parent.GetChildren()] == [handle]
+    inner = tm.TivraPanel(handle, width=50, height=40)
+    assert inner.IsOk() and inner.GetHandle() not in (0, handle)
+
+
+def test_defaults_of_a_fresh_panel(parent):
+    panel = tm.TivraPanel(parent.GetHandle())
+    assert panel.IsOk()
+    assert panel.GetAspectRatio() == tm.AR_16_9
+    assert panel.GetGuideLineMode() == tm.GuideLineMode.Off
+    assert panel.GetGuideLineVisible() is True
+    assert panel.GetMat().shape == (0,)
+
+
+def test_guide_settings_round_trip(parent):
+    panel = tm.TivraPanel(parent.GetHandle())
+    panel.SetGuideLineMode(tm.RuleOfThirds)
+    panel.SetGuideLineVisible(False)
+    panel.SetAspectRatio(tm.AR_9_16)
+    assert panel.GetGuideLineMode() == tm.RuleOfThirds
+    assert panel.GetGuideLineVisible() is False
+    assert panel.GetAspectRatio() == tm.AR_9_16
+    with pytest.raises(TypeError):
+        panel.SetGuideLineMode(2)  # an int is not a GuideLineMode
+
+
+@pytest.mark.parametrize("image, expected", [
+    (np.full((30, 40), 77, np.uint8), np.full((30, 40, 3), 77, np.uint8)),
+    (np.dstack([np.full((30, 40), v, np.uint8) for v in (1, 2, 3)]), None),
+    (np.dstack([np.full((30, 40), v, np.uint8) for v in (1, 2, 3, 0)]), None),
+])
+def test_set_mat_keeps_a_bgr_copy(parent, image, expected):
+    panel = tm.TivraPanel(parent.GetHandle())
+    panel.SetMat(image)
+    if expected is None:
+        expected = np.dstack([np.full((30, 40), v, np.uint8) for v in (1, 2, 3)])
+    got = panel.GetMat()
+    assert got.shape == (30, 40, 3) and np.array_equal(got, expected)
+    image[...] = 200  # the panel holds its own copy
+    assert np.array_equal(panel.GetMat(), expected)
+
+
+def test_load_image(parent, tmp_path):
+    import cv2
+    image = np.random.default_rng(1).integers(0, 256, (24, 32, 3), dtype=np.uint8)
+    path = tmp_path / "Bild ö.png"
+    cv2.imencode(".png", image)[1].tofile(str(path))
+    panel = tm.TivraPanel(parent.GetHandle())
+    assert panel.LoadImage(str(path)) is True
+    assert np.array_equal(panel.GetMat(), image)
+    assert panel.LoadImage(str(tmp_path / "missing.png")) is False
+    assert np.array_equal(panel.GetMat(), image)
+
+
+def test_set_size_keeps_position_and_unset_dimensions(parent):
+    panel = tm.TivraPanel(parent.GetHandle(), x=5, y=6, width=100, height=80)
+    view = child_with_handle(parent, panel.GetHandle())
+    panel.SetSize(150, 120)
+    assert view.GetRect() == wx.Rect(5, 6, 150, 120)
+    panel.SetSize(-1, 60)
+    assert view.GetRect() == wx.Rect(5, 6, 150, 60)
+
+
+def test_deleting_the_object_removes_its_window(parent):
+    panel = tm.TivraPanel(parent.GetHandle())
+    assert len(parent.GetChildren()) == 1
+    del panel
+    pump(0.05)
+    assert len(parent.GetChildren()) == 0
+
+
+def test_destroyed_parent_leaves_a_safe_empty_wrapper():
+    proc = run_script("""
+        import numpy as np, wx, TivraModule as tm
+        from wx_support import get_app, shown_parent, hidden_frames, pump
+        app = get_app()
+        frame, parent = shown_parent()
+        panel = tm.TivraPanel(parent.GetHandle())
+        panel.SetMat(np.zeros((10, 10, 3), np.uint8))
+        panel.SetGuideLineMode(tm.CenterCross)
+        print(panel.IsOk(), len(hidden_frames()))
+        parent.Destroy()
+        pump()
+        print(panel.IsOk(), panel.GetHandle(), panel.GetMat().shape, panel.GetGuideLineMode(),
+              panel.GetGuideLineVisible(), panel.GetAspectRatio(), panel.LoadImage("x.png"))
+        panel.SetMat(np.zeros((5, 5), np.uint8)); panel.SetSize(10, 10); panel.Refresh()
+        panel.SetGuideLineColor(1, 2, 3); panel.SetCanvasBgColor(1, 2, 3); panel.SetMode(1)
+        print(len(hidden_frames()))
+        del panel
+        again = wx.Panel(frame)
+        pump()
+        replacement = tm.TivraPanel(again.GetHandle())
+        print(replacement.IsOk(), len(hidden_frames()))
+    """)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == [
+        "True 1",
+        "False 0 (0,) GuideLineMode.Off False AspectRatio.AR_16_9 False",
+        "0",
+        "True 1",
+    ]
+
+
+def test_closing_the_last_frame_ends_the_main_loop():
+    proc = run_script("""
+        import numpy as np, wx, TivraModule as tm
+        from wx_support import get_app, shown_parent
+        app = get_app()
+        frame, parent = shown_parent()
+        other_frame, other_parent = shown_parent(pos=(50, 50))
+        panels = [tm.TivraPanel(parent.GetHandle()), tm.TivraPanel(other_parent.GetHandle())]
+        panels[0].SetMat(np.zeros((20, 20, 3), np.uint8))
+        wx.CallLater(200, frame.Close)
+        wx.CallLater(400, other_frame.Close)
+        app.MainLoop()
+        print("loop ended", [p.IsOk() for p in panels])
+    """, timeout=30)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.strip() == "loop ended [False, False]"

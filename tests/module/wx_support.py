@@ -1,0 +1,63 @@
+"""Helpers for tests that put the module's panels in real wxPython windows:
+one wx.App per process, shown frames, event pumping and screen captures."""
+import time
+
+import numpy as np
+import wx
+
+HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
+
+
+def get_app():
+    app = wx.App.Get()
+    if app is None:
+        app = wx.App(False)
+        # Panel errors go to the wx log; keep them on stderr, never in dialogs.
+        wx.Log.SetActiveTarget(wx.LogStderr())
+    return app
+
+
+def pump(seconds=0.15):
+    """Runs pending wx events (paint, size, idle deletions) for a while."""
+    end = time.monotonic() + seconds
+    while True:
+        wx.SafeYield(None, True)
+        if time.monotonic() >= end:
+            break
+        time.sleep(0.01)
+
+
+def shown_parent(size=(500, 400), pos=(0, 0)):
+    """A shown frame with a wx.Panel filling it; returns (frame, panel)."""
+    frame = wx.Frame(None, title="test frame", pos=pos, size=size)
+    parent = wx.Panel(frame)
+    frame.Show()
+    deadline = time.monotonic() + 5
+    while parent.GetHandle() == 0 and time.monotonic() < deadline:
+        pump(0.02)
+    assert parent.GetHandle() != 0
+    return frame, parent
+
+
+def child_with_handle(parent, handle):
+    """The wxPython view of the parent's child window with that handle."""
+    matches = [c for c in parent.GetChildren() if c.GetHandle() == handle]
+    return matches[0] if matches else None
+
+
+def hidden_frames():
+    return [w for w in wx.GetTopLevelWindows() if w.GetTitle() == HIDDEN_FRAME_TITLE]
+
+
+def capture(window, width, height, origin=(0, 0)):
+    """What window's client area shows from origin on (its children included):
+    an RGB array (h, w, 3)."""
+    window.Update()
+    pump(0.1)
+    bitmap = wx.Bitmap(width, height, 24)
+    memory = wx.MemoryDC(bitmap)
+    memory.Blit(0, 0, width, height, wx.ClientDC(window), origin[0], origin[1])
+    memory.SelectObject(wx.NullBitmap)
+    buffer = bytearray(width * height * 3)
+    bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)
+    return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
