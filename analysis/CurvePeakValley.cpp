@@ -65,15 +65,12 @@ BendLine neighbourhoodLine(const std::vector<cv::Point2f>& curve, int i, int win
 
     BendLine out;
     const float vx = line[0], vy = line[1], x0 = line[2], y0 = line[3];
-    if (vx == 0.0f && vy == 0.0f) return out;
-    float k = vy / vx;
-    float b = y0 - k * x0;
-    if (std::fabs(vx) < 1e-6f) {
-        k = std::numeric_limits<float>::infinity();
-        b = x0;
+    if (vx != 0.0f || vy != 0.0f) {
+        out.curve = cv::Vec2f(vy / vx, y0 - (vy / vx) * x0);
+        out.valid = 1.0f;
     }
-    out.curve = cv::Vec2f(k, b);
-    out.valid = 1.0f;
+    // A (near-)vertical direction, the missing line included, reads as x = x0.
+    if (std::fabs(vx) < 1e-6f) out.curve = cv::Vec2f(std::numeric_limits<float>::infinity(), x0);
     out.distance = pointToLinearCurveDistance(curve[i], out.curve, out.valid);
     return out;
 }

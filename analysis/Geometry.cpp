@@ -363,18 +363,21 @@ std::vector<cv::Point2f> calculateEquidistantPoints(cv::Point2f p1, cv::Point2f 
 
 cv::Point2f calcPolygonCenter(const std::vector<cv::Point2f>& poly) {
     if (poly.size() < 3) return {-1.0f, -1.0f};
-    float area = 0.0f, cx = 0.0f, cy = 0.0f;
+    // Accumulated in double: the cross products of coordinates in the tens of
+    // thousands cancel to a small area, which float sums would lose (a 12 x 8
+    // polygon near (20000, 20000) would be off by pixels).
+    double area = 0.0, cx = 0.0, cy = 0.0;
     for (size_t i = 0; i < poly.size(); ++i) {
-        const cv::Point2f& a = poly[i];
-        const cv::Point2f& b = poly[(i + 1) % poly.size()];
-        const float c = a.x * b.y - b.x * a.y;
+        const cv::Point2d a = poly[i];
+        const cv::Point2d b = poly[(i + 1) % poly.size()];
+        const double c = a.x * b.y - b.x * a.y;
         area += c;
         cx += (a.x + b.x) * c;
         cy += (a.y + b.y) * c;
     }
-    area /= 2.0f;
-    if (std::fabs(area) < 1e-7f) throw std::runtime_error("The polygon has zero area.");
-    return {cx / (6.0f * area), cy / (6.0f * area)};
+    area /= 2.0;
+    if (std::fabs(area) < 1e-7) throw std::runtime_error("The polygon has zero area.");
+    return {static_cast<float>(cx / (6.0 * area)), static_cast<float>(cy / (6.0 * area))};
 }
 
 cv::Rect findBoundingBox(const std::vector<cv::Point2f>& pts) {

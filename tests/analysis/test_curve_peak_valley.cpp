@@ -105,6 +105,12 @@ TEST(CurvePeakValley, VerticalNeighbourhoodLine) {
     EXPECT_FLOAT_EQ(b.peakDistance, 2.0f);
     EXPECT_TRUE(std::isinf(b.peakCoef[0]));
     EXPECT_EQ(b.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
+
+    // Without neighbours there is no line: invalid, distance 0.
+    const Bends alone = run(spike, 1, 0);
+    EXPECT_EQ(alone.peakIndex, 10);
+    EXPECT_EQ(alone.peakValid, 0.0f);
+    EXPECT_EQ(alone.peakDistance, 0.0f);
 }
 
 TEST(CurvePeakValley, TooShortOrBadArgumentsGiveNeutralResults) {

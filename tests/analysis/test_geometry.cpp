@@ -290,6 +290,17 @@ TEST(GeometryPoints, PolygonCentroid) {
     EXPECT_NEAR(r.x, 1.5f, 1e-5f);
     EXPECT_NEAR(r.y, 2.5f, 1e-5f);
 
+    // Far from the origin the small area must not drown in the large cross products.
+    for (float base : {1000.0f, 20000.0f, 60000.0f}) {
+        const std::vector<Point2f> far{{base + 0.25f, base + 0.75f},
+                                       {base + 12.25f, base + 0.75f},
+                                       {base + 12.25f, base + 8.75f},
+                                       {base + 0.25f, base + 8.75f}};
+        const Point2f f = EA::calcPolygonCenter(far);
+        EXPECT_NEAR(f.x, base + 6.25f, 0.01f) << base;
+        EXPECT_NEAR(f.y, base + 4.75f, 0.01f) << base;
+    }
+
     EXPECT_EQ(EA::calcPolygonCenter({}), Point2f(-1, -1));
     EXPECT_EQ(EA::calcPolygonCenter({{1, 1}, {5, 5}}), Point2f(-1, -1));
 }
