@@ -4,9 +4,12 @@
 #include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/thread.h>
 #include <wx/toplevel.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <stdexcept>
 
 namespace tivra::embedding {
@@ -17,6 +20,17 @@ bool s_wxChecked = false;
 int s_nextWindowId = 10000;
 wxFrame* s_hiddenFrame = nullptr;
 int s_panelCount = 0;
+
+// Live panels and what to run when each goes. The GUI thread owns the
+// windows; the lock only covers a wrapper released on another thread, which
+// must be able to drop its callback before its memory goes.
+struct TrackedPanel {
+    std::function<void()> onGone;
+    unsigned long serial;  // tells a panel from a later one at the same address
+};
+std::mutex s_trackedLock;
+std::map<wxWindow*, TrackedPanel> s_tracked;
+unsigned long s_nextSerial = 0;
 
 constexpr int kDefaultWidth = 400;
 constexpr int kDefaultHeight = 300;
@@ -48,8 +62,26 @@ wxWindow* FindIn(wxWindow* window, std::uintptr_t handle)
     return nullptr;
 }
 
-void ForgetPanel()
+bool IsTracked(wxWindow* panel, unsigned long serial)
 {
+    std::lock_guard<std::mutex> lock(s_trackedLock);
+    const auto it = s_tracked.find(panel);
+    return it != s_tracked.end() && it->second.serial == serial;
+}
+
+// The destroy event comes once per window, from Destroy() or from the
+// destruction of its parent.
+void OnPanelDestroyed(wxWindow* panel)
+{
+    {
+        std::lock_guard<std::mutex> lock(s_trackedLock);
+        const auto it = s_tracked.find(panel);
+        if (it == s_tracked.end())
+            return;
+        if (it->second.onGone)
+            it->second.onGone();
+        s_tracked.erase(it);
+    }
     --s_panelCount;
     if (s_panelCount == 0 && s_hiddenFrame) {
         wxFrame* frame = s_hiddenFrame;
@@ -94,6 +126,13 @@ wxWindow* FindWindowByNativeHandle(std::uintptr_t handle)
     return nullptr;
 }
 
+void RequireGuiThread()
+{
+    if (!wxThread::IsMain())
+        throw std::runtime_error("TivraModule panels must be used from the wxPython GUI thread "
+                                 "(use wx.CallAfter from other threads).");
+}
+
 wxWindow* PrepareEmbedding(PanelRequest& request)
 {
     if (!s_wxChecked) {
@@ -101,6 +140,7 @@ wxWindow* PrepareEmbedding(PanelRequest& request)
             throw std::runtime_error("TivraModule on macOS requires 'import wx' before 'import TivraModule'.");
         s_wxChecked = true;
     }
+    RequireGuiThread();
     if (request.parentHandle == 0)
         throw std::runtime_error("parent_handle cannot be 0. Pass the handle of a wxPython window.");
     if (!wxTheApp)
@@ -133,22 +173,42 @@ void AttachPanel(wxWindow* panel, wxWindow* parent, const PanelRequest& request,
     panel->Show();
     Realize(panel);
 
-    // The destroy event comes once per window, from Destroy() or from the
-    // destruction of its parent; children's events pass by on their way up.
-    panel->Bind(wxEVT_DESTROY, [panel, onGone = std::move(onGone)](wxWindowDestroyEvent& event) {
+    {
+        std::lock_guard<std::mutex> lock(s_trackedLock);
+        s_tracked[panel] = TrackedPanel{std::move(onGone), s_nextSerial++};
+    }
+    // Children's destroy events pass by on their way up: only the panel's own counts.
+    panel->Bind(wxEVT_DESTROY, [panel](wxWindowDestroyEvent& event) {
         event.Skip();
-        if (event.GetEventObject() != panel)
-            return;
-        onGone();
-        ForgetPanel();
+        if (event.GetEventObject() == panel)
+            OnPanelDestroyed(panel);
     });
     ++s_panelCount;
 }
 
 void ReleasePanel(wxWindow* panel)
 {
-    if (panel)
+    if (!panel)
+        return;
+    if (wxThread::IsMain()) {
         panel->Destroy();
+        return;
+    }
+    unsigned long serial = 0;
+    {
+        std::lock_guard<std::mutex> lock(s_trackedLock);
+        const auto it = s_tracked.find(panel);
+        if (it == s_tracked.end())
+            return;
+        it->second.onGone = nullptr;
+        serial = it->second.serial;
+    }
+    // wx may destroy the panel with its parent before this runs.
+    if (wxTheApp)
+        wxTheApp->CallAfter([panel, serial] {
+            if (IsTracked(panel, serial))
+                panel->Destroy();
+        });
 }
 
 int LivePanelCount() { return s_panelCount; }

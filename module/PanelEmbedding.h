@@ -45,8 +45,9 @@ struct PanelRequest {
     std::string name;
 };
 
-/// The checks made before anything is created, and the parent they find.
-/// Throws std::runtime_error with the message meant for Python. On success,
+/// The checks made before anything is created (the GUI thread included), and
+/// the parent they find. Throws std::runtime_error with the message meant for
+/// Python. On success,
 /// request.id holds the window id to use (a new one for a negative id).
 wxWindow* PrepareEmbedding(PanelRequest& request);
 
@@ -60,8 +61,14 @@ wxFrame* HiddenFrame();
 /// goes down and the last panel takes the hidden frame with it.
 void AttachPanel(wxWindow* panel, wxWindow* parent, const PanelRequest& request, std::function<void()> onGone);
 
-/// Destroys a tracked panel (its onGone runs during the call).
+/// Destroys a tracked panel; its onGone runs during the call. Called from
+/// another thread (the last reference of a Python object dropped there), it
+/// drops onGone at once and leaves the destruction to the GUI thread.
 void ReleasePanel(wxWindow* panel);
+
+/// Windows may only be touched from the thread that runs the wx main loop:
+/// throws std::runtime_error with a message meant for Python elsewhere.
+void RequireGuiThread();
 
 /// Number of live panels made by the wrappers.
 int LivePanelCount();

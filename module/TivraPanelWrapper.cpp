@@ -28,6 +28,12 @@ TivraPanelWrapper::~TivraPanelWrapper()
     tivra::embedding::ReleasePanel(m_panel);
 }
 
+TivraPanel* TivraPanelWrapper::Panel() const
+{
+    tivra::embedding::RequireGuiThread();
+    return m_panel;
+}
+
 void TivraPanelWrapper::Repaint()
 {
     m_panel->Refresh(true);
@@ -36,36 +42,40 @@ void TivraPanelWrapper::Repaint()
 
 void TivraPanelWrapper::SetMat(const cv::Mat& image)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetCVmat(image, false, false);
+    panel->SetCVmat(image, false, false);
     Repaint();
 }
 
 bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return false;
     const cv::Mat image = LoadImageByExtension(path, flags);
     if (image.empty())
         return false;
-    m_panel->SetCVmat(image, false, false);
+    panel->SetCVmat(image, false, false);
     Repaint();
     return true;
 }
 
 cv::Mat TivraPanelWrapper::GetMat() const
 {
-    return m_panel ? m_panel->GetSourceMat() : cv::Mat();
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetSourceMat() : cv::Mat();
 }
 
 void TivraPanelWrapper::SetMode(int mode)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetDisplayMode(mode);
-    m_panel->UpdateScale();
-    m_panel->Refresh(true);
+    panel->SetDisplayMode(mode);
+    panel->UpdateScale();
+    panel->Refresh(true);
 }
 
 void TivraPanelWrapper::SetZoomToFit()
@@ -75,106 +85,115 @@ void TivraPanelWrapper::SetZoomToFit()
 
 void TivraPanelWrapper::SetOriginal(bool isScrollbarVisible)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetOriginal(isScrollbarVisible);
-    m_panel->Refresh(true);
+    panel->SetOriginal(isScrollbarVisible);
+    panel->Refresh(true);
 }
 
 void TivraPanelWrapper::SetZoomIn()
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetZoomIn();
-    m_panel->Refresh(true);
+    panel->SetZoomIn();
+    panel->Refresh(true);
 }
 
 void TivraPanelWrapper::SetZoomOut()
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetZoomOut();
-    m_panel->Refresh(true);
+    panel->SetZoomOut();
+    panel->Refresh(true);
 }
 
 void TivraPanelWrapper::SetSize(int w, int h)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    m_panel->SetSize(-1, -1, w, h, 0);
-    m_panel->Refresh(true);
+    panel->SetSize(-1, -1, w, h, 0);
+    panel->Refresh(true);
 }
 
 void TivraPanelWrapper::SetCanvasBgColor(int r, int g, int b)
 {
-    if (m_panel)
-        m_panel->SetCanvasBgColor(r, g, b);
+    if (TivraPanel* panel = Panel())
+        panel->SetCanvasBgColor(r, g, b);
 }
 
 void TivraPanelWrapper::SetCenterImageEnable(bool enable)
 {
-    if (m_panel)
-        m_panel->SetCenterImageEnable(enable);
+    if (TivraPanel* panel = Panel())
+        panel->SetCenterImageEnable(enable);
 }
 
 void TivraPanelWrapper::Refresh()
 {
-    if (m_panel)
-        m_panel->Refresh(true);
+    if (TivraPanel* panel = Panel())
+        panel->Refresh(true);
 }
 
 std::uintptr_t TivraPanelWrapper::GetHandle() const
 {
-    return tivra::embedding::NativeHandleOf(m_panel);
+    return tivra::embedding::NativeHandleOf(Panel());
 }
 
 void TivraPanelWrapper::SetGuideLineMode(GuideLineMode mode)
 {
-    if (m_panel)
-        m_panel->SetGuideLineMode(mode);
+    if (TivraPanel* panel = Panel())
+        panel->SetGuideLineMode(mode);
 }
 
 GuideLineMode TivraPanelWrapper::GetGuideLineMode() const
 {
-    return m_panel ? m_panel->GetGuideLineMode() : GuideLineMode::Off;
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
 }
 
 void TivraPanelWrapper::SetGuideLineVisible(bool visible)
 {
-    if (m_panel)
-        m_panel->SetGuideLineVisible(visible);
+    if (TivraPanel* panel = Panel())
+        panel->SetGuideLineVisible(visible);
 }
 
 bool TivraPanelWrapper::GetGuideLineVisible() const
 {
-    return m_panel ? m_panel->GetGuideLineVisible() : false;
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetGuideLineVisible() : false;
 }
 
 void TivraPanelWrapper::SetGuideLineColor(int b, int g, int r, int a)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    GuideLineStyle style = m_panel->GetGuideLineStyle();
+    GuideLineStyle style = panel->GetGuideLineStyle();
     style.color = cv::Scalar(b, g, r, a);
-    m_panel->SetGuideLineStyle(style);
+    panel->SetGuideLineStyle(style);
 }
 
 void TivraPanelWrapper::SetGuideLineThickness(int thickness)
 {
-    if (!m_panel)
+    TivraPanel* panel = Panel();
+    if (!panel)
         return;
-    GuideLineStyle style = m_panel->GetGuideLineStyle();
+    GuideLineStyle style = panel->GetGuideLineStyle();
     style.thickness = thickness;
-    m_panel->SetGuideLineStyle(style);
+    panel->SetGuideLineStyle(style);
 }
 
 void TivraPanelWrapper::SetAspectRatio(AspectRatio ratio)
 {
-    if (m_panel)
-        m_panel->SetAspectRatio(ratio);
+    if (TivraPanel* panel = Panel())
+        panel->SetAspectRatio(ratio);
 }
 
 AspectRatio TivraPanelWrapper::GetAspectRatio() const
 {
-    return m_panel ? m_panel->GetAspectRatio() : AspectRatio::AR_16_9;
+    const TivraPanel* panel = Panel();
+    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
 }

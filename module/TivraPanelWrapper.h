@@ -2,7 +2,8 @@
 // The object behind the Python class TivraPanel: it creates a basic image panel
 // inside a wxPython window and forwards the Python methods to it. Without a
 // panel (never made, or destroyed by wx with its parent window) every method
-// does nothing or returns a neutral value.
+// does nothing or returns a neutral value. Methods called from a thread other
+// than wxPython's GUI thread raise instead of touching the window.
 
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
@@ -46,6 +47,8 @@ public:
     AspectRatio GetAspectRatio() const;
 
 private:
+    // The panel, or nullptr; throws when called off the GUI thread.
+    TivraPanel* Panel() const;
     void Repaint();
 
     TivraPanel* m_panel = nullptr;

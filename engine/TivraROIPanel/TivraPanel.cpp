@@ -385,8 +385,23 @@ void TivraPanel::OnPaint(wxPaintEvent&)
     if (!m_bitmap.IsOk())
         return;
     DoPrepareDC(dc);
-    dc.DrawBitmap(m_bitmap, 0, 0, false);
+    DrawVisibleBitmap(dc);
     DrawGuideLineWxDC(dc);
+}
+
+// Draws the part of m_bitmap that the client area shows, at its place in the
+// scrolled area. Handing X only that part keeps a paint's cost to the window's
+// size and keeps images wider or taller than X's 32767-pixel limit for server
+// pixmaps from failing (which aborts the process).
+void TivraPanel::DrawVisibleBitmap(wxDC& dc)
+{
+    const wxRect whole(m_bitmap.GetSize());
+    wxRect visible(CalcUnscrolledPosition(wxPoint(0, 0)), GetClientSize());
+    visible.Intersect(whole);
+    if (visible == whole)
+        dc.DrawBitmap(m_bitmap, 0, 0, false);
+    else if (!visible.IsEmpty())
+        dc.DrawBitmap(m_bitmap.GetSubBitmap(visible), visible.GetTopLeft(), false);
 }
 
 void TivraPanel::DrawGuideLineWxDC(wxDC& dc)

@@ -3,7 +3,7 @@ import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import capture, get_app, pump, shown_parent
+from wx_support import capture, get_app, pump, run_script, shown_parent
 
 W, H = 300, 200
 GREEN = np.array([0, 255, 0])
@@ -117,3 +117,22 @@ def test_guides_with_alpha_zero_or_hidden_are_invisible(view):
     panel.SetGuideLineVisible(False)
     assert not any(is_green(p) for p in grab().reshape(-1, 3))
     assert panel.GetGuideLineMode() == tm.DiagonalLines
+
+
+def test_images_beyond_the_x11_size_limit_are_shown():
+    # X refuses server images wider or taller than 32767 pixels, and GTK
+    # aborts the process on that error: only the visible part may be sent.
+    proc = run_script("""
+        import numpy as np, TivraModule as tm
+        from wx_support import get_app, shown_parent, pump, capture
+        app = get_app()
+        frame, parent = shown_parent(size=(400, 300))
+        panel = tm.TivraPanel(parent.GetHandle(), width=300, height=200)
+        image = np.zeros((40, 40000, 3), np.uint8)
+        image[:, :100] = (0, 0, 255)
+        panel.SetMat(image)
+        pump(0.3)
+        print(capture(parent, 1, 1, origin=(50, 20))[0, 0].tolist())
+    """)
+    assert proc.returncode == 0, proc.stderr[-2000:]
+    assert proc.stdout.splitlines() == ["[255, 0, 0]"]

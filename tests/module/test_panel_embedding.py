@@ -1,25 +1,11 @@
 """TivraPanel inside real wxPython windows: construction, ids, placement,
 handles, lifetime with the parent window, and the application's main loop."""
-import os
-import subprocess
-import sys
-import textwrap
-
 import numpy as np
 import pytest
 import wx
 
 import TivraModule as tm
-from wx_support import child_with_handle, get_app, hidden_frames, pump, shown_parent
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def run_script(code, timeout=60):
-    """Runs code in a fresh interpreter (process-wide counters start anew)."""
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join([HERE] + sys.path))
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
-                          text=True, timeout=timeout)
+from wx_support import child_with_handle, get_app, hidden_frames, pump, run_script, shown_parent
 
 
 @pytest.fixture(scope="module")
@@ -212,3 +198,40 @@ def test_closing_the_last_frame_ends_the_main_loop():
     """, timeout=30)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.strip() == "loop ended [False, False]"
+
+
+def test_other_threads_get_an_error_instead_of_touching_windows(parent):
+    import threading
+    panel = tm.TivraPanel(parent.GetHandle())
+    errors = []
+
+    def worker():
+        for call in (lambda: panel.SetMat(np.zeros((4, 4), np.uint8)), panel.GetMat,
+                     lambda: tm.TivraPanel(parent.GetHandle())):
+            try:
+                call()
+            except RuntimeError as e:
+                errors.append(str(e))
+
+    thread = threading.Thread(target=worker)
+    thread.start()
+    thread.join()
+    assert len(errors) == 3 and all("GUI thread" in e for e in errors)
+    assert len(parent.GetChildren()) == 1 and panel.GetMat().shape == (0,)
+
+
+def test_last_reference_dropped_on_another_thread():
+    proc = run_script("""
+        import threading, wx, TivraModule as tm
+        from wx_support import get_app, shown_parent, hidden_frames, pump
+        app = get_app()
+        frame, parent = shown_parent()
+        holder = [tm.TivraPanel(parent.GetHandle())]
+        thread = threading.Thread(target=holder.clear)
+        thread.start(); thread.join()
+        print(len(parent.GetChildren()))
+        pump()
+        print(len(parent.GetChildren()), len(hidden_frames()))
+    """)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == ["1", "0 0"]

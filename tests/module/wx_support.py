@@ -1,5 +1,9 @@
 """Helpers for tests that put the module's panels in real wxPython windows:
 one wx.App per process, shown frames, event pumping and screen captures."""
+import os
+import subprocess
+import sys
+import textwrap
 import time
 
 import numpy as np
@@ -61,3 +65,12 @@ def capture(window, width, height, origin=(0, 0)):
     buffer = bytearray(width * height * 3)
     bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)
     return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
+
+
+def run_script(code, timeout=60):
+    """Runs code in a fresh interpreter on the same display: process-wide
+    counters start anew, and a crash cannot take the test run with it."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join([here] + sys.path))
+    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
+                          text=True, timeout=timeout)

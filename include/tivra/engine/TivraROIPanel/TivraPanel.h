@@ -142,7 +142,6 @@ protected:
     AspectRatio m_aspectRatio = AspectRatio::AR_16_9;
 
 private:
-    // Makes m_drawmatBitmap from the source at m_scale and shows it.
-    bool RenderSourceAtScale(const char* invalidScaleMessage);
     bool IsOrphaned();
+    void DrawVisibleBitmap(wxDC& dc);
 };
