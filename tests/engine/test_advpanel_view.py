@@ -297,3 +297,32 @@ def test_wheel_scrolls_by_lines_and_ctrl_wheel_zooms_one_step(view):
     assert view.panel.GetZoomFactor() == 1.25
     wheel(view, -360, control=True)
     assert view.panel.GetZoomFactor() == 1.0
+
+
+LIME = (0, 255, 0)
+
+
+def test_current_roi_drawn_in_lime_only_while_editing_is_on(view):
+    view.panel.SetMat(np.zeros((300, 400, 3), np.uint8))
+    view.panel.SetOriginal()
+    view.panel.SetEditingROI(3, [(100, 80), (120, 60)])
+    assert rgb(view.capture(), 100, 110) == BLACK  # editing off: not drawn
+    view.panel.SetFuncEnable(True, True)
+    view.panel.SetEditingROI(3, [(100, 80), (120, 60)])
+    shot = view.capture()
+    assert rgb(shot, 100, 110) == LIME and rgb(shot, 160, 80) == LIME and rgb(shot, 219, 100) == LIME
+    assert rgb(shot, 160, 110) == LIME  # the centre cross
+    assert rgb(shot, 130, 95) == BLACK
+
+
+def test_rotated_rectangle_shows_its_two_handles(view):
+    view.panel.SetMat(np.zeros((300, 400, 3), np.uint8))
+    view.panel.SetOriginal()
+    view.panel.SetFuncEnable(True, True)
+    view.panel.SetEditingROI(4, [(100, 100), (200, 100)], 0.0)
+    shot = view.capture()
+    # Unrotated corners 0..3 are bottom-left, top-left, top-right, bottom-right:
+    # the red handle sits on the top edge's middle, the blue one on the left edge's.
+    assert rgb(shot, 200, 100) == RED
+    assert rgb(shot, 100, 150) == (0, 0, 255)
+    assert rgb(shot, 150, 200) == LIME
