@@ -1,0 +1,344 @@
+#include "tivra/roi/ROIEditor.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+
+namespace {
+
+constexpr float kTol = 10.0f; // zoom 1
+
+// A press, motion steps and a release, as the panel feeds them; returns what the release reported.
+bool Gesture(ROIEditState& s, cv::Point2f from, std::vector<cv::Point2f> steps, std::int64_t t = 100000,
+             bool snap = false)
+{
+    ROIEditor::Press(s, from, kTol, t);
+    for (const cv::Point2f& p : steps)
+        ROIEditor::Drag(s, p, snap);
+    return ROIEditor::Release(s);
+}
+
+ROIEditState WithMode(int mode)
+{
+    ROIEditState s;
+    s.mode = mode;
+    return s;
+}
+
+void ExpectRect(const cv::Rect2f& r, float x, float y, float w, float h)
+{
+    EXPECT_FLOAT_EQ(r.x, x);
+    EXPECT_FLOAT_EQ(r.y, y);
+    EXPECT_FLOAT_EQ(r.width, w);
+    EXPECT_FLOAT_EQ(r.height, h);
+}
+
+ROIEditState RotatedRect(cv::Rect2f r, double angle)
+{
+    ROIEditState s = WithMode(CvROIMode::RotatedRectangle);
+    s.roiRect = r;
+    s.rotateAngle = s.rotationAccum = angle;
+    s.polygonPoints = ROIEditor::RotatedCorners(r, angle);
+    return s;
+}
+
+cv::Point2f OnCircle(cv::Point2f c, double r, double degrees)
+{
+    const double a = degrees * CV_PI / 180.0;
+    return {static_cast<float>(c.x + r * std::cos(a)), static_cast<float>(c.y + r * std::sin(a))};
+}
+
+double DistanceToLine(cv::Point2f p, cv::Point2f a, cv::Point2f b)
+{
+    const cv::Point2f d = b - a;
+    return std::abs(d.x * (p.y - a.y) - d.y * (p.x - a.x)) / cv::norm(d);
+}
+
+} // namespace
+
+TEST(ROIEditor, RectangleDrawnEitherWayAndPlainClick)
+{
+    ROIEditState s = WithMode(CvROIMode::Rectangle);
+    EXPECT_TRUE(Gesture(s, {10, 10}, {{25, 20}, {40, 30}}));
+    ExpectRect(s.roiRect, 10, 10, 30, 20);
+
+    ROIEditState reversed = WithMode(CvROIMode::Rectangle);
+    EXPECT_TRUE(Gesture(reversed, {40, 30}, {{10, 10}}));
+    ExpectRect(reversed.roiRect, 10, 10, 30, 20);
+
+    // A click away from the rectangle starts an empty one, and is still reported.
+    EXPECT_TRUE(Gesture(s, {200, 200}, {}));
+    ExpectRect(s.roiRect, 0, 0, 0, 0);
+    EXPECT_FALSE(ROIEditor::Release(s)) << "a release without a press reports nothing";
+}
+
+TEST(ROIEditor, RectangleBodyAndEdges)
+{
+    ROIEditState s = WithMode(CvROIMode::Rectangle);
+    s.roiRect = {100, 100, 60, 40};
+    // Near the corner but inside, at zoom 4 (tolerance 2.5): the body, and its centre follows the mouse.
+    ROIEditor::Press(s, {104, 104}, ROIEditor::ToleranceAt(4.0), 0);
+    ASSERT_EQ(s.hit.handle, ROIHandle::Body);
+    ROIEditor::Drag(s, {300, 200}, false);
+    ExpectRect(s.roiRect, 270, 180, 60, 40);
+    ROIEditor::Release(s);
+
+    Gesture(s, {270, 200}, {{250, 190}}); // left edge: the right edge stays at 330
+    ExpectRect(s.roiRect, 250, 180, 80, 40);
+    Gesture(s, {300, 220}, {{300, 260}}); // bottom edge
+    ExpectRect(s.roiRect, 250, 180, 80, 80);
+    Gesture(s, {290, 180}, {{290, 170}}); // top edge: the bottom stays at 260
+    ExpectRect(s.roiRect, 250, 170, 80, 90);
+}
+
+TEST(ROIEditor, LineEndsAndBody)
+{
+    ROIEditState s = WithMode(CvROIMode::Line);
+    Gesture(s, {10, 10}, {{50, 40}});
+    EXPECT_EQ(s.leftDownPoint, cv::Point2f(10, 10));
+    EXPECT_EQ(s.leftUpPoint, cv::Point2f(50, 40));
+    Gesture(s, {50, 41}, {{60, 80}}); // the end point
+    EXPECT_EQ(s.leftDownPoint, cv::Point2f(10, 10));
+    EXPECT_EQ(s.leftUpPoint, cv::Point2f(60, 80));
+    Gesture(s, {35, 45}, {{45, 50}}); // on the segment: both ends move by (10, 5)
+    EXPECT_EQ(s.leftDownPoint, cv::Point2f(20, 15));
+    EXPECT_EQ(s.leftUpPoint, cv::Point2f(70, 85));
+    EXPECT_FLOAT_EQ(s.roiRect.width, 50);
+    EXPECT_FLOAT_EQ(s.roiRect.height, 70);
+}
+
+TEST(ROIEditor, CircleRimCentreAndHorizontalDrag)
+{
+    ROIEditState s = WithMode(CvROIMode::Circle);
+    Gesture(s, {100, 100}, {{130, 140}});
+    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 50.0, 1e-4) << "rim through the mouse";
+    Gesture(s, {150, 100}, {{170, 100}}); // the rim: radius becomes the distance
+    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 70.0, 1e-3);
+    Gesture(s, {101, 99}, {{200, 210}}); // the centre moves
+    EXPECT_FLOAT_EQ(s.roiRect.x, 200);
+    EXPECT_FLOAT_EQ(s.roiRect.y, 210);
+
+    ROIEditState flat = WithMode(CvROIMode::Circle);
+    Gesture(flat, {100, 100}, {{130, 100}});
+    EXPECT_EQ(flat.roiRect.height, 0.0f);
+    EXPECT_LT(ROIEditor::HitTest(flat, {130, 100}, kTol).roiIndex, 0) << "a flat circle is not grabbed";
+    EXPECT_LT(ROIEditor::HitTest(flat, {100, 100}, kTol).roiIndex, 0);
+}
+
+TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)
+{
+    ROIEditState s = WithMode(CvROIMode::Polygon);
+    std::int64_t t = 10000;
+    for (cv::Point2f p : {cv::Point2f(10, 10), cv::Point2f(30, 10), cv::Point2f(30, 30)}) {
+        EXPECT_FALSE(ROIEditor::Press(s, p, kTol, t += 2000));
+        EXPECT_FALSE(ROIEditor::Release(s)) << "an open polygon is not reported";
+    }
+    ASSERT_EQ(s.polygonPoints.size(), 3u);
+    EXPECT_TRUE(ROIEditor::Press(s, {32, 31}, kTol, t + 400));
+    EXPECT_FALSE(s.polygonDrawing);
+    EXPECT_EQ(s.polygonPoints.size(), 3u) << "the closing click adds no vertex";
+    EXPECT_FALSE(ROIEditor::Release(s)) << "one report per closing click";
+    EXPECT_EQ(cv::boundingRect(s.polygonPoints), cv::Rect(10, 10, 21, 21));
+
+    ROIEditState two = WithMode(CvROIMode::Polygon);
+    ROIEditor::Press(two, {10, 10}, kTol, 20000);
+    ROIEditor::Release(two);
+    ROIEditor::Press(two, {30, 10}, kTol, 22000);
+    ROIEditor::Release(two);
+    EXPECT_FALSE(ROIEditor::Press(two, {31, 11}, kTol, 22300));
+    EXPECT_FALSE(ROIEditor::Release(two));
+    EXPECT_TRUE(two.polygonDrawing);
+    EXPECT_EQ(two.polygonPoints.size(), 2u);
+    // Slow repeats are vertices again; so are quick clicks far away.
+    ROIEditor::Press(two, {31, 11}, kTol, 24000);
+    ROIEditor::Release(two);
+    EXPECT_EQ(two.polygonPoints.size(), 3u);
+}
+
+TEST(ROIEditor, PolygonClosedOnFirstVertexOrDoubleClick)
+{
+    ROIEditState s = WithMode(CvROIMode::Polygon);
+    std::int64_t t = 0;
+    for (cv::Point2f p : {cv::Point2f(50, 50), cv::Point2f(90, 50), cv::Point2f(90, 90)}) {
+        ROIEditor::Press(s, p, kTol, t += 2000);
+        ROIEditor::Drag(s, p + cv::Point2f(1, 1), false); // the new vertex follows the held button
+        ROIEditor::Release(s);
+    }
+    EXPECT_EQ(s.polygonPoints[2], cv::Point2f(91, 91));
+    EXPECT_TRUE(ROIEditor::Press(s, {53, 52}, kTol, t + 2000)) << "a click on vertex 0 closes";
+    EXPECT_FALSE(s.polygonDrawing);
+
+    ROIEditState d = WithMode(CvROIMode::Polygon);
+    ROIEditor::Press(d, {10, 10}, kTol, 1000);
+    ROIEditor::Release(d);
+    ROIEditor::Press(d, {40, 10}, kTol, 3000);
+    ROIEditor::Release(d);
+    EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "two vertices are not a polygon";
+    ROIEditor::Press(d, {40, 40}, kTol, 5000);
+    ROIEditor::Release(d);
+    EXPECT_TRUE(ROIEditor::CloseOnDoubleClick(d));
+    EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "already closed";
+    EXPECT_EQ(d.hoverPoint, cv::Point2f(-1, -1));
+}
+
+TEST(ROIEditor, ClosedPolygonMovesWholeOrByVertexAndRestarts)
+{
+    ROIEditState s = WithMode(CvROIMode::Polygon);
+    s.polygonPoints = {{100, 100}, {200, 100}, {200, 160}};
+    s.polygonDrawing = false;
+    // The centre of the bounding box (150, 130) moves the whole polygon.
+    EXPECT_TRUE(Gesture(s, {150, 130}, {{160, 120}, {170, 140}}));
+    EXPECT_EQ(s.polygonPoints, (std::vector<cv::Point2f>{{120, 110}, {220, 110}, {220, 170}}));
+    EXPECT_TRUE(Gesture(s, {221, 171}, {{250, 200}}));
+    EXPECT_EQ(s.polygonPoints[2], cv::Point2f(250, 200));
+    EXPECT_EQ(s.polygonPoints[0], cv::Point2f(120, 110));
+    // Elsewhere: a new open polygon, not reported on release.
+    EXPECT_FALSE(Gesture(s, {400, 400}, {}));
+    EXPECT_TRUE(s.polygonDrawing);
+    EXPECT_EQ(s.polygonPoints, (std::vector<cv::Point2f>{{400, 400}}));
+}
+
+TEST(ROIEditor, RubberBandFollowsOnlyBetweenClicks)
+{
+    ROIEditState s = WithMode(CvROIMode::Polygon);
+    EXPECT_FALSE(ROIEditor::TrackRubberBand(s, {5, 5})) << "no vertices, no band";
+    ROIEditor::Press(s, {10, 10}, kTol, 1000);
+    ROIEditor::TrackRubberBand(s, {20, 20});
+    EXPECT_EQ(s.hoverPoint, cv::Point2f(-1, -1)) << "the held vertex moves instead";
+    ROIEditor::Release(s);
+    EXPECT_TRUE(ROIEditor::TrackRubberBand(s, {30, 25}));
+    EXPECT_EQ(s.hoverPoint, cv::Point2f(30, 25));
+}
+
+TEST(ROIEditor, ShiftSnapsRotationToMultiplesOf45)
+{
+    // Centre (100, 100); the handle between corners 1 and 2 is the top edge's midpoint.
+    ROIEditState s = RotatedRect({60, 80, 80, 40}, 0.0);
+    const cv::Point2f handle(100, 80);
+    ASSERT_EQ(ROIEditor::HitTest(s, handle, kTol).handle, ROIHandle::RotateHandle);
+    ROIEditor::Press(s, handle, kTol, 0);
+    const cv::Point2f c(100, 100);
+    for (double a = -90; a <= -90 + 100; a += 5) { // turn the mouse 100 degrees clockwise
+        ROIEditor::Drag(s, OnCircle(c, 200, a), true);
+        EXPECT_EQ(std::fmod(s.rotateAngle, 45.0), 0.0) << s.rotateAngle;
+    }
+    EXPECT_DOUBLE_EQ(s.rotateAngle, 90.0) << "100 degrees snap to 90";
+    EXPECT_NEAR(s.rotationAccum, 100.0, 1.5);
+    ROIEditor::Drag(s, OnCircle(c, 200, 15), false); // Shift released: 5 more degrees, unsnapped
+    EXPECT_NEAR(s.rotateAngle, 105.0, 1.5);
+    ROIEditor::Release(s);
+}
+
+TEST(ROIEditor, RotatedRectangleCornersFollowMoveAndRotation)
+{
+    ROIEditState s = RotatedRect({60, 80, 80, 40}, 30.0);
+    EXPECT_TRUE(Gesture(s, {100, 100}, {{150, 130}}));
+    ExpectRect(s.roiRect, 110, 110, 80, 40);
+    const auto expected = ROIEditor::RotatedCorners(s.roiRect, 30.0);
+    ASSERT_EQ(s.polygonPoints.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(s.polygonPoints[i].x, expected[i].x, 1e-3);
+        EXPECT_NEAR(s.polygonPoints[i].y, expected[i].y, 1e-3);
+    }
+    // The centre of the four corners is the centre the mouse put the rectangle on.
+    const cv::Point2f centre = (s.polygonPoints[0] + s.polygonPoints[1] + s.polygonPoints[2] + s.polygonPoints[3]) * 0.25f;
+    EXPECT_NEAR(centre.x, 150, 1e-3);
+    EXPECT_NEAR(centre.y, 130, 1e-3);
+}
+
+TEST(ROIEditor, RotatedRectangleEdgeDragKeepsTheOppositeEdge)
+{
+    ROIEditState s = RotatedRect({60, 80, 80, 40}, 30.0);
+    const auto before = s.polygonPoints;
+    // Press on the middle of edge c2-c3 (the right edge) and pull it 15 pixels outward.
+    const cv::Point2f mid = (before[2] + before[3]) * 0.5f;
+    cv::Point2f outward = mid - (before[0] + before[1]) * 0.5f;
+    outward *= 1.0f / static_cast<float>(cv::norm(outward));
+    ROIEditor::Press(s, mid, kTol, 0);
+    ASSERT_EQ(s.hit.handle, ROIHandle::RightEdge);
+    ROIEditor::Drag(s, mid + outward * 15.0f, false);
+    EXPECT_EQ(s.polygonPoints[0], before[0]);
+    EXPECT_EQ(s.polygonPoints[1], before[1]);
+    EXPECT_NEAR(DistanceToLine(s.polygonPoints[2], before[0], before[1]), 95.0, 1e-2);
+    EXPECT_NEAR(DistanceToLine(s.polygonPoints[3], before[0], before[1]), 95.0, 1e-2);
+    EXPECT_NEAR(s.roiRect.width, 95.0, 1e-2);
+    EXPECT_NEAR(s.roiRect.height, 40.0, 1e-2);
+    ROIEditor::Release(s);
+    EXPECT_FALSE(s.edgeDragStarted);
+}
+
+TEST(ROIEditor, AxisAlignedEdgeDragAtEveryQuarterTurn)
+{
+    for (double angle : {0.0, 90.0, 180.0, 270.0, 360.0, -90.0, 450.0}) {
+        ROIEditState s = RotatedRect({60, 80, 80, 40}, angle);
+        const auto c = s.polygonPoints;
+        // On the left edge (wherever the turn put it), 8 pixels from corner 1: clear of the rotation handle.
+        const cv::Point2f onEdge = c[0] * 0.2f + c[1] * 0.8f;
+        const cv::Point2f mid = (c[0] + c[1]) * 0.5f;
+        cv::Point2f outward = mid - cv::Point2f(100, 100);
+        outward *= 10.0f / static_cast<float>(cv::norm(outward));
+        ROIEditor::Press(s, onEdge, kTol, 0);
+        ASSERT_EQ(s.hit.handle, ROIHandle::LeftEdge) << angle;
+        ROIEditor::Drag(s, onEdge + outward, false);
+        const cv::Point2f moved = (s.polygonPoints[0] + s.polygonPoints[1]) * 0.5f;
+        EXPECT_NEAR(moved.x, mid.x + outward.x, 1e-3) << angle;
+        EXPECT_NEAR(moved.y, mid.y + outward.y, 1e-3) << angle;
+        EXPECT_NEAR(s.roiRect.width, 90.0, 1e-3) << angle;
+    }
+}
+
+TEST(ROIEditor, AnnulusAnglesStayOrdered)
+{
+    ROIEditState s = WithMode(CvROIMode::Annulus);
+    s.roiRect = {200, 200, 60, 80}; // outer radius 100, inner 50
+    s.startAngle = 0;
+    s.endAngle = 90;
+    const cv::Point2f c(200, 200);
+    const cv::Point2f endEdge = OnCircle(c, 75, 90);
+    ROIEditor::Press(s, endEdge, kTol, 0);
+    ASSERT_EQ(s.hit.handle, ROIHandle::EndAngleEdge);
+    for (double a = 90; a <= 90 + 400; a += 10) { // clockwise, past a full turn
+        ROIEditor::Drag(s, OnCircle(c, 75, a), false);
+        EXPECT_LE(s.endAngle - s.startAngle, 360.0 + 1e-9);
+        EXPECT_GE(s.endAngle, s.startAngle);
+    }
+    EXPECT_NEAR(s.endAngle - s.startAngle, 360.0, 1e-9);
+    for (double a = 130; a >= -300; a -= 10) { // and back, past the start
+        ROIEditor::Drag(s, OnCircle(c, 75, a), false);
+        EXPECT_GE(s.endAngle, s.startAngle);
+    }
+    EXPECT_DOUBLE_EQ(s.endAngle, s.startAngle);
+    ROIEditor::Release(s);
+
+    ROIEditState t = WithMode(CvROIMode::Annulus);
+    t.roiRect = {200, 200, 60, 80};
+    t.startAngle = 0;
+    t.endAngle = 90;
+    ROIEditor::Press(t, OnCircle(c, 75, 0), kTol, 0);
+    ASSERT_EQ(t.hit.handle, ROIHandle::StartAngleEdge);
+    for (double a = 0; a <= 150; a += 10) // the start cannot pass the end
+        ROIEditor::Drag(t, OnCircle(c, 75, a), false);
+    EXPECT_DOUBLE_EQ(t.startAngle, 90.0);
+}
+
+TEST(ROIEditor, AnnulusRims)
+{
+    ROIEditState s = WithMode(CvROIMode::Annulus);
+    s.roiRect = {200, 200, 60, 80};
+    Gesture(s, {200, 151}, {{200, 140}}); // inner rim at 50
+    EXPECT_NEAR(s.innerRadius, 60.0, 1e-4);
+    Gesture(s, {300, 200}, {{320, 200}}); // outer rim at 100
+    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 120.0, 1e-3);
+}
+
+TEST(ROIEditor, NothingGrabbedWithoutAShape)
+{
+    EXPECT_LT(ROIEditor::HitTest(WithMode(CvROIMode::None), {0, 0}, kTol).roiIndex, 0);
+    EXPECT_LT(ROIEditor::HitTest(WithMode(CvROIMode::Polygon), {0, 0}, kTol).roiIndex, 0);
+    ROIEditState s = WithMode(CvROIMode::Rectangle);
+    s.roiRect = {10, 10, 20, 20};
+    EXPECT_TRUE(ROIEditor::Hover(s, {20, 20}, kTol));
+    EXPECT_FALSE(ROIEditor::Hover(s, {100, 100}, kTol));
+    EXPECT_FLOAT_EQ(ROIEditor::ToleranceAt(0.5), 20.0f);
+}
