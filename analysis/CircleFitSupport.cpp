@@ -52,12 +52,22 @@ double msacCost(const std::vector<cv::Point2f>& points, const Circle& c, float t
         const size_t end = std::min(points.size(), begin + kBlock);
         for (size_t i = begin; i < end; ++i) {
             const double e = radialResidual(points[i], c.centre, c.radius);
-            cost += std::min(e * e, cap);
+            cost += e * e < cap ? e * e : cap;  // a point with no position (NaN) costs the cap
         }
         if (cost > stopAbove)
             return cost;
     }
     return cost;
+}
+
+double sumSquaredResiduals(const std::vector<cv::Point2f>& points, const Circle& c)
+{
+    double sum = 0.0;
+    for (const cv::Point2f& p : points) {
+        const double e = radialResidual(p, c.centre, c.radius);
+        sum += e * e;
+    }
+    return sum;
 }
 
 void drawDistinctTriple(std::mt19937& rng, int n, int (&idx)[3])
@@ -221,19 +231,28 @@ std::vector<cv::Point2f> dropIsolatedInliers(const std::vector<cv::Point2f>& inl
 
 float angularCoverage(const std::vector<cv::Point2f>& points)
 {
-    if (points.size() < 2)
-        return 0.0f;
     double sx = 0.0, sy = 0.0;
+    size_t count = 0;
     for (const cv::Point2f& p : points) {
-        sx += p.x;
-        sy += p.y;
+        if (std::isfinite(p.x) && std::isfinite(p.y)) {
+            sx += p.x;
+            sy += p.y;
+            ++count;
+        }
     }
-    const float mx = float(sx / points.size());
-    const float my = float(sy / points.size());
+    if (count < 2)
+        return 0.0f;
+    const float mx = float(sx / count);
+    const float my = float(sy / count);
     std::vector<float> angles;
     angles.reserve(points.size());
-    for (const cv::Point2f& p : points)
-        angles.push_back(std::atan2(p.y - my, p.x - mx));
+    for (const cv::Point2f& p : points) {
+        const float a = std::atan2(p.y - my, p.x - mx);
+        if (std::isfinite(a))
+            angles.push_back(a);
+    }
+    if (angles.size() < 2)
+        return 0.0f;
     std::sort(angles.begin(), angles.end());
     const float twoPi = float(2.0 * CV_PI);
     float largestGap = angles.front() - angles.back() + twoPi;

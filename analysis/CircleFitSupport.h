@@ -53,6 +53,9 @@ std::vector<cv::Point2f> collectInliers(const std::vector<cv::Point2f>& points, 
 double msacCost(const std::vector<cv::Point2f>& points, const Circle& c, float threshold,
                 double stopAbove = HUGE_VAL);
 
+/// Sum of the squared distances of the points from the circle.
+double sumSquaredResiduals(const std::vector<cv::Point2f>& points, const Circle& c);
+
 /// Three distinct indices drawn uniformly from [0, n - 1]; n must be at least 3.
 void drawDistinctTriple(std::mt19937& rng, int n, int (&idx)[3]);
 

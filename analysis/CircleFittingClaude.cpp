@@ -36,16 +36,31 @@ bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], c
            bounds.admits(c.radius);
 }
 
-// Geometric fit of c on its inliers within threshold; c is kept when there are fewer than
-// three of them or the fit leaves the bounds.
+// Geometric fit of c on its inliers within threshold, isolated ones left out; c is kept
+// when there are fewer than three of them or the fit leaves the bounds.
 void refineWithin(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds, Circle& c)
 {
-    const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+    const std::vector<cv::Point2f> inliers =
+        circlefit::dropIsolatedInliers(circlefit::collectInliers(points, c, threshold), c.centre);
     if (inliers.size() < 3)
         return;
     Circle fitted = c;
     if (circlefit::refineGeometric(inliers, fitted) && bounds.admits(fitted.radius))
         c = fitted;
+}
+
+// Robust standard deviation of the distances from the circle: 1.4826 x their median
+// absolute value.
+float noiseScale(const std::vector<cv::Point2f>& inliers, const Circle& c)
+{
+    if (inliers.empty())
+        return 0.0f;
+    std::vector<double> residuals;
+    residuals.reserve(inliers.size());
+    for (const cv::Point2f& p : inliers)
+        residuals.push_back(std::fabs(circlefit::radialResidual(p, c.centre, c.radius)));
+    std::nth_element(residuals.begin(), residuals.begin() + long(residuals.size() / 2), residuals.end());
+    return float(1.4826 * residuals[residuals.size() / 2]);
 }
 
 // Least squares on the inliers, a geometric fit on them, then a second geometric fit on
@@ -72,11 +87,14 @@ Circle refineCandidate(const std::vector<cv::Point2f>& points, const Circle& sta
 // alone exceeds the k-th best distance.
 std::vector<double> meanNeighbourDistances(const std::vector<cv::Point2f>& points, int k)
 {
-    const int n = int(points.size());
-    std::vector<int> byX(static_cast<size_t>(n));
-    std::iota(byX.begin(), byX.end(), 0);
+    // Points without a position (NaN, infinity) are nobody's neighbours and infinitely sparse.
+    std::vector<int> byX;
+    for (int i = 0; i < int(points.size()); ++i)
+        if (std::isfinite(points[size_t(i)].x) && std::isfinite(points[size_t(i)].y))
+            byX.push_back(i);
     std::sort(byX.begin(), byX.end(), [&](int a, int b) { return points[size_t(a)].x < points[size_t(b)].x; });
-    std::vector<double> mean(size_t(n), 0.0);
+    const int n = int(byX.size());
+    std::vector<double> mean(points.size(), HUGE_VAL);
     std::priority_queue<double> nearest;  // the k smallest squared distances so far, largest on top
     for (int rank = 0; rank < n; ++rank) {
         const cv::Point2f& p = points[size_t(byX[size_t(rank)])];
@@ -112,8 +130,9 @@ std::vector<double> meanNeighbourDistances(const std::vector<cv::Point2f>& point
 }
 
 // Indices of the densest share of the points and their sampling weights 1 / (m + 1e-6),
-// m the mean distance to the k = min(n, 11) - 1 nearest other points.
-void densestPoints(const std::vector<cv::Point2f>& points, double share, std::vector<int>& pool,
+// m the mean distance to the k = min(n, 11) - 1 nearest other points. False when fewer
+// than three points can be drawn.
+bool densestPoints(const std::vector<cv::Point2f>& points, double share, std::vector<int>& pool,
                    std::vector<double>& weights)
 {
     const int n = int(points.size());
@@ -126,10 +145,15 @@ void densestPoints(const std::vector<cv::Point2f>& points, double share, std::ve
     pool.assign(order.begin(), order.begin() + std::min(n, keep));
     // A clump of coincident points would otherwise take nearly every draw and yield only
     // degenerate samples: no point weighs more than ten times a point of median spacing.
-    const double floorSpacing = 0.1 * spacing[size_t(order[size_t(n / 2)])];
+    const int placed = int(std::count_if(spacing.begin(), spacing.end(), [](double m) { return m < HUGE_VAL; }));
+    const double floorSpacing = 0.1 * spacing[size_t(order[size_t(placed / 2)])];
     weights.clear();
-    for (int i : pool)
+    int drawable = 0;
+    for (int i : pool) {
         weights.push_back(1.0 / (std::max(spacing[size_t(i)], floorSpacing) + 1e-6));
+        drawable += weights.back() > 0.0 ? 1 : 0;
+    }
+    return drawable >= 3;
 }
 
 }  // namespace
@@ -196,7 +220,8 @@ bool fitCircleClaudeOpus45v2(const std::vector<cv::Point2f>& points, cv::Point2f
     // drawn from the densest 70 % of the points, denser points more often.
     std::vector<int> pool;
     std::vector<double> weights;
-    densestPoints(points, 0.7, pool, weights);
+    if (!densestPoints(points, 0.7, pool, weights))
+        return false;
     std::discrete_distribution<int> pick(weights.begin(), weights.end());
 
     const double logFailure = -5.2983184;  // ln(0.005): a good sample is missed once in 200
@@ -227,8 +252,13 @@ bool fitCircleClaudeOpus45v2(const std::vector<cv::Point2f>& points, cv::Point2f
     }
     if (bestCost == HUGE_VAL)
         return false;
+    // Rounds with shrinking bands shed outliers that lie near the circle by chance. A band
+    // narrower than the noise would only cut off good points, so none goes below three
+    // times the noise scale measured on the first round's inliers.
+    refineWithin(points, inlierThreshold, bounds, best);
+    const float noiseFloor = 3.0f * noiseScale(circlefit::collectInliers(points, best, inlierThreshold), best);
     for (const double share : {0.75, 0.6, 0.5 * 0.75})
-        refineWithin(points, float(share * inlierThreshold), bounds, best);
+        refineWithin(points, std::max(float(share * inlierThreshold), noiseFloor), bounds, best);
     centre = best.centre;
     radius = best.radius;
     return true;

@@ -38,14 +38,15 @@ bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], c
            bounds.admits(c.radius);
 }
 
-// Damped geometric fit on the inliers of c, repeated while the inlier set changes; keeps
-// c when a fit leaves the bounds or raises the cost.
+// Damped geometric fit on the inliers of c (isolated ones left out), repeated while the
+// inlier set changes; keeps c when a fit leaves the bounds or raises the cost.
 void polishOnInliers(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds,
                      Circle& c, double& cost)
 {
     size_t lastCount = 0;
     for (int round = 0; round < 4; ++round) {
-        const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, threshold);
+        const std::vector<cv::Point2f> inliers =
+            circlefit::dropIsolatedInliers(circlefit::collectInliers(points, c, threshold), c.centre);
         if (inliers.size() < 3 || inliers.size() == lastCount)
             return;
         lastCount = inliers.size();
@@ -61,7 +62,10 @@ void polishOnInliers(const std::vector<cv::Point2f>& points, float threshold, co
 }
 
 // The final damped geometric fit on the inliers of the best model, isolated ones left out,
-// repeated while the inlier set changes.
+// repeated while the inlier set changes. Each round starts both from the current circle
+// and from the algebraic fit of the inliers and keeps the better result: when an arc's
+// sagitta is within the noise, a sampled circle can lie in the valley of ever larger
+// circles, from which a local method does not climb out.
 void finalFit(const std::vector<cv::Point2f>& points, float threshold, const RadiusBounds& bounds, Circle& c)
 {
     size_t lastCount = 0;
@@ -71,10 +75,22 @@ void finalFit(const std::vector<cv::Point2f>& points, float threshold, const Rad
         if (inliers.size() < 3 || inliers.size() == lastCount)
             return;
         lastCount = inliers.size();
-        Circle fitted = c;
-        if (!circlefit::refineLevenbergMarquardt(inliers, fitted) || !bounds.admits(fitted.radius))
+        Circle best;
+        double bestError = HUGE_VAL;
+        Circle starts[2] = {c, c};
+        fitCircleFromPoints(inliers, starts[1].centre, starts[1].radius);
+        for (Circle& start : starts) {
+            if (circlefit::refineLevenbergMarquardt(inliers, start) && bounds.admits(start.radius)) {
+                const double error = circlefit::sumSquaredResiduals(inliers, start);
+                if (error < bestError) {
+                    bestError = error;
+                    best = start;
+                }
+            }
+        }
+        if (bestError == HUGE_VAL)
             return;
-        c = fitted;
+        c = best;
     }
 }
 

@@ -59,15 +59,17 @@ void keepBest(std::vector<Candidate>& best, const Candidate& c, size_t keep)
         best.pop_back();
 }
 
-// Re-estimates a candidate from its inliers within threshold (geometric fit), collecting
-// the inliers again around each new estimate until they stop changing.
+// Re-estimates a candidate from its inliers within threshold (geometric fit, isolated
+// inliers left out), collecting the inliers again around each new estimate until they
+// stop changing or the cost stops falling.
 Candidate reestimate(const std::vector<cv::Point2f>& points, Candidate start, float threshold,
                      const RadiusBounds& bounds)
 {
     Candidate current = start;
     size_t lastCount = 0;
     for (int round = 0; round < 5; ++round) {
-        const std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, current.circle, threshold);
+        const std::vector<cv::Point2f> inliers = circlefit::dropIsolatedInliers(
+            circlefit::collectInliers(points, current.circle, threshold), current.circle.centre);
         if (inliers.size() < 3 || inliers.size() == lastCount)
             break;
         lastCount = inliers.size();

@@ -154,18 +154,21 @@ int selectIntegerEdge(const Responses& R, int polarity, double t) {
 }
 
 // The first response past the threshold may lie on the flank of a blurred edge,
-// where a parabola has no meaningful vertex; the edge itself is where that
-// response peaks, so the sub-pixel searches climb to it before refining.
-int climbToPeak(const Responses& R, int i) {
+// where a parabola has no meaningful vertex. The edge is the strongest response of
+// the stretch that stays past the threshold (a dip on the flank, such as repeated
+// arc samples cause, does not end it), so the sub-pixel searches move there first.
+int peakOfStretch(const Responses& R, int i, double t) {
     const double sign = R.r[i] >= 0.0 ? 1.0 : -1.0;
-    while (i + 1 < R.hi && sign * R.r[i + 1] > sign * R.r[i]) ++i;
-    return i;
+    int best = i;
+    for (int j = i + 1; j < R.hi && sign * R.r[j] >= t; ++j)
+        if (sign * R.r[j] > sign * R.r[best]) best = j;
+    return best;
 }
 
 int selectSubPixelEdge(const Responses& R, int polarity, double t) {
     if (polarity == 3) return strongestFirstMaximum(R, t);
     const int i = firstPassing(R, polarity, t);
-    return i < 0 ? -1 : climbToPeak(R, i);
+    return i < 0 ? -1 : peakOfStretch(R, i, t);
 }
 
 // Vertex offset of the parabola through r(i - 1), r(i), r(i + 1); 0 at the ends

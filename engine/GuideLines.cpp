@@ -39,6 +39,14 @@ void SectionFractions(GuideLineMode mode, float& low, float& high)
     high = golden ? kGoldenHigh : kThirdHigh;
 }
 
+// Line widths below 1 are drawn 1 pixel wide: OpenCV refuses them (an error
+// thrown inside a paint would end the application) and a DC would draw
+// nothing or hairlines. OpenCV's own upper limit caps the other end.
+int LineWidth(int thickness)
+{
+    return std::clamp(thickness, 1, 32767);
+}
+
 unsigned char ColorByte(double channel)
 {
     return static_cast<unsigned char>(std::clamp(static_cast<int>(channel), 0, 255));
@@ -144,7 +152,7 @@ public:
           m_w(static_cast<float>(source.width)),
           m_h(static_cast<float>(source.height)),
           m_color(style.color[0], style.color[1], style.color[2], 0),
-          m_thickness(style.thickness)
+          m_thickness(LineWidth(style.thickness))
     {
     }
 
@@ -187,7 +195,7 @@ private:
     // run can still touch pixel `lowest` (runs further away are invisible).
     int SkipForward(int start, int lowest) const
     {
-        const int margin = 20 + std::abs(m_thickness);
+        const int margin = 20 + m_thickness;
         if (start >= lowest - margin)
             return start;
         const long long gap = static_cast<long long>(lowest) - margin - start;
@@ -195,7 +203,7 @@ private:
     }
     int SkipBackward(int start, int highest) const
     {
-        const int margin = 20 + std::abs(m_thickness);
+        const int margin = 20 + m_thickness;
         if (start <= highest + margin)
             return start;
         const long long gap = static_cast<long long>(start) - highest - margin;
@@ -327,7 +335,7 @@ void DrawOnDC(wxDC& dc, int width, int height, const GuideLineSettings& settings
         return;
     const cv::Scalar& c = settings.style.color;
     dc.SetPen(wxPen(wxColour(ColorByte(c[2]), ColorByte(c[1]), ColorByte(c[0]), ColorByte(c[3])),
-                    settings.style.thickness, wxPENSTYLE_SOLID));
+                    LineWidth(settings.style.thickness), wxPENSTYLE_SOLID));
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     float low = 0.0f, high = 0.0f;
     switch (settings.mode) {

@@ -20,6 +20,7 @@ void BindEnums(pybind11::module_& m);
 void BindEngine(pybind11::module_& m);
 void BindImageInfo(pybind11::module_& m);
 void BindPanel(pybind11::module_& m);
+void BindROIAdvPanel(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);
 
 }  // namespace tivra::bindings

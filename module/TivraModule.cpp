@@ -43,6 +43,7 @@ PYBIND11_MODULE(TivraModule, m)
     TraceLinux("Binding TivraPanel...");
     BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
+    BindROIAdvPanel(m);
 
     BindImageInfo(m);
     BindConstants(m);

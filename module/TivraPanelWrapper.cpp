@@ -5,6 +5,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
+
 TivraPanelWrapper::TivraPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
                                      std::int64_t style, const std::string& name)
 {
@@ -115,7 +117,8 @@ void TivraPanelWrapper::SetSize(int w, int h)
     TivraPanel* panel = Panel();
     if (!panel)
         return;
-    panel->SetSize(-1, -1, w, h, 0);
+    // -1 keeps a dimension; other negative sizes, which GTK refuses, do too.
+    panel->SetSize(-1, -1, std::max(w, -1), std::max(h, -1), 0);
     panel->Refresh(true);
 }
 

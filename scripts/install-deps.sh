@@ -10,7 +10,7 @@ PACKAGES=(
   python3-wxgtk4.0 python3-dev python3-numpy python3-pybind11 pybind11-dev
   libheif-dev libheif-examples libjxl-dev libjxl-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-pytest python3-pil python3-piexif python3-opencv python3-matplotlib
+  python3-pytest python3-pytest-timeout python3-pil python3-piexif python3-opencv python3-matplotlib
   python3-skimage
   xvfb xauth fonts-dejavu-core
 )

@@ -13,10 +13,11 @@ export PYTHONDONTWRITEBYTECODE=1
 export NO_AT_BRIDGE=1
 
 echo "== native tests (ctest)"
-xvfb-run -a -s "-screen 0 1920x1080x24" \
+# Each runner has an outer time limit, so a hung event loop fails the run instead of stalling it.
+timeout 2400 xvfb-run -a -s "-screen 0 1920x1080x24" \
   ctest --test-dir "$BUILD" --output-on-failure --output-junit "$REPORTS/ctest.xml" -j 2 --timeout 300
 echo "== Python tests (pytest)"
-xvfb-run -a -s "-screen 0 1920x1080x24" \
-  /usr/bin/python3 -m pytest -q -p no:cacheprovider "$ROOT/tests" --junitxml="$REPORTS/pytest.xml"
+timeout 2400 xvfb-run -a -s "-screen 0 1920x1080x24" \
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider --timeout=300 "$ROOT/tests" --junitxml="$REPORTS/pytest.xml"
 
 /usr/bin/python3 "$ROOT/scripts/summarize-junit.py" "$REPORTS"/*.xml

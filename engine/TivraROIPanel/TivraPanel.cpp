@@ -12,6 +12,7 @@
 #include <wx/log.h>
 #include <wx/rawbmp.h>
 
+#include <algorithm>
 #include <cmath>
 
 // Log messages of this file carry their source component.
@@ -61,6 +62,18 @@ void NormaliseToBgr(cv::Mat& mat)
         cv::cvtColor(mat, mat, cv::COLOR_BGRA2BGR);
     else if (mat.channels() == 1)
         cv::cvtColor(mat, mat, cv::COLOR_GRAY2BGR);
+}
+
+// Resizes by a factor with OpenCV's own target size, except that a side
+// never shrinks below one pixel (OpenCV refuses an empty target).
+void ResizeByFactor(const cv::Mat& source, cv::Mat& target, double scale, int interpolation)
+{
+    const int cols = cvRound(source.cols * scale);
+    const int rows = cvRound(source.rows * scale);
+    if (cols >= 1 && rows >= 1)
+        cv::resize(source, target, cv::Size(), scale, scale, interpolation);
+    else
+        cv::resize(source, target, cv::Size(std::max(cols, 1), std::max(rows, 1)), 0, 0, interpolation);
 }
 
 cv::Mat ReadWithOpenCv(const wxString& path, int flags)
@@ -148,7 +161,7 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             wxLogError("TivraPanel: Invalid m_scale <= 0");
             return false;
         } else {
-            cv::resize(m_matBitmap, m_drawmatBitmap, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         }
         m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
         if (m_bitmap.IsOk())
@@ -208,7 +221,7 @@ bool TivraPanel::SetCVmatDisplay(cv::Mat& mat)
         m_scale = scale;
         cv::Mat shown = mat;
         if (std::abs(scale - 1.0) >= 1e-6)
-            cv::resize(mat, shown, cv::Size(), scale, scale, cv::INTER_LINEAR);
+            ResizeByFactor(mat, shown, scale, cv::INTER_LINEAR);
         m_bitmap = ConvertMatToBitmap(shown, m_simdMode);
         if (!m_bitmap.IsOk())
             return false;
@@ -263,7 +276,7 @@ bool TivraPanel::UpdateCVmat()
         if (m_scale == 1.0) {
             m_drawmatBitmap = m_matBitmap.clone();
         } else if (m_scale > 0) {
-            cv::resize(m_matBitmap, m_drawmatBitmap, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         } else {
             wxLogError("TivraPanel m_scale<=0 ");
             return false;

@@ -297,6 +297,21 @@ TEST(CircleRobust, TooFewPointsOrNoIterations)
     EXPECT_EQ(c, cv::Point2f(7, 8));
 }
 
+TEST(CircleRobust, PointsWithoutPositionAreOutliers)
+{
+    const TrueCircle truth{150.5, 160.5, 40.0};
+    auto pts = arcPoints(truth, 0, 360, 60, 0.1, 3);
+    pts[7] = cv::Point2f(NAN, 3.0f);
+    pts[30] = cv::Point2f(INFINITY, NAN);
+    for (const NamedFitter& f : robustFitters()) {
+        cv::Point2f c;
+        float r = 0;
+        ASSERT_TRUE(f.fit(pts, c, r, 300, 0.4f, 0, 0)) << f.name;
+        EXPECT_LT(centreError(c, truth), 0.5) << f.name;
+        EXPECT_NEAR(r, truth.r, 0.5) << f.name;
+    }
+}
+
 TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
 {
     // Every iteration draws three indices with rand(): the generator's position after the
@@ -404,6 +419,38 @@ TEST(CircleRobust, UsacKeepsTheArcsCircleNotTheEnclosingOne)
     EA::fitCircleUSAC(arcPoints(truth, 10, 90, 80, 0.1, 5), c, r, 500, 0.5f, 0, 0);
     EXPECT_NEAR(r, truth.r, 2.0);
     EXPECT_LT(centreError(c, truth), 2.0);
+}
+
+TEST(CircleRobust, ShallowNoisyArcDoesNotRunOffToAHugeCircle)
+{
+    // 45 degrees of radius 20: the arc bows out only 1.5 px against noise sigma 1, so a
+    // 3-sigma band holds a near-straight line too. 1000 points still fix the centre to
+    // about 1.4 px (RMS).
+    const TrueCircle truth{700.5, 720.5, 20.0};
+    const auto pts = arcPoints(truth, 30, 45, 1000, 1.0, 9);
+    cv::Point2f c;
+    float r = 0;
+    ASSERT_TRUE(EA::fitCircleGeminiUltra(pts, c, r, 1000, 3.0f, 0, 0));
+    EXPECT_LT(centreError(c, truth), 5.0);
+    EXPECT_NEAR(r, truth.r, 5.0);
+}
+
+TEST(CircleRobust, ShrinkingBandsStopAtTheNoise)
+{
+    // Threshold 3 sigma: bands of 0.375 x threshold would keep only the middle 70 % of
+    // the noise and pin the circle to where the first estimate put it.
+    const TrueCircle truth{400.5, 300.5, 100.0};
+    double sumSq = 0;
+    const int runs = 40;
+    for (int seed = 1; seed <= runs; ++seed) {
+        cv::Point2f c;
+        float r = 0;
+        ASSERT_TRUE(EA::fitCircleClaudeOpus45v2(arcPoints(truth, 15.0 * seed, 90, 1000, 0.5, unsigned(seed)), c, r,
+                                                1000, 1.5f, 0, 0));
+        sumSq += std::pow(centreError(c, truth), 2);
+    }
+    // The statistical bound for 1000 points on this arc is 0.183 px RMS.
+    EXPECT_LT(std::sqrt(sumSq / runs), 1.1 * 0.183);
 }
 
 TEST(CircleRobust, DensityWeightingSurvivesAClumpOfCoincidentPoints)

@@ -231,6 +231,32 @@ TEST(EdgeSearch, SubPixelVerticalAndArcSearches) {
     EXPECT_EQ(a.x, 4.0f);
 }
 
+TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
+    // Arc points one pixel apart along a 45 degree normal round to repeated pixels, so
+    // the response has dips on its flank; the edge is still the strongest response.
+    const cv::Point2d c(24, 24), n(std::sqrt(0.5), std::sqrt(0.5));
+    for (double offset = -0.5; offset < 0.45; offset += 0.1) {
+        cv::Mat f(48, 48, CV_64FC1);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 48; ++x) {
+                int bright = 0;
+                for (int j = 0; j < 16; ++j)
+                    for (int i = 0; i < 16; ++i)
+                        bright += (x - 0.5 + (i + 0.5) / 16 - c.x) * n.x + (y - 0.5 + (j + 0.5) / 16 - c.y) * n.y >
+                                  offset;
+                f.at<double>(y, x) = 60 + 120 * bright / 256.0;
+            }
+        cv::GaussianBlur(f, f, cv::Size(0, 0), 2.0, 2.0, cv::BORDER_REPLICATE);
+        cv::Mat img;
+        f.convertTo(img, CV_8UC1);
+        std::vector<Point2f> arc;
+        for (int t = -18; t <= 18; ++t) arc.emplace_back(float(c.x + t * n.x), float(c.y + t * n.y));
+        int index;
+        const Point2f p = EA::findArcEdgePoint_subPixel(img, 40, 0, 4, arc, index);
+        EXPECT_NEAR((p.x - c.x) * n.x + (p.y - c.y) * n.y, offset, 0.45) << offset;
+    }
+}
+
 TEST(EdgeSearch, AllEdgesStopNearTheEnd) {
     // Steps after x = 19, 49, 96 and 98 on a line of length 100.
     const cv::Mat img = columnsImage(110, 10, [](int x) {

@@ -234,6 +234,20 @@ TEST(GuideLinesBufferPath, CornerMarksScaleWithTheZoom)
     EXPECT_EQ(buffer.at<cv::Vec3b>(399, 550)[1], 0);
 }
 
+TEST(GuideLines, WidthsBelowOneDrawOnePixelLines)
+{
+    for (const int thickness : {0, -3}) {
+        GuideLineSettings settings = Settings(GuideLineMode::RuleOfThirds);
+        settings.style.thickness = thickness;
+        cv::Mat buffer(200, 300, CV_8UC3, cv::Scalar::all(0));
+        const Viewport vp = MakeViewport({300, 200}, {300, 200}, 1.0);
+        ASSERT_NO_THROW(GuideLines::DrawOnVisibleBuffer(buffer, vp, {300, 200}, settings));
+        EXPECT_EQ(buffer.at<cv::Vec3b>(67, 5), cv::Vec3b(0, 255, 0));
+        EXPECT_EQ(buffer.at<cv::Vec3b>(66, 5), cv::Vec3b(0, 0, 0));
+        EXPECT_TRUE(GreenNear(DrawWindowPath(300, 200, settings), 10, 67));
+    }
+}
+
 TEST(GuideLinesBufferPath, CenterCrossAndNothingForDegenerateInput)
 {
     cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(0));

@@ -140,6 +140,8 @@ def test_set_size_keeps_position_and_unset_dimensions(parent):
     assert view.GetRect() == wx.Rect(5, 6, 150, 120)
     panel.SetSize(-1, 60)
     assert view.GetRect() == wx.Rect(5, 6, 150, 60)
+    panel.SetSize(-40, -3)
+    assert view.GetRect() == wx.Rect(5, 6, 150, 60)
 
 
 def test_deleting_the_object_removes_its_window(parent):

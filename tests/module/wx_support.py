@@ -54,10 +54,21 @@ def hidden_frames():
 
 
 def capture(window, width, height, origin=(0, 0)):
-    """What window's client area shows from origin on (its children included):
-    an RGB array (h, w, 3)."""
-    window.Update()
-    pump(0.1)
+    """What window's client area shows from origin on (its children included),
+    once two reads in a row agree (a loaded machine may paint late): an RGB
+    array (h, w, 3)."""
+    previous = None
+    for _ in range(20):
+        window.Update()
+        pump(0.05)
+        shot = _read_client(window, width, height, origin)
+        if previous is not None and np.array_equal(shot, previous):
+            break
+        previous = shot
+    return shot
+
+
+def _read_client(window, width, height, origin):
     bitmap = wx.Bitmap(width, height, 24)
     memory = wx.MemoryDC(bitmap)
     memory.Blit(0, 0, width, height, wx.ClientDC(window), origin[0], origin[1])

@@ -75,9 +75,10 @@ bool fitCircleGeminiUltra(const std::vector<cv::Point2f>& points, cv::Point2f& c
 bool fitCircleClaudeOpus45(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
                            int maxIterations, float inlierThreshold, float minRadius, float maxRadius);
 
-/// MSAC sampling weighted by local point density, with an adaptive iteration bound at
-/// 99.5 % confidence, refined in rounds with shrinking inlier thresholds. Sets (0, 0) and 0
-/// first.
+/// MSAC sampling weighted by local point density (from the densest 70 % of the points),
+/// with an adaptive iteration bound at 99.5 % confidence, refined in rounds with inlier
+/// bands shrinking to 0.75, 0.6 and 0.375 x inlierThreshold, but not below three times
+/// the measured noise. Sets (0, 0) and 0 first.
 bool fitCircleClaudeOpus45v2(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
                              int maxIterations, float inlierThreshold, float minRadius, float maxRadius);
 

@@ -1,0 +1,178 @@
+"""Paint cost of TivraROIAdvPanel against image size, and against matplotlib.
+
+One full paint (Refresh + Update) of a 1600 x 1000 client area showing 100 mixed
+overlays and one mask, for images of 1, 24 and 400 megapixels at fit, 1.0 and
+8.0 zoom. The cost must follow the window, not the image: every ratio against
+the 1-megapixel case should stay near 1. Then the same 100-megapixel redraw with
+matplotlib's imshow in an Agg canvas, the tool many wxPython users reach for.
+
+Run under a virtual X server with a screen larger than the panel:
+    xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 bench/bench_advpanel_paint.py [build]
+"""
+import gc
+import os
+import statistics
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, sys.argv[1] if len(sys.argv) > 1 else "build", "python"))
+
+import numpy as np  # noqa: E402
+import wx  # noqa: E402
+
+import TivraModule as tm  # noqa: E402
+
+CLIENT = (1600, 1000)
+SIZES_MP = (1, 24, 400)
+REPEATS = 15
+
+
+def image_of(megapixels):
+    """A 4:3 BGR image with structure everywhere (tiles of noise), made without a huge random draw."""
+    height = int((megapixels * 1e6 * 3 / 4) ** 0.5)
+    width = int(megapixels * 1e6 / height)
+    tile = np.random.default_rng(7).integers(0, 256, (256, 256, 3), dtype=np.uint8)
+    reps = (height // 256 + 1, width // 256 + 1, 1)
+    return np.ascontiguousarray(np.tile(tile, reps)[:height, :width])
+
+
+def mixed_overlays(width, height):
+    rng = np.random.default_rng(11)
+    records = []
+    for i in range(100):
+        x, y = float(rng.uniform(0, width * 0.9)), float(rng.uniform(0, height * 0.9))
+        s = float(min(width, height) * rng.uniform(0.01, 0.08))
+        kind = i % 7
+        colour = (int(rng.integers(0, 256)), int(rng.integers(0, 256)), int(rng.integers(0, 256)))
+        points = {
+            0: [(x, y), (x + s, y + s), (x + 2 * s, y)],
+            1: [(x, y), (x + 3 * s, y + s)],
+            2: [(x, y), (2 * s, s)],
+            3: [(x, y), (2 * s, s)],
+            4: [(x + s, y + s), (s, 0)],
+            5: [(x + s, y + s), (s, 0), (s / 2, 0), (20, 300)],
+            6: [(x, y), (x + 2 * s, y), (x + 2.5 * s, y + s), (x + s, y + 2 * s)],
+        }[kind]
+        records.append((kind + 1, points, colour, 2, 15.0 if kind == 3 else 0.0))
+    return records
+
+
+def pump(app, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        app.Yield(True)
+        time.sleep(0.005)
+
+
+def median_paint_ms(window):
+    for _ in range(3):
+        window.Refresh()
+        window.Update()
+    samples = []
+    for _ in range(REPEATS):
+        start = time.perf_counter()
+        window.Refresh()
+        window.Update()
+        samples.append((time.perf_counter() - start) * 1000.0)
+    return statistics.median(samples)
+
+
+def zoom_to(panel, label):
+    if label == "fit":
+        panel.ZoomToFit()
+    else:
+        panel.SetOriginal()
+        while panel.GetZoomFactor() < float(label):
+            panel.ZoomIn()
+
+
+def measure_panel(app, parent, megapixels, zooms):
+    panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, *CLIENT)
+    window = next(c for c in parent.GetChildren() if c.GetName() == "TivraROIAdvPanel")
+    picture = image_of(megapixels)
+    height, width = picture.shape[:2]
+    panel.SetMat(picture)
+    del picture
+    mask = np.zeros((height, width), np.uint8)
+    mask[height // 4: height // 2, width // 4: width // 2] = 1
+    panel.AppendMaskOverlay(mask, (255, 0, 0), 0.4)
+    del mask
+    for record in mixed_overlays(width, height):
+        panel.AppendOverlay(*record)
+    panel.SetDisplayOverlay(True)
+    pump(app, 0.3)
+    results = {}
+    for label in zooms:
+        zoom_to(panel, label)
+        pump(app, 0.1)
+        results[label] = median_paint_ms(window)
+    del panel
+    gc.collect()
+    pump(app, 0.1)
+    return (width, height), results
+
+
+def measure_matplotlib(megapixels):
+    from matplotlib.backends.backend_agg import FigureCanvasAgg
+    from matplotlib.figure import Figure
+    from matplotlib.patches import Circle, Polygon, Rectangle
+
+    picture = image_of(megapixels)
+    height, width = picture.shape[:2]
+    figure = Figure(figsize=(CLIENT[0] / 100, CLIENT[1] / 100), dpi=100)
+    canvas = FigureCanvasAgg(figure)
+    axes = figure.add_axes([0, 0, 1, 1])
+    axes.set_axis_off()
+    axes.imshow(picture[:, :, ::-1], interpolation="nearest")
+    for mode, points, colour, size, _ in mixed_overlays(width, height):
+        rgb = tuple(c / 255 for c in colour[::-1])
+        if mode in (3, 4):
+            axes.add_patch(Rectangle(points[0], *points[1], fill=False, edgecolor=rgb, linewidth=size))
+        elif mode in (5, 6):
+            axes.add_patch(Circle(points[0], points[1][0], fill=False, edgecolor=rgb, linewidth=size))
+        elif len(points) >= 3:
+            axes.add_patch(Polygon(points, fill=False, edgecolor=rgb, linewidth=size))
+        else:
+            axes.plot(*zip(*points), color=rgb, linewidth=size)
+    samples = []
+    for _ in range(3):
+        start = time.perf_counter()
+        canvas.draw()
+        samples.append((time.perf_counter() - start) * 1000.0)
+    return (width, height), statistics.median(samples)
+
+
+def main():
+    app = wx.App(False)
+    frame = wx.Frame(None, title="paint benchmark", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
+    parent = wx.Panel(frame)
+    frame.Show()
+    pump(app, 0.3)
+
+    zooms = ("fit", "1.0", "8.0")
+    table = {}
+    for megapixels in SIZES_MP:
+        size, results = measure_panel(app, parent, megapixels, zooms)
+        table[megapixels] = results
+        print(f"{megapixels:>4} MP {size[0]:>6} x {size[1]:<6}" +
+              "".join(f"  {z:>4}: {results[z]:7.2f} ms" for z in zooms), flush=True)
+
+    print("\nratio against 1 MP (target <= 1.5), and 60 fps budget (16 ms):")
+    worst = 0.0
+    for megapixels in SIZES_MP[1:]:
+        ratios = {z: table[megapixels][z] / table[1][z] for z in zooms}
+        worst = max(worst, *ratios.values())
+        print(f"{megapixels:>4} MP" + "".join(f"  {z:>4}: {ratios[z]:5.2f}" for z in zooms))
+    slowest = max(v for results in table.values() for v in results.values())
+    print(f"worst ratio {worst:.2f}; slowest paint {slowest:.2f} ms")
+
+    _, ours = measure_panel(app, parent, 100, ("fit",))
+    size, theirs = measure_matplotlib(100)
+    print(f"\n100 MP ({size[0]} x {size[1]}) redraw at fit: TivraROIAdvPanel {ours['fit']:.2f} ms, "
+          f"matplotlib imshow + Agg {theirs:.1f} ms: speed-up {theirs / ours['fit']:.0f}x")
+    frame.Destroy()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,399 @@
+#include "tivra/engine/FrameLayers.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+#include <wx/filefn.h>
+
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIGeometry.h"
+#include "tivra/roi/ROIRenderer.h"
+
+namespace FrameLayers {
+
+const char* const kDefaultFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+namespace {
+
+constexpr float kFarAway = -1e9f;
+
+FontPtr TryLoadFont(const std::string& path)
+{
+    if (path.empty())
+        return nullptr;
+    try {
+        FontPtr font(cv::freetype::createFreeType2());
+        font->loadFontData(path, 0);
+        return font;
+    } catch (const cv::Exception&) {
+        return nullptr;
+    }
+}
+
+cv::Rect UnionOf(const cv::Rect& a, const cv::Rect& b)
+{
+    if (a.width <= 0 || a.height <= 0)
+        return b;
+    return a | b;
+}
+
+cv::Rect PairBoxes(const std::vector<cv::Point2f>& pts)
+{
+    // Pairs (top-left, size); each rectangle of the record counts, not only the first.
+    cv::Rect box;
+    for (size_t i = 0; i + 1 < pts.size(); i += 2) {
+        const cv::Rect r(static_cast<int>(pts[i].x), static_cast<int>(pts[i].y), static_cast<int>(pts[i + 1].x),
+                         static_cast<int>(pts[i + 1].y));
+        if (r.width > 0 && r.height > 0)
+            box = UnionOf(box, r);
+    }
+    return box;
+}
+
+cv::Rect RotatedBox(const cv::Point2f& topLeft, const cv::Point2f& size, double angle)
+{
+    if (angle == 0.0)
+        return cv::Rect(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y), static_cast<int>(size.x),
+                        static_cast<int>(size.y));
+    return cv::RotatedRect(topLeft + size * 0.5f, cv::Size2f(size.x, size.y), static_cast<float>(angle))
+        .boundingRect();
+}
+
+cv::Rect RotatedRectangleBox(const cvROI& roi)
+{
+    const auto& pts = roi.points;
+    if (pts.size() == 2)
+        return RotatedBox(pts[0], pts[1], roi.angle);
+    cv::Rect box;
+    if (pts.size() % 3 != 0)
+        return box;
+    for (size_t i = 0; i + 2 < pts.size(); i += 3) {
+        const cv::Point2f& tl = pts[i];
+        const cv::Point2f& size = pts[i + 1];
+        const float angle = pts[i + 2].x;
+        cv::Rect2f r(tl.x, tl.y, size.x, size.y);
+        if (angle != 0.0f)
+            r = cv::RotatedRect(tl + size * 0.5f, cv::Size2f(size.x, size.y), angle).boundingRect2f();
+        box = UnionOf(box, cv::Rect(r));
+    }
+    return box;
+}
+
+cv::Rect AnnulusBox(const std::vector<cv::Point2f>& pts)
+{
+    cv::Rect box;
+    for (size_t i = 0; i + 2 < pts.size(); i += 4) {
+        const cv::Point2f& c = pts[i];
+        const double radius = pts[i + 2].y > 0 ? pts[i + 2].y : std::hypot(pts[i + 1].x, pts[i + 1].y);
+        if (radius > 0)
+            box = UnionOf(box, cv::Rect(static_cast<int>(c.x - radius), static_cast<int>(c.y - radius),
+                                        static_cast<int>(2 * radius), static_cast<int>(2 * radius)));
+    }
+    return box;
+}
+
+cv::Rect CircleBox(const std::vector<cv::Point2f>& pts)
+{
+    bool any = false;
+    float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    for (size_t i = 0; i + 1 < pts.size(); i += 2) {
+        const cv::Point2f& c = pts[i];
+        const float r = pts[i + 1].x;
+        if (r <= 0 || c.x < 0 || c.y < 0)
+            continue;
+        x0 = any ? std::min(x0, c.x - r) : c.x - r;
+        y0 = any ? std::min(y0, c.y - r) : c.y - r;
+        x1 = any ? std::max(x1, c.x + r) : c.x + r;
+        y1 = any ? std::max(y1, c.y + r) : c.y + r;
+        any = true;
+    }
+    if (!any)
+        return {};
+    return cv::Rect(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
+}
+
+cv::Rect PointSetBox(const cvROI& roi)
+{
+    cv::Rect box = ROIGeometry::GetBoundingBox(roi.points);
+    if (roi.mode == CvROIMode::Point && box.width == 0)
+        return cv::Rect(box.x - 5, box.y - 5, 10, 10);
+    if (roi.mode == CvROIMode::Line || roi.mode == CvROIMode::ArrowLine) {
+        if (box.width < 1) {
+            box.x -= 1;
+            box.width = 2;
+        }
+        if (box.height < 1) {
+            box.y -= 1;
+            box.height = 2;
+        }
+    }
+    return box;
+}
+
+bool IsDrawnInView(const cv::Rect& box, const cv::Rect& visible)
+{
+    if (box.width <= 0 || box.height <= 0 || visible.width <= 0 || visible.height <= 0)
+        return false;
+    return (box & visible).area() > 0;
+}
+
+// The part of a mask that lies under the visible region. A mask of the source's
+// size is cut exactly like the image; a mask of another size is cut at the
+// proportional rectangle and left for the renderer to stretch to the buffer.
+cv::Mat VisibleMask(const cv::Mat& mask, const Viewport& viewport, cv::Size sourceSize)
+{
+    if (mask.size() == sourceSize)
+        return viewport.ExtractVisibleRegion(mask);
+    const cv::Rect visible = viewport.GetVisibleROI();
+    if (visible.width <= 0 || visible.height <= 0 || sourceSize.width <= 0 || sourceSize.height <= 0)
+        return {};
+    const double fx = static_cast<double>(mask.cols) / sourceSize.width;
+    const double fy = static_cast<double>(mask.rows) / sourceSize.height;
+    const int x0 = static_cast<int>(std::floor(visible.x * fx));
+    const int y0 = static_cast<int>(std::floor(visible.y * fy));
+    const int x1 = static_cast<int>(std::ceil(visible.br().x * fx));
+    const int y1 = static_cast<int>(std::ceil(visible.br().y * fy));
+    const cv::Rect cut = cv::Rect(x0, y0, x1 - x0, y1 - y0) & cv::Rect(0, 0, mask.cols, mask.rows);
+    if (cut.width <= 0 || cut.height <= 0)
+        return {};
+    return mask(cut).clone();
+}
+
+void DrawMaskOverlay(cv::Mat& buffer, const cvROI& roi, const Viewport& viewport, cv::Size sourceSize)
+{
+    if (roi.mask.empty())
+        return;
+    cv::Mat visible = VisibleMask(roi.mask, viewport, sourceSize);
+    if (visible.empty())
+        return;
+    cvROI copy = roi;
+    copy.mask = visible;
+    ROIRenderer::Internal::RenderMask(buffer, &copy, 1.0, 1.0);
+}
+
+// View points shifted into buffer coordinates: the centring offset comes off the
+// positions only; lengths and angles stay as they are.
+std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Point2f>& viewPoints, double scale,
+                                      const cv::Point2f& offset)
+{
+    std::vector<cv::Point2f> pts = viewPoints;
+    const auto& src = roi.points;
+    const size_t n = std::min(pts.size(), src.size());
+    switch (roi.mode) {
+    case CvROIMode::Rectangle:
+    case CvROIMode::Circle:
+        for (size_t i = 0; i < n; i += 2)
+            pts[i] -= offset;
+        break;
+    case CvROIMode::Annulus:
+        for (size_t i = 0; i < n; i += 4)
+            pts[i] -= offset;
+        break;
+    case CvROIMode::RotatedRectangle:
+        if (n == 2) {
+            pts[0] -= offset;
+        } else if (n % 3 == 0) {
+            for (size_t i = 0; i + 2 < n; i += 3) {
+                pts[i] -= offset;
+                pts[i + 1] = src[i + 1] * static_cast<float>(scale);
+                pts[i + 2] = src[i + 2];
+            }
+        }
+        break;
+    case CvROIMode::Polygon:
+        for (size_t i = 0; i < n; ++i) {
+            const bool separator = (src[i].x < 0 && src[i].y < 0) || src[i].x < kPolygonSeparatorX;
+            pts[i] = separator ? cv::Point2f(kFarAway, kFarAway) : pts[i] - offset;
+        }
+        break;
+    default:
+        for (size_t i = 0; i < n; ++i)
+            pts[i] -= offset;
+        break;
+    }
+    return pts;
+}
+
+}  // namespace
+
+FontPtr LoadFont(const wxString& path, const std::string& defaultPath)
+{
+    if (!path.empty() && wxFileExists(path)) {
+        if (FontPtr font = TryLoadFont(std::string(path.mb_str(*wxConvCurrent))))
+            return font;
+    }
+    return TryLoadFont(defaultPath);
+}
+
+cv::Rect OverlayCullingBox(const cvROI& roi, cv::Size sourceSize)
+{
+    const auto& pts = roi.points;
+    switch (roi.mode) {
+    case CvROIMode::Mask:
+        return cv::Rect(0, 0, sourceSize.width, sourceSize.height);
+    case CvROIMode::Rectangle:
+        if (pts.size() >= 2)
+            return PairBoxes(pts);
+        break;
+    case CvROIMode::RotatedRectangle:
+        if (pts.size() >= 2)
+            return RotatedRectangleBox(roi);
+        break;
+    case CvROIMode::Annulus:
+        if (pts.size() >= 3)
+            return AnnulusBox(pts);
+        return {};
+    case CvROIMode::Circle:
+        if (pts.size() >= 2)
+            return CircleBox(pts);
+        break;
+    default:
+        break;
+    }
+    return PointSetBox(roi);
+}
+
+std::vector<cv::Point2f> OverlayViewPoints(const cvROI& roi, const Viewport& viewport, double scale)
+{
+    if (roi.mode == CvROIMode::Mask)
+        return {};
+    std::vector<cv::Point2f> view = viewport.OriginalToView(roi.points);
+    const auto& src = roi.points;
+    const float s = static_cast<float>(scale);
+    switch (roi.mode) {
+    case CvROIMode::Rectangle:
+    case CvROIMode::Circle:
+        for (size_t i = 1; i < view.size(); i += 2)
+            view[i] = src[i] * s;
+        break;
+    case CvROIMode::RotatedRectangle:
+        if (view.size() >= 2)
+            view[1] = src[1] * s;
+        break;
+    case CvROIMode::Annulus:
+        if (view.size() >= 4) {
+            for (size_t i = 0; i + 3 < view.size(); i += 4) {
+                view[i + 1] = src[i + 1] * s;
+                view[i + 2] = src[i + 2] * s;
+                view[i + 3] = src[i + 3];
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return view;
+}
+
+void DrawOverlay(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2f>& viewPoints,
+                 const Viewport& viewport, double scale, cv::Size sourceSize, const cv::Scalar& roiColor)
+{
+    if (roi.mode == CvROIMode::Mask) {
+        DrawMaskOverlay(buffer, roi, viewport, sourceSize);
+        return;
+    }
+    std::vector<cv::Point2f> pts = BufferPoints(roi, viewPoints, scale, viewport.GetCenteringOffset());
+    const bool anyPositive =
+        std::any_of(pts.begin(), pts.end(), [](const cv::Point2f& p) { return p.x > 0 || p.y > 0; });
+    if (!anyPositive)
+        return;
+    cvROI copy = roi;
+    copy.points = std::move(pts);
+    if (copy.roiIndex >= 0)
+        copy.color = roiColor;
+    // Points are already in buffer pixels; strokes thicken with the zoom but never
+    // thin below the record's own thickness.
+    ROIRenderer::RenderAll(buffer, std::vector<cvROI*>{&copy}, 1.0, std::max(scale, 1.0));
+}
+
+void DrawOverlays(cv::Mat& buffer, const std::vector<const cvROI*>& records, const Viewport& viewport,
+                  double scale, cv::Size sourceSize, const cv::Scalar& roiColor)
+{
+    const cv::Rect visible = viewport.GetVisibleROI();
+    for (const cvROI* roi : records) {
+        if (!roi || !roi->visible || (roi->mode != CvROIMode::Mask && roi->points.empty()))
+            continue;
+        if (!IsDrawnInView(OverlayCullingBox(*roi, sourceSize), visible))
+            continue;
+        DrawOverlay(buffer, *roi, OverlayViewPoints(*roi, viewport, scale), viewport, scale, sourceSize, roiColor);
+    }
+}
+
+void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const Viewport& viewport,
+              double scale)
+{
+    const cv::Point2f anchor = viewport.OriginalToView(text.position) - viewport.GetCenteringOffset();
+    if (anchor.x < -100.0f || anchor.y < -100.0f)
+        return;
+    const int height = std::max(static_cast<int>(scale * text.fontHeight), 1);
+    const int pad = static_cast<int>(scale * 10.0);
+    const int step = height + pad;
+    const int x = static_cast<int>(std::nearbyint(anchor.x));
+    for (size_t i = 0; i < text.lines.size(); ++i) {
+        const std::string line(text.lines[i].utf8_str());
+        const int y = static_cast<int>(std::nearbyint(anchor.y + height + static_cast<float>(i * step)));
+        if (text.drawBackground) {
+            int baseline = 0;
+            const cv::Size size = font.getTextSize(line, height, -1, &baseline);
+            cv::rectangle(buffer, cv::Point(x, y + baseline), cv::Point(x + pad + size.width, y - size.height),
+                          text.bgColor, -1, cv::LINE_8);
+        }
+        font.putText(buffer, line, cv::Point(x, y), height, text.color, -1, cv::LINE_AA, true);
+    }
+}
+
+BadgeBox BadgeRect(int bufferWidth)
+{
+    const int bw = bufferWidth / 6;
+    const int bh = bufferWidth / 12;
+    return {cv::Point(bufferWidth - bw - 3, 3), cv::Point(bufferWidth - 3, bh + 3)};
+}
+
+std::string WidestBadgeLabel(cv::freetype::FreeType2& font, const std::string& pass, const std::string& fail,
+                             const std::string& recycle)
+{
+    int baseline = 0;
+    std::string widest = recycle;
+    int widestWidth = font.getTextSize(recycle, 80, -1, &baseline).width;
+    for (const std::string* label : {&fail, &pass}) {
+        const int width = font.getTextSize(*label, 80, -1, &baseline).width;
+        if (width > widestWidth) {
+            widest = *label;
+            widestWidth = width;
+        }
+    }
+    return widest + " ";
+}
+
+int FitBadgeFontHeight(cv::freetype::FreeType2& font, const std::string& label, int badgeWidth, int badgeHeight)
+{
+    for (int height = 80; height >= 2; --height) {
+        int baseline = 0;
+        const cv::Size size = font.getTextSize(label, height, -1, &baseline);
+        if (size.width <= badgeWidth && baseline + height <= badgeHeight)
+            return height;
+    }
+    return 1;
+}
+
+void DrawBadge(cv::Mat& buffer, int state, const std::string& label, cv::freetype::FreeType2* font, int fontHeight,
+               int& baseline)
+{
+    const int width = buffer.cols;
+    const BadgeBox box = BadgeRect(width);
+    const cv::Scalar fill = state == 1 ? cv_Color_Defines::red
+                            : state == 2 ? cv_Color_Defines::silver
+                                         : cv_Color_Defines::lime;
+    cv::rectangle(buffer, box.topLeft, box.bottomRight, fill, -1, cv::LINE_8);
+    cv::rectangle(buffer, box.topLeft, box.bottomRight, cv::Scalar(136, 136, 18), 2, cv::LINE_8);
+    if (!font)
+        return;
+    const int bw = width / 6;
+    const int bh = width / 12;
+    const cv::Size size = font->getTextSize(label, fontHeight, -1, &baseline);
+    const cv::Point origin(box.topLeft.x + (bw - size.width) / 2, (bh + size.height) / 2 - baseline + 3);
+    font->putText(buffer, label, origin, fontHeight, cv_Color_Defines::lightyellow, -1, cv::LINE_AA, true);
+}
+
+}  // namespace FrameLayers

@@ -1,0 +1,622 @@
+// State, image loading, the current ROI set from code, and the overlay, text and
+// badge stores of the advanced panel.
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <wx/filefn.h>
+#include <wx/log.h>
+
+#include "tivra/engine/FrameLayers.h"
+#include "tivra/io/HeifUtils.h"
+#include "tivra/io/JxlUtils.h"
+#include "tivra/io/UnicodeImage.h"
+#include "tivra/roi/Colors.h"
+
+namespace {
+
+constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
+
+void LogPanelError(const char* function, const wxString& message)
+{
+    wxLogRecordInfo info(kComponent, 0, function, kComponent);
+    wxLog::OnLog(wxLOG_Error, message, info);
+}
+
+cv::Mat ReadWithOpenCV(const wxString& path)
+{
+    cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), cv::IMREAD_UNCHANGED);
+    if (image.empty())
+        Unicode_CvImread(path.ToStdWstring(), image, cv::IMREAD_UNCHANGED);
+    return image;
+}
+
+wxString LowerExtension(const wxString& path)
+{
+    const int dot = path.Find('.', true);
+    return dot == wxNOT_FOUND ? wxString() : path.Mid(dot + 1).Lower();
+}
+
+}  // namespace
+
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraPanel(parent, size)
+{
+    Init();
+}
+
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                                   const wxString& name)
+    : TivraPanel(parent, id, pos, size, style, name)
+{
+    Init();
+}
+
+void TivraROIAdvPanel::Init()
+{
+    m_defaultFontPath = FrameLayers::kDefaultFontPath;
+    m_roiColor = cv_Color_Defines::yellow;
+    SetScrollRate(8, 8);
+    // The panel repaints itself on scrolling: the window must not blit.
+    EnableScrolling(false, false);
+    Bind(wxEVT_PAINT, &TivraROIAdvPanel::OnPaint, this);
+    Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
+    Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleUp, this, 400);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleDown, this, 401);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ZoomtoFit, this, 402);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_Origianl, this, 403);
+    for (int id = 404; id <= 410; ++id)
+        Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ROIChange, this, id);
+    for (int id = 411; id <= 415; ++id)
+        Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_SIMDChange, this, id);
+}
+
+TivraROIAdvPanel::~TivraROIAdvPanel()
+{
+    EndPanning();
+    SetMouseEventConnect(false);
+    Unbind(wxEVT_PAINT, &TivraROIAdvPanel::OnPaint, this);
+    Unbind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
+    Unbind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
+}
+
+// ---------------------------------------------------------------- image
+
+void TivraROIAdvPanel::ClearImg()
+{
+    m_matBitmap.release();
+    m_rawMat.release();
+    m_viewport.SetOriginalSize(cv::Size(0, 0));
+    SetVirtualSize(1, 1);
+    Refresh(true);
+}
+
+bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
+{
+    if (!internal) {
+        m_matBitmap = mat.clone();
+        m_rawMat = mat.clone();
+        m_loadedImageInfo = ImageFileInfo();
+        m_loadedImageInfo.width = mat.cols;
+        m_loadedImageInfo.height = mat.rows;
+        m_loadedImageInfo.channels = mat.channels();
+    }
+    if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
+        ClearImg();
+        return false;
+    }
+    m_viewport.SetOriginalSize(m_matBitmap.size());
+    m_viewport.SetScale(m_scale);
+    if (!internal && !keepScale)
+        UpdateScale();
+    const cv::Size virtualSize = m_viewport.GetVirtualSize();
+    SetVirtualSize(virtualSize.width, virtualSize.height);
+    SetScrollRate(20, 20);
+    SetMouseEventConnect(true);
+    Refresh(true);
+    return true;
+}
+
+bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepScale)
+{
+    if (!wxFileExists(path))
+        return false;
+    m_displayOverlay = false;
+    try {
+        ImageFileInfo info = GetImageFileInfo(std::string(path.utf8_str()));
+        const wxString extension = LowerExtension(path);
+        cv::Mat image;
+        cv::Mat raw;
+        if (extension == "heic" || extension == "jxl") {
+            image = extension == "heic" ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
+            if (image.empty())
+                return false;
+            raw = image.clone();
+        } else {
+            image = ReadWithOpenCV(path);
+            if (image.empty())
+                return false;
+            Convert16bitTo8bit(image);
+            if (image.channels() == 4)
+                cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
+            raw = image.clone();
+            if (image.channels() == 1)
+                cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
+        }
+        if (!SetCVmat(image, internal, keepScale))
+            return false;
+        // The Mat form resets both to the converted image; the file's own
+        // information and channel count are what a loaded file reports.
+        m_loadedImageInfo = info;
+        m_rawMat = raw;
+        return true;
+    } catch (const cv::Exception& e) {
+        LogPanelError("SetCVmat", wxString::Format("OpenCV error: %s", e.what()));
+    } catch (...) {
+        LogPanelError("SetCVmat", "Unknown error loading image");
+    }
+    return false;
+}
+
+bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
+{
+    if (mat.empty()) {
+        ClearImg();
+        return false;
+    }
+    const wxSize client = GetClientSize();
+    if (m_displayMode != 1) {
+        m_scale = 1.0;
+    } else {
+        if (client.x < 1 || client.y < 1)
+            return false;
+        m_scale = std::min(static_cast<double>(client.x) / mat.cols, static_cast<double>(client.y) / mat.rows);
+        if (m_scale <= 0)
+            m_scale = 1.0;
+    }
+    m_viewport.SetOriginalSize(mat.size());
+    m_viewport.SetScale(m_scale);
+    m_viewport.SetWindowSize(cv::Size(client.x, client.y));
+    const cv::Size virtualSize = m_viewport.GetVirtualSize();
+    SetVirtualSize(virtualSize.width, virtualSize.height);
+    SetScrollRate(20, 20);
+    wxClientDC dc(this);
+    RenderFrameFast(dc, mat);
+    return true;
+}
+
+bool TivraROIAdvPanel::SetCVmatDisplay(const wxString& path)
+{
+    if (!wxFileExists(path))
+        return false;
+    try {
+        cv::Mat image = ReadWithOpenCV(path);
+        if (image.empty())
+            return false;
+        Convert16bitTo8bit(image);
+        if (image.channels() == 4)
+            cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
+        return SetCVmatDisplay(image);
+    } catch (const cv::Exception& e) {
+        LogPanelError("SetCVmatDisplay", wxString::Format("OpenCV error: %s", e.what()));
+    }
+    return false;
+}
+
+void TivraROIAdvPanel::UpdateDrawImage(bool resize)
+{
+    if (!m_bitmap.IsOk() || m_matBitmap.empty())
+        return;
+    SetCVmat(m_matBitmap, true, true);
+    if (resize)
+        SetVirtualSize(m_bitmap.GetSize());
+}
+
+// ---------------------------------------------------------------- current ROI
+
+void TivraROIAdvPanel::ResetEditingState()
+{
+    m_roiRect = cv::Rect2f();
+    m_leftDownPoint = m_leftUpPoint = cv::Point2f();
+    m_innerRadius = -1.0;
+    m_startAngle = 0.0;
+    m_endAngle = 360.0;
+    m_rotateAngle = 0.0;
+    m_rotationAccum = 0.0;
+    m_polygonPoints.clear();
+    m_hoverPoint = cv::Point2f(-1.0f, -1.0f);
+    m_activeVertex = -1;
+    m_edgeDragStarted = false;
+    m_hit = ROIHitResult{-1, -1, -1, FLT_MAX};
+    m_dragging = false;
+}
+
+void TivraROIAdvPanel::SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable)
+{
+    m_menuEnable = menu_enable;
+    m_cropEnable = crop_enable;
+    m_moveEnable = move_enable;
+    if (!crop_enable)
+        ResetEditingState();
+}
+
+void TivraROIAdvPanel::SetSIMDMenuEnable(bool enable)
+{
+    m_simdMenuEnable = enable;
+}
+
+void TivraROIAdvPanel::SetLockROI(bool lock)
+{
+    m_lockROI = lock;
+}
+
+void TivraROIAdvPanel::SetROIMode(CvROIMode mode)
+{
+    if (mode == m_roiMode)
+        return;
+    ResetEditingState();
+    Refresh(true);
+    m_roiMode = mode;
+}
+
+void TivraROIAdvPanel::ClearROIState()
+{
+    ResetEditingState();
+    Refresh(true);
+}
+
+void TivraROIAdvPanel::HideROI()
+{
+    ClearROIState();
+}
+
+void TivraROIAdvPanel::SetROIParamDefault()
+{
+    ResetEditingState();
+}
+
+namespace {
+
+// Width and height of a radius given as (r, 0) or as a vector: a zero or negative
+// y means the radius is x, spread over both components so the vector keeps its length.
+cv::Size2f RadiusVector(const cv::Point2f& p)
+{
+    if (p.y <= 0) {
+        const float side = static_cast<float>(p.x / std::sqrt(2.0));
+        return {side, side};
+    }
+    return {p.x, p.y};
+}
+
+}  // namespace
+
+void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
+{
+    m_roiMode = roi.mode;
+    const auto& p = roi.points;
+    const auto needs = [&](size_t count) {
+        if (p.size() == count)
+            return true;
+        ResetEditingState();
+        return false;
+    };
+    switch (roi.mode) {
+    case CvROIMode::Point:
+        if (needs(1))
+            m_leftDownPoint = p[0];
+        break;
+    case CvROIMode::Line:
+        if (needs(2)) {
+            m_leftDownPoint = p[0];
+            m_leftUpPoint = p[1];
+            m_roiRect = cv::Rect2f(std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::abs(p[0].x - p[1].x),
+                                   std::abs(p[0].y - p[1].y));
+        }
+        break;
+    case CvROIMode::Rectangle:
+        if (needs(2)) {
+            m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
+            m_leftDownPoint = p[0];
+            m_leftUpPoint = p[0] + p[1];
+        }
+        break;
+    case CvROIMode::Circle:
+        if (needs(2)) {
+            m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
+            m_leftDownPoint = p[0];
+            m_leftUpPoint = p[0] + p[1];
+        }
+        break;
+    case CvROIMode::RotatedRectangle:
+        if (needs(2)) {
+            m_rotateAngle = m_rotationAccum = roi.angle;
+            m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
+            cv::Point2f corners[4];
+            cv::RotatedRect(p[0] + p[1] * 0.5f, cv::Size2f(p[1].x, p[1].y), static_cast<float>(roi.angle))
+                .points(corners);
+            m_polygonPoints.assign(corners, corners + 4);
+        }
+        break;
+    case CvROIMode::Annulus:
+        if (needs(4)) {
+            m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
+            m_innerRadius = p[2].x;
+            m_startAngle = p[3].x;
+            m_endAngle = p[3].y;
+            m_leftDownPoint = p[0];
+        }
+        break;
+    case CvROIMode::Polygon:
+        if (p.size() < 3) {
+            ResetEditingState();
+        } else {
+            m_polygonPoints = p;
+            m_roiRect = cv::Rect2f(cv::boundingRect(p));
+            m_polygonDrawing = false;
+        }
+        break;
+    case CvROIMode::None:
+        ResetEditingState();
+        break;
+    default:
+        break;
+    }
+    if (refresh)
+        Refresh(true);
+}
+
+void TivraROIAdvPanel::GetRect(cv::Rect& out)
+{
+    out = cv::Rect();
+    const auto trunc = [](float v) { return static_cast<int>(v); };
+    switch (m_roiMode) {
+    case CvROIMode::Point:
+        if (m_leftDownPoint.x > 0 || m_leftDownPoint.y > 0)
+            out = cv::Rect(trunc(m_leftDownPoint.x), trunc(m_leftDownPoint.y), 0, 0);
+        break;
+    case CvROIMode::Line:
+        if (m_leftDownPoint != m_leftUpPoint)
+            out = cv::Rect(trunc(std::min(m_leftDownPoint.x, m_leftUpPoint.x)),
+                           trunc(std::min(m_leftDownPoint.y, m_leftUpPoint.y)),
+                           trunc(std::abs(m_leftUpPoint.x - m_leftDownPoint.x)),
+                           trunc(std::abs(m_leftUpPoint.y - m_leftDownPoint.y)));
+        break;
+    case CvROIMode::Rectangle:
+    case CvROIMode::RotatedRectangle:
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus:
+        if (m_roiRect.width > 0 && m_roiRect.height > 0)
+            out = cv::Rect(trunc(m_roiRect.x), trunc(m_roiRect.y), trunc(m_roiRect.width), trunc(m_roiRect.height));
+        break;
+    case CvROIMode::Polygon:
+        if (m_polygonPoints.size() >= 3)
+            out = cv::boundingRect(m_polygonPoints);
+        break;
+    default:
+        break;
+    }
+}
+
+void TivraROIAdvPanel::SetRect(const cv::Rect& r)
+{
+    if (r.width >= 1 && r.height > 0)
+        m_roiRect = cv::Rect2f(r);
+    else
+        ResetEditingState();
+    Refresh(true);
+}
+
+cv::Point2f TivraROIAdvPanel::GetLeftMouseDownPoint()
+{
+    return m_leftDownPoint;
+}
+
+cv::Point2f TivraROIAdvPanel::GetLeftMouseUpPoint()
+{
+    return m_leftUpPoint;
+}
+
+double TivraROIAdvPanel::GetStartAngle()
+{
+    return m_startAngle;
+}
+
+double TivraROIAdvPanel::GetEndAngle()
+{
+    return m_endAngle;
+}
+
+double TivraROIAdvPanel::GetRotateAngle()
+{
+    return m_rotateAngle;
+}
+
+double TivraROIAdvPanel::GetOuterRadius() const
+{
+    if (!(m_roiRect.width > 0) && !(m_roiRect.height > 0))
+        return 0.0;
+    const double w = m_roiRect.width;
+    const double h = m_roiRect.height;
+    return std::sqrt(w * w + h * h);
+}
+
+double TivraROIAdvPanel::GetInnerRadius() const
+{
+    if (m_innerRadius > 0)
+        return m_innerRadius;
+    const double outer = GetOuterRadius();
+    return outer > 0 ? 0.5 * outer : 0.0;
+}
+
+void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const
+{
+    out = m_polygonPoints;
+}
+
+void TivraROIAdvPanel::GetRotatedRectEdges(cv::Point2f& a, cv::Point2f& b, cv::Point2f& c, cv::Point2f& d)
+{
+    if (m_roiMode != CvROIMode::RotatedRectangle || m_polygonPoints.size() < 4)
+        return;
+    a = m_polygonPoints[1];
+    b = m_polygonPoints[2];
+    c = m_polygonPoints[3];
+    d = m_polygonPoints[0];
+}
+
+// ---------------------------------------------------------------- overlays and texts
+
+void TivraROIAdvPanel::ClearOverlay()
+{
+    m_overlays.clear();
+}
+
+int TivraROIAdvPanel::AppendOverlay(cvROI roi)
+{
+    m_overlays.push_back(std::move(roi));
+    return static_cast<int>(m_overlays.size()) - 1;
+}
+
+int TivraROIAdvPanel::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha)
+{
+    if (mask.empty())
+        return -1;
+    cvROI roi;
+    roi.visible = true;
+    roi.thickness = 1;
+    roi.roiIndex = -1;
+    roi.mode = CvROIMode::Mask;
+    roi.color = cv::Scalar(color[0], color[1], color[2], alpha * 255.0);
+    roi.mask = mask.clone();
+    return AppendOverlay(roi);
+}
+
+std::vector<cv::Point2f> TivraROIAdvPanel::ConvertMaskToPolygon(const cv::Mat& mask)
+{
+    if (mask.empty())
+        return {};
+    // Contours are traced on a one-channel 8-bit mask of the set pixels: a pixel
+    // of a multi-channel mask is set when any of its channels is.
+    std::vector<cv::Mat> channels;
+    cv::split(mask, channels);
+    cv::Mat binary = channels[0] != 0;
+    for (size_t i = 1; i < channels.size(); ++i)
+        binary |= channels[i] != 0;
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(binary, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    const std::vector<cv::Point>* largest = nullptr;
+    double largestArea = -1.0;
+    for (const auto& contour : contours) {
+        const double area = cv::contourArea(contour);
+        if (area > largestArea) {
+            largest = &contour;
+            largestArea = area;
+        }
+    }
+    if (!largest)
+        return {};
+    return std::vector<cv::Point2f>(largest->begin(), largest->end());
+}
+
+int TivraROIAdvPanel::AppendOverlay(cvText text)
+{
+    m_textFonts.push_back(FrameLayers::LoadFont(text.fontPath, m_defaultFontPath));
+    m_texts.push_back(std::move(text));
+    return static_cast<int>(m_texts.size()) - 1;
+}
+
+void TivraROIAdvPanel::UpdateOverlayByIndex(int index, cvROI roi, bool show)
+{
+    if (index < 0 || index >= static_cast<int>(m_overlays.size()))
+        return;
+    m_overlays[index] = std::move(roi);
+    if (show) {
+        m_overlays[index].visible = true;
+        Refresh(true);
+    }
+}
+
+void TivraROIAdvPanel::UpdateOverlayByIndex(int index, cvText text, bool show)
+{
+    if (index < 0 || index >= static_cast<int>(m_texts.size()))
+        return;
+    const bool fontChanged = m_texts[index].fontPath != text.fontPath;
+    m_texts[index] = std::move(text);
+    if (show)
+        m_texts[index].visible = true;
+    if (fontChanged && index < static_cast<int>(m_textFonts.size()))
+        m_textFonts[index] = FrameLayers::LoadFont(m_texts[index].fontPath, m_defaultFontPath);
+    if (show)
+        Refresh(true);
+}
+
+void TivraROIAdvPanel::SetDisplayOverlay(bool on)
+{
+    m_displayOverlay = on;
+    SetCVmat(m_matBitmap, true, false);
+}
+
+bool TivraROIAdvPanel::GetDisplayOverlay()
+{
+    return m_displayOverlay;
+}
+
+void TivraROIAdvPanel::SetExtDisplay(std::vector<cvROI*>* list)
+{
+    m_extDisplay = list;
+}
+
+void TivraROIAdvPanel::RebuildExtTextFonts()
+{
+    m_extTextFonts.clear();
+    if (!m_extText)
+        return;
+    for (const cvText* text : *m_extText)
+        m_extTextFonts.push_back(FrameLayers::LoadFont(text ? text->fontPath : wxString(), m_defaultFontPath));
+}
+
+void TivraROIAdvPanel::SetExtText(std::vector<cvText*>* list)
+{
+    m_extText = list;
+    RebuildExtTextFonts();
+}
+
+// ---------------------------------------------------------------- badge and settings
+
+void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state)
+{
+    m_pfrShow = show;
+    m_pfrState = state;
+}
+
+void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state, wxString fontPath, wxString passText,
+                                                 wxString failText, wxString recycleText)
+{
+    m_pfrShow = show;
+    if (!show)
+        return;
+    if (passText != m_passText || failText != m_failText || recycleText != m_recycleText)
+        m_pfrFontHeight = -1;
+    m_passText = passText;
+    m_failText = failText;
+    m_recycleText = recycleText;
+    m_pfrState = state;
+    if (fontPath != m_pfrFontPath) {
+        m_pfrFontPath = fontPath;
+        m_pfrFontHeight = -1;
+    }
+}
+
+void TivraROIAdvPanel::SetMenuROIEnable(bool point, bool line, bool rect, bool rotatedRect, bool circle,
+                                        bool annulus, bool polygon)
+{
+    m_menuROIEnable = {point, line, rect, rotatedRect, circle, annulus, polygon};
+}
+
+void TivraROIAdvPanel::SetStatusTarget(wxWindow* target)
+{
+    m_statusTarget = target;
+}

@@ -1,0 +1,284 @@
+// Frame rendering of the advanced panel: the visible part of the image is cut
+// through the viewport, the layers are drawn into that buffer, and the buffer is
+// blitted at the centring offset. The cost depends on the window, not the image.
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+#include <wx/dcbuffer.h>
+
+#include "tivra/analysis/Geometry.h"
+#include "tivra/engine/FrameLayers.h"
+#include "tivra/engine/GuideLines.h"
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/LineStyles.h"
+
+namespace {
+
+bool IsInside(const cv::Mat& buffer, const cv::Point& p)
+{
+    return p.x >= 0 && p.x < buffer.cols && p.y >= 0 && p.y < buffer.rows;
+}
+
+cv::Point Trunc(const cv::Point2f& p)
+{
+    return cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
+}
+
+void DrawHandle(cv::Mat& buffer, const cv::Point& at, const cv::Scalar& fill)
+{
+    cv::circle(buffer, at, 5, fill, -1, cv::LINE_8);
+    cv::circle(buffer, at, 6, cv_Color_Defines::black, 1, cv::LINE_8);
+}
+
+// The buffer the layers are drawn into: 3-channel BGR, so that every colour,
+// whatever its fourth component, lands opaque.
+void NormaliseBuffer(cv::Mat& buffer)
+{
+    if (buffer.channels() == 1)
+        cv::cvtColor(buffer, buffer, cv::COLOR_GRAY2BGR);
+    else if (buffer.channels() == 4)
+        cv::cvtColor(buffer, buffer, cv::COLOR_BGRA2BGR);
+}
+
+}  // namespace
+
+void TivraROIAdvPanel::OnPaint(wxPaintEvent&)
+{
+    wxAutoBufferedPaintDC dc(this);
+    RenderFrame(dc);
+}
+
+void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers)
+{
+    dc.SetBackground(wxBrush(GetBackgroundColour()));
+    dc.Clear();
+    if (mat.empty())
+        return;
+    const wxSize client = GetClientSize();
+    m_viewport.SetWindowSize(cv::Size(client.x, client.y));
+    int unitX = 0, unitY = 0;
+    GetScrollPixelsPerUnit(&unitX, &unitY);
+    const wxPoint start = GetViewStart();
+    m_viewport.SetScrollPosition(cv::Point(start.x * unitX, start.y * unitY));
+    cv::Mat buffer = m_viewport.ExtractVisibleRegion(mat);
+    if (buffer.empty())
+        return;
+    NormaliseBuffer(buffer);
+    if (withLayers) {
+        DrawGuideOnVisibleBuffer(buffer);
+        DrawCurrentEditingROI(buffer);
+        DrawStoredOverlays(buffer);
+        DrawTexts(buffer);
+        DrawPFRLogo(buffer);
+    }
+    const wxBitmap bitmap = ConvertMatToBitmap(buffer, m_simdMode);
+    if (!bitmap.IsOk())
+        return;
+    const cv::Point2f offset = m_viewport.GetCenteringOffset();
+    dc.DrawBitmap(bitmap, static_cast<int>(offset.x), static_cast<int>(offset.y), false);
+}
+
+void TivraROIAdvPanel::RenderFrame(wxDC& dc)
+{
+    RenderVisible(dc, m_matBitmap, true);
+    DrawGuideLineWxDC(dc);
+}
+
+void TivraROIAdvPanel::RenderFrameFast(wxDC& dc, const cv::Mat& mat)
+{
+    RenderVisible(dc, mat, false);
+}
+
+void TivraROIAdvPanel::DrawGuideLineWxDC(wxDC&) {}
+
+void TivraROIAdvPanel::DrawGuideOnVisibleBuffer(cv::Mat& buffer)
+{
+    GuideLines::DrawOnVisibleBuffer(buffer, m_viewport, m_matBitmap.size(), GetGuideLineSettings());
+}
+
+void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
+{
+    if (!m_cropEnable || m_roiMode == CvROIMode::None)
+        return;
+    const int t = static_cast<int>(std::max(m_scale, 1.0));
+    const cv::Scalar lime = cv_Color_Defines::lime;
+    const cv::Point2f offset = m_viewport.GetCenteringOffset();
+    const auto toBuffer = [&](const cv::Point2f& p) { return m_viewport.OriginalToView(p) - offset; };
+    const auto cross = [&](const cv::Point& c) { ID::drawReularCrossLine(buffer, c, lime, t, 10); };
+    const bool hasArea = m_roiRect.width > 0 && m_roiRect.height > 0;
+    const cv::Point2f topLeft(m_roiRect.x, m_roiRect.y);
+
+    switch (m_roiMode) {
+    case CvROIMode::Point: {
+        const cv::Point p = Trunc(toBuffer(m_leftDownPoint));
+        if (IsInside(buffer, p))
+            cross(p);
+        break;
+    }
+    case CvROIMode::Line: {
+        if (m_leftDownPoint == m_leftUpPoint)
+            break;
+        const cv::Point2f down = toBuffer(m_leftDownPoint);
+        const cv::Point2f up = toBuffer(m_leftUpPoint);
+        ID::drawArrowLine(buffer, Trunc(down), Trunc(up), 15, 20, lime, t, cv::LINE_8);
+        const cv::Point mid = Trunc((down + up) * 0.5f);
+        if (IsInside(buffer, mid))
+            cross(mid);
+        break;
+    }
+    case CvROIMode::Rectangle: {
+        if (!hasArea)
+            break;
+        const cv::Point tl = Trunc(toBuffer(topLeft));
+        const cv::Rect r(tl.x, tl.y, static_cast<int>(m_roiRect.width * m_scale),
+                         static_cast<int>(m_roiRect.height * m_scale));
+        cv::rectangle(buffer, r, lime, t, cv::LINE_8);
+        const cv::Point centre(r.x + r.width / 2, r.y + r.height / 2);
+        if (IsInside(buffer, centre))
+            cross(centre);
+        break;
+    }
+    case CvROIMode::RotatedRectangle: {
+        if (!hasArea)
+            break;
+        std::vector<cv::Point2f> corners(4);
+        if (m_edgeDragStarted && m_polygonPoints.size() >= 4) {
+            std::copy_n(m_polygonPoints.begin(), 4, corners.begin());
+        } else {
+            const cv::Size2f size = m_roiRect.size();
+            cv::RotatedRect(topLeft + cv::Point2f(size.width, size.height) * 0.5f, size,
+                            static_cast<float>(m_rotateAngle))
+                .points(corners.data());
+        }
+        std::vector<cv::Point2f> c(4);
+        for (int i = 0; i < 4; ++i)
+            c[i] = toBuffer(corners[i]);
+        for (int i = 0; i < 4; ++i)
+            cv::line(buffer, Trunc(c[i]), Trunc(c[(i + 1) % 4]), lime, t, cv::LINE_8);
+        cross(Trunc((c[0] + c[2]) * 0.5f));
+        DrawHandle(buffer, Trunc((c[1] + c[2]) * 0.5f), cv_Color_Defines::red);
+        DrawHandle(buffer, Trunc((c[0] + c[1]) * 0.5f), cv_Color_Defines::blue);
+        break;
+    }
+    case CvROIMode::Circle: {
+        if (!hasArea)
+            break;
+        const cv::Point centre = Trunc(toBuffer(topLeft));
+        const double radius = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
+        cv::circle(buffer, centre, static_cast<int>(radius), lime, t, cv::LINE_8);
+        cross(centre);
+        if (m_hit.handle == ROIHandle::OuterEdge)
+            cv::circle(buffer, Trunc(toBuffer(m_leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
+        break;
+    }
+    case CvROIMode::Annulus: {
+        if (!hasArea)
+            break;
+        const cv::Point2f centreF = toBuffer(topLeft);
+        const cv::Point centre = Trunc(centreF);
+        const double outer = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
+        const double inner = m_innerRadius > 0 ? m_scale * m_innerRadius : outer * 0.5;
+        for (double radius : {outer, inner}) {
+            const int r = static_cast<int>(radius);
+            cv::ellipse(buffer, centre, cv::Size(r, r), 0, m_startAngle, m_endAngle, lime, t, cv::LINE_8);
+        }
+        const cv::Point outerStart = EA::pointOnCircle(centreF, outer, m_startAngle);
+        const cv::Point innerStart = EA::pointOnCircle(centreF, inner, m_startAngle);
+        const cv::Point outerEnd = EA::pointOnCircle(centreF, outer, m_endAngle);
+        const cv::Point innerEnd = EA::pointOnCircle(centreF, inner, m_endAngle);
+        cv::line(buffer, outerStart, innerStart, lime, t, cv::LINE_8);
+        cv::line(buffer, outerEnd, innerEnd, lime, t, cv::LINE_8);
+        for (const cv::Point& p : {outerStart, innerStart, outerEnd, innerEnd})
+            cv::circle(buffer, p, 3, lime, t, cv::LINE_8);
+        cross(centre);
+        break;
+    }
+    case CvROIMode::Polygon: {
+        if (m_polygonPoints.empty())
+            break;
+        std::vector<cv::Point> v;
+        v.reserve(m_polygonPoints.size());
+        for (const cv::Point2f& p : m_polygonPoints)
+            v.push_back(Trunc(toBuffer(p)));
+        for (size_t i = 0; i + 1 < v.size(); ++i)
+            cv::line(buffer, v[i], v[i + 1], lime, t, cv::LINE_8);
+        if (!m_polygonDrawing && v.size() > 2) {
+            cv::line(buffer, v.back(), v.front(), lime, t, cv::LINE_8);
+            const cv::Rect box = cv::boundingRect(v);
+            const cv::Point centre(static_cast<int>(box.x + box.width / 2.0f),
+                                   static_cast<int>(box.y + box.height / 2.0f));
+            cross(centre);
+            if (m_hit.handle == ROIHandle::Body)
+                cv::circle(buffer, centre, 5, cv_Color_Defines::red, -1, cv::LINE_8);
+        }
+        if (m_polygonDrawing && m_hoverPoint.x >= 0 && m_hoverPoint.y >= 0)
+            cv::line(buffer, v.back(), Trunc(toBuffer(m_hoverPoint)), lime, t, cv::LINE_8);
+        for (const cv::Point& p : v)
+            cv::circle(buffer, p, 3, lime, -1, cv::LINE_8);
+        if (m_activeVertex >= 0 && m_activeVertex < static_cast<int>(v.size()))
+            cv::circle(buffer, v[m_activeVertex], 5, lime, t, cv::LINE_8);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TivraROIAdvPanel::DrawStoredOverlays(cv::Mat& buffer)
+{
+    if (!m_displayOverlay)
+        return;
+    std::vector<const cvROI*> records;
+    records.reserve(m_overlays.size() + (m_extDisplay ? m_extDisplay->size() : 0));
+    for (const cvROI& roi : m_overlays)
+        records.push_back(&roi);
+    if (m_extDisplay)
+        records.insert(records.end(), m_extDisplay->begin(), m_extDisplay->end());
+    FrameLayers::DrawOverlays(buffer, records, m_viewport, m_scale, m_matBitmap.size(), m_roiColor);
+}
+
+void TivraROIAdvPanel::DrawROI(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2f>& viewPoints)
+{
+    FrameLayers::DrawOverlay(buffer, roi, viewPoints, m_viewport, m_scale, m_matBitmap.size(), m_roiColor);
+}
+
+void TivraROIAdvPanel::DrawTexts(cv::Mat& buffer)
+{
+    if (!m_displayOverlay)
+        return;
+    const auto draw = [&](const cvText* text, const FrameLayers::FontPtr* font) {
+        if (text && text->visible && font && *font)
+            FrameLayers::DrawText(buffer, *text, **font, m_viewport, m_scale);
+    };
+    for (size_t i = 0; i < m_texts.size(); ++i)
+        draw(&m_texts[i], i < m_textFonts.size() ? &m_textFonts[i] : nullptr);
+    if (!m_extText || m_extText->empty())
+        return;
+    if (m_extTextFonts.size() != m_extText->size())
+        RebuildExtTextFonts();
+    for (size_t i = 0; i < m_extText->size(); ++i)
+        draw((*m_extText)[i], &m_extTextFonts[i]);
+}
+
+void TivraROIAdvPanel::DrawPFRLogo(cv::Mat& buffer)
+{
+    if (!m_pfrShow || m_pfrState > 2)
+        return;
+    const std::string pass(m_passText.utf8_str());
+    const std::string fail(m_failText.utf8_str());
+    const std::string recycle(m_recycleText.utf8_str());
+    if (m_pfrFontHeight < 0 || m_pfrCacheSize != buffer.size()) {
+        m_pfrFont = FrameLayers::LoadFont(m_pfrFontPath, m_defaultFontPath);
+        m_pfrBaseline = 0;
+        m_pfrFontHeight = 1;
+        if (m_pfrFont) {
+            const std::string widest = FrameLayers::WidestBadgeLabel(*m_pfrFont, pass, fail, recycle);
+            m_pfrFontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, widest, buffer.cols / 6, buffer.cols / 12);
+        }
+        m_pfrCacheSize = buffer.size();
+    }
+    const std::string& label = m_pfrState == 1 ? fail : m_pfrState == 2 ? recycle : pass;
+    FrameLayers::DrawBadge(buffer, m_pfrState, label, m_pfrFont.get(), m_pfrFontHeight, m_pfrBaseline);
+}

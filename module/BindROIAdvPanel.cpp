@@ -1,0 +1,215 @@
+// Python class TivraROIAdvPanel.
+#include <pybind11/functional.h>
+#include <pybind11/stl.h>
+
+#include "Bindings.h"
+#include "Conversion.h"
+#include "TivraROIAdvPanelWrapper.h"
+
+namespace py = pybind11;
+using namespace py::literals;
+using tivra::conversion::ImageArray;
+namespace conv = tivra::conversion;
+
+namespace tivra::bindings {
+
+namespace {
+
+const char* const kClassDoc = "Advanced ROI panel with editing (requires wxPython parent)";
+
+const char* const kLoadImageDoc =
+    "Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so "
+    "that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS.";
+
+const char* const kGetRawMatDoc =
+    "Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by "
+    "GetMat()). Grayscale \u2192 1-ch, colour \u2192 3-ch BGR, HEIF/JXL \u2192 codec native. Returns empty array "
+    "if no image is loaded.";
+
+const char* const kLoadedInfoDoc =
+    "Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display "
+    "conversion.";
+
+const char* const kSetEditingROIDoc =
+    "\n"
+    "Sets the current editing ROI state.\n"
+    "\n"
+    "Args:\n"
+    "    mode: ROI mode (1=Point, 2=Line, 3=Rect, 4=RotatedRect, 5=Circle, 6=Annulus, 7=Polygon)\n"
+    "    points: List of (x, y) tuples.\n"
+    "    angle: Rotation angle (for RotatedRectangle).\n";
+
+const char* const kAppendOverlayDoc =
+    "\n"
+    "Append an overlay ROI.\n"
+    "\n"
+    "Args:\n"
+    "    mode: ROI mode (0=None, 1=Point, 2=Line, 3=Rectangle, 4=RotatedRectangle,\n"
+    "                    5=Circle, 6=Annulus, 7=Polygon)\n"
+    "    points: List of (x, y) tuples. Format depends on mode:\n"
+    "        - Point: [(x1,y1), (x2,y2), ...]\n"
+    "        - Line: [(x1,y1), (x2,y2)]\n"
+    "        - Rectangle: [(left_top_x, left_top_y), (width, height)]\n"
+    "        - RotatedRectangle: [(left_top_x, left_top_y), (width, height)]\n"
+    "        - Circle: [(center_x, center_y), (radius, 0)]\n"
+    "        - Circle: [(center_x, center_y), (radius, 0)]\n"
+    "        - Annulus: [(center_x, center_y), (outer_r, 0), (inner_r, 0), (start_angle, end_angle)]\n"
+    "        - Polygon: [(x1,y1), (x2,y2), ...]\n"
+    "    color: Tuple (B, G, R) or (B, G, R, A), values 0-255\n"
+    "    size: Line/point thickness (default: 2)\n"
+    "    angle: Rotation angle for RotatedRectangle (default: 0.0)\n"
+    "\n"
+    "Returns:\n"
+    "    Index of the appended overlay\n";
+
+using Wrapper = TivraROIAdvPanelWrapper;
+
+void BindImageMethods(py::class_<Wrapper>& c)
+{
+    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToMat(img)); }, "img"_a);
+    c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
+    c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); });
+    c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); });
+    c.def("GetRawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetRawMat()); }, kGetRawMatDoc);
+}
+
+void BindZoomMethods(py::class_<Wrapper>& c)
+{
+    c.def("SetMode", &Wrapper::SetMode, "mode"_a);
+    c.def("SetZoomToFit", &Wrapper::SetZoomToFit);
+    c.def("ZoomToFit", &Wrapper::SetZoomToFit);
+    c.def("SetOriginal", &Wrapper::SetOriginal);
+    c.def("SetZoomIn", &Wrapper::SetZoomIn);
+    c.def("ZoomIn", &Wrapper::SetZoomIn);
+    c.def("SetZoomOut", &Wrapper::SetZoomOut);
+    c.def("ZoomOut", &Wrapper::SetZoomOut);
+    c.def("GetZoomFactor", &Wrapper::GetZoomFactor, "Return current display zoom factor (1.0 = 100%)");
+    c.def(
+        "GetLoadedImageInfo",
+        [](const Wrapper& w) {
+            const ImageFileInfo* info = w.GetLoadedImageInfo();
+            return info ? conv::InfoToDict(*info) : py::dict();
+        },
+        kLoadedInfoDoc);
+    c.def("SetCenterImageEnable", &Wrapper::SetCenterImageEnable, "enable"_a);
+}
+
+void BindROIMethods(py::class_<Wrapper>& c)
+{
+    c.def("SetROIMode", &Wrapper::SetROIMode, "mode"_a);
+    c.def("GetROIMode", &Wrapper::GetROIMode);
+    c.def("SetFuncEnable", &Wrapper::SetFuncEnable, "menu_enable"_a, "crop_enable"_a = false,
+          "move_enable"_a = true);
+    c.def("SetLockROI", &Wrapper::SetLockROI, "lock"_a);
+    c.def("GetRect", [](const Wrapper& w) { return conv::RectToTuple(w.GetRect()); });
+    c.def(
+        "SetRect",
+        [](Wrapper& w, const py::tuple& rect) {
+            if (w.IsOk())
+                w.SetRect(conv::TupleToRect(rect));
+        },
+        "rect"_a);
+    c.def("GetLeftMouseDownPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseDownPoint()); });
+    c.def("GetLeftMouseUpPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseUpPoint()); });
+    c.def("GetStartAngle", &Wrapper::GetStartAngle);
+    c.def("GetEndAngle", &Wrapper::GetEndAngle);
+    c.def("GetRotateAngle", &Wrapper::GetRotateAngle);
+    c.def("GetInnerRadius", &Wrapper::GetInnerRadius);
+    c.def("GetOuterRadius", &Wrapper::GetOuterRadius);
+    c.def("GetPolygonPoints", [](const Wrapper& w) { return conv::PointsToList(w.GetPolygonPoints()); });
+    c.def(
+        "SetEditingROI",
+        [](Wrapper& w, int mode, const py::list& points, double angle) {
+            if (w.IsOk())
+                w.SetEditingROI(mode, conv::ListToPoints(points), angle);
+        },
+        "mode"_a, "points"_a, "angle"_a = 0.0, kSetEditingROIDoc);
+    c.def("SetCanvasBgColor", &Wrapper::SetCanvasBgColor, "r"_a, "g"_a, "b"_a);
+    c.def("SetMenuROIEnable", &Wrapper::SetMenuROIEnable, "Point"_a = true, "Line"_a = true, "Rectangle"_a = true,
+          "RotatedRectangle"_a = true, "Circle"_a = true, "Annulus"_a = true, "Polygon"_a = true);
+    c.def("HideROI", &Wrapper::HideROI);
+}
+
+void BindOverlayMethods(py::class_<Wrapper>& c)
+{
+    c.def("ClearOverlay", &Wrapper::ClearOverlay);
+    c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a);
+    c.def("GetDisplayOverlay", &Wrapper::GetDisplayOverlay);
+    c.def(
+        "AppendOverlay",
+        [](Wrapper& w, int mode, const py::list& points, const py::tuple& color, int size, double angle) {
+            if (!w.IsOk())
+                return -1;
+            const cv::Scalar colour = conv::TupleToColor(color);
+            return w.AppendOverlay(mode, conv::ListToPoints(points), colour, size, angle);
+        },
+        "mode"_a, "points"_a, "color"_a, "size"_a = 2, "angle"_a = 0.0, kAppendOverlayDoc);
+    c.def("UpdateDrawImage", &Wrapper::UpdateDrawImage, "update"_a = false, "Update display after modifying overlays");
+    c.def(
+        "AppendMaskOverlay",
+        [](Wrapper& w, const ImageArray& mask, const py::tuple& color, double alpha) {
+            if (!w.IsOk())
+                return -1;
+            const cv::Mat image = conv::ArrayToMat(mask);
+            return w.AppendMaskOverlay(image, conv::TupleToColor(color), alpha);
+        },
+        "mask"_a, "color"_a, "alpha"_a = 0.5, "Append a pixel-level mask overlay");
+    c.def(
+        "ConvertMaskToPolygon",
+        [](Wrapper& w, const ImageArray& mask) {
+            if (!w.IsOk())
+                return py::list();
+            return conv::PointsToList(w.ConvertMaskToPolygon(conv::ArrayToMat(mask)));
+        },
+        "mask"_a, "Convert a mask to a polygon (contour points)");
+}
+
+void BindWindowMethods(py::class_<Wrapper>& c)
+{
+    c.def("SetSize", &Wrapper::SetSize, "w"_a, "h"_a);
+    c.def("Refresh", &Wrapper::Refresh);
+    c.def("GetHandle", &Wrapper::GetHandle);
+    c.def("IsOk", &Wrapper::IsOk);
+    c.def("SetOnRightClickCallback", &Wrapper::SetOnRightClickCallback, "callback"_a,
+          "Set a callback function for right-click events. Should return True to intercept.");
+}
+
+void BindGuideLineMethods(py::class_<Wrapper>& c)
+{
+    c.def(
+        "SetGuideLineMode",
+        [](Wrapper& w, GuideLineModeValue mode) { w.SetGuideLineMode(static_cast<GuideLineMode>(mode)); },
+        "mode"_a, "Set guide line overlay mode (GuideLineMode enum)");
+    c.def("GetGuideLineMode",
+          [](const Wrapper& w) { return static_cast<GuideLineModeValue>(w.GetGuideLineMode()); });
+    c.def("SetGuideLineVisible", &Wrapper::SetGuideLineVisible, "visible"_a,
+          "Show or hide guide lines without changing mode");
+    c.def("GetGuideLineVisible", &Wrapper::GetGuideLineVisible);
+    c.def("SetGuideLineColor", &Wrapper::SetGuideLineColor, "b"_a, "g"_a, "r"_a, "a"_a = 180,
+          "Set guide line color (BGR + alpha 0-255)");
+    c.def("SetGuideLineThickness", &Wrapper::SetGuideLineThickness, "thickness"_a,
+          "Set guide line thickness in pixels");
+    c.def(
+        "SetAspectRatio",
+        [](Wrapper& w, AspectRatioValue ratio) { w.SetAspectRatio(static_cast<AspectRatio>(ratio)); }, "ratio"_a,
+        "Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)");
+    c.def("GetAspectRatio", [](const Wrapper& w) { return static_cast<AspectRatioValue>(w.GetAspectRatio()); });
+}
+
+}  // namespace
+
+void BindROIAdvPanel(py::module_& m)
+{
+    py::class_<Wrapper> c(m, "TivraROIAdvPanel", kClassDoc);
+    c.def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(), "parent_handle"_a,
+          "id"_a = -1, "x"_a = -1, "y"_a = -1, "width"_a = -1, "height"_a = -1, "style"_a = 0,
+          "name"_a = "TivraROIAdvPanel");
+    BindImageMethods(c);
+    BindZoomMethods(c);
+    BindROIMethods(c);
+    BindOverlayMethods(c);
+    BindWindowMethods(c);
+    BindGuideLineMethods(c);
+}
+
+}  // namespace tivra::bindings

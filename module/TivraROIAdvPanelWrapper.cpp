@@ -1,0 +1,447 @@
+#include "TivraROIAdvPanelWrapper.h"
+
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+namespace py = pybind11;
+
+TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width,
+                                                 int height, std::int64_t style, const std::string& name)
+{
+    tivra::embedding::PanelRequest request;
+    request.parentHandle = parentHandle;
+    request.id = id;
+    request.x = x;
+    request.y = y;
+    request.width = width;
+    request.height = height;
+    request.style = static_cast<long>(style);
+    request.name = name;
+    m_panel = tivra::embedding::CreateEmbeddedPanel<TivraROIAdvPanel>(request, [this] { m_panel = nullptr; });
+}
+
+TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
+{
+    // The panel goes first (its hooks refer to this wrapper), then the callbacks.
+    // Destroying it may run Python code; an exception pending in the caller
+    // must survive that.
+    py::error_scope keepPendingError;
+    tivra::embedding::ReleasePanel(m_panel);
+    m_rightClickCallback = py::object();
+}
+
+TivraROIAdvPanel* TivraROIAdvPanelWrapper::Panel() const
+{
+    tivra::embedding::RequireGuiThread();
+    return m_panel;
+}
+
+void TivraROIAdvPanelWrapper::Repaint()
+{
+    m_panel->Refresh(true);
+    m_panel->Update();
+}
+
+void TivraROIAdvPanelWrapper::SetMat(const cv::Mat& image)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetCVmat(image, false, false);
+    Repaint();
+}
+
+bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return false;
+    const bool loaded = panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
+    if (loaded)
+        Repaint();
+    return loaded;
+}
+
+cv::Mat TivraROIAdvPanelWrapper::GetMat() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetSourceMat() : cv::Mat();
+}
+
+cv::Mat TivraROIAdvPanelWrapper::GetDrawMat() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetDrawMat() : cv::Mat();
+}
+
+cv::Mat TivraROIAdvPanelWrapper::GetRawMat() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetRawMat() : cv::Mat();
+}
+
+void TivraROIAdvPanelWrapper::SetMode(int mode)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetDisplayMode(mode);
+    panel->UpdateScale();
+    panel->Refresh(true);
+}
+
+void TivraROIAdvPanelWrapper::SetZoomToFit()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomToFit();
+    panel->Refresh(true);
+}
+
+void TivraROIAdvPanelWrapper::SetOriginal()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetOriginal(true);
+    panel->Refresh(true);
+}
+
+void TivraROIAdvPanelWrapper::SetZoomIn()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomIn();
+    panel->Refresh(true);
+}
+
+void TivraROIAdvPanelWrapper::SetZoomOut()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomOut();
+    panel->Refresh(true);
+}
+
+double TivraROIAdvPanelWrapper::GetZoomFactor() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetZoomFactor() : 1.0;
+}
+
+const ImageFileInfo* TivraROIAdvPanelWrapper::GetLoadedImageInfo() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? &panel->GetLoadedImageInfo() : nullptr;
+}
+
+void TivraROIAdvPanelWrapper::SetCenterImageEnable(bool enable)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetCenterImageEnable(enable);
+}
+
+void TivraROIAdvPanelWrapper::SetROIMode(int mode)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetROIMode(static_cast<CvROIMode>(mode));
+}
+
+int TivraROIAdvPanelWrapper::GetROIMode() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetROIMode() : 0;
+}
+
+void TivraROIAdvPanelWrapper::SetFuncEnable(bool menuEnable, bool cropEnable, bool moveEnable)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetFuncEnable(menuEnable, cropEnable, moveEnable);
+}
+
+void TivraROIAdvPanelWrapper::SetLockROI(bool lock)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetLockROI(lock);
+}
+
+cv::Rect TivraROIAdvPanelWrapper::GetRect() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    cv::Rect rect;
+    if (panel)
+        panel->GetRect(rect);
+    return rect;
+}
+
+void TivraROIAdvPanelWrapper::SetRect(const cv::Rect& rect)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetRect(rect);
+}
+
+cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseDownPoint() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetLeftMouseDownPoint() : cv::Point2f();
+}
+
+cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseUpPoint() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetLeftMouseUpPoint() : cv::Point2f();
+}
+
+double TivraROIAdvPanelWrapper::GetStartAngle() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetStartAngle() : 0.0;
+}
+
+double TivraROIAdvPanelWrapper::GetEndAngle() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetEndAngle() : 360.0;
+}
+
+double TivraROIAdvPanelWrapper::GetRotateAngle() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetRotateAngle() : 0.0;
+}
+
+double TivraROIAdvPanelWrapper::GetInnerRadius() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetInnerRadius() : 0.0;
+}
+
+double TivraROIAdvPanelWrapper::GetOuterRadius() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetOuterRadius() : 0.0;
+}
+
+std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    std::vector<cv::Point2f> points;
+    if (panel)
+        panel->GetPolygonPoints(points);
+    return points;
+}
+
+void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    cvROI roi;
+    roi.visible = true;
+    roi.thickness = 1;
+    roi.roiIndex = -1;
+    roi.angle = angle;
+    roi.mode = mode;
+    roi.lineStyle = 0;
+    roi.color = cv::Scalar(0, 0, 0, 0);
+    roi.points = points;
+    panel->SetROI(roi, true);
+}
+
+void TivraROIAdvPanelWrapper::SetCanvasBgColor(int r, int g, int b)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetCanvasBgColor(r, g, b);
+}
+
+void TivraROIAdvPanelWrapper::ClearOverlay()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->ClearOverlay();
+}
+
+void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetDisplayOverlay(show);
+}
+
+bool TivraROIAdvPanelWrapper::GetDisplayOverlay() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetDisplayOverlay() : false;
+}
+
+int TivraROIAdvPanelWrapper::AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color,
+                                           int size, double angle)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return -1;
+    cvROI roi;
+    roi.visible = true;
+    roi.thickness = size;
+    roi.roiIndex = -1;
+    roi.angle = angle;
+    roi.mode = mode;
+    roi.lineStyle = 0;
+    roi.color = color;
+    roi.points = points;
+    return panel->AppendOverlay(roi);
+}
+
+void TivraROIAdvPanelWrapper::UpdateDrawImage(bool update)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->UpdateDrawImage(update);
+}
+
+int TivraROIAdvPanelWrapper::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->AppendMaskOverlay(mask, color, alpha) : -1;
+}
+
+std::vector<cv::Point2f> TivraROIAdvPanelWrapper::ConvertMaskToPolygon(const cv::Mat& mask)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->ConvertMaskToPolygon(mask) : std::vector<cv::Point2f>();
+}
+
+void TivraROIAdvPanelWrapper::SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle,
+                                               bool circle, bool annulus, bool polygon)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetMenuROIEnable(point, line, rectangle, rotatedRectangle, circle, annulus, polygon);
+}
+
+void TivraROIAdvPanelWrapper::HideROI()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->HideROI();
+}
+
+void TivraROIAdvPanelWrapper::SetSize(int w, int h)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetSize(-1, -1, w, h, 0);
+    panel->Refresh(true);
+}
+
+void TivraROIAdvPanelWrapper::Refresh()
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->Refresh(true);
+}
+
+std::uintptr_t TivraROIAdvPanelWrapper::GetHandle() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return tivra::embedding::NativeHandleOf(panel);
+}
+
+void TivraROIAdvPanelWrapper::SetGuideLineMode(GuideLineMode mode)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetGuideLineMode(mode);
+}
+
+GuideLineMode TivraROIAdvPanelWrapper::GetGuideLineMode() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
+}
+
+void TivraROIAdvPanelWrapper::SetGuideLineVisible(bool visible)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetGuideLineVisible(visible);
+}
+
+bool TivraROIAdvPanelWrapper::GetGuideLineVisible() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineVisible() : false;
+}
+
+void TivraROIAdvPanelWrapper::SetGuideLineColor(int b, int g, int r, int a)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.color = cv::Scalar(b, g, r, a);
+    panel->SetGuideLineStyle(style);
+}
+
+void TivraROIAdvPanelWrapper::SetGuideLineThickness(int thickness)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.thickness = thickness;
+    panel->SetGuideLineStyle(style);
+}
+
+void TivraROIAdvPanelWrapper::SetAspectRatio(AspectRatio ratio)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    if (panel)
+        panel->SetAspectRatio(ratio);
+}
+
+AspectRatio TivraROIAdvPanelWrapper::GetAspectRatio() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
+}
+
+// ---------------------------------------------------------------- right click
+
+bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index)
+{
+    if (!m_rightClickCallback || m_rightClickCallback.is_none())
+        return false;
+    // Called from a wx handler: the lock may or may not be held at this moment.
+    py::gil_scoped_acquire gil;
+    try {
+        const py::object result = m_rightClickCallback(py::make_tuple(point.x, point.y), index);
+        return result.cast<bool>();
+    } catch (const py::error_already_set&) {
+        // A raising callback counts as False; nothing propagates into the panel.
+    } catch (const py::cast_error&) {
+        // So does a result that has no truth value.
+    }
+    return false;
+}
+
+void TivraROIAdvPanelWrapper::SetOnRightClickCallback(const py::object& callback)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    m_rightClickCallback = callback;
+    if (!panel)
+        return;
+    if (callback.is_none())
+        panel->SetOnRightClick(nullptr);
+    else
+        panel->SetOnRightClick([this](const cv::Point2f& point, int index) { return CallRightClick(point, index); });
+}

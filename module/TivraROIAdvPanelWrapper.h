@@ -1,0 +1,95 @@
+#pragma once
+// The object behind the Python class TivraROIAdvPanel: it creates an advanced
+// ROI panel inside a wxPython window and turns the Python calls into panel
+// operations. Without a panel (never made, or destroyed by wx with its parent
+// window) every method does nothing or returns a neutral value. Methods called
+// from a thread other than wxPython's GUI thread raise instead of touching the window.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+#include <pybind11/pybind11.h>
+
+#include "PanelEmbedding.h"
+#include "tivra/engine/GuideLines.h"
+#include "tivra/io/ImageFileInfo.h"
+
+class TivraROIAdvPanel;
+
+class TivraROIAdvPanelWrapper {
+public:
+    TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
+                            std::int64_t style, const std::string& name);
+    ~TivraROIAdvPanelWrapper();
+    TivraROIAdvPanelWrapper(const TivraROIAdvPanelWrapper&) = delete;
+    TivraROIAdvPanelWrapper& operator=(const TivraROIAdvPanelWrapper&) = delete;
+
+    void SetMat(const cv::Mat& image);
+    bool LoadImage(const std::string& path);
+    cv::Mat GetMat() const;
+    cv::Mat GetDrawMat() const;
+    cv::Mat GetRawMat() const;
+    void SetMode(int mode);
+    void SetZoomToFit();
+    void SetOriginal();
+    void SetZoomIn();
+    void SetZoomOut();
+    double GetZoomFactor() const;
+    /// Null without a panel.
+    const ImageFileInfo* GetLoadedImageInfo() const;
+    void SetCenterImageEnable(bool enable);
+    void SetROIMode(int mode);
+    int GetROIMode() const;
+    void SetFuncEnable(bool menuEnable, bool cropEnable, bool moveEnable);
+    void SetLockROI(bool lock);
+    cv::Rect GetRect() const;
+    void SetRect(const cv::Rect& rect);
+    cv::Point2f GetLeftMouseDownPoint() const;
+    cv::Point2f GetLeftMouseUpPoint() const;
+    double GetStartAngle() const;
+    double GetEndAngle() const;
+    double GetRotateAngle() const;
+    double GetInnerRadius() const;
+    double GetOuterRadius() const;
+    std::vector<cv::Point2f> GetPolygonPoints() const;
+    void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
+    void SetCanvasBgColor(int r, int g, int b);
+    void ClearOverlay();
+    void SetDisplayOverlay(bool show);
+    bool GetDisplayOverlay() const;
+    int AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color, int size,
+                      double angle);
+    void UpdateDrawImage(bool update);
+    int AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha);
+    std::vector<cv::Point2f> ConvertMaskToPolygon(const cv::Mat& mask);
+    void SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle, bool circle, bool annulus,
+                          bool polygon);
+    void HideROI();
+    void SetSize(int w, int h);
+    void Refresh();
+    std::uintptr_t GetHandle() const;
+    bool IsOk() const { return m_panel != nullptr; }
+
+    void SetGuideLineMode(GuideLineMode mode);
+    GuideLineMode GetGuideLineMode() const;
+    void SetGuideLineVisible(bool visible);
+    bool GetGuideLineVisible() const;
+    void SetGuideLineColor(int b, int g, int r, int a);
+    void SetGuideLineThickness(int thickness);
+    void SetAspectRatio(AspectRatio ratio);
+    AspectRatio GetAspectRatio() const;
+
+    /// None clears the panel's hook. The callback gets ((x, y), index) and keeps
+    /// the context menu closed by returning True.
+    void SetOnRightClickCallback(const pybind11::object& callback);
+
+private:
+    // The panel, or nullptr; throws when called off the GUI thread.
+    TivraROIAdvPanel* Panel() const;
+    void Repaint();
+    bool CallRightClick(const cv::Point2f& point, int index);
+
+    TivraROIAdvPanel* m_panel = nullptr;
+    pybind11::object m_rightClickCallback;
+};

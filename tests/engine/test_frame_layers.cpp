@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <opencv2/imgproc.hpp>
+
+#include "tivra/engine/FrameLayers.h"
+
+namespace {
+
+cv::Vec3b At(const cv::Mat& m, int x, int y)
+{
+    return m.at<cv::Vec3b>(y, x);
+}
+
+FrameLayers::FontPtr DefaultFont()
+{
+    FrameLayers::FontPtr font = FrameLayers::LoadFont(wxString(), FrameLayers::kDefaultFontPath);
+    EXPECT_TRUE(font) << "the DejaVu font of fonts-dejavu-core is needed";
+    return font;
+}
+
+// Bounding box of the pixels that differ from black.
+cv::Rect InkBox(const cv::Mat& m)
+{
+    cv::Mat gray, ink;
+    cv::cvtColor(m, gray, cv::COLOR_BGR2GRAY);
+    cv::threshold(gray, ink, 0, 255, cv::THRESH_BINARY);
+    std::vector<cv::Point> points;
+    cv::findNonZero(ink, points);
+    return points.empty() ? cv::Rect() : cv::boundingRect(points);
+}
+
+Viewport ViewAt(cv::Size source, cv::Size window, double scale, cv::Point scroll = {0, 0})
+{
+    Viewport v;
+    v.SetOriginalSize(source);
+    v.SetWindowSize(window);
+    v.SetScale(scale);
+    v.SetScrollPosition(scroll);
+    return v;
+}
+
+cvROI Record(int mode, std::vector<cv::Point2f> points)
+{
+    cvROI r;
+    r.visible = true;
+    r.mode = mode;
+    r.points = std::move(points);
+    return r;
+}
+
+}  // namespace
+
+TEST(Badge, RectangleOnA600PixelBuffer)
+{
+    const FrameLayers::BadgeBox box = FrameLayers::BadgeRect(600);
+    EXPECT_EQ(box.topLeft, cv::Point(497, 3));
+    EXPECT_EQ(box.bottomRight, cv::Point(597, 53));
+}
+
+TEST(Badge, DrawsFilledOutlinedBoxInTheStateColour)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    const int height = FrameLayers::FitBadgeFontHeight(*font, "FAIL ", 100, 50);
+    cv::Mat buffer(400, 600, CV_8UC3, cv::Scalar::all(0));
+    int baseline = 0;
+    FrameLayers::DrawBadge(buffer, 1, "FAIL", font.get(), height, baseline);
+    EXPECT_EQ(At(buffer, 501, 7), cv::Vec3b(0, 0, 255));      // fill: red
+    EXPECT_EQ(At(buffer, 497, 30), cv::Vec3b(136, 136, 18));  // outline
+    EXPECT_EQ(At(buffer, 597, 30), cv::Vec3b(136, 136, 18));
+    EXPECT_EQ(At(buffer, 599, 30), cv::Vec3b(0, 0, 0));       // right of the badge
+    EXPECT_EQ(At(buffer, 550, 57), cv::Vec3b(0, 0, 0));       // below it
+    EXPECT_EQ(At(buffer, 490, 30), cv::Vec3b(0, 0, 0));       // left of it
+    // The label is light yellow, inside the badge.
+    cv::Mat label;
+    cv::inRange(buffer, cv::Scalar(200, 240, 240), cv::Scalar(230, 255, 255), label);
+    std::vector<cv::Point> glyphs;
+    cv::findNonZero(label, glyphs);
+    ASSERT_FALSE(glyphs.empty());
+    const cv::Rect text = cv::boundingRect(glyphs);
+    EXPECT_GE(text.x, 497);
+    EXPECT_LE(text.br().x, 598);
+    EXPECT_GE(text.y, 3);
+    EXPECT_LE(text.br().y, 54);
+}
+
+TEST(Badge, StateColours)
+{
+    for (const auto& [state, colour] : {std::pair{0, cv::Vec3b(0, 255, 0)}, std::pair{-1, cv::Vec3b(0, 255, 0)},
+                                       std::pair{2, cv::Vec3b(192, 192, 192)}}) {
+        cv::Mat buffer(100, 600, CV_8UC3, cv::Scalar::all(0));
+        int baseline = 0;
+        FrameLayers::DrawBadge(buffer, state, "", nullptr, 10, baseline);
+        EXPECT_EQ(At(buffer, 501, 7), colour) << state;
+    }
+}
+
+TEST(Badge, FittedHeightIsTheLargestThatFits)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    const std::string label = FrameLayers::WidestBadgeLabel(*font, "OK", "NG", "RECYCLE");
+    EXPECT_EQ(label, "RECYCLE ");
+    const int bw = 100, bh = 50;
+    const int height = FrameLayers::FitBadgeFontHeight(*font, label, bw, bh);
+    ASSERT_GT(height, 1);
+    ASSERT_LT(height, 80);
+    int baseline = 0;
+    cv::Size size = font->getTextSize(label, height, -1, &baseline);
+    EXPECT_LE(size.width, bw);
+    EXPECT_LE(baseline + height, bh);
+    size = font->getTextSize(label, height + 1, -1, &baseline);
+    EXPECT_TRUE(size.width > bw || baseline + height + 1 > bh);
+    EXPECT_EQ(FrameLayers::FitBadgeFontHeight(*font, label, 0, 0), 1);
+}
+
+TEST(Badge, WidestLabelPrefersTheEarlierOnTies)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "AB", "AB", "AB"), "AB ");
+    EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "PASS!", "F", "R"), "PASS! ");
+}
+
+TEST(Fonts, MissingFileFallsBackToTheDefault)
+{
+    EXPECT_TRUE(FrameLayers::LoadFont("/no/such/font.ttf", FrameLayers::kDefaultFontPath));
+    EXPECT_FALSE(FrameLayers::LoadFont("/no/such/font.ttf", "/no/such/default.ttf"));
+}
+
+TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    cvText text;
+    text.visible = true;
+    text.position = {50, 40};
+    text.lines.Add("Hello");
+    text.color = cv::Scalar(255, 255, 255);
+    text.fontHeight = 20;
+
+    cv::Mat atOne(200, 300, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawText(atOne, text, *font, ViewAt({300, 200}, {300, 200}, 1.0), 1.0);
+    const cv::Rect one = InkBox(atOne);
+    ASSERT_GT(one.area(), 0);
+    EXPECT_GE(one.x, 49);
+    EXPECT_GE(one.y, 40);
+    EXPECT_LE(one.br().y, 40 + 20 + 6);
+
+    cv::Mat atTwo(400, 600, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawText(atTwo, text, *font, ViewAt({300, 200}, {600, 400}, 2.0), 2.0);
+    const cv::Rect two = InkBox(atTwo);
+    EXPECT_GE(two.x, 99);
+    EXPECT_GE(two.y, 80);
+    EXPECT_NEAR(two.height, 2 * one.height, 3);
+}
+
+TEST(Texts, SecondLineAndBackground)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    cvText text;
+    text.visible = true;
+    text.position = {10, 10};
+    text.lines.Add("A");
+    text.lines.Add("B");
+    text.color = cv::Scalar(255, 255, 255);
+    text.bgColor = cv::Scalar(255, 0, 0);
+    text.drawBackground = true;
+    text.fontHeight = 20;
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawText(buffer, text, *font, ViewAt({200, 200}, {200, 200}, 1.0), 1.0);
+    // Line 2 sits one step (20 + 10) below line 1; both have a blue box.
+    cv::Mat blue;
+    cv::inRange(buffer, cv::Scalar(255, 0, 0), cv::Scalar(255, 0, 0), blue);
+    EXPECT_GT(cv::countNonZero(blue.rowRange(10, 35)), 0);
+    EXPECT_GT(cv::countNonZero(blue.rowRange(45, 65)), 0);
+    EXPECT_EQ(cv::countNonZero(blue.rowRange(80, 200)), 0);
+}
+
+TEST(Texts, FarLeftOfTheViewIsNotDrawn)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    cvText text;
+    text.visible = true;
+    text.position = {50, 20};
+    text.lines.Add("A very long line of text that would reach into the view");
+    text.color = cv::Scalar(255, 255, 255);
+    text.fontHeight = 20;
+    // Scrolled 200 source pixels to the right: the anchor is 150 pixels left of the view.
+    cv::Mat buffer(100, 400, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawText(buffer, text, *font, ViewAt({1000, 100}, {400, 100}, 1.0, {200, 0}), 1.0);
+    EXPECT_EQ(cv::countNonZero(buffer.reshape(1)), 0);
+}
+
+TEST(Culling, BoxesByKind)
+{
+    const cv::Size source(1000, 800);
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Point, {{100, 50}}), source),
+              cv::Rect(95, 45, 10, 10));
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Line, {{10, 20}, {60, 20}}), source),
+              cv::Rect(10, 19, 50, 2));
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Mask, {}), source), cv::Rect(0, 0, 1000, 800));
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Circle, {{100, 100}, {30, 0}, {-5, 10}, {9, 0}}),
+                                             source),
+              cv::Rect(70, 70, 60, 60));
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(
+                  Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 0}, {0, 360}}), source),
+              cv::Rect(150, 150, 100, 100));
+    EXPECT_EQ(FrameLayers::OverlayCullingBox(
+                  Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 70}, {0, 360}}), source),
+              cv::Rect(130, 130, 140, 140));
+    EXPECT_TRUE(FrameLayers::OverlayCullingBox(Record(CvROIMode::Circle, {{100, 100}, {0, 0}}), source).empty());
+}
+
+TEST(Culling, EveryShapeOfARecordCounts)
+{
+    const cv::Size source(1000, 800);
+    // Two rectangles in one record: the second, far from the first, is not lost.
+    const cv::Rect rects = FrameLayers::OverlayCullingBox(
+        Record(CvROIMode::Rectangle, {{10, 10}, {20, 20}, {700, 500}, {50, 40}}), source);
+    EXPECT_EQ(rects, cv::Rect(10, 10, 740, 530));
+    const cv::Rect triples = FrameLayers::OverlayCullingBox(
+        Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 20}, {0, 0}, {700, 500}, {50, 40}, {0, 0}}), source);
+    EXPECT_EQ(triples, cv::Rect(10, 10, 740, 530));
+    cvROI rotated = Record(CvROIMode::RotatedRectangle, {{100, 100}, {100, 100}});
+    rotated.angle = 45;
+    const cv::Rect box = FrameLayers::OverlayCullingBox(rotated, source);
+    EXPECT_NEAR(box.width, 142, 2);
+    EXPECT_NEAR(box.x + box.width / 2.0, 150, 1.5);
+}
+
+TEST(ViewPoints, LengthsAreScaledPositionsMapped)
+{
+    const Viewport view = ViewAt({1000, 1000}, {300, 200}, 2.0, {100, 50});
+    const auto rect = FrameLayers::OverlayViewPoints(Record(CvROIMode::Rectangle, {{60, 40}, {10, 5}}), view, 2.0);
+    ASSERT_EQ(rect.size(), 2u);
+    EXPECT_EQ(rect[0], cv::Point2f(20, 30));  // (60 - 50) * 2, (40 - 25) * 2
+    EXPECT_EQ(rect[1], cv::Point2f(20, 10));
+    const auto ring = FrameLayers::OverlayViewPoints(
+        Record(CvROIMode::Annulus, {{60, 40}, {10, 0}, {4, 0}, {30, 300}}), view, 2.0);
+    ASSERT_EQ(ring.size(), 4u);
+    EXPECT_EQ(ring[1], cv::Point2f(20, 0));
+    EXPECT_EQ(ring[2], cv::Point2f(8, 0));
+    EXPECT_EQ(ring[3], cv::Point2f(30, 300));
+    EXPECT_TRUE(FrameLayers::OverlayViewPoints(Record(CvROIMode::Mask, {{1, 1}}), view, 2.0).empty());
+}
+
+TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
+{
+    const Viewport view = ViewAt({1000, 1000}, {300, 200}, 2.0, {100, 50});
+    cvROI line = Record(CvROIMode::Line, {{60, 40}, {100, 40}});
+    line.color = cv::Scalar(0, 255, 0, 255);
+    cvROI yellow = Record(CvROIMode::Rectangle, {{60, 60}, {20, 10}});
+    yellow.color = cv::Scalar(255, 0, 0, 255);
+    yellow.roiIndex = 0;  // drawn in the panel's ROI colour
+    cvROI culled = Record(CvROIMode::Point, {{900, 900}});
+    culled.color = cv::Scalar(0, 0, 255, 255);
+    cv::Mat buffer = view.ExtractVisibleRegion(cv::Mat(1000, 1000, CV_8UC3, cv::Scalar::all(0)));
+    ASSERT_FALSE(buffer.empty());
+    FrameLayers::DrawOverlays(buffer, {&line, &yellow, &culled, nullptr}, view, 2.0, {1000, 1000},
+                              cv::Scalar(0, 255, 255, 0));
+    // Source (60, 40) is at ((60 - 50) * 2, (40 - 25) * 2) = (20, 30).
+    EXPECT_EQ(At(buffer, 40, 30), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(At(buffer, 40, 34), cv::Vec3b(0, 0, 0));
+    // Rectangle from (20, 70), 40 x 20, in yellow whatever its own colour.
+    EXPECT_EQ(At(buffer, 40, 70), cv::Vec3b(0, 255, 255));
+    EXPECT_EQ(At(buffer, 20, 80), cv::Vec3b(0, 255, 255));
+    EXPECT_EQ(At(buffer, 40, 80), cv::Vec3b(0, 0, 0));
+    cv::Mat red;
+    cv::inRange(buffer, cv::Scalar(0, 0, 255), cv::Scalar(0, 0, 255), red);
+    EXPECT_EQ(cv::countNonZero(red), 0);
+}
+
+TEST(Overlays, SinglePointAndHorizontalLineAreNotCulled)
+{
+    const Viewport view = ViewAt({200, 200}, {200, 200}, 1.0);
+    cvROI point = Record(CvROIMode::Point, {{50, 50}});
+    point.color = cv::Scalar(0, 0, 255, 255);
+    cvROI line = Record(CvROIMode::Line, {{10, 120}, {150, 120}});
+    line.color = cv::Scalar(0, 255, 0, 255);
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawOverlays(buffer, {&point, &line}, view, 1.0, {200, 200}, cv::Scalar(0, 255, 255));
+    EXPECT_EQ(At(buffer, 52, 50), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(At(buffer, 80, 120), cv::Vec3b(0, 255, 0));
+}
+
+TEST(Overlays, MaskBlendsOnlyWhereSet)
+{
+    const Viewport view = ViewAt({100, 100}, {100, 100}, 1.0);
+    cvROI mask = Record(CvROIMode::Mask, {});
+    mask.mask = cv::Mat(100, 100, CV_8UC1, cv::Scalar(0));
+    mask.mask(cv::Rect(0, 0, 50, 100)).setTo(1);
+    mask.color = cv::Scalar(255, 0, 0, 127.5);
+    cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(100));
+    FrameLayers::DrawOverlays(buffer, {&mask}, view, 1.0, {100, 100}, cv::Scalar(0, 255, 255));
+    const cv::Vec3b blended = At(buffer, 10, 10);
+    EXPECT_NEAR(blended[0], 178, 1);
+    EXPECT_NEAR(blended[1], 50, 1);
+    EXPECT_EQ(At(buffer, 80, 10), cv::Vec3b(100, 100, 100));
+}

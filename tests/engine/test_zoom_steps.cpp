@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "tivra/engine/ZoomSteps.h"
+
+TEST(ZoomSteps, StepsDependOnTheCurrentFactor)
+{
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(1.0), 1.25);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(1.0), 0.9);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(2.0), 2.5);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(2.0), 1.75);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(0.5), 0.6);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(1.5), 1.25);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(3.0), 2.5);
+}
+
+TEST(ZoomSteps, LimitsAreHeld)
+{
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(19.8), 20.0);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(20.0), 20.0);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(0.15), 0.1);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(0.1), 0.1);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(nan), 20.0);
+    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(nan), 0.1);
+}
+
+TEST(ZoomSteps, SequenceFromOneIsNotSnapped)
+{
+    std::vector<double> seen;
+    double s = 1.0;
+    for (int i = 0; i < 6; ++i)
+        seen.push_back(s = ZoomSteps::StepIn(s));
+    const std::vector<double> expected{1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(seen[i], expected[i], 1e-12) << i;
+    EXPECT_NEAR(ZoomSteps::StepIn(ZoomSteps::StepIn(0.35)), 0.55, 1e-12);
+}
+
+TEST(ZoomSteps, FitToWindowIsLimited)
+{
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({800, 600}, {4000, 3000}), 0.2);
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({1000, 1000}, {10, 10}), 20.0);
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({400, 400}, {200, 100}), 2.0);
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({100, 100}, {100000, 10}), 0.1);
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({0, 0}, {100, 100}), 0.1);
+    EXPECT_DOUBLE_EQ(ZoomSteps::FitToWindow({100, 100}, {0, 0}), 1.0);
+}

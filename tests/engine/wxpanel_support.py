@@ -1,0 +1,80 @@
+"""Support for tests that show TivraROIAdvPanel in a real wxPython window under Xvfb:
+one application for the whole process, a shown frame per test, event pumping, and
+screen captures of what the user sees."""
+import time
+
+import gi
+import numpy as np
+import wx
+
+gi.require_version("Gdk", "3.0")
+from gi.repository import Gdk  # noqa: E402
+
+import TivraModule as tm
+
+
+_APP = []
+
+
+def app():
+    """The process's wx application (made once, kept alive)."""
+    current = wx.GetApp()
+    if current is None:
+        current = wx.App(False)
+        _APP.append(current)
+        wx.Log.SetActiveTarget(wx.LogStderr())  # errors on stderr, never in dialogs
+    return current
+
+
+def pump(seconds=0.15):
+    """Runs the event loop for a while so that paints and mouse events are handled."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        wx.GetApp().Yield(True)
+        time.sleep(0.01)
+
+
+class Shown:
+    """A shown frame with a plain wx.Panel as the parent of one TivraROIAdvPanel."""
+
+    def __init__(self, width, height, panel_id=-1):
+        app()
+        self.frame = wx.Frame(None, title="advpanel test", pos=(20, 20), size=(width + 120, height + 120))
+        self.parent = wx.Panel(self.frame)
+        self.frame.Show()
+        pump(0.2)
+        self.panel = tm.TivraROIAdvPanel(self.parent.GetHandle(), panel_id, 0, 0, width, height)
+        self.size = (width, height)
+        pump(0.1)
+
+    def window(self):
+        """The native panel as a wx.Window (for binding events and positions)."""
+        for child in self.parent.GetChildren():
+            if child.GetName() == "TivraROIAdvPanel":
+                return child
+        raise AssertionError("panel window not found")
+
+    def screen_origin(self):
+        return self.parent.ClientToScreen(wx.Point(0, 0))
+
+    def capture(self):
+        """What the panel's area shows on screen, as an RGB array (height, width, 3)."""
+        self.panel.Refresh()
+        pump(0.2)
+        width, height = self.size
+        origin = self.screen_origin()
+        # Read from the X server each time: a blit from wx.ScreenDC may return an
+        # earlier snapshot of the screen.
+        shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), origin.x, origin.y, width, height)
+        rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(height, shot.get_rowstride())
+        channels = shot.get_n_channels()
+        return rows[:, :width * channels].reshape(height, width, channels)[:, :, :3].copy()
+
+    def close(self):
+        del self.panel
+        self.frame.Destroy()
+        pump(0.05)
+
+
+def rgb(capture, x, y):
+    return tuple(int(v) for v in capture[y, x])
