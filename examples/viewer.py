@@ -193,8 +193,8 @@ class ViewerFrame(wx.Frame):
         self.image = None            # the shown image (BGR), for the status bar
         self.overlay_count = 0
         self.ids = {}
-        self.CreateStatusBar(3)
-        self.SetStatusWidths([-3, -1, -1])
+        self.CreateStatusBar(2)
+        self.SetStatusWidths([-3, -1])
         self._build_menus()
         self._build_toolbar()
 
@@ -351,7 +351,6 @@ class ViewerFrame(wx.Frame):
         self.panel.SetROIMode(kind)
         self.GetMenuBar().Check(self.ids[kind], True)
         self.GetToolBar().ToggleTool(self.ids[kind], True)
-        self.SetStatusText([label for label, k, _ in ROI_KINDS if k == kind][0].replace("&", ""), 2)
         self.update_readout()
 
     def set_roi(self, kind, points, angle=0.0):
@@ -407,6 +406,7 @@ class ViewerFrame(wx.Frame):
 def save_screenshot(frame, path):
     """Writes what the frame shows on screen (read back from the X server) as a PNG."""
     frame.Raise()
+    frame.Refresh()
     frame.Update()
     settle(0.3)
     x, y = frame.GetScreenPosition()
