@@ -77,7 +77,8 @@ std::string TemporarySibling(const std::string& path)
 
 bool WriteWholeFile(const std::string& utf8Path, const void* data, std::size_t size)
 {
-    if (utf8Path.empty())
+    // The system would stop reading the name at a NUL and write another file.
+    if (utf8Path.empty() || utf8Path.find('\0') != std::string::npos)
         return false;
     const std::string target = ResolveLink(utf8Path);
     struct stat info {};

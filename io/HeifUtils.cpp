@@ -143,6 +143,11 @@ cv::Mat DecodeFile(const std::string& fileName)
         PrintLine("Error allocating HEIF context.");
         return {};
     }
+    if (fileName.find('\0') != std::string::npos) {
+        // libheif would stop reading the name at the NUL and open another file.
+        PrintLine("Failed to read HEIC file: the file name contains a NUL character");
+        return {};
+    }
     heif_error error = heif_context_read_from_file(context.get(), fileName.c_str(), nullptr);
     if (error.code != heif_error_Ok) {
         PrintError("Failed to read HEIC file: ", error);
@@ -330,8 +335,11 @@ bool EncodeFile(const cv::Mat& input, const std::string& fileName, int quality)
         heif_encoder_set_lossless(encoder.get(), 1);
         // Lossless needs full chroma resolution.
         heif_encoder_set_parameter_string(encoder.get(), "chroma", "444");
-    } else {
-        heif_encoder_set_lossy_quality(encoder.get(), quality);
+    } else if (heif_encoder_set_lossy_quality(encoder.get(), quality).code != heif_error_Ok) {
+        // libheif keeps its default quality for a value it refuses (outside 0..100):
+        // the file would not be what was asked for.
+        PrintLine("Error: Failed to set HEIF quality.");
+        return false;
     }
 
     ImagePtr image;

@@ -52,6 +52,13 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The system stops reading a name at its first NUL, so such a name would stand
+// for another file.
+bool HasNul(const std::string& path)
+{
+    return path.find('\0') != std::string::npos;
+}
+
 std::string LowerAscii(std::string text)
 {
     for (char& c : text)
@@ -124,6 +131,8 @@ std::string GetExtension(const std::wstring& path)
 
 bool fileExists(const std::string& utf8Path)
 {
+    if (HasNul(utf8Path))
+        return false;
     std::ifstream file(utf8Path, std::ios::binary);
     return file.is_open();
 }
@@ -151,7 +160,7 @@ bool ReadFileBytes(const std::string& utf8Path, std::vector<unsigned char>& byte
 {
     // A directory opens as a stream but reports a size no buffer can hold.
     struct stat info {};
-    if (::stat(utf8Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (HasNul(utf8Path) || (::stat(utf8Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) {
         bytes.clear();
         return false;
     }

@@ -99,6 +99,9 @@ TEST(HeifUtils, EncoderRejectsWhatItCannotStore)
     EXPECT_EQ(EncodeCapturing(NoisePicture(8, 8, CV_8UC2), dir / "c.heic", 90).first, false);
     EXPECT_EQ(EncodeCapturing(cv::Mat(8, 8, CV_16UC3, cv::Scalar::all(1000)), dir / "d.heic", 90),
               std::make_pair(false, std::string("Error: Only 8-bit images are supported.\n")));
+    for (const int quality : {101, -1})
+        EXPECT_EQ(EncodeCapturing(SmoothPicture(8, 8), dir / "e.heic", quality),
+                  std::make_pair(false, std::string("Error: Failed to set HEIF quality.\n")));
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 

@@ -195,6 +195,26 @@ TEST(UnicodeFiles, UnreadableInputGivesEmptyImage)
     EXPECT_EQ(kept.size(), cv::Size(4, 4));  // an unopened file leaves the image alone
 }
 
+TEST(UnicodeFiles, NamesWithNulNeverReachAnotherFile)
+{
+    ScratchDir dir;
+    const std::string real = dir / "real.png";
+    const cv::Mat image = NoisePicture(6, 6, CV_8UC3);
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(real), image));
+    const std::string hidden = real + std::string(1, '\0') + "tail.png";
+    EXPECT_FALSE(fileExists(hidden));
+    EXPECT_TRUE(LoadImageByExtension(hidden).empty());
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadImageByExtension(real + std::string(1, '\0') + ".heic").empty());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Failed to read HEIC file: the file name contains a NUL character\n");
+    EXPECT_TRUE(jxl_utils::jxl_to_cvmat(real + std::string(1, '\0') + ".jxl").empty());
+
+    const std::string other = dir / "other.png";
+    EXPECT_FALSE(Unicode_CvImwrite(to_wide_string(other + std::string(1, '\0') + ".png"), image));
+    EXPECT_FALSE(fs::exists(fs::u8path(other)));
+}
+
 TEST(UnicodeFiles, ShortReadIsAFailedRead)
 {
     ShrinkingBuffer shrinking(std::string(50, 'x'), 100);

@@ -203,6 +203,17 @@ def test_failed_load_empties_the_engine(tmp_path):
     assert not engine.LoadImage(str(tmp_path / "zero.jpg"))
 
 
+def test_paths_with_nul_never_reach_another_file(tmp_path):
+    real = tmp_path / "real.png"
+    cv2_write(str(real), picture(8, 8))
+    engine = tm.TivraEngine()
+    assert not engine.LoadImage(str(real) + "\0.png")
+    assert not engine.LoadImage(str(real) + "\0.jxl")
+    engine.SetMat(picture(8, 8))
+    assert not engine.SaveImage(str(tmp_path / "other.png") + "\0.png")
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["real.png"]
+
+
 def test_save_rules(tmp_path):
     engine = tm.TivraEngine()
     assert not engine.SaveImage(str(tmp_path / "nothing.png"))

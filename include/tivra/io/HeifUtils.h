@@ -14,8 +14,9 @@ namespace heif_utils {
 template <typename Path>
 cv::Mat heif_to_cvmat(const Path& path);
 
-/// Encodes an 8-bit gray or BGR image as HEVC; quality 100 is lossless, any other
-/// value the lossy quality. True when the file was written completely.
+/// Encodes an 8-bit gray or BGR image as HEVC; quality 100 is lossless, 0 to 99
+/// the lossy quality (values libheif refuses fail). True when the file was
+/// written completely.
 template <typename Path>
 bool cvmat_to_heif(const cv::Mat& image, const Path& path, int quality);
 

@@ -1,0 +1,157 @@
+// The advanced panel as native code sees it: menu commands, the tool-change
+// event, the SIMD choice, texts and the badge stored for the next paint.
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Exposes the protected state the context menu changes.
+class ProbeAdvPanel : public TivraROIAdvPanel {
+public:
+    using TivraROIAdvPanel::TivraROIAdvPanel;
+    int SimdMode() const { return m_simdMode; }
+    size_t TextCount() const { return m_texts.size(); }
+    size_t TextFontCount() const { return m_textFonts.size(); }
+    bool HasTextFont(size_t i) const { return m_textFonts.at(i) != nullptr; }
+    int BadgeFontHeight() const { return m_pfrFontHeight; }
+    int BadgeState() const { return m_pfrState; }
+};
+
+class AdvPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_frame = new wxFrame(nullptr, wxID_ANY, "adv panel test", wxPoint(0, 0), wxSize(500, 500));
+        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
+        m_panel = new ProbeAdvPanel(container, 4321, wxPoint(0, 0), wxSize(400, 300), 0, "probe");
+        m_frame->Show();
+        wxYield();
+    }
+    void TearDown() override
+    {
+        m_frame->Destroy();
+        wxYield();
+    }
+
+    void Choose(int menuId)
+    {
+        wxCommandEvent command(wxEVT_MENU, menuId);
+        command.SetEventObject(m_panel);
+        m_panel->GetEventHandler()->ProcessEvent(command);
+    }
+
+    wxFrame* m_frame = nullptr;
+    ProbeAdvPanel* m_panel = nullptr;
+};
+
+}  // namespace
+
+TEST(AdvPanelEvents, TypesExistAndDiffer)
+{
+    EXPECT_NE(static_cast<wxEventType>(TIVRAPanel_EVT_CROP_CHANGE), wxEVT_NULL);
+    EXPECT_EQ(static_cast<wxEventType>(TIVRAPanel_EVT_TOOL_CHANGE),
+              static_cast<wxEventType>(TIVRAPanel_EVT_CROP_CHANGE) + 1);  // made crop first
+    CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, 7, cv::Rect(1, 2, 3, 4));
+    std::unique_ptr<wxEvent> copy(event.Clone());
+    auto* crop = dynamic_cast<CropEvent*>(copy.get());
+    ASSERT_NE(crop, nullptr);
+    EXPECT_EQ(crop->m_rect, cv::Rect(1, 2, 3, 4));
+    EXPECT_EQ(crop->GetId(), 7);
+    EXPECT_EQ(crop->GetEventCategory(), wxEVT_CATEGORY_USER_INPUT);
+}
+
+TEST_F(AdvPanelTest, MenuKindRaisesToolChange)
+{
+    std::vector<std::pair<int, int>> seen;
+    m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE,
+                  [&](wxCommandEvent& e) { seen.emplace_back(e.GetId(), e.GetInt()); });
+    Choose(407);  // "Rectangle"
+    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::Rectangle);
+    Choose(406);  // "Rotated Rectangle"
+    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::RotatedRectangle);
+    Choose(410);
+    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::Polygon);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], std::make_pair(4321, 3));
+    EXPECT_EQ(seen[1], std::make_pair(4321, 4));
+    EXPECT_EQ(seen[2], std::make_pair(4321, 7));
+}
+
+TEST_F(AdvPanelTest, MenuKindResetsTheCurrentROI)
+{
+    cvROI circle;
+    circle.mode = CvROIMode::Circle;
+    circle.points = {{50, 50}, {20, 0}};
+    m_panel->SetROI(circle, false);
+    EXPECT_NEAR(m_panel->GetOuterRadius(), 20.0, 1e-4);
+    Choose(408);
+    EXPECT_EQ(m_panel->GetOuterRadius(), 0.0);
+    EXPECT_EQ(m_panel->GetEndAngle(), 360.0);
+}
+
+TEST_F(AdvPanelTest, MenuSIMDChoices)
+{
+    Choose(412);
+    EXPECT_EQ(m_panel->SimdMode(), 2);
+    Choose(414);
+    EXPECT_EQ(m_panel->SimdMode(), 0);
+    Choose(411);
+    EXPECT_EQ(m_panel->SimdMode(), 3);
+    Choose(415);
+    EXPECT_EQ(m_panel->SimdMode(), -1);
+}
+
+TEST_F(AdvPanelTest, MenuZoomCommands)
+{
+    m_panel->SetCVmat(cv::Mat(3000, 4000, CV_8UC3, cv::Scalar::all(50)), false, false);
+    EXPECT_DOUBLE_EQ(m_panel->GetZoomFactor(), 0.1);
+    Choose(403);
+    EXPECT_DOUBLE_EQ(m_panel->GetZoomFactor(), 1.0);
+    Choose(400);
+    EXPECT_DOUBLE_EQ(m_panel->GetZoomFactor(), 1.25);
+    Choose(401);
+    Choose(401);
+    EXPECT_NEAR(m_panel->GetZoomFactor(), 0.9, 1e-12);
+    Choose(402);
+    EXPECT_DOUBLE_EQ(m_panel->GetZoomFactor(), 0.1);
+}
+
+TEST_F(AdvPanelTest, TextsKeepOneFontEachAndFallBackToTheDefault)
+{
+    cvText text;
+    text.lines.Add("a");
+    text.fontPath = "/no/such/font.ttf";
+    EXPECT_EQ(m_panel->AppendOverlay(text), 0);
+    EXPECT_EQ(m_panel->AppendOverlay(text), 1);
+    m_panel->AppendOverlay(cvROI());
+    m_panel->ClearOverlay();  // texts stay
+    EXPECT_EQ(m_panel->AppendOverlay(text), 2);
+    ASSERT_EQ(m_panel->TextFontCount(), 3u);
+    EXPECT_TRUE(m_panel->HasTextFont(0));
+    m_panel->UpdateOverlayByIndex(5, text, true);  // out of range: ignored
+    EXPECT_EQ(m_panel->TextCount(), 3u);
+}
+
+TEST_F(AdvPanelTest, BadgeSettingsRefitOnlyWhenNeeded)
+{
+    m_panel->UpdatePassFailRecycleLogo(true, 1, "", "OK", "NG", "RE");
+    EXPECT_EQ(m_panel->BadgeState(), 1);
+    m_panel->SetCVmat(cv::Mat(300, 600, CV_8UC3, cv::Scalar::all(0)), false, false);
+    m_panel->Refresh();
+    m_panel->Update();
+    wxYield();
+    const int fitted = m_panel->BadgeFontHeight();
+    EXPECT_GT(fitted, 1);
+    m_panel->UpdatePassFailRecycleLogo(false, 2, "", "X", "Y", "Z");  // hidden: nothing else changes
+    EXPECT_EQ(m_panel->BadgeState(), 1);
+    EXPECT_EQ(m_panel->BadgeFontHeight(), fitted);
+    m_panel->UpdatePassFailRecycleLogo(true, 0, "", "OK", "NG", "RECYCLE");
+    EXPECT_EQ(m_panel->BadgeFontHeight(), -1);
+}
