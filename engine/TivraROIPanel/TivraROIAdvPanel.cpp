@@ -90,6 +90,7 @@ void TivraROIAdvPanel::ClearImg()
 {
     m_matBitmap.release();
     m_rawMat.release();
+    m_reducedMat.release();
     m_viewport.SetOriginalSize(cv::Size(0, 0));
     SetVirtualSize(1, 1);
     Refresh(true);
@@ -100,6 +101,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();
+        m_reducedMat.release();
         m_loadedImageInfo = ImageFileInfo();
         m_loadedImageInfo.width = mat.cols;
         m_loadedImageInfo.height = mat.rows;

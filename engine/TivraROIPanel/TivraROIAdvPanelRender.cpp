@@ -16,6 +16,11 @@
 
 namespace {
 
+// Images above this many pixels, shown at a zoom of 1 / kReduction or less, are
+// sampled from a copy reduced kReduction times per axis.
+constexpr double kReducedAbovePixels = 16e6;
+constexpr int kReduction = 4;
+
 bool IsInside(const cv::Mat& buffer, const cv::Point& p)
 {
     return p.x >= 0 && p.x < buffer.cols && p.y >= 0 && p.y < buffer.rows;
@@ -62,7 +67,7 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
     GetScrollPixelsPerUnit(&unitX, &unitY);
     const wxPoint start = GetViewStart();
     m_viewport.SetScrollPosition(cv::Point(start.x * unitX, start.y * unitY));
-    cv::Mat buffer = m_viewport.ExtractVisibleRegion(mat);
+    cv::Mat buffer = withLayers ? VisibleImage() : m_viewport.ExtractVisibleRegion(mat);
     if (buffer.empty())
         return;
     NormaliseBuffer(buffer);
@@ -78,6 +83,32 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
         return;
     const cv::Point2f offset = m_viewport.GetCenteringOffset();
     dc.DrawBitmap(bitmap, static_cast<int>(offset.x), static_cast<int>(offset.y), false);
+}
+
+cv::Mat TivraROIAdvPanel::VisibleImage()
+{
+    const bool reduce = static_cast<double>(m_matBitmap.total()) > kReducedAbovePixels &&
+                        m_scale * kReduction <= 1.0;
+    if (!reduce)
+        return m_viewport.ExtractVisibleRegion(m_matBitmap);
+    const cv::Rect visible = m_viewport.GetVisibleROI();
+    if (visible.width < 1 || visible.height < 1)
+        return cv::Mat();
+    if (m_reducedMat.empty())
+        cv::resize(m_matBitmap, m_reducedMat, cv::Size(m_matBitmap.cols / kReduction, m_matBitmap.rows / kReduction),
+                   0, 0, cv::INTER_NEAREST);
+    // The same buffer size as a cut of the full image: overlays map onto it unchanged.
+    const cv::Size size(cvRound(visible.width * m_scale), cvRound(visible.height * m_scale));
+    const cv::Rect reducedVisible =
+        cv::Rect(cv::Point(visible.x / kReduction, visible.y / kReduction),
+                 cv::Point((visible.br().x + kReduction - 1) / kReduction,
+                           (visible.br().y + kReduction - 1) / kReduction)) &
+        cv::Rect(0, 0, m_reducedMat.cols, m_reducedMat.rows);
+    if (size.width < 1 || size.height < 1 || reducedVisible.empty())
+        return cv::Mat();
+    cv::Mat buffer;
+    cv::resize(m_reducedMat(reducedVisible), buffer, size, 0, 0, cv::INTER_NEAREST);
+    return buffer;
 }
 
 void TivraROIAdvPanel::RenderFrame(wxDC& dc)

@@ -326,3 +326,26 @@ def test_rotated_rectangle_shows_its_two_handles(view):
     assert rgb(shot, 200, 100) == RED
     assert rgb(shot, 100, 150) == (0, 0, 255)
     assert rgb(shot, 150, 200) == LIME
+
+
+def test_large_image_far_below_one_to_one_shows_the_right_pixels():
+    wide = Shown(600, 400)
+    try:
+        picture = np.zeros((4000, 6000, 3), np.uint8)
+        x = np.arange(6000)
+        picture[:, :, 0] = (x // 32).astype(np.uint8)  # blue = x / 32: 0 .. 187 across the image
+        picture[:, :, 2] = (np.arange(4000) // 32).astype(np.uint8)[:, None]
+        wide.panel.SetMat(picture)
+        assert wide.panel.GetZoomFactor() == pytest.approx(0.1)
+        wide.panel.AppendOverlay(3, [(3000, 2000), (500, 500)], (0, 255, 0), 1)
+        wide.panel.SetDisplayOverlay(True)
+        shot = wide.capture()
+        for sx, sy in ((0, 0), (123, 77), (450, 310), (590, 390)):
+            r, g, b = rgb(shot, sx, sy)
+            if g == 255:
+                continue
+            assert abs(b - (sx * 10) // 32) <= 1 and abs(r - (sy * 10) // 32) <= 1, (sx, sy)
+        assert rgb(shot, 300, 225)[1] == 255 and rgb(shot, 350, 225)[1] == 255
+        assert rgb(shot, 325, 225)[1] == 0
+    finally:
+        wide.close()

@@ -176,10 +176,17 @@ protected:
     bool m_polygonDrawing = true;
     std::vector<cv::Point2f> m_polygonSnapshot;
     bool m_simdMenuEnable = false;
+    /// Large images shown far below 1:1 are sampled from this copy, reduced by a
+    /// fixed factor, so that a paint does not stream the whole image through the
+    /// cache. Made at the first such paint; dropped with the image.
+    cv::Mat m_reducedMat;
 
     void Init();
     /// Paints the visible part of `mat`, with the overlay layers when asked.
     void RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers);
+    /// The visible part of the panel's image at the current zoom, as the viewport
+    /// cuts it (from the reduced copy for large images far below 1:1).
+    cv::Mat VisibleImage();
     void ResetEditingState();
     void ApplyScale(double scale);
     void RebuildExtTextFonts();
