@@ -2,6 +2,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -111,7 +112,15 @@ cv::Mat Viewport::ExtractVisibleRegion(const cv::Mat& source) const
         // Scaling straight from the sub-matrix writes a new Mat and reads only
         // the sampled pixels, so the cost follows the window, not the image.
         cv::Mat scaled;
-        cv::resize(region, scaled, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+        const cv::Size target(cvRound(region.cols * m_scale), cvRound(region.rows * m_scale));
+        if (target.width < 1 || target.height < 1) {
+            // A region of a few pixels at low zoom would round to nothing, which
+            // OpenCV rejects; show it as at least one pixel instead.
+            cv::resize(region, scaled, cv::Size(std::max(target.width, 1), std::max(target.height, 1)), 0, 0,
+                       cv::INTER_NEAREST);
+        } else {
+            cv::resize(region, scaled, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
+        }
         return scaled;
     }
     return region.clone();

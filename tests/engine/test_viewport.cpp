@@ -173,6 +173,16 @@ TEST(Viewport, SourceSmallerThanReportedSizeIsClippedNotOverrun)
     EXPECT_TRUE(MakeViewport({200, 200}, {100, 100}, 1.0, {60, 60}).ExtractVisibleRegion(source).empty());
 }
 
+TEST(Viewport, TinyImageAtLowZoomGivesAtLeastOnePixel)
+{
+    const cv::Mat source = CoordinateImage(5, 30);
+    cv::Mat out;
+    ASSERT_NO_THROW(out = MakeViewport({5, 30}, {100, 100}, 0.1, {0, 0}).ExtractVisibleRegion(source));
+    EXPECT_EQ(out.size(), cv::Size(1, 3));
+    EXPECT_EQ(out.at<cv::Vec3b>(0, 0), source.at<cv::Vec3b>(0, 0));
+    EXPECT_EQ(out.at<cv::Vec3b>(2, 0), source.at<cv::Vec3b>(20, 0));
+}
+
 TEST(Viewport, MappingsBothWays)
 {
     Viewport vp = MakeViewport({1000, 1000}, {300, 200}, 2.0, {101, 51});

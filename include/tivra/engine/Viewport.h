@@ -22,6 +22,10 @@ public:
 
     cv::Point2f GetCenteringOffset() const { return m_centeringOffset; }
     double GetScale() const { return m_scale; }
+    cv::Size GetOriginalSize() const { return m_originalSize; }
+    cv::Size GetWindowSize() const { return m_windowSize; }
+    cv::Point GetScrollPosition() const { return m_scrollPos; }
+    bool IsCenteringEnabled() const { return m_centeringEnabled; }
 
     // Source rectangle that the window shows, plus up to two source pixels for
     // partial pixels at the edges; (0, 0, 0, 0) when nothing is visible.

@@ -35,6 +35,7 @@ struct ROIHitResult {
     int handle = ROIHandle::None;
     float distance = FLT_MAX; // 0 for a press inside a (rotated) rectangle
 };
+static_assert(sizeof(ROIHitResult) == 16, "ROIHitResult is a plain 16-byte value");
 
 // One test per ROI kind, in source-image pixels. Every comparison with the
 // tolerance is strict: a distance equal to tol is a miss.
