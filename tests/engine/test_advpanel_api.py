@@ -194,6 +194,19 @@ def test_loading_keeps_raw_channels_and_file_info(shown, tmp_path):
     assert view.panel.GetRawMat().shape == (100, 200)
 
 
+def test_loading_jxl_by_capital_extension(shown, tmp_path):
+    view = shown()
+    gray = np.tile(np.arange(0, 256, 4, dtype=np.uint8), (48, 1))
+    png = tmp_path / "source.png"
+    cv2.imwrite(str(png), gray)
+    jxl = tmp_path / "picture.JXL"
+    import subprocess
+    subprocess.run(["cjxl", "-d", "0", str(png), str(jxl)], check=True, capture_output=True)
+    assert view.panel.LoadImage(str(jxl)) is True
+    assert view.panel.GetRawMat().shape[:2] == (48, 64)
+    assert view.panel.GetMat().shape[:2] == (48, 64)
+
+
 def test_loading_heic_by_capital_extension(shown, tmp_path):
     view = shown()
     colour = np.zeros((64, 96, 3), np.uint8)
