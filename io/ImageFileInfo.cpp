@@ -105,22 +105,37 @@ void ReadHeif(const std::string& path, ImageFileInfo& info)
         exif_reader::ParseExif(exif.data(), exif.size(), info);
 }
 
-void ReadJxl(const std::string& path, ImageFileInfo& info)
+// Asks libjxl for the basic information of `bytes`. `complete` tells the
+// decoder whether more input could follow.
+JxlDecoderStatus DecodeJxlBasicInfo(const std::vector<std::uint8_t>& bytes, bool complete, JxlBasicInfo& basic)
 {
-    const std::vector<std::uint8_t> bytes = ReadFileHead(path, std::numeric_limits<std::size_t>::max());
-    if (bytes.empty())
-        return;
     std::unique_ptr<JxlDecoder, decltype(&JxlDecoderDestroy)> decoder(JxlDecoderCreate(nullptr), JxlDecoderDestroy);
     if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO) != JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
-        return;
-    JxlDecoderCloseInput(decoder.get());
-    // Only the basic-information event is subscribed: every other status
-    // (error, success, more input needed) ends the reading.
-    if (JxlDecoderProcessInput(decoder.get()) != JXL_DEC_BASIC_INFO)
-        return;
+        return JXL_DEC_ERROR;
+    if (complete)
+        JxlDecoderCloseInput(decoder.get());
+    // Only the basic-information event is subscribed: any other status (error,
+    // success, more input needed) ends the reading.
+    const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+    if (status == JXL_DEC_BASIC_INFO && JxlDecoderGetBasicInfo(decoder.get(), &basic) != JXL_DEC_SUCCESS)
+        return JXL_DEC_ERROR;
+    return status;
+}
+
+void ReadJxl(const std::string& path, ImageFileInfo& info)
+{
+    // The basic information sits in the first bytes of a file: the head is
+    // tried first, and the whole file read only when the decoder needs more.
+    constexpr std::size_t kHead = 64 * 1024;
+    std::vector<std::uint8_t> bytes = ReadFileHead(path, kHead);
     JxlBasicInfo basic;
-    if (JxlDecoderGetBasicInfo(decoder.get(), &basic) != JXL_DEC_SUCCESS)
+    JxlDecoderStatus status = DecodeJxlBasicInfo(bytes, bytes.size() < kHead, basic);
+    if (status == JXL_DEC_NEED_MORE_INPUT && bytes.size() == kHead) {
+        bytes = ReadFileHead(path, std::numeric_limits<std::size_t>::max());
+        status = DecodeJxlBasicInfo(bytes, true, basic);
+    }
+    if (status != JXL_DEC_BASIC_INFO)
         return;
     info.width = static_cast<int>(basic.xsize);
     info.height = static_cast<int>(basic.ysize);

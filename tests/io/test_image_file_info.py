@@ -174,6 +174,24 @@ def test_jxl_basic_information(tmp_path):
     assert (info["width"], info["height"], info["channels"], info["has_exif"]) == (3, 5, 3, False)
 
 
+def jxl_box(kind, payload):
+    return struct.pack(">I", 8 + len(payload)) + kind + payload
+
+
+def test_jxl_information_found_far_into_large_files(tmp_path):
+    noise = np.random.default_rng(5).integers(0, 256, (300, 400, 3), dtype=np.uint8)
+    path = jxl_from(tmp_path, "noise.png", Image.fromarray(noise, "RGB"))
+    codestream = open(path, "rb").read()
+    assert len(codestream) > 65536 and codestream[:2] == b"\xff\x0a"
+    info = tm.GetImageFileInfo(path)
+    assert (info["width"], info["height"], info["channels"]) == (400, 300, 3)
+    # A container whose codestream follows 100 KiB of XML metadata.
+    container = (jxl_box(b"JXL ", b"\r\n\x87\n") + jxl_box(b"ftyp", b"jxl \0\0\0\0jxl ")
+                 + jxl_box(b"xml ", b"<x>" + b" " * 100000 + b"</x>") + jxl_box(b"jxlc", codestream))
+    info = tm.GetImageFileInfo(write(tmp_path / "boxed.jxl", container))
+    assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == (400, 300, 3, 8)
+
+
 @pytest.mark.parametrize("name, fmt", [("missing.jpg", "JPEG"), ("missing.heic", "HEIF"),
                                        ("missing.jxl", "JXL"), ("missing", "Unknown")])
 def test_missing_files_give_defaults(tmp_path, name, fmt):
