@@ -61,8 +61,8 @@ public:
     virtual void SetExtDisplay(std::vector<cvROI*>* rois);                           // hook
     virtual void SetExtText(std::vector<cvText*>* texts);                            // hook
     virtual void UpdatePassFailRecycleLogo(bool show, int state);                    // hook
-    virtual void UpdatePassFailRecycleLogo(bool show, int state, wxString passText, wxString failText,
-                                           wxString recycleText, wxString fontPath); // hook
+    virtual void UpdatePassFailRecycleLogo(bool show, int state, wxString fontPath, wxString passText,
+                                           wxString failText, wxString recycleText); // hook
     virtual void SetZoomToFit();                                                     // hook
     virtual void SetOriginal(bool isScrollbarVisible);                               // hook
     virtual void SetZoomIn();                                                        // hook

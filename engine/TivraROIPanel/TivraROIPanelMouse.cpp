@@ -1,0 +1,146 @@
+// ROI editing with the mouse on the classic panel. Positions are display pixels
+// of the scaled image, turned into source pixels by dividing by the zoom with
+// truncation; the editing rules are those of the advanced panel (ROIEditor).
+#include <cmath>
+
+#include <wx/utils.h>
+
+#include "tivra/engine/PixelInfoText.h"
+#include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
+#include "tivra/roi/ROIEditRecord.h"
+
+void TivraROIPanel::SetMouseEventConnect(bool connect)
+{
+    if (connect == m_mouseConnected)
+        return;
+    if (connect) {
+        Bind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
+        Bind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
+        Bind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
+    } else {
+        Unbind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
+        Unbind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
+        Unbind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
+    }
+    m_mouseConnected = connect;
+}
+
+bool TivraROIPanel::EditingAllowed() const
+{
+    return !m_matBitmap.empty() && m_bitmap.IsOk() && m_cropEnable && m_moveEnable && m_scale > 0;
+}
+
+bool TivraROIPanel::SourcePointAt(const wxPoint& windowPos, cv::Point2f& source) const
+{
+    const wxPoint display = CalcUnscrolledPosition(windowPos);
+    if (display.x < 0 || display.y < 0 || display.x >= m_drawmatBitmap.cols || display.y >= m_drawmatBitmap.rows)
+        return false;
+    source = cv::Point2f(std::trunc(display.x / m_scale), std::trunc(display.y / m_scale));
+    return true;
+}
+
+void TivraROIPanel::FinalizeCurrentROI()
+{
+    if (!ROIEditor::IsReportable(m_edit))
+        return;
+    CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, GetId());
+    GetRect(event.m_rect);
+    event.SetEventObject(this);
+    GetEventHandler()->ProcessEvent(event);
+}
+
+void TivraROIPanel::LogPolygonPress(size_t verticesBefore, bool closed)
+{
+    if (closed)
+        return;
+    if (m_edit.polygonPoints.size() == verticesBefore) {
+        // A quick repeated click that could not close the polygon.
+        if (verticesBefore == 2)
+            LogRecord(wxLOG_Info, "OnImgeLeftMouseDown", "only 2 points!");
+        return;
+    }
+    LogRecord(wxLOG_Info, "OnImgeLeftMouseDown",
+              m_edit.polygonPoints.size() == 1 ? "polygon first down" : "polygon down");
+}
+
+void TivraROIPanel::LogPolygonRelease(size_t verticesBefore, bool closed)
+{
+    if (closed)
+        LogRecord(wxLOG_Info, "OnImgeLeftMouseUp", "polygon end");
+    else if (m_edit.polygonDrawing && m_edit.polygonPoints.size() == 1)
+        LogRecord(wxLOG_Info, "OnImgeLeftMouseUp", "polygon first down and up");
+    else if (m_edit.polygonDrawing && m_edit.polygonPoints.size() > verticesBefore)
+        LogRecord(wxLOG_Info, "OnImgeLeftMouseUp", "polygon add point");
+}
+
+void TivraROIPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
+{
+    cv::Point2f p;
+    if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p)) {
+        event.Skip();
+        return;
+    }
+    m_edit.mode = m_roiMode;
+    const bool polygon = m_roiMode == CvROIMode::Polygon;
+    // A press on a closed polygon's background starts a new one: nothing was there before.
+    m_pressVertices = polygon && m_edit.polygonDrawing ? m_edit.polygonPoints.size() : 0;
+    m_pressClosed = ROIEditor::Press(m_edit, p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
+    if (polygon)
+        LogPolygonPress(m_pressVertices, m_pressClosed);
+    if (m_pressClosed)
+        FinalizeCurrentROI();
+    UpdateDrawImage(false);
+}
+
+void TivraROIPanel::OnImgeLeftMouseUp(wxMouseEvent& event)
+{
+    if (m_roiMode == CvROIMode::Polygon && (m_edit.dragging || m_pressClosed))
+        LogPolygonRelease(m_pressVertices, m_pressClosed);
+    m_pressClosed = false;
+    if (!m_edit.dragging) {
+        event.Skip();
+        return;
+    }
+    if (ROIEditor::Release(m_edit))
+        FinalizeCurrentROI();
+    UpdateDrawImage(false);
+}
+
+void TivraROIPanel::ReportPixelInfo()
+{
+    if (!m_statusTarget)
+        return;
+    wxString text = FormatPixelInfo(m_matBitmap, m_cursorPixel, m_scale);
+    if (text.empty())
+        return;
+    if (m_roiMode == CvROIMode::RotatedRectangle)
+        text += wxString::Format(" RotatedRectangle ROI  Angle=%.3f", m_edit.rotateAngle);
+    else if (m_roiMode == CvROIMode::Annulus)
+        text += wxString::Format(" , Annulus ROI IR=%.3f OR=%.3f Start Angle=% .3f, End Angle=% .3f",
+                                 GetInnerRadius(), GetOuterRadius(), m_edit.startAngle, m_edit.endAngle);
+    m_statusTarget->SetLabel(text);
+}
+
+void TivraROIPanel::OnImgeMouseMove(wxMouseEvent& event)
+{
+    event.Skip();
+    if (m_scale > 0) {
+        const wxPoint display = CalcUnscrolledPosition(event.GetPosition());
+        m_cursorPixel = cv::Point(static_cast<int>(display.x / m_scale), static_cast<int>(display.y / m_scale));
+    }
+    ReportPixelInfo();
+    cv::Point2f p;
+    if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p))
+        return;
+    m_edit.mode = m_roiMode;
+    bool redraw = ROIEditor::TrackRubberBand(m_edit, p);
+    if (m_edit.dragging) {
+        ROIEditor::Drag(m_edit, p, wxGetKeyState(WXK_SHIFT));
+        redraw = true;
+    } else {
+        const bool grabbable = ROIEditor::Hover(m_edit, p, ROIEditor::ToleranceAt(m_scale));
+        SetCursor(wxCursor(grabbable ? wxCURSOR_HAND : wxCURSOR_CROSS));
+    }
+    if (redraw)
+        UpdateDrawImage(false);
+}

@@ -1,0 +1,186 @@
+// Drawing of the classic ROI panel into its scaled copy of the whole image: the
+// current ROI, the stored overlays, the texts and the pass/fail/recycle badge.
+// A source point p lands at p times the zoom factor.
+#include <algorithm>
+#include <cmath>
+
+#include <opencv2/imgproc.hpp>
+
+#include "tivra/analysis/Geometry.h"
+#include "tivra/engine/FrameLayers.h"
+#include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
+#include "tivra/engine/Viewport.h"
+#include "tivra/roi/Colors.h"
+#include "tivra/roi/LineStyles.h"
+
+namespace {
+
+cv::Point Trunc(const cv::Point2f& p)
+{
+    return cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
+}
+
+// A viewport that shows the whole image at `scale` without scrolling or centring:
+// the overlay layers then map source points straight into the scaled image.
+Viewport WholeImageViewport(cv::Size source, double scale, cv::Size scaled)
+{
+    Viewport viewport;
+    viewport.SetOriginalSize(source);
+    viewport.SetScale(scale);
+    viewport.SetWindowSize(scaled);
+    viewport.SetScrollPosition(cv::Point(0, 0));
+    return viewport;
+}
+
+}  // namespace
+
+void TivraROIPanel::Update_showDisplayROIs()
+{
+    DrawCurrentROI(m_drawmatBitmap);
+    DrawStoredOverlays(m_drawmatBitmap);
+    RenderTextsAndLogos(m_scale);
+}
+
+void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
+{
+    if (!m_cropEnable || m_roiMode == CvROIMode::None)
+        return;
+    const float s = static_cast<float>(m_scale);
+    const int t = static_cast<int>(std::max(m_scale, 1.0));
+    const cv::Scalar lime = cv_Color_Defines::lime;
+    const auto view = [s](const cv::Point2f& p) { return Trunc(p * s); };
+    const cv::Rect2f& r = m_edit.roiRect;
+    const bool hasArea = r.width > 0 && r.height > 0;
+    switch (m_roiMode) {
+    case CvROIMode::Point:
+        if (m_edit.leftDownPoint.x > 0 || m_edit.leftDownPoint.y > 0)
+            ID::drawReularCrossLine(image, view(m_edit.leftDownPoint), lime, t, 10);
+        break;
+    case CvROIMode::Line:
+        if (m_edit.leftDownPoint != m_edit.leftUpPoint)
+            ID::drawArrowLine(image, view(m_edit.leftDownPoint), view(m_edit.leftUpPoint), 15, 20, lime, t,
+                              cv::LINE_8);
+        break;
+    case CvROIMode::Rectangle:
+        if (hasArea)
+            cv::rectangle(image, view(r.tl()), view(r.br()), lime, t, cv::LINE_8);
+        break;
+    case CvROIMode::RotatedRectangle: {
+        if (!hasArea)
+            break;
+        std::vector<cv::Point2f> corners = m_edit.polygonPoints;
+        if (!m_edit.edgeDragStarted || corners.size() < 4)
+            corners = ROIEditor::RotatedCorners(r, m_edit.rotateAngle);
+        for (int i = 0; i < 4; ++i)
+            cv::line(image, view(corners[i]), view(corners[(i + 1) % 4]), lime, t, cv::LINE_8);
+        break;
+    }
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus: {
+        if (!hasArea)
+            break;
+        const cv::Point centre = view(r.tl());
+        const double outer = m_scale * std::hypot(r.width, r.height);
+        if (m_roiMode == CvROIMode::Circle) {
+            cv::circle(image, centre, static_cast<int>(outer), lime, t, cv::LINE_8);
+            break;
+        }
+        const double inner = m_edit.innerRadius > 0 ? m_scale * m_edit.innerRadius : outer * 0.5;
+        for (double radius : {outer, inner}) {
+            const int rr = static_cast<int>(radius);
+            cv::ellipse(image, centre, cv::Size(rr, rr), 0, m_edit.startAngle, m_edit.endAngle, lime, t,
+                        cv::LINE_8);
+        }
+        for (double angle : {m_edit.startAngle, m_edit.endAngle})
+            cv::line(image, EA::pointOnCircle(centre, outer, angle), EA::pointOnCircle(centre, inner, angle), lime, t,
+                     cv::LINE_8);
+        break;
+    }
+    case CvROIMode::Polygon: {
+        const auto& pts = m_edit.polygonPoints;
+        for (size_t i = 0; i + 1 < pts.size(); ++i)
+            cv::line(image, view(pts[i]), view(pts[i + 1]), lime, t, cv::LINE_8);
+        if (!m_edit.polygonDrawing && pts.size() > 2)
+            cv::line(image, view(pts.back()), view(pts.front()), lime, t, cv::LINE_8);
+        if (m_edit.polygonDrawing && !pts.empty() && m_edit.hoverPoint.x >= 0 && m_edit.hoverPoint.y >= 0)
+            cv::line(image, view(pts.back()), view(m_edit.hoverPoint), lime, t, cv::LINE_8);
+        for (const cv::Point2f& p : pts)
+            cv::circle(image, view(p), 3, lime, -1, cv::LINE_8);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TivraROIPanel::DrawStoredOverlays(cv::Mat& image)
+{
+    if (!m_displayOverlay)
+        return;
+    std::vector<const cvROI*> records;
+    for (const cvROI& roi : m_overlays)
+        records.push_back(&roi);
+    if (m_extDisplay) {
+        for (const cvROI* roi : *m_extDisplay)
+            records.push_back(roi);
+    }
+    const Viewport viewport = WholeImageViewport(m_matBitmap.size(), m_scale, image.size());
+    FrameLayers::DrawOverlays(image, records, viewport, m_scale, m_matBitmap.size(), m_roiColor);
+}
+
+void TivraROIPanel::RenderTextsAndLogos(double scale)
+{
+    cv::Mat& image = m_drawmatBitmap;
+    if (m_displayOverlay) {
+        std::vector<std::pair<const cvText*, cv::freetype::FreeType2*>> texts;
+        for (size_t i = 0; i < m_texts.size() && i < m_textFonts.size(); ++i)
+            texts.emplace_back(&m_texts[i], m_textFonts[i].get());
+        if (m_extText && !m_extText->empty()) {
+            if (m_extTextFonts.size() != m_extText->size())
+                RebuildExtTextFonts();
+            for (size_t i = 0; i < m_extText->size(); ++i)
+                texts.emplace_back((*m_extText)[i], m_extTextFonts[i].get());
+        }
+        const int pad = static_cast<int>(scale * 10.0);
+        for (const auto& [text, font] : texts) {
+            if (!text || !font || !text->visible)
+                continue;
+            const int height = std::max(1, static_cast<int>(scale * text->fontHeight));
+            const int x = static_cast<int>(scale * text->position.x) + pad;
+            const int top = static_cast<int>(scale * text->position.y);
+            for (size_t i = 0; i < text->lines.size(); ++i) {
+                const std::string line(text->lines[i].utf8_str());
+                const int y = top + height + static_cast<int>(i) * (height + pad);
+                if (text->drawBackground) {
+                    int baseline = 0;
+                    const cv::Size size = font->getTextSize(line, height, -1, &baseline);
+                    cv::rectangle(image, cv::Point(x, y + baseline), cv::Point(x + pad + size.width, y - size.height),
+                                  text->bgColor, -1, cv::LINE_8);
+                }
+                font->putText(image, line, cv::Point(x, y), height, text->color, -1, cv::LINE_AA, true);
+            }
+        }
+    }
+    DrawBadge(image);
+}
+
+void TivraROIPanel::DrawBadge(cv::Mat& image)
+{
+    if (!m_pfrShow || m_pfrState > 2)
+        return;
+    if (m_pfrFontHeight < 0 || m_pfrCacheWidth != image.cols) {
+        m_pfrFont = FrameLayers::LoadFont(m_pfrFontPath, m_defaultFontPath);
+        m_pfrBaseline = 0;
+        m_pfrFontHeight = 1;
+        if (m_pfrFont) {
+            const std::string label = FrameLayers::WidestBadgeLabel(
+                *m_pfrFont, std::string(m_passText.utf8_str()), std::string(m_failText.utf8_str()),
+                std::string(m_recycleText.utf8_str()));
+            m_pfrFontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, label, image.cols / 6, image.cols / 12);
+        }
+        m_pfrCacheWidth = image.cols;
+    }
+    const wxString& label = m_pfrState == 1 ? m_failText : m_pfrState == 2 ? m_recycleText : m_passText;
+    FrameLayers::DrawBadge(image, m_pfrState, std::string(label.utf8_str()), m_pfrFont.get(), m_pfrFontHeight,
+                           m_pfrBaseline);
+}

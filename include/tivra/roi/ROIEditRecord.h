@@ -1,0 +1,31 @@
+#pragma once
+// The current ROI of an editing panel set from code and read back: what a
+// panel's SetROI, GetRect and radius getters do with an ROIEditState. Shared by
+// the panels so that a record set on one reads back the same on the other.
+
+#include "tivra/roi/ROIEditor.h"
+#include "tivra/roi/ROIRecords.h"
+
+#include <opencv2/core.hpp>
+
+namespace ROIEditRecord {
+
+/// Clears the geometry and the gesture; the kind and whether a polygon is open stay.
+void Reset(ROIEditState& s);
+
+/// Sets kind and geometry from a record (the point layout of each kind is that of
+/// cvROI). A record with the wrong number of points for its kind resets the ROI.
+void Apply(ROIEditState& s, const cvROI& roi);
+
+/// The ROI's rectangle, truncated toward zero, or (0, 0, 0, 0) when there is no
+/// shape: the point (size 0), a line's span, a shape's roiRect (for circles
+/// centre and radius vector), a polygon's bounding box.
+cv::Rect ReportedRect(const ROIEditState& s);
+
+/// Length of the radius vector (roiRect width, height); 0 when neither is positive.
+double OuterRadius(const ROIEditState& s);
+
+/// innerRadius when positive, else half the outer radius.
+double InnerRadius(const ROIEditState& s);
+
+}  // namespace ROIEditRecord

@@ -1,0 +1,165 @@
+#include "tivra/roi/ROIEditRecord.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ROIEditRecord {
+namespace {
+
+// Width and height of a radius given as (r, 0) or as a vector: a zero or negative
+// y means the radius is x, spread over both components so the vector keeps its length.
+cv::Size2f RadiusVector(const cv::Point2f& p)
+{
+    if (p.y <= 0) {
+        const float side = static_cast<float>(p.x / std::sqrt(2.0));
+        return {side, side};
+    }
+    return {p.x, p.y};
+}
+
+int Trunc(float v)
+{
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+void Reset(ROIEditState& s)
+{
+    s.roiRect = cv::Rect2f();
+    s.leftDownPoint = s.leftUpPoint = cv::Point2f();
+    s.innerRadius = -1.0;
+    s.startAngle = 0.0;
+    s.endAngle = 360.0;
+    s.rotateAngle = 0.0;
+    s.rotationAccum = 0.0;
+    s.polygonPoints.clear();
+    s.hoverPoint = cv::Point2f(-1.0f, -1.0f);
+    s.activeVertex = -1;
+    s.edgeDragStarted = false;
+    s.hit = ROIHitResult{};
+    s.dragging = false;
+}
+
+void Apply(ROIEditState& s, const cvROI& roi)
+{
+    s.mode = roi.mode;
+    const auto& p = roi.points;
+    const auto needs = [&](size_t count) {
+        if (p.size() == count)
+            return true;
+        Reset(s);
+        return false;
+    };
+    switch (roi.mode) {
+    case CvROIMode::Point:
+        if (needs(1))
+            s.leftDownPoint = p[0];
+        break;
+    case CvROIMode::Line:
+        if (needs(2)) {
+            s.leftDownPoint = p[0];
+            s.leftUpPoint = p[1];
+            s.roiRect = cv::Rect2f(std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::abs(p[0].x - p[1].x),
+                                   std::abs(p[0].y - p[1].y));
+        }
+        break;
+    case CvROIMode::Rectangle:
+        if (needs(2)) {
+            s.roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
+            s.leftDownPoint = p[0];
+            s.leftUpPoint = p[0] + p[1];
+        }
+        break;
+    case CvROIMode::Circle:
+        if (needs(2)) {
+            s.roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
+            s.leftDownPoint = p[0];
+            s.leftUpPoint = p[0] + p[1];
+        }
+        break;
+    case CvROIMode::RotatedRectangle:
+        if (needs(2)) {
+            s.rotateAngle = s.rotationAccum = roi.angle;
+            s.roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
+            s.polygonPoints = ROIEditor::RotatedCorners(s.roiRect, roi.angle);
+        }
+        break;
+    case CvROIMode::Annulus:
+        if (needs(4)) {
+            s.roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
+            s.innerRadius = p[2].x;
+            s.startAngle = p[3].x;
+            s.endAngle = p[3].y;
+            s.leftDownPoint = p[0];
+        }
+        break;
+    case CvROIMode::Polygon:
+        if (p.size() < 3) {
+            Reset(s);
+        } else {
+            s.polygonPoints = p;
+            s.roiRect = cv::Rect2f(cv::boundingRect(p));
+            s.polygonDrawing = false;
+        }
+        break;
+    case CvROIMode::None:
+        Reset(s);
+        break;
+    default:
+        break;
+    }
+}
+
+cv::Rect ReportedRect(const ROIEditState& s)
+{
+    const cv::Point2f& down = s.leftDownPoint;
+    const cv::Point2f& up = s.leftUpPoint;
+    const cv::Rect2f& r = s.roiRect;
+    switch (s.mode) {
+    case CvROIMode::Point:
+        if (down.x > 0 || down.y > 0)
+            return cv::Rect(Trunc(down.x), Trunc(down.y), 0, 0);
+        break;
+    case CvROIMode::Line:
+        if (down != up)
+            return cv::Rect(Trunc(std::min(down.x, up.x)), Trunc(std::min(down.y, up.y)),
+                            Trunc(std::abs(up.x - down.x)), Trunc(std::abs(up.y - down.y)));
+        break;
+    case CvROIMode::Rectangle:
+    case CvROIMode::RotatedRectangle:
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus:
+        if (r.width > 0 && r.height > 0)
+            return cv::Rect(Trunc(r.x), Trunc(r.y), Trunc(r.width), Trunc(r.height));
+        break;
+    case CvROIMode::Polygon:
+        if (s.polygonPoints.size() >= 3)
+            return cv::boundingRect(s.polygonPoints);
+        break;
+    default:
+        break;
+    }
+    return cv::Rect();
+}
+
+double OuterRadius(const ROIEditState& s)
+{
+    const double w = s.roiRect.width;
+    const double h = s.roiRect.height;
+    if (!(w > 0) && !(h > 0))
+        return 0.0;
+    return std::sqrt(w * w + h * h);
+}
+
+double InnerRadius(const ROIEditState& s)
+{
+    if (s.innerRadius > 0)
+        return s.innerRadius;
+    const double outer = OuterRadius(s);
+    return outer > 0 ? 0.5 * outer : 0.0;
+}
+
+}  // namespace ROIEditRecord

@@ -1,0 +1,409 @@
+// The classic ROI panel in a real (shown) wx window: the zoom ladder and its
+// memory guard, the crop of the source image, the context menu, wheel zoom and
+// a rectangle drawn with the mouse.
+#include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Reaches the zoom factor and the process-wide memory guard, which the panel keeps protected.
+class ProbePanel : public TivraROIPanel {
+public:
+    using TivraROIPanel::TivraROIPanel;
+    void SetScaleForTest(double scale) { m_scale = scale; }
+    static std::int64_t& LastGood() { return s_lastGoodBitmapSize; }
+    static std::int64_t& LastBad() { return s_lastBadBitmapSize; }
+};
+
+class ClassicPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedGood = ProbePanel::LastGood();
+        m_savedBad = ProbePanel::LastBad();
+        m_frame = new wxFrame(nullptr, wxID_ANY, "classic panel test", wxPoint(0, 0), wxSize(500, 400));
+        // A frame stretches a lone child over its client area; the container
+        // takes that role so the panel keeps the size the tests give it.
+        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
+        m_panel = new ProbePanel(container, wxSize(400, 300));
+        m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE, [this](CropEvent& e) { m_crops.push_back(e.m_rect); });
+        m_frame->Show();
+        m_frame->Raise();
+        Settle();
+    }
+    void TearDown() override
+    {
+        ProbePanel::LastGood() = m_savedGood;
+        ProbePanel::LastBad() = m_savedBad;
+        m_frame->Destroy();
+        wxYield();
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i) {
+            wxYield();
+            wxMilliSleep(10);
+        }
+    }
+
+    // An image in Original mode (scale 1.0), whose pixel values encode their position.
+    void ShowImage(int cols, int rows)
+    {
+        cv::Mat image(rows, cols, CV_8UC3);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < cols; ++x)
+                image.at<cv::Vec3b>(y, x) = cv::Vec3b(x % 256, y % 256, 7);
+        m_panel->SetDisplayMode(0);
+        ASSERT_TRUE(m_panel->SetCVmat(image, false, false));
+        ASSERT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
+    }
+
+    void SendMouse(wxEventType type, int x, int y)
+    {
+        wxMouseEvent event(type);
+        event.SetPosition(wxPoint(x, y));
+        event.SetEventObject(m_panel);
+        event.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
+        m_panel->GetEventHandler()->ProcessEvent(event);
+    }
+
+    void SendWheel(int rotation)
+    {
+        wxMouseEvent event(wxEVT_MOUSEWHEEL);
+        event.SetEventObject(m_panel);
+        event.m_wheelRotation = rotation;
+        event.m_wheelDelta = 120;
+        event.m_linesPerAction = 3;
+        m_panel->GetEventHandler()->ProcessEvent(event);
+    }
+
+    std::int64_t m_savedGood = 0;
+    std::int64_t m_savedBad = 0;
+    wxFrame* m_frame = nullptr;
+    ProbePanel* m_panel = nullptr;
+    std::vector<cv::Rect> m_crops;
+};
+
+}  // namespace
+
+TEST_F(ClassicPanelTest, ZoomLadderStepsUpAndDown)
+{
+    ShowImage(40, 30);
+    struct Step {
+        double from;
+        bool up;
+        double to;
+        bool changed;
+    };
+    const Step steps[] = {
+        {1.0, true, 2.0, true},    {2.0, true, 3.0, true},   {0.3, true, 0.33, true}, {0.1, true, 0.11, true},
+        {7.5, true, 8.0, true},    {8.0, true, 8.0, false},  {12.0, true, 8.0, true}, {0.05, true, 0.1, true},
+        {1.0, false, 0.5, true},   {0.12, false, 0.11, true}, {0.11, false, 0.1, true}, {0.1, false, 0.1, false},
+        {12.0, false, 8.0, true},  {2.5, false, 2.0, true},  {0.5, false, 0.33, true},
+    };
+    for (const Step& step : steps) {
+        m_panel->SetScaleForTest(step.from);
+        const bool changed = step.up ? m_panel->CalcZoomIn() : m_panel->CalcZoomOut();
+        EXPECT_EQ(changed, step.changed) << step.from << (step.up ? " up" : " down");
+        EXPECT_DOUBLE_EQ(m_panel->GetScale(), step.to) << step.from << (step.up ? " up" : " down");
+    }
+}
+
+TEST_F(ClassicPanelTest, ZoomInAndOutRerenderTheScaledImage)
+{
+    ShowImage(40, 30);
+    m_panel->SetZoomIn();
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(80, 60));
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(80, 60));
+    m_panel->SetZoomOut();
+    m_panel->SetZoomOut();
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
+    EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(20, 15));
+}
+
+TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnce)
+{
+    // 8000 x 6000 at 8.0 needs 64 * 48e6 * 3 bytes, above 8 GiB: refused without a test bitmap.
+    m_panel->SetDisplayMode(1);
+    ASSERT_TRUE(m_panel->SetCVmat(cv::Mat(6000, 8000, CV_8UC1, cv::Scalar(9)), false, false));
+    m_panel->SetScaleForTest(7.0);
+    EXPECT_FALSE(m_panel->CalcZoomIn());
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 7.0);
+    EXPECT_EQ(ProbePanel::LastBad(), std::int64_t(1) << 33);
+    EXPECT_EQ(ProbePanel::LastGood(), std::int64_t(1) << 30);
+    // Down the ladder there is no guard.
+    EXPECT_TRUE(m_panel->CalcZoomOut());
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 6.0);
+}
+
+TEST_F(ClassicPanelTest, MemoryGuardRemembersSizes)
+{
+    ShowImage(100, 100);
+    // A size above the last good one is tried once with a real bitmap and then remembered.
+    ProbePanel::LastGood() = 1000;
+    m_panel->SetScaleForTest(1.0);
+    EXPECT_TRUE(m_panel->CalcZoomIn());
+    EXPECT_EQ(ProbePanel::LastGood(), 200 * 200 * 3);
+
+    // After a failed bitmap of N bytes, every step needing N bytes or more is refused.
+    ProbePanel::LastBad() = 300 * 300 * 3;
+    EXPECT_FALSE(m_panel->CalcZoomIn());  // 2.0 -> 3.0 needs exactly N
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    ProbePanel::LastBad() = 300 * 300 * 3 + 1;
+    EXPECT_TRUE(m_panel->CalcZoomIn());
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 3.0);
+}
+
+TEST_F(ClassicPanelTest, CropOfTheSourceImage)
+{
+    ShowImage(120, 90);
+    // No ROI: the whole source image.
+    cv::Mat& whole = m_panel->GetCVcropmat();
+    EXPECT_EQ(whole.size(), cv::Size(120, 90));
+    EXPECT_EQ(whole.data, m_panel->GetSourceMat().data);
+
+    m_panel->SetRect(cv::Rect(10, 20, 30, 40));
+    cv::Mat crop = m_panel->GetCVcropmat();
+    ASSERT_EQ(crop.size(), cv::Size(30, 40));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 20, 7));
+    EXPECT_EQ(crop.data, m_panel->GetSourceMat().ptr(20, 10));  // shares the source's memory
+
+    // An ROI reaching past the image is clipped to it instead of failing.
+    m_panel->SetRect(cv::Rect(100, 80, 50, 50));
+    crop = m_panel->GetCVcropmat();
+    EXPECT_EQ(crop.size(), cv::Size(20, 10));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(100, 80, 7));
+    // One entirely outside leaves nothing to crop: the whole image.
+    m_panel->SetRect(cv::Rect(500, 500, 10, 10));
+    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
+}
+
+TEST_F(ClassicPanelTest, ImageThatCannotBeShownKeepsThePreviousOne)
+{
+    ShowImage(50, 40);
+    const cv::Mat twoChannels(10, 10, CV_8UC2, cv::Scalar(1, 2));
+    {
+        wxLogNull quiet;
+        EXPECT_FALSE(m_panel->SetCVmat(twoChannels, false, false));
+    }
+    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(50, 40));
+    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(50, 40));
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(50, 40));
+}
+
+namespace {
+
+// Pops up the panel's context menus during one test, records their labels and closes them at once.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(wxWindow* panel) : m_panel(panel)
+    {
+        m_panel->Bind(wxEVT_MENU_OPEN, &MenuWatcher::OnOpen, this);
+    }
+    ~MenuWatcher() { m_panel->Unbind(wxEVT_MENU_OPEN, &MenuWatcher::OnOpen, this); }
+
+    std::optional<std::vector<wxString>> TakeShown()
+    {
+        auto shown = m_labels;
+        m_labels.reset();
+        return shown;
+    }
+
+private:
+    void OnOpen(wxMenuEvent& event)
+    {
+        wxMenu* menu = event.GetMenu();
+        if (!menu)
+            return;
+        std::vector<wxString> labels;
+        for (const wxMenuItem* item : menu->GetMenuItems())
+            labels.push_back(item->IsCheck() && item->IsChecked() ? "[x]" + item->GetItemLabelText()
+                                                                  : item->GetItemLabelText());
+        m_labels = labels;
+        GtkWidget* gtkMenu = menu->m_menu;
+        wxTheApp->CallAfter([gtkMenu] { gtk_menu_popdown(GTK_MENU(gtkMenu)); });
+    }
+
+    wxWindow* m_panel;
+    std::optional<std::vector<wxString>> m_labels;
+};
+
+void SendContextMenu(wxWindow* panel, const wxPoint& screenPos)
+{
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, panel->GetId(), screenPos);
+    event.SetEventObject(panel);
+    panel->GetEventHandler()->ProcessEvent(event);
+}
+
+}  // namespace
+
+TEST_F(ClassicPanelTest, ContextMenuOnlyOverTheImage)
+{
+    ShowImage(100, 80);
+    MenuWatcher watcher(m_panel);
+
+    // Menu switched off: nothing even over the image.
+    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(50, 40)));
+    EXPECT_FALSE(watcher.TakeShown());
+
+    m_panel->SetFuncEnable(true, true, true);
+    m_panel->SetMenuROIEnable(true, false, true, true, false, false, true);
+    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(50, 40)));
+    const auto shown = watcher.TakeShown();
+    ASSERT_TRUE(shown);
+    std::vector<wxString> expected = {"+", "-", "Zoom to Fit", "Original", "Point", "[x]Rectangle",
+                                      "RotatedRectangle", "Polygon"};
+    EXPECT_EQ(*shown, expected);
+
+    // On the background beyond the image, and from the menu key (the client
+    // centre (200, 150) lies outside the 100 x 80 image): no menu.
+    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(300, 200)));
+    EXPECT_FALSE(watcher.TakeShown());
+    SendContextMenu(m_panel, wxDefaultPosition);
+    EXPECT_FALSE(watcher.TakeShown());
+
+    // A larger image covers the client centre: the menu key opens it there.
+    ShowImage(400, 300);
+    m_panel->SetFuncEnable(true, false, false);
+    m_panel->SetSIMDMenuEnable(true);
+    SendContextMenu(m_panel, wxDefaultPosition);
+    const auto centred = watcher.TakeShown();
+    ASSERT_TRUE(centred);
+    // Without cropping there is no ROI group; the SIMD group lists the CPU's levels and "Default".
+    ASSERT_GE(centred->size(), 6u);
+    EXPECT_EQ((*centred)[3], "Original");
+    EXPECT_EQ(centred->back(), "Default");
+    EXPECT_EQ((*centred)[centred->size() - 2], "[x]CPU");
+}
+
+TEST_F(ClassicPanelTest, MenuCommandsZoomAndChangeTheKind)
+{
+    ShowImage(40, 30);
+    int toolKind = -1;
+    m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE, [&toolKind](wxCommandEvent& e) { toolKind = e.GetInt(); });
+    wxCommandEvent up(wxEVT_MENU, 400);
+    m_panel->GetEventHandler()->ProcessEvent(up);
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    wxCommandEvent rotated(wxEVT_MENU, 406);
+    m_panel->GetEventHandler()->ProcessEvent(rotated);
+    EXPECT_EQ(toolKind, CvROIMode::RotatedRectangle);
+    wxCommandEvent original(wxEVT_MENU, 403);
+    m_panel->GetEventHandler()->ProcessEvent(original);
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
+}
+
+TEST_F(ClassicPanelTest, WheelZoomsWithoutModifiers)
+{
+    ShowImage(100, 80);
+    SendWheel(120);
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(200, 160));
+    SendWheel(-120);
+    SendWheel(-120);
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
+    SendWheel(0);
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
+}
+
+TEST_F(ClassicPanelTest, RectangleDrawnWithTheMouseAtZoomTwo)
+{
+    ShowImage(100, 80);
+    m_panel->SetZoomIn();
+    ASSERT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    m_panel->SetFuncEnable(false, true, true);
+    Settle();
+
+    wxUIActionSimulator sim;
+    const auto moveTo = [&](int x, int y) {
+        sim.MouseMove(m_panel->ClientToScreen(wxPoint(x, y)));
+        Settle();
+    };
+    moveTo(20, 20);
+    sim.MouseDown();
+    Settle();
+    moveTo(50, 40);
+    moveTo(81, 61);
+    sim.MouseUp();
+    Settle();
+
+    // Display (20, 20) to (81, 61) is source (10, 10) to (40, 30).
+    ASSERT_EQ(m_crops.size(), 1u);
+    EXPECT_EQ(m_crops[0], cv::Rect(10, 10, 30, 20));
+    cv::Rect rect;
+    m_panel->GetRect(rect);
+    EXPECT_EQ(rect, cv::Rect(10, 10, 30, 20));
+    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(30, 20));
+    // The ROI is drawn into the scaled image in lime at its display position.
+    EXPECT_EQ(m_panel->GetDrawMat().at<cv::Vec3b>(20, 40), cv::Vec3b(0, 255, 0));
+}
+
+TEST_F(ClassicPanelTest, ScrolledDragIsMeasuredOnTheWholeImage)
+{
+    ShowImage(400, 300);
+    m_panel->SetZoomIn();
+    ASSERT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    m_panel->SetFuncEnable(false, true, true);
+    m_panel->Scroll(10, 5);  // 8 pixels per unit: the view starts at display (80, 40)
+    const wxPoint start = m_panel->GetViewStart();
+    int ux = 0, uy = 0;
+    m_panel->GetScrollPixelsPerUnit(&ux, &uy);
+    const wxPoint offset(start.x * ux, start.y * uy);
+
+    // Dragged from the far corner back to the near one: the same rectangle.
+    SendMouse(wxEVT_LEFT_DOWN, 100, 60);
+    SendMouse(wxEVT_MOTION, 60, 40);
+    SendMouse(wxEVT_MOTION, 20, 20);
+    SendMouse(wxEVT_LEFT_UP, 20, 20);
+    ASSERT_EQ(m_crops.size(), 1u);
+    const cv::Rect expected((offset.x + 20) / 2, (offset.y + 20) / 2, 40, 20);
+    EXPECT_EQ(m_crops[0], expected);
+}
+
+TEST_F(ClassicPanelTest, NoEditingWithoutBothFlags)
+{
+    ShowImage(100, 80);
+    m_panel->SetFuncEnable(true, true, false);
+    SendMouse(wxEVT_LEFT_DOWN, 10, 10);
+    SendMouse(wxEVT_MOTION, 50, 50);
+    SendMouse(wxEVT_LEFT_UP, 50, 50);
+    EXPECT_TRUE(m_crops.empty());
+    // A press beyond the image does not edit either.
+    m_panel->SetFuncEnable(true, true, true);
+    SendMouse(wxEVT_LEFT_DOWN, 300, 250);
+    SendMouse(wxEVT_LEFT_UP, 300, 250);
+    EXPECT_TRUE(m_crops.empty());
+    // A plain click on the image is a finished (empty) edit.
+    SendMouse(wxEVT_LEFT_DOWN, 30, 30);
+    SendMouse(wxEVT_LEFT_UP, 30, 30);
+    ASSERT_EQ(m_crops.size(), 1u);
+    EXPECT_EQ(m_crops[0], cv::Rect());
+}
+
+TEST_F(ClassicPanelTest, PolygonClosedByClickingItsFirstVertex)
+{
+    ShowImage(200, 150);
+    m_panel->SetFuncEnable(false, true, true);
+    m_panel->SetROIMode(CvROIMode::Polygon);
+    const wxPoint clicks[] = {{20, 20}, {120, 20}, {70, 100}, {21, 21}};
+    for (const wxPoint& p : clicks) {
+        SendMouse(wxEVT_LEFT_DOWN, p.x, p.y);
+        SendMouse(wxEVT_LEFT_UP, p.x, p.y);
+    }
+    ASSERT_EQ(m_crops.size(), 1u);
+    EXPECT_EQ(m_crops[0], cv::Rect(20, 20, 101, 81));
+    std::vector<cv::Point2f> points;
+    m_panel->GetPolygonPoints(points);
+    EXPECT_EQ(points.size(), 3u);
+}
