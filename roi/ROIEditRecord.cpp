@@ -19,6 +19,17 @@ cv::Size2f RadiusVector(const cv::Point2f& p)
     return {p.x, p.y};
 }
 
+cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
+{
+    cv::Point2f low = points.front();
+    cv::Point2f high = points.front();
+    for (const cv::Point2f& p : points) {
+        low = cv::Point2f(std::min(low.x, p.x), std::min(low.y, p.y));
+        high = cv::Point2f(std::max(high.x, p.x), std::max(high.y, p.y));
+    }
+    return cv::Rect2f(low, high);
+}
+
 int Trunc(float v)
 {
     return static_cast<int>(v);
@@ -143,6 +154,35 @@ cv::Rect ReportedRect(const ROIEditState& s)
         break;
     }
     return cv::Rect();
+}
+
+cv::Rect2f CoveredBox(const ROIEditState& s)
+{
+    const cv::Rect2f& r = s.roiRect;
+    const bool hasArea = r.width > 0 && r.height > 0;
+    switch (s.mode) {
+    case CvROIMode::Line: {
+        const cv::Point2f& a = s.leftDownPoint;
+        const cv::Point2f& b = s.leftUpPoint;
+        return cv::Rect2f(cv::Point2f(std::min(a.x, b.x), std::min(a.y, b.y)),
+                          cv::Point2f(std::max(a.x, b.x), std::max(a.y, b.y)));
+    }
+    case CvROIMode::Rectangle:
+        return hasArea ? r : cv::Rect2f();
+    case CvROIMode::RotatedRectangle:
+        return hasArea ? BoxAround(ROIEditor::RotatedCorners(r, s.rotateAngle)) : cv::Rect2f();
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus: {
+        if (!hasArea)
+            return cv::Rect2f();
+        const float radius = static_cast<float>(OuterRadius(s));
+        return cv::Rect2f(r.x - radius, r.y - radius, 2 * radius, 2 * radius);
+    }
+    case CvROIMode::Polygon:
+        return s.polygonPoints.size() >= 3 ? BoxAround(s.polygonPoints) : cv::Rect2f();
+    default:
+        return cv::Rect2f();
+    }
 }
 
 double OuterRadius(const ROIEditState& s)

@@ -137,12 +137,13 @@ void TivraROIPanel::UpdateDrawImage(bool resize)
 
 cv::Mat& TivraROIPanel::GetCVcropmat()
 {
-    const cv::Rect2f view = DisplayROIRect();
-    const cv::Rect2f& r = m_edit.roiRect;
-    const cv::Rect crop = cv::Rect(static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width),
-                                   static_cast<int>(r.height)) &
+    // The area the ROI covers, whatever its kind, cut to the image.
+    m_edit.mode = m_roiMode;
+    const cv::Rect2f box = ROIEditRecord::CoveredBox(m_edit);
+    const cv::Rect crop = cv::Rect(static_cast<int>(box.x), static_cast<int>(box.y), static_cast<int>(box.width),
+                                   static_cast<int>(box.height)) &
                           cv::Rect(0, 0, m_matBitmap.cols, m_matBitmap.rows);
-    if (view.width > 0 && view.height > 0 && !crop.empty())
+    if (box.width * m_scale > 0 && box.height * m_scale > 0 && !crop.empty())
         m_cropMat = m_matBitmap(crop);
     else
         m_cropMat = m_matBitmap;
@@ -150,13 +151,6 @@ cv::Mat& TivraROIPanel::GetCVcropmat()
 }
 
 // ---------------------------------------------------------------- current ROI
-
-cv::Rect2f TivraROIPanel::DisplayROIRect() const
-{
-    const float s = static_cast<float>(m_scale);
-    const cv::Rect2f& r = m_edit.roiRect;
-    return cv::Rect2f(r.x * s, r.y * s, r.width * s, r.height * s);
-}
 
 void TivraROIPanel::SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable)
 {

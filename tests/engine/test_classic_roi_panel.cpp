@@ -190,6 +190,42 @@ TEST_F(ClassicPanelTest, CropOfTheSourceImage)
     EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
 }
 
+TEST_F(ClassicPanelTest, CropCoversCirclesAndPolygonsDrawnByCode)
+{
+    ShowImage(120, 90);
+    cvROI circle;
+    circle.mode = CvROIMode::Circle;
+    circle.points = {{50, 40}, {10, 0}};
+    m_panel->SetROI(circle, true);
+    cv::Mat crop = m_panel->GetCVcropmat();
+    ASSERT_EQ(crop.size(), cv::Size(20, 20));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(40, 30, 7));
+
+    cvROI polygon;
+    polygon.mode = CvROIMode::Polygon;
+    polygon.points = {{10, 10}, {60, 15}, {30, 50}};
+    m_panel->SetROI(polygon, true);
+    crop = m_panel->GetCVcropmat();
+    EXPECT_EQ(crop.size(), cv::Size(50, 40));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 10, 7));
+}
+
+TEST_F(ClassicPanelTest, WheelZoomBringsThePixelUnderTheMouseToTheMiddle)
+{
+    ShowImage(400, 300);
+    SendMouse(wxEVT_MOTION, 300, 200);
+    SendWheel(120);
+    ASSERT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
+    // Source (300, 200) is display (600, 400); the 400 x 300 view is centred on it
+    // within a scroll unit and the scroll bars' own width.
+    int ux = 0, uy = 0;
+    m_panel->GetScrollPixelsPerUnit(&ux, &uy);
+    const wxPoint start = m_panel->GetViewStart();
+    const wxSize client = m_panel->GetClientSize();
+    EXPECT_NEAR(start.x * ux + client.x / 2, 600, 24);
+    EXPECT_NEAR(start.y * uy + client.y / 2, 400, 24);
+}
+
 TEST_F(ClassicPanelTest, ImageThatCannotBeShownKeepsThePreviousOne)
 {
     ShowImage(50, 40);

@@ -22,6 +22,12 @@ void Apply(ROIEditState& s, const cvROI& roi);
 /// centre and radius vector), a polygon's bounding box.
 cv::Rect ReportedRect(const ROIEditState& s);
 
+/// The source area the ROI covers, in source pixels: a rectangle as it is, the
+/// box around a rotated rectangle's corners, a circle's or annulus's outer circle,
+/// a line's span, a closed or open polygon's vertices. Empty for a point and when
+/// there is no shape.
+cv::Rect2f CoveredBox(const ROIEditState& s);
+
 /// Length of the radius vector (roiRect width, height); 0 when neither is positive.
 double OuterRadius(const ROIEditState& s);
 

@@ -35,8 +35,8 @@ public:
     bool SetCVmat(const cv::Mat& mat, bool internal, bool keepScale) override;
     bool SetCVmat(const wxString& imagePath, bool internal, bool keepScale) override;
     void UpdateDrawImage(bool resize) override;
-    /// The source image under the current ROI (sharing its memory), clipped to the
-    /// image; the whole source image when there is no ROI inside it.
+    /// The source image under the area the current ROI covers (sharing its memory),
+    /// cut to the image; the whole source image when no ROI area lies on it.
     cv::Mat& GetCVcropmat() override;
 
     // Current ROI
@@ -130,8 +130,6 @@ protected:
 
     /// A record in the wx log at `level`, with this panel's component and `function`.
     static void LogRecord(wxLogLevel level, const char* function, const wxString& message);
-    /// The current ROI in display pixels of the scaled image.
-    cv::Rect2f DisplayROIRect() const;
     /// Whether the next step up may be made: the memory guard for a bitmap of
     /// `scale` times the image.
     bool BitmapFitsInMemory(double scale);
