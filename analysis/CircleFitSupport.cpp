@@ -1,5 +1,7 @@
 #include "CircleFitSupport.h"
 
+#include "tivra/analysis/Geometry.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -68,6 +70,27 @@ double sumSquaredResiduals(const std::vector<cv::Point2f>& points, const Circle&
         sum += e * e;
     }
     return sum;
+}
+
+int pointCount(const std::vector<cv::Point2f>& points)
+{
+    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
+}
+
+void drawStratifiedTriple(std::mt19937& rng, int n, int (&idx)[3])
+{
+    const int third = n / 3;
+    idx[0] = std::uniform_int_distribution<int>(0, third - 1)(rng);
+    idx[1] = std::uniform_int_distribution<int>(third, 2 * third - 1)(rng);
+    idx[2] = std::uniform_int_distribution<int>(2 * third, n - 1)(rng);
+}
+
+bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], const RadiusBounds& bounds,
+                  Circle& c)
+{
+    return circleFromThreePoints(points[size_t(idx[0])], points[size_t(idx[1])], points[size_t(idx[2])],
+                                 c.centre, c.radius) &&
+           bounds.admits(c.radius);
 }
 
 void drawDistinctTriple(std::mt19937& rng, int n, int (&idx)[3])

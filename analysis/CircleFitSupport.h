@@ -56,8 +56,20 @@ double msacCost(const std::vector<cv::Point2f>& points, const Circle& c, float t
 /// Sum of the squared distances of the points from the circle.
 double sumSquaredResiduals(const std::vector<cv::Point2f>& points, const Circle& c);
 
+/// The number of points as an int (lists longer than INT_MAX are used up to INT_MAX).
+int pointCount(const std::vector<cv::Point2f>& points);
+
 /// Three distinct indices drawn uniformly from [0, n - 1]; n must be at least 3.
 void drawDistinctTriple(std::mt19937& rng, int n, int (&idx)[3]);
+
+/// One index from each third of [0, n - 1] (integer thirds), so that the three points of a
+/// sample from an ordered contour lie far apart; n must be at least 3.
+void drawStratifiedTriple(std::mt19937& rng, int n, int (&idx)[3]);
+
+/// The circle through the three indexed points when they are not collinear and its radius
+/// is within bounds.
+bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], const RadiusBounds& bounds,
+                  Circle& c);
 
 /// Gauss-Newton on the orthogonal distances with the normal matrix's diagonal scaled by
 /// 1.01, at most maxSteps steps, stopping when every step component is below 1e-4.

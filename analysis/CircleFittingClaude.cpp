@@ -2,12 +2,10 @@
 // per-candidate refinement, and density-weighted sampling with shrinking thresholds.
 
 #include "tivra/analysis/CircleFitting.h"
-#include "tivra/analysis/Geometry.h"
 
 #include "CircleFitSupport.h"
 
 #include <algorithm>
-#include <climits>
 #include <numeric>
 #include <queue>
 
@@ -15,6 +13,8 @@ namespace EA {
 
 using circlefit::Circle;
 using circlefit::RadiusBounds;
+using circlefit::pointCount;
+using circlefit::sampleCircle;
 
 namespace {
 
@@ -22,19 +22,6 @@ struct Candidate {
     Circle circle;
     double cost = HUGE_VAL;
 };
-
-int pointCount(const std::vector<cv::Point2f>& points)
-{
-    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
-}
-
-bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], const RadiusBounds& bounds,
-                  Circle& c)
-{
-    return circleFromThreePoints(points[size_t(idx[0])], points[size_t(idx[1])], points[size_t(idx[2])],
-                                 c.centre, c.radius) &&
-           bounds.admits(c.radius);
-}
 
 // Geometric fit of c on its inliers within threshold, isolated ones left out; c is kept
 // when there are fewer than three of them or the fit leaves the bounds.
@@ -170,10 +157,7 @@ bool fitCircleClaudeOpus45(const std::vector<cv::Point2f>& points, cv::Point2f& 
     for (int it = 0; it < maxIterations; ++it) {
         int idx[3];
         if (n > 9) {
-            const int third = n / 3;
-            idx[0] = std::uniform_int_distribution<int>(0, third - 1)(rng);
-            idx[1] = std::uniform_int_distribution<int>(third, 2 * third - 1)(rng);
-            idx[2] = std::uniform_int_distribution<int>(2 * third, n - 1)(rng);
+            circlefit::drawStratifiedTriple(rng, n, idx);
         } else {
             circlefit::drawDistinctTriple(rng, n, idx);
         }

@@ -1,42 +1,19 @@
 // RANSAC and MSAC circle fitters finished by a geometric fit on their inliers.
 
 #include "tivra/analysis/CircleFitting.h"
-#include "tivra/analysis/Geometry.h"
 
 #include "CircleFitSupport.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace EA {
 
 using circlefit::Circle;
 using circlefit::RadiusBounds;
+using circlefit::pointCount;
+using circlefit::sampleCircle;
 
 namespace {
-
-int pointCount(const std::vector<cv::Point2f>& points)
-{
-    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
-}
-
-// One index from each third of the list, so that the three points of a sample from an
-// ordered contour lie far apart.
-void drawStratifiedTriple(std::mt19937& rng, int n, int (&idx)[3])
-{
-    const int third = n / 3;
-    idx[0] = std::uniform_int_distribution<int>(0, third - 1)(rng);
-    idx[1] = std::uniform_int_distribution<int>(third, 2 * third - 1)(rng);
-    idx[2] = std::uniform_int_distribution<int>(2 * third, n - 1)(rng);
-}
-
-bool sampleCircle(const std::vector<cv::Point2f>& points, const int (&idx)[3], const RadiusBounds& bounds,
-                  Circle& c)
-{
-    return circleFromThreePoints(points[size_t(idx[0])], points[size_t(idx[1])], points[size_t(idx[2])],
-                                 c.centre, c.radius) &&
-           bounds.admits(c.radius);
-}
 
 // Damped geometric fit on the inliers of c (isolated ones left out), repeated while the
 // inlier set changes; keeps c when a fit leaves the bounds or raises the cost.
@@ -112,7 +89,7 @@ bool fitCircleGeminiPro(const std::vector<cv::Point2f>& points, cv::Point2f& cen
     for (int it = 0; it < maxIterations && bestCount <= 0.95 * n; ++it) {
         int idx[3];
         if (n >= 10)
-            drawStratifiedTriple(rng, n, idx);
+            circlefit::drawStratifiedTriple(rng, n, idx);
         else
             circlefit::drawDistinctTriple(rng, n, idx);
         Circle c;

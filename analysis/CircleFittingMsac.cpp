@@ -12,6 +12,7 @@ namespace EA {
 
 using circlefit::Circle;
 using circlefit::RadiusBounds;
+using circlefit::pointCount;
 
 namespace {
 
@@ -40,11 +41,6 @@ bool drawMsacSample(const std::vector<cv::Point2f>& points, std::mt19937& rng,
     if (std::fabs(det) < 1e-6)
         return false;
     return circleFromThreePoints(p1, p2, p3, c.centre, c.radius) && bounds.admits(c.radius);
-}
-
-int pointCount(const std::vector<cv::Point2f>& points)
-{
-    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
 }
 
 // Adds a candidate to a list of the best `keep` by cost, kept sorted.

@@ -1,14 +1,12 @@
 // RANSAC-type circle fitters scored by inlier count.
 
 #include "tivra/analysis/CircleFitting.h"
-#include "tivra/analysis/Geometry.h"
 
 #include "CircleFitSupport.h"
 
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <numeric>
 
@@ -16,23 +14,8 @@ namespace EA {
 
 using circlefit::Circle;
 using circlefit::RadiusBounds;
-
-namespace {
-
-int pointCount(const std::vector<cv::Point2f>& points)
-{
-    return int(std::min<size_t>(points.size(), size_t(INT_MAX)));
-}
-
-// The circle through three sample points when it exists and its radius is within bounds.
-bool sampleCircle(const std::vector<cv::Point2f>& points, int i1, int i2, int i3, const RadiusBounds& bounds,
-                  Circle& c)
-{
-    return circleFromThreePoints(points[i1], points[i2], points[i3], c.centre, c.radius) &&
-           bounds.admits(c.radius);
-}
-
-}  // namespace
+using circlefit::pointCount;
+using circlefit::sampleCircle;
 
 void fitCircleRANSAC(const std::vector<cv::Point2f>& points, cv::Point2f& centre, float& radius,
                      int maxIterations, float inlierThreshold, float minRadius, float maxRadius)
@@ -49,7 +32,7 @@ void fitCircleRANSAC(const std::vector<cv::Point2f>& points, cv::Point2f& centre
         const int i2 = std::rand() % n;
         const int i3 = std::rand() % n;
         Circle c;
-        if (i1 == i2 || i1 == i3 || i2 == i3 || !sampleCircle(points, i1, i2, i3, bounds, c))
+        if (i1 == i2 || i1 == i3 || i2 == i3 || !sampleCircle(points, {i1, i2, i3}, bounds, c))
             continue;
         const int count = circlefit::countInliers(points, c, inlierThreshold);
         if (count > bestCount) {
@@ -83,7 +66,7 @@ void fitCircleRANSAC2(const std::vector<cv::Point2f>& points, cv::Point2f& centr
             i3 = std::rand() % n;
         } while (i3 == i1 || i3 == i2);
         Circle c;
-        if (!sampleCircle(points, i1, i2, i3, bounds, c))
+        if (!sampleCircle(points, {i1, i2, i3}, bounds, c))
             continue;
         ++accepted;
         std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, inlierThreshold);
@@ -121,7 +104,7 @@ void fitCircleUSAC(const std::vector<cv::Point2f>& points, cv::Point2f& centre, 
     for (int it = 0; it < limit; ++it) {
         std::shuffle(order.begin(), order.end(), rng);
         Circle c;
-        if (!sampleCircle(points, order[0], order[1], order[2], bounds, c))
+        if (!sampleCircle(points, {order[0], order[1], order[2]}, bounds, c))
             continue;
         std::vector<cv::Point2f> inliers = circlefit::collectInliers(points, c, inlierThreshold);
         if (inliers.size() > bestInliers.size()) {
