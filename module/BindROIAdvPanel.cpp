@@ -172,6 +172,13 @@ void BindWindowMethods(py::class_<Wrapper>& c)
     c.def("IsOk", &Wrapper::IsOk);
     c.def("SetOnRightClickCallback", &Wrapper::SetOnRightClickCallback, "callback"_a,
           "Set a callback function for right-click events. Should return True to intercept.");
+    c.def("SetOnCropCallback", &Wrapper::SetOnCropCallback, "callback"_a, "Set a callback function for crop events");
+    c.def("SetOnLeftDClickCallback", &Wrapper::SetOnLeftDClickCallback, "callback"_a,
+          "Set a callback function for left double-click");
+    c.def("SetOnRightDClickCallback", &Wrapper::SetOnRightDClickCallback, "callback"_a,
+          "Set a callback function for right double-click");
+    c.def("SetOnMouseMoveCallback", &Wrapper::SetOnMouseMoveCallback, "callback"_a,
+          "Set a callback function for mouse movement");
 }
 
 void BindGuideLineMethods(py::class_<Wrapper>& c)

@@ -26,7 +26,11 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
     // must survive that.
     py::error_scope keepPendingError;
     tivra::embedding::ReleasePanel(m_panel);
+    m_cropCallback = py::object();
     m_rightClickCallback = py::object();
+    m_leftDClickCallback = py::object();
+    m_rightDClickCallback = py::object();
+    m_mouseMoveCallback = py::object();
 }
 
 TivraROIAdvPanel* TivraROIAdvPanelWrapper::Panel() const

@@ -5,6 +5,7 @@
 // window) every method does nothing or returns a neutral value. Methods called
 // from a thread other than wxPython's GUI thread raise instead of touching the window.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "tivra/io/ImageFileInfo.h"
 
 class TivraROIAdvPanel;
+class CropEvent;
 
 class TivraROIAdvPanelWrapper {
 public:
@@ -83,6 +85,13 @@ public:
     /// None clears the panel's hook. The callback gets ((x, y), index) and keeps
     /// the context menu closed by returning True.
     void SetOnRightClickCallback(const pybind11::object& callback);
+    /// The callback gets (x, y, width, height) of GetRect after every finished
+    /// edit; None clears it. The crop event is bound once, whatever the calls.
+    void SetOnCropCallback(const pybind11::object& callback);
+    /// These get the source point (x, y); None clears the panel's hook.
+    void SetOnLeftDClickCallback(const pybind11::object& callback);
+    void SetOnRightDClickCallback(const pybind11::object& callback);
+    void SetOnMouseMoveCallback(const pybind11::object& callback);
 
 private:
     // The panel, or nullptr; throws when called off the GUI thread.
@@ -90,6 +99,17 @@ private:
     void Repaint();
     bool CallRightClick(const cv::Point2f& point, int index);
 
+    void OnCropEvent(CropEvent& event);
+    /// Calls a point callback with (x, y); exceptions raised in it are dropped.
+    static void CallPointCallback(const pybind11::object& callback, const cv::Point2f& point);
+    using PointSetter = void (TivraROIAdvPanel::*)(std::function<void(const cv::Point2f&)>);
+    void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);
+
     TivraROIAdvPanel* m_panel = nullptr;
+    pybind11::object m_cropCallback;
     pybind11::object m_rightClickCallback;
+    pybind11::object m_leftDClickCallback;
+    pybind11::object m_rightDClickCallback;
+    pybind11::object m_mouseMoveCallback;
+    bool m_cropBound = false;
 };

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Runs the project's main job with the module just built in <build>/python.
+# Runs the project's main job, the viewer, with the module just built in <build>/python.
+# With a display it opens the viewer's window; without one it runs the viewer under a
+# virtual X server, which draws one ROI, writes <build>/viewer.png and exits.
 set -euo pipefail
 BUILD=${1:-build}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "$ROOT" && cd "$BUILD" && pwd)
 export PYTHONPATH="$BUILD/python${PYTHONPATH:+:$PYTHONPATH}"
-exec /usr/bin/python3 "$ROOT/examples/image_info_demo.py"
+export NO_AT_BRIDGE=1
+VIEWER="$ROOT/examples/viewer.py"
+if [ -n "${DISPLAY:-}" ]; then
+  exec /usr/bin/python3 "$VIEWER" "${@:2}"
+fi
+exec xvfb-run -a -s "-screen 0 1280x800x24" /usr/bin/python3 "$VIEWER" --screenshot "$BUILD/viewer.png" "${@:2}"

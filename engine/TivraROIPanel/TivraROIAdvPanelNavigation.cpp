@@ -197,9 +197,14 @@ void TivraROIAdvPanel::OnMiddleMouseUp(wxMouseEvent&)
 
 void TivraROIAdvPanel::OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 {
-    // The capture is already gone; only the panning state ends.
-    m_panning = false;
-    SetCursor(wxCursor(wxCURSOR_ARROW));
+    // The capture is already gone; the pan ends, and so does a left-button drag,
+    // which reports its edit as a release would.
+    if (m_panning) {
+        m_panning = false;
+        SetCursor(wxCursor(wxCURSOR_ARROW));
+    }
+    if (m_dragging)
+        EndEditDrag();
 }
 
 void TivraROIAdvPanel::PanTo(const wxPoint& mouse)
@@ -214,15 +219,15 @@ void TivraROIAdvPanel::PanTo(const wxPoint& mouse)
 
 void TivraROIAdvPanel::OnImgeMouseMove(wxMouseEvent& event)
 {
-    const wxSize client = GetClientSize();
-    m_viewport.SetWindowSize(cv::Size(client.x, client.y));
-    const cv::Point2f p = MouseToSource(event.GetPosition());
+    const cv::Point2f p = EventToSource(event);
     m_cursorPixel = cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
+    if (!ReportMouseMove(p))
+        return;  // the hook destroyed the panel
     if (m_panning) {
         PanTo(event.GetPosition());
         return;
     }
-    event.Skip();
+    EditOnMouseMove(event, p);
 }
 
 void TivraROIAdvPanel::SetMouseEventConnect(bool connect)
@@ -230,11 +235,19 @@ void TivraROIAdvPanel::SetMouseEventConnect(bool connect)
     if (connect == m_mouseConnected)
         return;
     if (connect) {
+        Bind(wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown, this);
+        Bind(wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp, this);
+        Bind(wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick, this);
+        Bind(wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick, this);
         Bind(wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown, this);
         Bind(wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp, this);
         Bind(wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove, this);
         Bind(wxEVT_MOUSE_CAPTURE_LOST, &TivraROIAdvPanel::OnMouseCaptureLost, this);
     } else {
+        Unbind(wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown, this);
+        Unbind(wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp, this);
+        Unbind(wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick, this);
+        Unbind(wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick, this);
         Unbind(wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown, this);
         Unbind(wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp, this);
         Unbind(wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove, this);

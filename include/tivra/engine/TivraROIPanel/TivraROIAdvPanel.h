@@ -17,6 +17,7 @@
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/engine/Viewport.h"
 #include "tivra/io/ImageFileInfo.h"
+#include "tivra/roi/ROIEditor.h"
 #include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
 
@@ -202,6 +203,25 @@ protected:
     void OnMiddleMouseUp(wxMouseEvent& event);
     void OnMouseCaptureLost(wxMouseCaptureLostEvent& event);
     void OnImgeMouseMove(wxMouseEvent& event);
+
+    // Mouse editing of the current ROI (TivraROIAdvPanelEditing.cpp).
+    ROIHitResult HitTestCurrentROI(const cv::Point2f& p);
+    void UpdateROIFromDrag(const cv::Point2f& p);
+    /// Raises the crop event for a finished edit; false when a handler destroyed the panel.
+    bool FinalizeCurrentROI();
+    void OnImgeLeftMouseDown(wxMouseEvent& event);
+    void OnImgeLeftMouseUp(wxMouseEvent& event);
+    void OnImgeLeftDClick(wxMouseEvent& event);
+    void OnImgeRightDClick(wxMouseEvent& event);
+    /// Ends a left-button drag (release or lost capture) and reports the edit.
+    void EndEditDrag();
+    /// Mouse-move hook and status text; false when the hook destroyed the panel.
+    bool ReportMouseMove(const cv::Point2f& p);
+    /// The editing part of a motion: rubber band, drag step or hover.
+    void EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p);
+    cv::Point2f EventToSource(const wxMouseEvent& event);
+    ROIEditState TakeEditState();
+    void PutEditState(ROIEditState&& s);
     void OnMenu_ScaleUp(wxCommandEvent& event);
     void OnMenu_ScaleDown(wxCommandEvent& event);
     void OnMenu_ZoomtoFit(wxCommandEvent& event);

@@ -1,0 +1,96 @@
+// The Python callbacks of TivraROIAdvPanel: crop events, double clicks and mouse
+// moves. Each call into Python takes the interpreter lock for its own duration
+// (the panel calls from wx handlers, where the lock may or may not be held) and
+// drops whatever the callback raises, so the panel always goes on.
+#include "TivraROIAdvPanelWrapper.h"
+
+#include <wx/weakref.h>
+
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+namespace py = pybind11;
+
+namespace {
+
+bool IsSet(const py::object& callback)
+{
+    return callback && !callback.is_none();
+}
+
+} // namespace
+
+void TivraROIAdvPanelWrapper::SetOnCropCallback(const py::object& callback)
+{
+    if (!callback.is_none() && !PyCallable_Check(callback.ptr()))
+        throw py::type_error("SetOnCropCallback(): callback must be callable or None");
+    m_cropCallback = callback;
+    // One binding per panel: every crop event calls the current callback once.
+    if (!m_panel || m_cropBound)
+        return;
+    m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE, &TivraROIAdvPanelWrapper::OnCropEvent, this);
+    m_cropBound = true;
+}
+
+void TivraROIAdvPanelWrapper::OnCropEvent(CropEvent& event)
+{
+    // The callback may drop the last reference to this wrapper, which destroys
+    // the panel: then the event must not travel on through the dead panel, and
+    // nothing of the wrapper may be touched after the call.
+    wxWeakRef<wxWindow> panel(m_panel);
+    {
+        py::gil_scoped_acquire gil;
+        if (IsSet(m_cropCallback)) {
+            const py::object callback = m_cropCallback;
+            try {
+                const cv::Rect& r = event.m_rect;
+                callback(py::make_tuple(r.x, r.y, r.width, r.height));
+            } catch (const py::error_already_set&) {
+                // Dropped: a failing callback must not stop the panel.
+            }
+        }
+    }
+    if (panel)
+        event.Skip();
+}
+
+void TivraROIAdvPanelWrapper::CallPointCallback(const py::object& callback, const cv::Point2f& point)
+{
+    py::gil_scoped_acquire gil;
+    if (!IsSet(callback))
+        return;
+    // A local reference keeps the callable alive even if it replaces itself.
+    const py::object keep = callback;
+    try {
+        keep(py::make_tuple(point.x, point.y));
+    } catch (const py::error_already_set&) {
+        // Dropped, as for the crop callback.
+    }
+}
+
+void TivraROIAdvPanelWrapper::SetPointCallback(py::object& slot, const py::object& callback, PointSetter setter)
+{
+    slot = callback;
+    if (!m_panel)
+        return;
+    if (callback.is_none()) {
+        (m_panel->*setter)(nullptr);
+        return;
+    }
+    const py::object* stored = &slot;
+    (m_panel->*setter)([stored](const cv::Point2f& point) { CallPointCallback(*stored, point); });
+}
+
+void TivraROIAdvPanelWrapper::SetOnLeftDClickCallback(const py::object& callback)
+{
+    SetPointCallback(m_leftDClickCallback, callback, &TivraROIAdvPanel::SetOnLeftDClick);
+}
+
+void TivraROIAdvPanelWrapper::SetOnRightDClickCallback(const py::object& callback)
+{
+    SetPointCallback(m_rightDClickCallback, callback, &TivraROIAdvPanel::SetOnRightDClick);
+}
+
+void TivraROIAdvPanelWrapper::SetOnMouseMoveCallback(const py::object& callback)
+{
+    SetPointCallback(m_mouseMoveCallback, callback, &TivraROIAdvPanel::SetOnMouseMove);
+}

@@ -1,0 +1,301 @@
+"""Editing the current ROI of TivraROIAdvPanel with real mouse gestures (XTest
+through wx.UIActionSimulator) and what Python hears about it: crop, double-click
+and mouse-move callbacks, callbacks that raise, are replaced or cleared, or call
+back into the panel, and the drag that ends outside the window."""
+import math
+import os
+import subprocess
+import sys
+import textwrap
+
+import numpy as np
+import pytest
+import wx
+
+import TivraModule as tm
+from wxpanel_support import Shown, pump
+
+W, H = 400, 300
+
+
+@pytest.fixture
+def view():
+    shown = Shown(W, H)
+    shown.panel.SetMat(np.full((H, W, 3), 60, np.uint8))
+    shown.panel.SetOriginal()  # zoom 1: window pixels are source pixels
+    shown.panel.SetFuncEnable(True, True, True)
+    shown.crops = []
+    shown.panel.SetOnCropCallback(shown.crops.append)
+    pump(0.1)
+    yield shown
+    shown.close()
+
+
+class Mouse:
+    """Real pointer gestures at panel coordinates."""
+
+    def __init__(self, view):
+        self.sim = wx.UIActionSimulator()
+        self.origin = view.screen_origin()
+
+    def move(self, x, y, settle=0.03):
+        self.sim.MouseMove(self.origin.x + int(x), self.origin.y + int(y))
+        pump(settle)
+
+    def drag(self, start, end, steps=4, button=wx.MOUSE_BTN_LEFT):
+        self.move(*start, settle=0.1)
+        self.sim.MouseDown(button)
+        pump(0.05)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i / steps, start[1] + (end[1] - start[1]) * i / steps)
+        self.sim.MouseUp(button)
+        pump(0.1)
+
+    def path(self, points):
+        """Press at the first point, pass through the others, release at the last."""
+        self.move(*points[0], settle=0.1)
+        self.sim.MouseDown()
+        pump(0.05)
+        for p in points[1:]:
+            self.move(*p)
+        self.sim.MouseUp()
+        pump(0.1)
+
+    def click(self, x, y, pause=0.1):
+        self.move(x, y, settle=0.05)
+        self.sim.MouseClick()
+        pump(pause)
+
+
+def test_rectangle_drawn_either_way_and_plain_click(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    mouse = Mouse(view)
+    mouse.drag((10, 10), (40, 30))
+    assert view.crops == [(10, 10, 30, 20)]
+    assert view.panel.GetRect() == (10, 10, 30, 20)
+    mouse.drag((240, 230), (210, 210))
+    assert view.crops[-1] == (210, 210, 30, 20)
+    mouse.click(350, 60)
+    assert view.crops[-1] == (0, 0, 0, 0)
+    assert len(view.crops) == 3
+
+
+def test_rectangle_body_drag_puts_the_centre_on_the_mouse(view):
+    view.panel.SetEditingROI(3, [(50, 50), (200, 150)])
+    Mouse(view).drag((80, 80), (200, 150))  # pressed near a corner, inside
+    assert view.crops == [(100, 75, 200, 150)]
+
+
+def test_polygon_closed_by_a_quick_second_click_only_with_three_vertices(view):
+    view.panel.SetROIMode(tm.CvROIMode.Polygon)
+    mouse = Mouse(view)
+    for x, y in ((50, 50), (70, 50)):
+        mouse.click(x, y, pause=0.6)
+    mouse.click(71, 51, pause=0.6)  # too few vertices: nothing added, nothing closed
+    assert view.crops == []
+    assert view.panel.GetPolygonPoints() == [(50.0, 50.0), (70.0, 50.0)]
+    mouse.click(70, 70, pause=0.6)
+    assert view.crops == [], "an open polygon is not reported"
+    mouse.click(72, 71, pause=0.6)  # within 5 pixels and 1.5 s of the last vertex
+    assert view.crops == [(50, 50, 21, 21)]
+    assert len(view.panel.GetPolygonPoints()) == 3
+
+
+def test_polygon_closed_by_a_double_click(view):
+    view.panel.SetROIMode(tm.CvROIMode.Polygon)
+    mouse = Mouse(view)
+    for x, y in ((100, 100), (200, 100), (200, 180)):
+        mouse.click(x, y, pause=0.6)
+    mouse.move(150, 200)
+    mouse.sim.MouseDblClick()
+    pump(0.2)
+    assert len(view.crops) == 1
+    assert len(view.panel.GetPolygonPoints()) == 4
+    x, y, w, h = view.crops[0]
+    assert (x, y) == (100, 100) and w >= 100 and h >= 100
+
+
+def test_shift_snaps_the_rotation_to_45_degrees(view):
+    view.panel.SetEditingROI(4, [(100, 100), (120, 60)], 0.0)  # centre (160, 130)
+    mouse = Mouse(view)
+    arc = [(160 + 100 * math.cos(math.radians(a)), 130 + 100 * math.sin(math.radians(a)))
+           for a in range(-90, 15, 5)]  # 100 degrees clockwise
+    mouse.sim.KeyDown(wx.WXK_SHIFT)
+    pump(0.05)
+    try:
+        mouse.path([(160, 100)] + arc)  # the handle in the middle of the top edge
+    finally:
+        mouse.sim.KeyUp(wx.WXK_SHIFT)
+        pump(0.05)
+    assert view.panel.GetRotateAngle() == 90.0
+    assert len(view.crops) == 1
+
+
+def test_rotated_rectangle_corners_follow_a_body_move(view):
+    view.panel.SetEditingROI(4, [(100, 100), (120, 60)], 30.0)  # centre (160, 130)
+    Mouse(view).drag((160, 130), (200, 150))
+    corners = np.array(view.panel.GetPolygonPoints())
+    assert corners.shape == (4, 2)
+    assert corners.mean(axis=0) == pytest.approx((200, 150), abs=0.01)
+    sides = np.linalg.norm(corners - np.roll(corners, 1, axis=0), axis=1)
+    assert sorted(sides) == pytest.approx([60, 60, 120, 120], abs=0.01)
+
+
+def test_annulus_end_angle_never_below_start_nor_past_a_full_turn(view):
+    def around(angles):
+        return [(200 + 75 * math.cos(math.radians(a)), 150 + 75 * math.sin(math.radians(a))) for a in angles]
+
+    mouse = Mouse(view)
+    view.panel.SetEditingROI(6, [(200, 150), (100, 0), (50, 0), (0, 90)])
+    mouse.path([(200, 225)] + around(range(90, 500, 15)))  # the end edge, clockwise past a full turn
+    assert view.panel.GetEndAngle() - view.panel.GetStartAngle() == pytest.approx(360.0)
+
+    view.panel.SetEditingROI(6, [(200, 150), (100, 0), (50, 0), (0, 90)])
+    mouse.path([(200, 225)] + around(range(90, -300, -15)))  # and back, past the start
+    assert view.panel.GetEndAngle() == pytest.approx(view.panel.GetStartAngle())
+    assert len(view.crops) == 2
+
+
+def test_horizontal_circle_drag_gives_no_circle(view):
+    view.panel.SetROIMode(tm.CvROIMode.Circle)
+    Mouse(view).drag((100, 100), (160, 100))
+    assert view.crops == [(0, 0, 0, 0)]
+
+
+def test_editing_off_skips_presses_but_reports_moves(view):
+    moves = []
+    view.panel.SetOnMouseMoveCallback(moves.append)
+    view.panel.SetFuncEnable(True, False, True)
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    Mouse(view).drag((10, 10), (60, 50))
+    assert view.crops == []
+    assert view.panel.GetRect() == (0, 0, 0, 0)
+    assert moves and moves[-1] == pytest.approx((60.0, 50.0))
+
+
+def test_double_click_and_move_callbacks_get_source_points(view):
+    view.panel.SetFuncEnable(False, True, True)  # no context menu on the right clicks
+    view.panel.SetZoomIn()  # zoom 1.25
+    got = {"left": [], "right": [], "move": []}
+    view.panel.SetOnLeftDClickCallback(got["left"].append)
+    view.panel.SetOnRightDClickCallback(got["right"].append)
+    view.panel.SetOnMouseMoveCallback(got["move"].append)
+    mouse = Mouse(view)
+    mouse.move(125, 50)
+    assert got["move"][-1] == pytest.approx((100.0, 40.0))
+    mouse.sim.MouseDblClick()
+    mouse.move(250, 100)
+    mouse.sim.MouseDblClick(wx.MOUSE_BTN_RIGHT)
+    pump(0.2)
+    assert got["left"] == [pytest.approx((100.0, 40.0))]
+    assert got["right"] == [pytest.approx((200.0, 80.0))]
+    view.panel.SetOnMouseMoveCallback(None)
+    count = len(got["move"])
+    mouse.move(20, 20)
+    assert len(got["move"]) == count, "a cleared callback is not called"
+
+
+def test_crop_callback_bound_once_replaced_cleared_and_raising(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    first, second = [], []
+    for _ in range(3):
+        view.panel.SetOnCropCallback(first.append)
+    view.panel.SetOnCropCallback(second.append)
+    mouse = Mouse(view)
+    mouse.drag((10, 10), (40, 30))
+    assert first == [] and second == [(10, 10, 30, 20)]
+
+    calls = []
+
+    def failing(rect):
+        calls.append(rect)
+        raise ValueError("callback failure")
+
+    view.panel.SetOnCropCallback(failing)
+    view.panel.SetOnMouseMoveCallback(lambda p: 1 / 0)
+    mouse.drag((100, 100), (150, 130))
+    mouse.drag((200, 200), (220, 220))
+    assert calls == [(100, 100, 50, 30), (200, 200, 20, 20)]
+
+    view.panel.SetOnCropCallback(None)
+    mouse.drag((10, 10), (40, 30))
+    assert len(calls) == 2
+    with pytest.raises(TypeError):
+        view.panel.SetOnCropCallback(42)
+
+
+def test_callback_calls_back_into_the_panel(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    seen = []
+
+    def on_crop(rect):
+        seen.append((rect, view.panel.GetRect()))
+        view.panel.SetEditingROI(3, [(1, 1), (5, 5)])
+
+    view.panel.SetOnCropCallback(on_crop)
+    Mouse(view).drag((10, 10), (40, 30))
+    assert seen == [((10, 10, 30, 20), (10, 10, 30, 20))]
+    assert view.panel.GetRect() == (1, 1, 5, 5)
+
+
+def test_release_outside_the_window_ends_the_drag(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    mouse = Mouse(view)
+    mouse.move(300, 200, settle=0.1)
+    mouse.sim.MouseDown()
+    pump(0.05)
+    mouse.move(350, 250)
+    assert wx.Window.GetCapture() == view.window(), "the panel holds the mouse while dragging"
+    mouse.move(W + 60, H + 60)  # beyond the panel, the button still held
+    mouse.sim.MouseUp()
+    pump(0.1)
+    assert view.crops == [(300, 200, 50, 50)]
+    assert wx.Window.GetCapture() is None
+    mouse.move(100, 100)
+    assert view.panel.GetRect() == (300, 200, 50, 50), "no drag continues after the release"
+
+
+def test_lost_capture_ends_the_drag_with_its_crop_event(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    mouse = Mouse(view)
+    mouse.move(20, 20, settle=0.1)
+    mouse.sim.MouseDown()
+    pump(0.05)
+    mouse.move(40, 40)
+    # What the toolkit sends when another program takes the pointer away.
+    view.window().GetEventHandler().ProcessEvent(wx.MouseCaptureLostEvent(view.window().GetId()))
+    assert view.crops == [(20, 20, 20, 20)]
+    assert not view.window().HasCapture()
+    mouse.move(60, 60)
+    mouse.sim.MouseUp()
+    pump(0.1)
+    assert view.crops == [(20, 20, 20, 20)], "the lost drag is over"
+
+
+def test_a_callback_dropping_the_panel_does_not_crash():
+    here = os.path.dirname(os.path.abspath(__file__))
+    code = textwrap.dedent("""
+        import numpy as np, wx
+        import TivraModule as tm
+        from wxpanel_support import Shown, pump
+        view = Shown(200, 150)
+        view.panel.SetMat(np.zeros((150, 200, 3), np.uint8))
+        view.panel.SetOriginal()
+        view.panel.SetFuncEnable(True, True, True)
+        view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+        holder = [view.panel]
+        del view.panel
+        holder[0].SetOnCropCallback(lambda rect: holder.clear())
+        sim = wx.UIActionSimulator()
+        o = view.screen_origin()
+        sim.MouseMove(o.x + 20, o.y + 20); pump(0.1)
+        sim.MouseDown(); pump(0.05)
+        sim.MouseMove(o.x + 60, o.y + 50); pump(0.05)
+        sim.MouseUp(); pump(0.2)
+        sim.MouseMove(o.x + 80, o.y + 80); pump(0.1)
+        print("alive", len(holder))
+    """)
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join([here] + sys.path))
+    proc = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0, proc.stderr
+    assert "alive 0" in proc.stdout

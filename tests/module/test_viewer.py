@@ -1,0 +1,84 @@
+"""The viewer (the project's main job): its unattended run writes a screenshot
+that shows something, and a user's menu choice and drag make an ROI that the
+readout and the status bar report."""
+import importlib.util
+import os
+import subprocess
+import sys
+import time
+
+import numpy as np
+import wx
+
+import TivraModule as tm
+from wx_support import get_app
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+VIEWER = os.path.join(ROOT, "examples", "viewer.py")
+
+
+def pump(seconds):
+    """Runs the event loop with input enabled (a safe yield would disable the windows)."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        wx.GetApp().Yield(True)
+        time.sleep(0.01)
+
+
+def load_viewer():
+    spec = importlib.util.spec_from_file_location("viewer", VIEWER)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def test_unattended_run_writes_a_screenshot_with_content(tmp_path):
+    shot = tmp_path / "viewer.png"
+    proc = subprocess.run([sys.executable, VIEWER, "--screenshot", str(shot)], capture_output=True, text=True,
+                          timeout=120, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+    assert proc.returncode == 0, proc.stderr
+    assert "ROI: Rotated rectangle" in proc.stdout
+    app = get_app()  # noqa: F841 (kept alive for wx.Image)
+    image = wx.Image(str(shot))
+    assert image.IsOk() and image.GetWidth() >= 600 and image.GetHeight() >= 400
+    pixels = np.frombuffer(bytes(image.GetData()), np.uint8).reshape(-1, 3)
+    colours = np.unique(pixels[::7], axis=0)
+    assert len(colours) > 50, "the window shows the chart, not a blank area"
+    # The test chart's colour bars are on screen.
+    assert ((pixels == (255, 255, 0)).all(axis=1)).sum() > 1000
+
+
+def test_a_circle_drawn_through_the_menu_and_the_mouse(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    viewer = load_viewer()
+    frame = viewer.ViewerFrame(headless=True)
+    try:
+        pump(0.3)
+        for choice in (tm.CvROIMode.Circle, "1:1"):
+            frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[choice]))
+        pump(0.3)
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Circle])
+        origin = frame.host.ClientToScreen(wx.Point(0, 0))
+        sim = wx.UIActionSimulator()
+        sim.MouseMove(origin.x + 200, origin.y + 150)
+        pump(0.1)
+        sim.MouseDown()
+        pump(0.05)
+        for x, y in ((210, 165), (220, 180), (230, 190)):
+            sim.MouseMove(origin.x + x, origin.y + y)
+            pump(0.05)
+        sim.MouseUp()
+        pump(0.2)
+        readout = frame.readout.GetValue()
+        assert "ROI: Circle" in readout
+        assert "centre (200, 150)" in readout
+        assert "radius 50.0" in readout
+        assert "(230,190)" in frame.GetStatusBar().GetStatusText(0)
+        assert frame.panel.GetOuterRadius() == 50.0
+
+        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["keep"]))
+        assert frame.panel.GetDisplayOverlay() and frame.overlay_item.IsChecked()
+    finally:
+        frame.Destroy()
+        pump(0.1)
+
