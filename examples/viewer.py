@@ -60,8 +60,9 @@ GESTURES = """Editing with the left mouse button:
   - Rotated rectangle: drag one of the two dots on its edges to turn
     it; hold Shift to snap to 45 degrees.
   - Annulus: drag its radial edges to change the start and end angle.
-  - Polygon: click each vertex; close it with a double click, a click
-    on the first vertex, or a second quick click on the last one.
+  - Polygon: click each vertex; close it with a double click (which
+    places the last vertex), a click on the first vertex, or a second
+    quick click on the last one.
 Navigation: Ctrl+wheel zooms, the wheel scrolls, the middle button pans,
 the right button opens the panel's menu."""
 
