@@ -17,10 +17,12 @@ void TivraROIPanel::SetMouseEventConnect(bool connect)
         Bind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
         Bind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
         Bind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
+        Bind(wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick, this);
     } else {
         Unbind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
         Unbind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
         Unbind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
+        Unbind(wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick, this);
     }
     m_mouseConnected = connect;
 }
@@ -103,6 +105,22 @@ void TivraROIPanel::OnImgeLeftMouseUp(wxMouseEvent& event)
     }
     if (ROIEditor::Release(m_edit))
         FinalizeCurrentROI();
+    UpdateDrawImage(false);
+}
+
+void TivraROIPanel::OnImgeLeftDClick(wxMouseEvent& event)
+{
+    // GTK turns the second press of a quick double click into this event alone:
+    // it closes an open polygon, as on the advanced panel.
+    event.Skip();
+    cv::Point2f p;
+    if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p))
+        return;
+    m_edit.mode = m_roiMode;
+    if (!ROIEditor::CloseOnDoubleClick(m_edit))
+        return;
+    LogRecord(wxLOG_Info, "OnImgeLeftDClick", "polygon end");
+    FinalizeCurrentROI();
     UpdateDrawImage(false);
 }
 

@@ -448,3 +448,24 @@ TEST_F(ClassicPanelTest, PolygonClosedByClickingItsFirstVertex)
     m_panel->GetPolygonPoints(points);
     EXPECT_EQ(points.size(), 3u);
 }
+
+TEST_F(ClassicPanelTest, DoubleClickClosesAPolygonOfThreeVertices)
+{
+    ShowImage(200, 150);
+    m_panel->SetFuncEnable(false, true, true);
+    m_panel->SetROIMode(CvROIMode::Polygon);
+    const auto click = [this](int x, int y) {
+        SendMouse(wxEVT_LEFT_DOWN, x, y);
+        SendMouse(wxEVT_LEFT_UP, x, y);
+    };
+    click(20, 20);
+    click(120, 20);
+    // The second press of a quick double click arrives as the double click alone.
+    SendMouse(wxEVT_LEFT_DCLICK, 120, 20);
+    EXPECT_TRUE(m_crops.empty());  // two vertices: still open
+    click(70, 100);
+    SendMouse(wxEVT_LEFT_DCLICK, 70, 100);
+    SendMouse(wxEVT_LEFT_UP, 70, 100);
+    ASSERT_EQ(m_crops.size(), 1u);
+    EXPECT_EQ(m_crops[0], cv::Rect(20, 20, 101, 81));
+}

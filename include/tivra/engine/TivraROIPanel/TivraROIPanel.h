@@ -161,6 +161,7 @@ protected:
     void OnImgeLeftMouseDown(wxMouseEvent& event);
     void OnImgeLeftMouseUp(wxMouseEvent& event);
     void OnImgeMouseMove(wxMouseEvent& event);
+    void OnImgeLeftDClick(wxMouseEvent& event);
     void OnMenu_ScaleUp(wxCommandEvent& event);
     void OnMenu_ScaleDown(wxCommandEvent& event);
     void OnMenu_ZoomtoFit(wxCommandEvent& event);
