@@ -27,20 +27,21 @@ void TivraROIAdvPanelWrapper::SetOnCropCallback(const py::object& callback)
     // One binding per panel: every crop event calls the current callback once.
     if (!m_panel || m_cropBound)
         return;
-    m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE, &TivraROIAdvPanelWrapper::OnCropEvent, this);
+    m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE,
+                  [alive = m_alive, slot = &m_cropCallback](CropEvent& event) { DeliverCrop(alive, slot, event); });
     m_cropBound = true;
 }
 
-void TivraROIAdvPanelWrapper::OnCropEvent(CropEvent& event)
+void TivraROIAdvPanelWrapper::DeliverCrop(const AliveFlag& alive, const py::object* slot, CropEvent& event)
 {
-    // The callback may drop the last reference to this wrapper, which destroys
+    // The callback may drop the last reference to the wrapper, which destroys
     // the panel: then the event must not travel on through the dead panel, and
     // nothing of the wrapper may be touched after the call.
-    wxWeakRef<wxWindow> panel(m_panel);
+    wxWeakRef<wxWindow> panel(dynamic_cast<wxWindow*>(event.GetEventObject()));
     {
         py::gil_scoped_acquire gil;
-        if (IsSet(m_cropCallback)) {
-            const py::object callback = m_cropCallback;
+        if (*alive && IsSet(*slot)) {
+            const py::object callback = *slot;
             try {
                 const cv::Rect& r = event.m_rect;
                 callback(py::make_tuple(r.x, r.y, r.width, r.height));
@@ -53,15 +54,16 @@ void TivraROIAdvPanelWrapper::OnCropEvent(CropEvent& event)
         event.Skip();
 }
 
-void TivraROIAdvPanelWrapper::CallPointCallback(const py::object& callback, const cv::Point2f& point)
+void TivraROIAdvPanelWrapper::CallPointCallback(const AliveFlag& alive, const py::object* slot,
+                                                const cv::Point2f& point)
 {
     py::gil_scoped_acquire gil;
-    if (!IsSet(callback))
+    if (!*alive || !IsSet(*slot))
         return;
     // A local reference keeps the callable alive even if it replaces itself.
-    const py::object keep = callback;
+    const py::object callback = *slot;
     try {
-        keep(py::make_tuple(point.x, point.y));
+        callback(py::make_tuple(point.x, point.y));
     } catch (const py::error_already_set&) {
         // Dropped, as for the crop callback.
     }
@@ -76,8 +78,9 @@ void TivraROIAdvPanelWrapper::SetPointCallback(py::object& slot, const py::objec
         (m_panel->*setter)(nullptr);
         return;
     }
-    const py::object* stored = &slot;
-    (m_panel->*setter)([stored](const cv::Point2f& point) { CallPointCallback(*stored, point); });
+    (m_panel->*setter)([alive = m_alive, stored = &slot](const cv::Point2f& point) {
+        CallPointCallback(alive, stored, point);
+    });
 }
 
 void TivraROIAdvPanelWrapper::SetOnLeftDClickCallback(const py::object& callback)

@@ -25,6 +25,7 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
     // Destroying it may run Python code; an exception pending in the caller
     // must survive that.
     py::error_scope keepPendingError;
+    *m_alive = false;
     tivra::embedding::ReleasePanel(m_panel);
     m_cropCallback = py::object();
     m_rightClickCallback = py::object();

@@ -6,6 +6,7 @@
 // from a thread other than wxPython's GUI thread raise instead of touching the window.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,9 +100,12 @@ private:
     void Repaint();
     bool CallRightClick(const cv::Point2f& point, int index);
 
-    void OnCropEvent(CropEvent& event);
+    /// False once this wrapper is gone: a panel whose destruction was handed to
+    /// the GUI thread may still call its hooks and crop handler until then.
+    using AliveFlag = std::shared_ptr<bool>;
+    static void DeliverCrop(const AliveFlag& alive, const pybind11::object* slot, CropEvent& event);
     /// Calls a point callback with (x, y); exceptions raised in it are dropped.
-    static void CallPointCallback(const pybind11::object& callback, const cv::Point2f& point);
+    static void CallPointCallback(const AliveFlag& alive, const pybind11::object* slot, const cv::Point2f& point);
     using PointSetter = void (TivraROIAdvPanel::*)(std::function<void(const cv::Point2f&)>);
     void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);
 
@@ -112,4 +116,5 @@ private:
     pybind11::object m_rightDClickCallback;
     pybind11::object m_mouseMoveCallback;
     bool m_cropBound = false;
+    AliveFlag m_alive = std::make_shared<bool>(true);
 };
