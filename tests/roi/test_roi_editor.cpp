@@ -342,3 +342,17 @@ TEST(ROIEditor, NothingGrabbedWithoutAShape)
     EXPECT_FALSE(ROIEditor::Hover(s, {100, 100}, kTol));
     EXPECT_FLOAT_EQ(ROIEditor::ToleranceAt(0.5), 20.0f);
 }
+
+TEST(ROIEditor, NearlyLevelEdgeDragStaysFinite)
+{
+    // Turned by so little that the top edge's corners share their y in float, yet not a multiple of 90.
+    ROIEditState s = RotatedRect({60, 80, 80, 40}, 2e-6);
+    ASSERT_EQ(s.polygonPoints[1].y, s.polygonPoints[2].y);
+    ROIEditor::Press(s, {75, 80}, 4.0f, 0); // on the top edge, away from its rotation handle
+    ASSERT_EQ(s.hit.handle, ROIHandle::TopEdge);
+    ROIEditor::Drag(s, {75, 70}, false);
+    for (const cv::Point2f& c : s.polygonPoints)
+        EXPECT_TRUE(std::isfinite(c.x) && std::isfinite(c.y));
+    EXPECT_NEAR(s.roiRect.height, 50.0, 1e-3);
+    EXPECT_NEAR(s.roiRect.width, 80.0, 1e-3);
+}
