@@ -568,48 +568,25 @@ bool TivraROIAdvPanel::GetDisplayOverlay()
 
 void TivraROIAdvPanel::SetExtDisplay(std::vector<cvROI*>* list)
 {
-    m_extDisplay = list;
-}
-
-void TivraROIAdvPanel::RebuildExtTextFonts()
-{
-    m_extTextFonts.clear();
-    if (!m_extText)
-        return;
-    for (const cvText* text : *m_extText)
-        m_extTextFonts.push_back(FrameLayers::LoadFont(text ? text->fontPath : wxString(), m_defaultFontPath));
+    m_overlayStore.SetExtDisplay(list);
 }
 
 void TivraROIAdvPanel::SetExtText(std::vector<cvText*>* list)
 {
-    m_extText = list;
-    RebuildExtTextFonts();
+    m_overlayStore.SetExtText(list, m_defaultFontPath);
 }
 
 // ---------------------------------------------------------------- badge and settings
 
 void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state)
 {
-    m_pfrShow = show;
-    m_pfrState = state;
+    m_overlayStore.UpdateBadge(show, state);
 }
 
 void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state, wxString fontPath, wxString passText,
                                                  wxString failText, wxString recycleText)
 {
-    m_pfrShow = show;
-    if (!show)
-        return;
-    if (passText != m_passText || failText != m_failText || recycleText != m_recycleText)
-        m_pfrFontHeight = -1;
-    m_passText = passText;
-    m_failText = failText;
-    m_recycleText = recycleText;
-    m_pfrState = state;
-    if (fontPath != m_pfrFontPath) {
-        m_pfrFontPath = fontPath;
-        m_pfrFontHeight = -1;
-    }
+    m_overlayStore.UpdateBadge(show, state, fontPath, passText, failText, recycleText);
 }
 
 void TivraROIAdvPanel::SetMenuROIEnable(bool point, bool line, bool rect, bool rotatedRect, bool circle,

@@ -262,11 +262,11 @@ void TivraROIAdvPanel::DrawStoredOverlays(cv::Mat& buffer)
     if (!m_displayOverlay)
         return;
     std::vector<const cvROI*> records;
-    records.reserve(m_overlays.size() + (m_extDisplay ? m_extDisplay->size() : 0));
+    records.reserve(m_overlays.size() + (m_overlayStore.ExtDisplay() ? m_overlayStore.ExtDisplay()->size() : 0));
     for (const cvROI& roi : m_overlays)
         records.push_back(&roi);
-    if (m_extDisplay)
-        records.insert(records.end(), m_extDisplay->begin(), m_extDisplay->end());
+    if (m_overlayStore.ExtDisplay())
+        records.insert(records.end(), m_overlayStore.ExtDisplay()->begin(), m_overlayStore.ExtDisplay()->end());
     FrameLayers::DrawOverlays(buffer, records, m_viewport, m_scale, m_matBitmap.size(), m_roiColor);
 }
 
@@ -279,37 +279,34 @@ void TivraROIAdvPanel::DrawTexts(cv::Mat& buffer)
 {
     if (!m_displayOverlay)
         return;
-    const auto draw = [&](const cvText* text, const FrameLayers::FontPtr* font) {
-        if (text && text->visible && font && *font)
-            FrameLayers::DrawText(buffer, *text, **font, m_viewport, m_scale);
+    const auto draw = [&](const cvText* text, cv::freetype::FreeType2* font) {
+        if (text && text->visible && font)
+            FrameLayers::DrawText(buffer, *text, *font, m_viewport, m_scale);
     };
     for (size_t i = 0; i < m_texts.size(); ++i)
-        draw(&m_texts[i], i < m_textFonts.size() ? &m_textFonts[i] : nullptr);
-    if (!m_extText || m_extText->empty())
-        return;
-    if (m_extTextFonts.size() != m_extText->size())
-        RebuildExtTextFonts();
-    for (size_t i = 0; i < m_extText->size(); ++i)
-        draw((*m_extText)[i], &m_extTextFonts[i]);
+        draw(&m_texts[i], i < m_textFonts.size() ? m_textFonts[i].get() : nullptr);
+    for (const auto& [text, font] : m_overlayStore.ExtTextsWithFonts(m_defaultFontPath))
+        draw(text, font);
 }
 
 void TivraROIAdvPanel::DrawPFRLogo(cv::Mat& buffer)
 {
-    if (!m_pfrShow || m_pfrState > 2)
+    PassFailBadge& badge = m_overlayStore.Badge();
+    if (!badge.show || badge.state > 2)
         return;
-    const std::string pass(m_passText.utf8_str());
-    const std::string fail(m_failText.utf8_str());
-    const std::string recycle(m_recycleText.utf8_str());
-    if (m_pfrFontHeight < 0 || m_pfrCacheSize != buffer.size()) {
-        m_pfrFont = FrameLayers::LoadFont(m_pfrFontPath, m_defaultFontPath);
+    const std::string pass(badge.passText.utf8_str());
+    const std::string fail(badge.failText.utf8_str());
+    const std::string recycle(badge.recycleText.utf8_str());
+    if (badge.fontHeight < 0 || m_pfrCacheSize != buffer.size()) {
+        m_pfrFont = FrameLayers::LoadFont(badge.fontPath, m_defaultFontPath);
         m_pfrBaseline = 0;
-        m_pfrFontHeight = 1;
+        badge.fontHeight = 1;
         if (m_pfrFont) {
             const std::string widest = FrameLayers::WidestBadgeLabel(*m_pfrFont, pass, fail, recycle);
-            m_pfrFontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, widest, buffer.cols / 6, buffer.cols / 12);
+            badge.fontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, widest, buffer.cols / 6, buffer.cols / 12);
         }
         m_pfrCacheSize = buffer.size();
     }
-    const std::string& label = m_pfrState == 1 ? fail : m_pfrState == 2 ? recycle : pass;
-    FrameLayers::DrawBadge(buffer, m_pfrState, label, m_pfrFont.get(), m_pfrFontHeight, m_pfrBaseline);
+    const std::string& label = badge.state == 1 ? fail : badge.state == 2 ? recycle : pass;
+    FrameLayers::DrawBadge(buffer, badge.state, label, m_pfrFont.get(), badge.fontHeight, m_pfrBaseline);
 }

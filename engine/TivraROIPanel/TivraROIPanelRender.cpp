@@ -120,8 +120,8 @@ void TivraROIPanel::DrawStoredOverlays(cv::Mat& image)
     std::vector<const cvROI*> records;
     for (const cvROI& roi : m_overlays)
         records.push_back(&roi);
-    if (m_extDisplay) {
-        for (const cvROI* roi : *m_extDisplay)
+    if (m_overlayStore.ExtDisplay()) {
+        for (const cvROI* roi : *m_overlayStore.ExtDisplay())
             records.push_back(roi);
     }
     const Viewport viewport = WholeImageViewport(m_matBitmap.size(), m_scale, image.size());
@@ -135,12 +135,8 @@ void TivraROIPanel::RenderTextsAndLogos(double scale)
         std::vector<std::pair<const cvText*, cv::freetype::FreeType2*>> texts;
         for (size_t i = 0; i < m_texts.size() && i < m_textFonts.size(); ++i)
             texts.emplace_back(&m_texts[i], m_textFonts[i].get());
-        if (m_extText && !m_extText->empty()) {
-            if (m_extTextFonts.size() != m_extText->size())
-                RebuildExtTextFonts();
-            for (size_t i = 0; i < m_extText->size(); ++i)
-                texts.emplace_back((*m_extText)[i], m_extTextFonts[i].get());
-        }
+        const auto extTexts = m_overlayStore.ExtTextsWithFonts(m_defaultFontPath);
+        texts.insert(texts.end(), extTexts.begin(), extTexts.end());
         const int pad = static_cast<int>(scale * 10.0);
         for (const auto& [text, font] : texts) {
             if (!text || !font || !text->visible)
@@ -166,21 +162,22 @@ void TivraROIPanel::RenderTextsAndLogos(double scale)
 
 void TivraROIPanel::DrawBadge(cv::Mat& image)
 {
-    if (!m_pfrShow || m_pfrState > 2)
+    PassFailBadge& badge = m_overlayStore.Badge();
+    if (!badge.show || badge.state > 2)
         return;
-    if (m_pfrFontHeight < 0 || m_pfrCacheWidth != image.cols) {
-        m_pfrFont = FrameLayers::LoadFont(m_pfrFontPath, m_defaultFontPath);
+    if (badge.fontHeight < 0 || m_pfrCacheWidth != image.cols) {
+        m_pfrFont = FrameLayers::LoadFont(badge.fontPath, m_defaultFontPath);
         m_pfrBaseline = 0;
-        m_pfrFontHeight = 1;
+        badge.fontHeight = 1;
         if (m_pfrFont) {
             const std::string label = FrameLayers::WidestBadgeLabel(
-                *m_pfrFont, std::string(m_passText.utf8_str()), std::string(m_failText.utf8_str()),
-                std::string(m_recycleText.utf8_str()));
-            m_pfrFontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, label, image.cols / 6, image.cols / 12);
+                *m_pfrFont, std::string(badge.passText.utf8_str()), std::string(badge.failText.utf8_str()),
+                std::string(badge.recycleText.utf8_str()));
+            badge.fontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, label, image.cols / 6, image.cols / 12);
         }
         m_pfrCacheWidth = image.cols;
     }
-    const wxString& label = m_pfrState == 1 ? m_failText : m_pfrState == 2 ? m_recycleText : m_passText;
-    FrameLayers::DrawBadge(image, m_pfrState, std::string(label.utf8_str()), m_pfrFont.get(), m_pfrFontHeight,
+    const wxString& label = badge.state == 1 ? badge.failText : badge.state == 2 ? badge.recycleText : badge.passText;
+    FrameLayers::DrawBadge(image, badge.state, std::string(label.utf8_str()), m_pfrFont.get(), badge.fontHeight,
                            m_pfrBaseline);
 }

@@ -8,6 +8,7 @@
 #include "tivra/analysis/Geometry.h"
 #include "tivra/analysis/LineFitting.h"
 #include "tivra/engine/FrameLayers.h"
+#include "tivra/engine/OverlayStore.h"
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"

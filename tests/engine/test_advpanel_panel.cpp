@@ -20,8 +20,8 @@ public:
     size_t TextCount() const { return m_texts.size(); }
     size_t TextFontCount() const { return m_textFonts.size(); }
     bool HasTextFont(size_t i) const { return m_textFonts.at(i) != nullptr; }
-    int BadgeFontHeight() const { return m_pfrFontHeight; }
-    int BadgeState() const { return m_pfrState; }
+    int BadgeFontHeight() const { return m_overlayStore.Badge().fontHeight; }
+    int BadgeState() const { return m_overlayStore.Badge().state; }
 };
 
 class AdvPanelTest : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include <opencv2/freetype.hpp>
 #include <wx/wx.h>
 
+#include "tivra/engine/OverlayStore.h"
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/engine/Viewport.h"
@@ -153,20 +154,13 @@ protected:
     double m_rotationAccum = 0.0;
     double m_edgeSlope = 0.0;
     std::vector<cvROI> m_overlays;
-    std::vector<cvROI*>* m_extDisplay = nullptr;
     std::vector<cvText> m_texts;
-    std::vector<cvText*>* m_extText = nullptr;
     std::vector<std::shared_ptr<cv::freetype::FreeType2>> m_textFonts;
-    std::vector<std::shared_ptr<cv::freetype::FreeType2>> m_extTextFonts;
+    OverlayStore m_overlayStore;
     bool m_displayOverlay = false;
     cv::Scalar m_roiColor;
     wxWindow* m_statusTarget = nullptr;
-    bool m_pfrShow = false;
     std::shared_ptr<cv::freetype::FreeType2> m_pfrFont;
-    wxString m_pfrFontPath;
-    wxString m_passText, m_failText, m_recycleText;
-    int m_pfrState = 0;
-    int m_pfrFontHeight = -1;
     int m_pfrBaseline = 0;
     cv::Size m_pfrCacheSize;
     std::array<bool, 7> m_menuROIEnable{};
@@ -189,7 +183,6 @@ protected:
     cv::Mat VisibleImage();
     void ResetEditingState();
     void ApplyScale(double scale);
-    void RebuildExtTextFonts();
     void EndPanning();
     void PanTo(const wxPoint& mouse);
     /// Source-image point under a client position, through the viewport's

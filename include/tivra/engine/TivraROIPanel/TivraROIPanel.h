@@ -16,6 +16,7 @@
 #include <opencv2/freetype.hpp>
 #include <wx/wx.h>
 
+#include "tivra/engine/OverlayStore.h"
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/roi/ROIEditor.h"
@@ -109,18 +110,11 @@ protected:
 
     std::vector<cvROI> m_overlays;
     std::vector<cvText> m_texts;
-    std::vector<cvROI*>* m_extDisplay = nullptr;
-    std::vector<cvText*>* m_extText = nullptr;
     std::vector<std::shared_ptr<cv::freetype::FreeType2>> m_textFonts;
-    std::vector<std::shared_ptr<cv::freetype::FreeType2>> m_extTextFonts;
+    OverlayStore m_overlayStore;
     bool m_displayOverlay = false;
 
-    bool m_pfrShow = false;
-    int m_pfrState = 0;
-    wxString m_pfrFontPath;
-    wxString m_passText, m_failText, m_recycleText;
     std::shared_ptr<cv::freetype::FreeType2> m_pfrFont;
-    int m_pfrFontHeight = -1;
     int m_pfrBaseline = 0;
     int m_pfrCacheWidth = 0;
 
@@ -145,7 +139,6 @@ protected:
     void DrawStoredOverlays(cv::Mat& image);
     void RenderTextsAndLogos(double scale);
     void DrawBadge(cv::Mat& image);
-    void RebuildExtTextFonts();
 
     // Mouse editing
     /// The source pixel under a window position, or false when it is not on the image.
