@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cmath>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -16,6 +15,7 @@
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/roi/Colors.h"
+#include "tivra/roi/ROIEditRecord.h"
 
 namespace {
 
@@ -281,126 +281,21 @@ void TivraROIAdvPanel::SetROIParamDefault()
     ResetEditingState();
 }
 
-namespace {
-
-// Width and height of a radius given as (r, 0) or as a vector: a zero or negative
-// y means the radius is x, spread over both components so the vector keeps its length.
-cv::Size2f RadiusVector(const cv::Point2f& p)
-{
-    if (p.y <= 0) {
-        const float side = static_cast<float>(p.x / std::sqrt(2.0));
-        return {side, side};
-    }
-    return {p.x, p.y};
-}
-
-}  // namespace
-
 void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
 {
-    m_roiMode = roi.mode;
-    const auto& p = roi.points;
-    const auto needs = [&](size_t count) {
-        if (p.size() == count)
-            return true;
-        ResetEditingState();
-        return false;
-    };
-    switch (roi.mode) {
-    case CvROIMode::Point:
-        if (needs(1))
-            m_leftDownPoint = p[0];
-        break;
-    case CvROIMode::Line:
-        if (needs(2)) {
-            m_leftDownPoint = p[0];
-            m_leftUpPoint = p[1];
-            m_roiRect = cv::Rect2f(std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::abs(p[0].x - p[1].x),
-                                   std::abs(p[0].y - p[1].y));
-        }
-        break;
-    case CvROIMode::Rectangle:
-        if (needs(2)) {
-            m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
-            m_leftDownPoint = p[0];
-            m_leftUpPoint = p[0] + p[1];
-        }
-        break;
-    case CvROIMode::Circle:
-        if (needs(2)) {
-            m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
-            m_leftDownPoint = p[0];
-            m_leftUpPoint = p[0] + p[1];
-        }
-        break;
-    case CvROIMode::RotatedRectangle:
-        if (needs(2)) {
-            m_rotateAngle = m_rotationAccum = roi.angle;
-            m_roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
-            cv::Point2f corners[4];
-            cv::RotatedRect(p[0] + p[1] * 0.5f, cv::Size2f(p[1].x, p[1].y), static_cast<float>(roi.angle))
-                .points(corners);
-            m_polygonPoints.assign(corners, corners + 4);
-        }
-        break;
-    case CvROIMode::Annulus:
-        if (needs(4)) {
-            m_roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
-            m_innerRadius = p[2].x;
-            m_startAngle = p[3].x;
-            m_endAngle = p[3].y;
-            m_leftDownPoint = p[0];
-        }
-        break;
-    case CvROIMode::Polygon:
-        if (p.size() < 3) {
-            ResetEditingState();
-        } else {
-            m_polygonPoints = p;
-            m_roiRect = cv::Rect2f(cv::boundingRect(p));
-            m_polygonDrawing = false;
-        }
-        break;
-    case CvROIMode::None:
-        ResetEditingState();
-        break;
-    default:
-        break;
-    }
+    ROIEditState s = TakeEditState();
+    ROIEditRecord::Apply(s, roi);
+    m_roiMode = s.mode;
+    PutEditState(std::move(s));
     if (refresh)
         Refresh(true);
 }
 
 void TivraROIAdvPanel::GetRect(cv::Rect& out)
 {
-    out = cv::Rect();
-    const auto trunc = [](float v) { return static_cast<int>(v); };
-    switch (m_roiMode) {
-    case CvROIMode::Point:
-        if (m_leftDownPoint.x > 0 || m_leftDownPoint.y > 0)
-            out = cv::Rect(trunc(m_leftDownPoint.x), trunc(m_leftDownPoint.y), 0, 0);
-        break;
-    case CvROIMode::Line:
-        if (m_leftDownPoint != m_leftUpPoint)
-            out = cv::Rect(trunc(std::min(m_leftDownPoint.x, m_leftUpPoint.x)),
-                           trunc(std::min(m_leftDownPoint.y, m_leftUpPoint.y)),
-                           trunc(std::abs(m_leftUpPoint.x - m_leftDownPoint.x)),
-                           trunc(std::abs(m_leftUpPoint.y - m_leftDownPoint.y)));
-        break;
-    case CvROIMode::Rectangle:
-    case CvROIMode::RotatedRectangle:
-    case CvROIMode::Circle:
-    case CvROIMode::Annulus:
-        if (m_roiRect.width > 0 && m_roiRect.height > 0)
-            out = cv::Rect(trunc(m_roiRect.x), trunc(m_roiRect.y), trunc(m_roiRect.width), trunc(m_roiRect.height));
-        break;
-    case CvROIMode::Polygon:
-        if (m_polygonPoints.size() >= 3)
-            out = cv::boundingRect(m_polygonPoints);
-        break;
-    default:
-        break;
-    }
+    ROIEditState s = TakeEditState();
+    out = ROIEditRecord::ReportedRect(s);
+    PutEditState(std::move(s));
 }
 
 void TivraROIAdvPanel::SetRect(const cv::Rect& r)
@@ -439,19 +334,20 @@ double TivraROIAdvPanel::GetRotateAngle()
 
 double TivraROIAdvPanel::GetOuterRadius() const
 {
-    if (!(m_roiRect.width > 0) && !(m_roiRect.height > 0))
-        return 0.0;
-    const double w = m_roiRect.width;
-    const double h = m_roiRect.height;
-    return std::sqrt(w * w + h * h);
+    return ROIEditRecord::OuterRadius(RadiusState());
 }
 
 double TivraROIAdvPanel::GetInnerRadius() const
 {
-    if (m_innerRadius > 0)
-        return m_innerRadius;
-    const double outer = GetOuterRadius();
-    return outer > 0 ? 0.5 * outer : 0.0;
+    return ROIEditRecord::InnerRadius(RadiusState());
+}
+
+ROIEditState TivraROIAdvPanel::RadiusState() const
+{
+    ROIEditState s;
+    s.roiRect = m_roiRect;
+    s.innerRadius = m_innerRadius;
+    return s;
 }
 
 void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const

@@ -214,6 +214,8 @@ protected:
     void EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p);
     cv::Point2f EventToSource(const wxMouseEvent& event);
     ROIEditState TakeEditState();
+    /// Only what the radius getters read: the radius vector and the inner radius.
+    ROIEditState RadiusState() const;
     void PutEditState(ROIEditState&& s);
     void OnMenu_ScaleUp(wxCommandEvent& event);
     void OnMenu_ScaleDown(wxCommandEvent& event);
