@@ -26,9 +26,9 @@ def pump(seconds):
 
 
 def load_viewer():
-    spec = importlib.util.spec_from_file_location("viewer", VIEWER)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    source = importlib.util.spec_from_file_location("viewer", VIEWER)
+    module = importlib.util.module_from_spec(source)
+    source.loader.exec_module(module)
     return module
 
 
