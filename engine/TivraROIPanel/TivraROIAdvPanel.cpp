@@ -1,6 +1,7 @@
 // State, image loading, the current ROI set from code, and the overlay, text and
 // badge stores of the advanced panel.
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+#include "PanelMenuIds.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -65,14 +66,12 @@ void TivraROIAdvPanel::Init()
     Bind(wxEVT_PAINT, &TivraROIAdvPanel::OnPaint, this);
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleUp, this, 400);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleDown, this, 401);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ZoomtoFit, this, 402);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_Origianl, this, 403);
-    for (int id = 404; id <= 410; ++id)
-        Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ROIChange, this, id);
-    for (int id = 411; id <= 415; ++id)
-        Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_SIMDChange, this, id);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleUp, this, PanelMenuIds::kScaleUp);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleDown, this, PanelMenuIds::kScaleDown);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ZoomtoFit, this, PanelMenuIds::kZoomToFit);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_Origianl, this, PanelMenuIds::kOriginal);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ROIChange, this, PanelMenuIds::kFirstKind, PanelMenuIds::kLastKind);
+    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_SIMDChange, this, PanelMenuIds::kFirstSIMD, PanelMenuIds::kDefaultSIMD);
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()

@@ -8,21 +8,9 @@
 
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/engine/ZoomSteps.h"
+#include "PanelMenuIds.h"
 
 namespace {
-
-constexpr int kMenuScaleUp = 400;
-constexpr int kMenuScaleDown = 401;
-constexpr int kMenuZoomToFit = 402;
-constexpr int kMenuOriginal = 403;
-constexpr int kMenuFirstKind = 404;
-constexpr int kMenuLastKind = 410;
-constexpr int kMenuFirstSIMD = 411;
-constexpr int kMenuDefaultSIMD = 415;
-
-// ROI kind of each id from 404 on: the plain rectangle is 407, the rotated one 406.
-constexpr int kKindOfMenuId[] = {CvROIMode::Point,  CvROIMode::Line,    CvROIMode::RotatedRectangle, CvROIMode::Rectangle,
-                                  CvROIMode::Circle, CvROIMode::Annulus, CvROIMode::Polygon};
 
 struct MenuKind {
     int id;
@@ -31,14 +19,6 @@ struct MenuKind {
 // Menu order (the rectangle before the rotated one), indexed like the enable flags.
 constexpr MenuKind kMenuKinds[] = {{404, "Point"},  {405, "Line"},    {407, "Rectangle"}, {406, "Rotated Rectangle"},
                                    {408, "Circle"}, {409, "Annulus"}, {410, "Polygon"}};
-
-struct MenuSIMD {
-    int id;
-    int value;
-    const char* label;
-};
-constexpr MenuSIMD kMenuSIMD[] = {
-    {411, 3, "AVX512"}, {412, 2, "AVX2"}, {413, 1, "SSE4"}, {414, 0, "CPU"}, {415, -1, "Default"}};
 
 }  // namespace
 
@@ -277,10 +257,10 @@ void TivraROIAdvPanel::OnContextMenu(wxContextMenuEvent& event)
 void TivraROIAdvPanel::ShowContextMenu(const wxPoint& pos)
 {
     wxMenu menu;
-    menu.Append(kMenuScaleUp, "Scale Up");
-    menu.Append(kMenuScaleDown, "Scale Down");
-    menu.Append(kMenuZoomToFit, "Zoom to Fit");
-    menu.Append(kMenuOriginal, "Original Size");
+    menu.Append(PanelMenuIds::kScaleUp, "Scale Up");
+    menu.Append(PanelMenuIds::kScaleDown, "Scale Down");
+    menu.Append(PanelMenuIds::kZoomToFit, "Zoom to Fit");
+    menu.Append(PanelMenuIds::kOriginal, "Original Size");
     menu.AppendSeparator();
     for (size_t i = 0; i < m_menuROIEnable.size(); ++i) {
         if (m_menuROIEnable[i])
@@ -289,7 +269,7 @@ void TivraROIAdvPanel::ShowContextMenu(const wxPoint& pos)
     if (m_simdMenuEnable) {
         menu.AppendSeparator();
         const int level = std::max(GetSSE(), 0);
-        for (const MenuSIMD& entry : kMenuSIMD) {
+        for (const PanelMenuIds::SIMDItem& entry : PanelMenuIds::kSIMDItems) {
             if (entry.value > level)
                 continue;
             const bool current = entry.value < 0 ? m_simdMode < 0 : entry.value == m_simdMode;
@@ -325,8 +305,7 @@ void TivraROIAdvPanel::OnMenu_Origianl(wxCommandEvent&)
 void TivraROIAdvPanel::OnMenu_ROIChange(wxCommandEvent& event)
 {
     const int id = event.GetId();
-    if (id >= kMenuFirstKind && id <= kMenuLastKind)
-        m_roiMode = kKindOfMenuId[id - kMenuFirstKind];
+    m_roiMode = PanelMenuIds::KindOfMenuId(id, m_roiMode);
     ResetEditingState();
     Refresh(true);
     wxCommandEvent changed(TIVRAPanel_EVT_TOOL_CHANGE, GetId());
@@ -338,6 +317,6 @@ void TivraROIAdvPanel::OnMenu_ROIChange(wxCommandEvent& event)
 void TivraROIAdvPanel::OnMenu_SIMDChange(wxCommandEvent& event)
 {
     const int id = event.GetId();
-    m_simdMode = (id >= kMenuFirstSIMD && id < kMenuDefaultSIMD) ? 414 - id : -1;
+    m_simdMode = PanelMenuIds::SIMDModeOfMenuId(id);
     UpdateDrawImage(true);
 }

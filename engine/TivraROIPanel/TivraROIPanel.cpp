@@ -1,6 +1,7 @@
 // State, image pipeline, the current ROI set from code, and the overlay, text
 // and badge stores of the classic ROI panel.
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
+#include "PanelMenuIds.h"
 
 #include <opencv2/imgproc.hpp>
 #include <wx/log.h>
@@ -23,12 +24,12 @@ TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size) : TivraPanel(
     // The panel is redrawn on scrolling: the window must not blit its contents.
     EnableScrolling(false, false);
     Bind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ScaleUp, this, 400);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ScaleDown, this, 401);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ZoomtoFit, this, 402);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_Origianl, this, 403);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ROIChange, this, 404, 410);
-    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_SIMDChange, this, 411, 415);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ScaleUp, this, PanelMenuIds::kScaleUp);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ScaleDown, this, PanelMenuIds::kScaleDown);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ZoomtoFit, this, PanelMenuIds::kZoomToFit);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_Origianl, this, PanelMenuIds::kOriginal);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_ROIChange, this, PanelMenuIds::kFirstKind, PanelMenuIds::kLastKind);
+    Bind(wxEVT_MENU, &TivraROIPanel::OnMenu_SIMDChange, this, PanelMenuIds::kFirstSIMD, PanelMenuIds::kDefaultSIMD);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 

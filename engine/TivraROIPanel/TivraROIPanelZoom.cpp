@@ -8,21 +8,12 @@
 
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
 #include "tivra/roi/ROIEditRecord.h"
+#include "PanelMenuIds.h"
 
 const std::array<double, 16> TivraROIPanel::kZoomLadder = {0.1, 0.11, 0.13, 0.14, 0.17, 0.25, 0.33, 0.5,
                                                              1.0, 2.0,  3.0,  4.0,  5.0,  6.0,  7.0,  8.0};
 
 namespace {
-
-constexpr int kMenuFirstKind = 404;
-constexpr int kMenuLastKind = 410;
-constexpr int kMenuFirstSIMD = 411;
-constexpr int kMenuDefaultSIMD = 415;
-
-// ROI kind of each id from 404 on: the plain rectangle is 407, the rotated one 406.
-constexpr int kKindOfMenuId[] = {CvROIMode::Point,  CvROIMode::Line,    CvROIMode::RotatedRectangle,
-                                  CvROIMode::Rectangle, CvROIMode::Circle, CvROIMode::Annulus,
-                                  CvROIMode::Polygon};
 
 struct MenuKind {
     int id;
@@ -37,14 +28,6 @@ constexpr MenuKind kMenuKinds[] = {{404, CvROIMode::Point, "Point"},
                                    {408, CvROIMode::Circle, "Circle"},
                                    {409, CvROIMode::Annulus, "Annulus"},
                                    {410, CvROIMode::Polygon, "Polygon"}};
-
-struct MenuSIMD {
-    int id;
-    int value;
-    const char* label;
-};
-constexpr MenuSIMD kMenuSIMD[] = {
-    {411, 3, "AVX512"}, {412, 2, "AVX2"}, {413, 1, "SSE4"}, {414, 0, "CPU"}, {415, -1, "Default"}};
 
 constexpr double kTopOfLadder = 8.0;
 constexpr double kBottomOfLadder = 0.1;
@@ -297,7 +280,7 @@ void TivraROIPanel::ShowContextMenu(const wxPoint& pos)
     }
     if (m_simdMenuEnable) {
         const int level = std::max(GetSSE(), 0);
-        for (const MenuSIMD& entry : kMenuSIMD) {
+        for (const PanelMenuIds::SIMDItem& entry : PanelMenuIds::kSIMDItems) {
             if (entry.value <= level)
                 appendChoice(entry.id, entry.label, entry.value < 0 ? m_simdMode < 0 : entry.value == m_simdMode);
         }
@@ -308,8 +291,7 @@ void TivraROIPanel::ShowContextMenu(const wxPoint& pos)
 void TivraROIPanel::OnMenu_ROIChange(wxCommandEvent& event)
 {
     const int id = event.GetId();
-    if (id >= kMenuFirstKind && id <= kMenuLastKind)
-        m_roiMode = kKindOfMenuId[id - kMenuFirstKind];
+    m_roiMode = PanelMenuIds::KindOfMenuId(id, m_roiMode);
     ROIEditRecord::Reset(m_edit);
     m_edit.mode = m_roiMode;
     UpdateDrawImage(false);
@@ -322,6 +304,6 @@ void TivraROIPanel::OnMenu_ROIChange(wxCommandEvent& event)
 void TivraROIPanel::OnMenu_SIMDChange(wxCommandEvent& event)
 {
     const int id = event.GetId();
-    m_simdMode = (id >= kMenuFirstSIMD && id < kMenuDefaultSIMD) ? 414 - id : -1;
+    m_simdMode = PanelMenuIds::SIMDModeOfMenuId(id);
     UpdateDrawImage(false);
 }
