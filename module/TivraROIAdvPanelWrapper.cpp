@@ -7,15 +7,7 @@ namespace py = pybind11;
 TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width,
                                                  int height, std::int64_t style, const std::string& name)
 {
-    tivra::embedding::PanelRequest request;
-    request.parentHandle = parentHandle;
-    request.id = id;
-    request.x = x;
-    request.y = y;
-    request.width = width;
-    request.height = height;
-    request.style = static_cast<long>(style);
-    request.name = name;
+    tivra::embedding::PanelRequest request{parentHandle, id, x, y, width, height, static_cast<long>(style), name};
     m_panel = tivra::embedding::CreateEmbeddedPanel<TivraROIAdvPanel>(request, [this] { m_panel = nullptr; });
 }
 
