@@ -49,9 +49,10 @@ SITE=$("$WORK/venv/bin/python" -c 'import sysconfig; print(sysconfig.get_path("p
 use_module "$WORK/venv/bin/python" "$SITE/"
 echo 'import TivraModule
 reveal_type(TivraModule.TivraEngine().GetImageSize())' >"$WORK/typed.py"
-/usr/bin/python3 -m mypy --python-executable "$WORK/venv/bin/python" --cache-dir "$WORK/mypy" "$WORK/typed.py" \
-  | grep -q 'Revealed type is "Tuple\[builtins.int, builtins.int, builtins.int\]"' \
-  || fail "mypy does not find the installed stubs"
+TYPED=$(cd "$WORK" && /usr/bin/python3 -m mypy --python-executable "$WORK/venv/bin/python" --cache-dir "$WORK/mypy" \
+  typed.py 2>&1 || true)
+[[ "$TYPED" == *'Revealed type is "Tuple[builtins.int, builtins.int, builtins.int]"'* ]] \
+  || fail "mypy does not find the installed stubs: $TYPED"
 
 step "Debian packages (cpack from $BUILD)"
 (cd "$BUILD" && cpack -G DEB -B "$WORK/deb" >"$WORK/cpack.log" 2>&1) || { cat "$WORK/cpack.log"; fail "cpack"; }
