@@ -23,6 +23,7 @@ from typing import Any, Callable, ClassVar, Dict, Iterable, Iterator, List, Opti
 
 import numpy
 import numpy.typing
+from . import EA as EA
 
 class CvDisplayMode:
     """How a panel scales its image: Original (1:1) or ZoomToFit."""
