@@ -32,7 +32,7 @@ function(tivra_add_library target sources root)
     add_library(${target} INTERFACE)
     set(scope INTERFACE)
   endif()
-  target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${root}>)
+  target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${root}> $<INSTALL_INTERFACE:include>)
   target_link_libraries(${target} ${scope} ${ARGN})
 endfunction()
 
