@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Bindings.h"
+#include "BindEA.h"
 #include "Conversion.h"
 #include "tivra/analysis/Gauges.h"
 
@@ -16,8 +16,6 @@ namespace tivra::bindings {
 namespace {
 
 namespace conv = tivra::conversion;
-
-const char* const kEADoc = "Measurement library: gauges that measure edges, lines and circles inside an ROI.";
 
 const char* const kCaliperArgsDoc =
     "    threshold: minimum step contrast in grey levels (the kernel response divided by half its size).\n"
@@ -64,6 +62,7 @@ const std::string kMeasureCircleDoc = std::string(
     "distance of the inliers), inlier_count, and per caliper: points ((x, y) or None), inliers (bool),\n"
     "calipers ((start, end) of each search).";
 
+// (x, y) from a 2-sequence of real numbers. NaN passes: the gauge reports it as a failure.
 cv::Point2f ToPoint(const py::handle& value, const char* name)
 {
     if (py::isinstance<py::sequence>(value) && !py::isinstance<py::str>(value)) {
@@ -112,14 +111,9 @@ EA::CaliperParams ToCaliper(double threshold, int polarity, int kernelSize, int 
     return p;
 }
 
-py::tuple Pt(const cv::Point2f& p)
-{
-    return py::make_tuple(double(p.x), double(p.y));
-}
-
 py::dict EdgeDict(const EA::GaugeEdge& e)
 {
-    return py::dict("point"_a = Pt(e.point), "position"_a = e.position, "polarity"_a = e.polarity,
+    return py::dict("point"_a = ea::PointTuple(e.point), "position"_a = e.position, "polarity"_a = e.polarity,
                     "strength"_a = e.strength);
 }
 
@@ -128,9 +122,9 @@ void AddHits(py::dict& d, const std::vector<EA::CaliperHit>& hits)
 {
     py::list points, inliers, calipers;
     for (const EA::CaliperHit& h : hits) {
-        points.append(h.found ? py::object(Pt(h.edge.point)) : py::object(py::none()));
+        points.append(h.found ? py::object(ea::PointTuple(h.edge.point)) : py::object(py::none()));
         inliers.append(h.inlier);
-        calipers.append(py::make_tuple(Pt(h.start), Pt(h.end)));
+        calipers.append(py::make_tuple(ea::PointTuple(h.start), ea::PointTuple(h.end)));
     }
     d["points"] = points;
     d["inliers"] = inliers;
@@ -154,10 +148,8 @@ auto Released(Measure&& measure)
 
 }  // namespace
 
-void BindEAGauges(py::module_& m)
+void BindEAGauges(py::module_& ea)
 {
-    py::module_ ea = py::hasattr(m, "EA") ? py::module_(m.attr("EA")) : m.def_submodule("EA", kEADoc);
-
     ea.def(
         "measureEdges",
         [](const conv::ImageArray& image, const py::object& p1, const py::object& p2, double threshold,
@@ -192,8 +184,8 @@ void BindEAGauges(py::module_& m)
             const cv::RotatedRect box = ToRotatedRect(rect);
             const EA::LineGaugeResult r = Released([&] { return EA::measureLine(img, box, p); });
             py::dict d("ok"_a = r.ok, "reason"_a = r.reason,
-                       "line"_a = py::make_tuple(r.line[0], r.line[1], r.line[2], r.line[3]), "p1"_a = Pt(r.p1),
-                       "p2"_a = Pt(r.p2), "angle"_a = r.angle, "straightness"_a = r.straightness,
+                       "line"_a = py::make_tuple(r.line[0], r.line[1], r.line[2], r.line[3]), "p1"_a = ea::PointTuple(r.p1),
+                       "p2"_a = ea::PointTuple(r.p2), "angle"_a = r.angle, "straightness"_a = r.straightness,
                        "inlier_count"_a = r.inliers);
             AddHits(d, r.hits);
             return d;
@@ -215,7 +207,7 @@ void BindEAGauges(py::module_& m)
             const cv::Point2f c = ToPoint(center, "center");
             const EA::CircleGaugeResult r = Released(
                 [&] { return EA::measureCircle(img, c, inner_radius, outer_radius, start_angle, end_angle, p); });
-            py::dict d("ok"_a = r.ok, "reason"_a = r.reason, "center"_a = Pt(r.centre), "radius"_a = r.radius,
+            py::dict d("ok"_a = r.ok, "reason"_a = r.reason, "center"_a = ea::PointTuple(r.centre), "radius"_a = r.radius,
                        "diameter"_a = r.diameter, "roundness"_a = r.roundness, "inlier_count"_a = r.inliers);
             AddHits(d, r.hits);
             return d;

@@ -47,6 +47,6 @@ PYBIND11_MODULE(TivraModule, m)
 
     BindImageInfo(m);
     BindConstants(m);
-    BindEAGauges(m);
+    BindEA(m);
     TraceLinux("PYBIND11_MODULE initialization complete");
 }
