@@ -365,7 +365,9 @@ void speed() {
 int main(int argc, char** argv) {
     int trials = 4;
     bool skimage = true;
-    std::string script = (std::filesystem::path(__FILE__).parent_path() / "helpers" / "gauges_skimage.py").string();
+    // __FILE__ may be relative to the build directory of this executable.
+    const std::filesystem::path source = std::filesystem::canonical("/proc/self/exe").parent_path() / __FILE__;
+    std::string script = (source.parent_path() / "helpers" / "gauges_skimage.py").string();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--trials") && i + 1 < argc)
             trials = std::max(1, std::atoi(argv[++i]));
