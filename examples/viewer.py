@@ -795,7 +795,7 @@ def measure_headless(parser, args):
         image_ok = image is not None
         result = run_gauge(args.gauge, image, roi, GaugeParams()) if image_ok else None
     del app
-    if not image_ok:
+    if not image_ok or result is None:
         print("Cannot read the image %s" % args.image, file=sys.stderr)
         return 1
     print(json.dumps(gauge_summary(result)))

@@ -170,7 +170,9 @@ void BindEAGauges(py::module_& ea)
             const EA::CaliperParams p = ToCaliper(threshold, polarity, kernel_size, 1, select);
             return EdgesDict(Released([&] { return EA::measureEdges(img, box, p); }));
         },
-        "image"_a, "rect"_a, "threshold"_a = 20.0, "polarity"_a = 0, "kernel_size"_a = 2, "select"_a = "all");
+        "image"_a, "rect"_a, "threshold"_a = 20.0, "polarity"_a = 0, "kernel_size"_a = 2, "select"_a = "all",
+        "Edge gauge along the long axis of the rotated rectangle rect = ((cx, cy), (w, h), angle), averaged\n"
+        "over its whole short side; arguments and result as in the line form above.");
 
     ea.def(
         "measureLine",
