@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace py = pybind11;
 
@@ -29,6 +30,18 @@ int ChannelsOfShape(const std::vector<py::ssize_t>& shape)
         return static_cast<int>(depth);
     throw std::runtime_error("Image array must have 1, 3 or 4 channels in its third dimension, got shape " +
                              ShapeText(shape));
+}
+
+// Size and channel count of an image array, checked.
+std::pair<cv::Size, int> ImageShapeOf(const py::array& array)
+{
+    if (array.ndim() != 2 && array.ndim() != 3)
+        throw std::runtime_error("Number of dimensions must be 2 or 3");
+    const std::vector<py::ssize_t> shape(array.shape(), array.shape() + array.ndim());
+    const int channels = ChannelsOfShape(shape);
+    if (shape[0] > INT_MAX || shape[1] > INT_MAX)
+        throw std::runtime_error("Image array is too large, got shape " + ShapeText(shape));
+    return {cv::Size(static_cast<int>(shape[1]), static_cast<int>(shape[0])), channels};
 }
 
 // The array's elements as packed row-major T (a view when they already are),
@@ -71,13 +84,7 @@ py::str DecodeText(const std::string& text)
 cv::Mat ArrayToMat(const ImageArray& image)
 {
     const py::array& array = image.array;
-    if (array.ndim() != 2 && array.ndim() != 3)
-        throw std::runtime_error("Number of dimensions must be 2 or 3");
-    const std::vector<py::ssize_t> shape(array.shape(), array.shape() + array.ndim());
-    const int channels = ChannelsOfShape(shape);
-    if (shape[0] > INT_MAX || shape[1] > INT_MAX)
-        throw std::runtime_error("Image array is too large, got shape " + ShapeText(shape));
-    const cv::Size size(static_cast<int>(shape[1]), static_cast<int>(shape[0]));
+    const auto [size, channels] = ImageShapeOf(array);
     if (size.area() == 0)
         return cv::Mat();
 
@@ -208,19 +215,18 @@ py::dict InfoToDict(const ImageFileInfo& info)
 
 namespace tivra::conversion {
 
-cv::Mat ArrayAsMat(const ImageArray& array)
+cv::Mat ArrayAsMat(const ImageArray& image)
 {
-    const py::buffer_info buffer = array.request();
-    if (buffer.ndim != 2 && buffer.ndim != 3)
-        throw std::runtime_error("Number of dimensions must be 2 or 3");
-    const int channels = ChannelsOfShape(buffer.shape);
-    if (buffer.shape[0] > INT_MAX || buffer.shape[1] > INT_MAX)
-        throw std::runtime_error("Image array is too large, got shape " + ShapeText(buffer.shape));
-    const int rows = static_cast<int>(buffer.shape[0]);
-    const int cols = static_cast<int>(buffer.shape[1]);
-    if (rows == 0 || cols == 0)
+    const py::array& array = image.array;
+    const py::dtype type = array.dtype();
+    const bool packedBytes =
+        type.kind() == 'u' && type.itemsize() == 1 && (array.flags() & py::array::c_style) != 0;
+    if (!packedBytes)
+        return ArrayToMat(image);  // an owned, saturated copy
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
         return cv::Mat();
-    return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr);
+    return cv::Mat(size, CV_MAKETYPE(CV_8U, channels), const_cast<void*>(array.data()));
 }
 
 std::vector<cv::Point2f> ArrayToPoints(const py::handle& points, const char* name)

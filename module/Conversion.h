@@ -53,9 +53,10 @@ pybind11::list PointsToList(const std::vector<cv::Point2f>& points);
 /// replacement characters instead of failing the whole call.
 pybind11::dict InfoToDict(const ImageFileInfo& info);
 
-/// The image of `array` read in place, for calls that only look at it while
-/// they run and keep nothing: the same shapes as ArrayToMat, without the copy.
-/// Valid only while `array` lives.
+/// The image of `array` for calls that only look at it while they run and keep
+/// nothing: the same shapes and values as ArrayToMat, read in place (without
+/// the copy) when the array already holds packed uint8. Valid only while
+/// `array` lives.
 cv::Mat ArrayAsMat(const ImageArray& array);
 
 /// Any (N, 2) array-like of real numbers (a NumPy array of any real dtype, a
