@@ -423,6 +423,7 @@ bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index
         return false;
     // Called from a wx handler: the lock may or may not be held at this moment.
     py::gil_scoped_acquire gil;
+    // A local reference: the callback may drop the wrapper, and with it the slot.
     const py::object callback = m_rightClickCallback;
     try {
         const py::object result = callback(py::make_tuple(point.x, point.y), index);
