@@ -12,7 +12,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump
+from wxpanel_support import Shown, pump, unraisable_reports
 
 W, H = 400, 300
 
@@ -210,11 +210,17 @@ def test_crop_callback_bound_once_replaced_cleared_and_raising(view):
         calls.append(rect)
         raise ValueError("callback failure")
 
+    def divide(point):
+        return 1 / 0
+
     view.panel.SetOnCropCallback(failing)
-    view.panel.SetOnMouseMoveCallback(lambda p: 1 / 0)
-    mouse.drag((100, 100), (150, 130))
-    mouse.drag((200, 200), (220, 220))
+    view.panel.SetOnMouseMoveCallback(divide)
+    with unraisable_reports() as unraisable:
+        mouse.drag((100, 100), (150, 130))
+        mouse.drag((200, 200), (220, 220))
     assert calls == [(100, 100, 50, 30), (200, 200, 20, 20)]
+    assert unraisable.count((ValueError, failing)) == 2, "each failure is reported, naming the callback"
+    assert (ZeroDivisionError, divide) in unraisable
 
     view.panel.SetOnCropCallback(None)
     mouse.drag((10, 10), (40, 30))

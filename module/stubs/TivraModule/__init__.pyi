@@ -6,18 +6,20 @@ This module provides:
 - TivraROIAdvPanel: Advanced ROI panel with editing (requires wxPython)
 
 Usage with wxPython:
+    import numpy as np
     import wx
     import TivraModule
 
     app = wx.App()
-    frame = wx.Frame(None, title="Test")
+    frame = wx.Frame(None, title="Test", size=(680, 520))
     panel = wx.Panel(frame)
+    frame.Show()  # a window has a native handle once it is shown
 
     # The native panel is created embedded in the wxPython panel
-    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)
+    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), width=640, height=480)
+    image_array = np.zeros((480, 640, 3), np.uint8)  # B, G, R
     cv_panel.SetMat(image_array)
 
-    frame.Show()
     app.MainLoop()"""
 from typing import Any, Callable, ClassVar, Dict, Iterable, Iterator, List, Optional, Sequence, SupportsIndex, Tuple, overload
 
