@@ -242,6 +242,12 @@ double TivraROIAdvPanelWrapper::GetOuterRadius() const
     return panel ? panel->GetOuterRadius() : 0.0;
 }
 
+cvROI TivraROIAdvPanelWrapper::GetEditingROI() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetROI() : cvROI();
+}
+
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
 {
     TivraROIAdvPanel* const panel = Panel();

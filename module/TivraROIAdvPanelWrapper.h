@@ -16,6 +16,7 @@
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/io/ImageFileInfo.h"
+#include "tivra/roi/ROIRecords.h"
 
 class TivraROIAdvPanel;
 class CropEvent;
@@ -55,6 +56,8 @@ public:
     double GetRotateAngle() const;
     double GetInnerRadius() const;
     double GetOuterRadius() const;
+    /// The current ROI as SetEditingROI takes it; a record of kind None without a panel.
+    cvROI GetEditingROI() const;
     std::vector<cv::Point2f> GetPolygonPoints() const;
     void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
     void SetCanvasBgColor(int r, int g, int b);

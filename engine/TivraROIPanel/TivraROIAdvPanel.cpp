@@ -349,6 +349,19 @@ ROIEditState TivraROIAdvPanel::RadiusState() const
     return s;
 }
 
+cvROI TivraROIAdvPanel::GetROI() const
+{
+    ROIEditState s = RadiusState();
+    s.mode = m_roiMode;
+    s.leftDownPoint = m_leftDownPoint;
+    s.leftUpPoint = m_leftUpPoint;
+    s.startAngle = m_startAngle;
+    s.endAngle = m_endAngle;
+    s.rotateAngle = m_rotateAngle;
+    s.polygonPoints = m_polygonPoints;
+    return ROIEditRecord::ToRecord(s);
+}
+
 void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const
 {
     out = m_polygonPoints;

@@ -295,6 +295,8 @@ class TivraROIAdvPanel:
             mode: ROI mode (1=Point, 2=Line, 3=Rect, 4=RotatedRect, 5=Circle, 6=Annulus, 7=Polygon)
             points: List of (x, y) tuples.
             angle: Rotation angle (for RotatedRectangle)."""
+    def GetEditingROI(self) -> tuple:
+        """Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's rotation in degrees, else 0. Without an ROI: (0, [], 0.0)."""
     def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
         """Set the colour around the image (red, green, blue, 0-255)"""
     def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:
