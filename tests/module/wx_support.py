@@ -6,8 +6,13 @@ import sys
 import textwrap
 import time
 
+import gi
 import numpy as np
 import wx
+
+gi.require_version("Gdk", "3.0")
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gdk, Gtk  # noqa: E402
 
 HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
 
@@ -50,7 +55,16 @@ def child_with_handle(parent, handle):
 
 
 def hidden_frames():
-    return [w for w in wx.GetTopLevelWindows() if w.GetTitle() == HIDDEN_FRAME_TITLE]
+    """The module's hidden frames, as GTK windows: the frame is none of the
+    application's top-level windows, so wx does not list it."""
+    return [w for w in Gtk.Window.list_toplevels() if w.get_title() == HIDDEN_FRAME_TITLE]
+
+
+def screen_pixel(window, x, y):
+    """The RGB colour the X server shows at a point of window's client area."""
+    sx, sy = window.ClientToScreen((x, y))
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), sx, sy, 1, 1)
+    return tuple(shot.get_pixels()[:3])
 
 
 def capture(window, width, height, origin=(0, 0)):
