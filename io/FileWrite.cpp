@@ -37,18 +37,6 @@ bool WriteAndClose(int fd, const void* data, std::size_t size)
     return written && closed;
 }
 
-bool WriteInPlace(const std::string& path, const void* data, std::size_t size, bool removeOnFailure)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    if (WriteAndClose(fd, data, size))
-        return true;
-    if (removeOnFailure)
-        ::unlink(path.c_str());
-    return false;
-}
-
 // A symbolic link is followed so that the file it names gets the new content and
 // the link itself stays.
 std::string ResolveLink(const std::string& path)
@@ -64,13 +52,48 @@ std::string ResolveLink(const std::string& path)
     return target;
 }
 
+// Longest file name the directory accepts (255 bytes on the usual file systems).
+std::size_t NameLimit(const std::string& dir)
+{
+    const long limit = ::pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+// The first `size` bytes of a UTF-8 name, never cutting a character in two.
+std::string Utf8Prefix(const std::string& name, std::size_t size)
+{
+    if (size >= name.size())
+        return name;
+    while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80)
+        --size;
+    return name.substr(0, size);
+}
+
+// A hidden name beside the target that always fits the directory's name limit:
+// the target's name is shortened as needed, and the process id with a counter
+// keep it unique.
 std::string TemporarySibling(const std::string& path)
 {
     static std::atomic<unsigned> counter{0};
     const auto slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return dir + "." + name + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::string suffix = ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::size_t limit = NameLimit(dir);
+    const std::size_t room = limit > suffix.size() + 1 ? limit - suffix.size() - 1 : 0;
+    return dir + "." + Utf8Prefix(name, room) + suffix;
+}
+
+// Creates a new temporary file beside `target`; -1 when none can be made.
+int CreateTemporarySibling(const std::string& target, std::string& temporary)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = TemporarySibling(target);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -83,19 +106,18 @@ bool WriteWholeFile(const std::string& utf8Path, const void* data, std::size_t s
     const std::string target = ResolveLink(utf8Path);
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
+    // A FIFO would block the save forever and a device would take a partial
+    // write: only regular files are replaced.
     if (exists && !S_ISREG(info.st_mode))
-        return WriteInPlace(target, data, size, false);
-
-    const std::string temporary = TemporarySibling(target);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        // No sibling allowed (an unwritable directory holding a writable file, a
-        // name at the length limit): write the file itself. Other errors (a full
-        // disk) would fail in place too, after truncating the old content.
-        if (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG)
-            return WriteInPlace(target, data, size, true);
         return false;
-    }
+
+    // The target itself is never opened for writing: if no temporary file can be
+    // made (an unwritable directory, a full disk) the save fails and the old
+    // content stays as it was.
+    std::string temporary;
+    const int fd = CreateTemporarySibling(target, temporary);
+    if (fd < 0)
+        return false;
     if (exists)
         ::fchmod(fd, info.st_mode & 07777);
     if (WriteAndClose(fd, data, size) && ::rename(temporary.c_str(), target.c_str()) == 0)

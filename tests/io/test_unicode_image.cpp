@@ -3,6 +3,7 @@
 #include <csignal>
 #include <sstream>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -247,26 +248,84 @@ TEST(UnicodeFiles, DispatchByLowerCasedExtension)
     EXPECT_TRUE(direct.empty());
 }
 
-TEST(UnicodeFiles, FailedWriteReportsFalseAndKeepsTheOldFile)
+// A small tmpfs of its own over a directory, so that a save runs out of space for
+// real; mounting needs root, elsewhere a file size limit stands in for the full disk.
+class TinyDisk {
+public:
+    explicit TinyDisk(const fs::path& dir) : dir_(dir)
+    {
+        mounted_ = ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~TinyDisk()
+    {
+        if (mounted_)
+            ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    TinyDisk(const TinyDisk&) = delete;
+    TinyDisk& operator=(const TinyDisk&) = delete;
+
+    /// Saves `image`, which does not fit, as `path`; true if the save reported failure.
+    bool SaveFails(const std::string& path, const cv::Mat& image) const
+    {
+        const auto save = [&] { return Unicode_CvImwrite(to_wide_string(path), image); };
+        return mounted_ ? !save() : RunWithFileSizeLimit(16 * 1024, save) == 1;
+    }
+
+private:
+    fs::path dir_;
+    bool mounted_ = false;
+};
+
+std::string Repeat(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+class FailedSave : public testing::TestWithParam<std::string> {};
+
+TEST_P(FailedSave, KeepsTheOldFileByteForByte)
 {
     ScratchDir dir;
-    const std::string path = dir / "\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84.png";  // 大きい.png
-    const cv::Mat small = NoisePicture(4, 4, CV_8UC3);
-    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), small));
+    const TinyDisk disk(dir.path());
+    const std::string path = dir / GetParam();
+    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), NoisePicture(4, 4, CV_8UC3)));
     const std::vector<unsigned char> before = ReadBytes(path);
-    ASSERT_LT(before.size(), 4096u);
 
     const cv::Mat large = NoisePicture(256, 256, CV_8UC3);  // about 200 KB of PNG
-    const int status = RunWithFileSizeLimit(16 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(path), large); });
-    EXPECT_EQ(status, 1) << "the write must report failure";
+    EXPECT_TRUE(disk.SaveFails(path, large));
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(DirectoryNames(dir).size(), 1u);
 
     const std::string fresh = dir / "fresh.png";
-    EXPECT_EQ(RunWithFileSizeLimit(16 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(fresh), large); }), 1);
+    EXPECT_TRUE(disk.SaveFails(fresh, large));
     EXPECT_FALSE(fs::exists(fs::u8path(fresh)));
-    EXPECT_EQ(RunWithFileSizeLimit(1024 * 1024, [&] { return Unicode_CvImwrite(to_wide_string(fresh), large); }), 0);
-    EXPECT_EQ(MaxDifference(LoadImageByExtension(fresh), large), 0);
+}
+
+// Short names, and names so long that the temporary name must be shortened to fit
+// the 255-byte limit.
+INSTANTIATE_TEST_SUITE_P(Names, FailedSave,
+                         testing::Values("\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84.png",  // 大きい.png
+                                         std::string(241, 'n') + ".png",
+                                         Repeat("\xe5\xa4\xa7", 81) + ".png"),
+                         [](const testing::TestParamInfo<std::string>& name) {
+                             return "Bytes" + std::to_string(name.param.size());
+                         });
+
+TEST(UnicodeFiles, SavesOntoSpecialFilesAreRefused)
+{
+    ScratchDir dir;
+    const std::string fifo = dir / "pipe.png";
+    const std::string folder = dir / "folder.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    fs::create_directory(fs::u8path(folder));
+    for (const std::string& target : {fifo, folder, std::string("/dev/null")})
+        EXPECT_FALSE(Unicode_CvImwrite(to_wide_string(target), NoisePicture(4, 4, CV_8UC3))) << target;
+    EXPECT_TRUE(fs::is_fifo(fs::u8path(fifo)));
+    EXPECT_TRUE(fs::is_directory(fs::u8path(folder)));
+    EXPECT_EQ(DirectoryNames(dir).size(), 2u);
 }
 
 TEST(UnicodeFiles, OverwriteKeepsModeAndFollowsLinks)
