@@ -183,6 +183,19 @@ cv::Mat NormalisedMask(const cv::Mat& mask)
 
 } // namespace
 
+void RenderRectangleHandles(cv::Mat& img, const cv::Rect& rect, const cv::Scalar& fill)
+{
+    const int xs[] = {rect.x, rect.x + rect.width / 2, rect.x + rect.width};
+    const int ys[] = {rect.y, rect.y + rect.height / 2, rect.y + rect.height};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            if (i == 1 && j == 1)
+                continue; // the centre is the move cross, not a handle
+            cv::circle(img, cv::Point(xs[i], ys[j]), 5, fill, -1, cv::LINE_8);
+            cv::circle(img, cv::Point(xs[i], ys[j]), 6, cv::Scalar(0, 0, 0, 255), 1, cv::LINE_8);
+        }
+}
+
 namespace Internal {
 
 bool AllPointsNonPositive(const std::vector<cv::Point2f>& pts)

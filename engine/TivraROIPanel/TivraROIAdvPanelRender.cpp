@@ -13,6 +13,7 @@
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
+#include "tivra/roi/ROIRenderer.h"
 
 namespace {
 
@@ -166,6 +167,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         const cv::Rect r(tl.x, tl.y, static_cast<int>(m_roiRect.width * m_scale),
                          static_cast<int>(m_roiRect.height * m_scale));
         cv::rectangle(buffer, r, lime, t, cv::LINE_8);
+        ROIRenderer::RenderRectangleHandles(buffer, r, lime);
         const cv::Point centre(r.x + r.width / 2, r.y + r.height / 2);
         if (IsInside(buffer, centre))
             cross(centre);

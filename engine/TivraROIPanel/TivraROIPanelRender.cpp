@@ -12,6 +12,7 @@
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
+#include "tivra/roi/ROIRenderer.h"
 
 namespace {
 
@@ -62,8 +63,10 @@ void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
                               cv::LINE_8);
         break;
     case CvROIMode::Rectangle:
-        if (hasArea)
+        if (hasArea) {
             cv::rectangle(image, view(r.tl()), view(r.br()), lime, t, cv::LINE_8);
+            ROIRenderer::RenderRectangleHandles(image, cv::Rect(view(r.tl()), view(r.br())), lime);
+        }
         break;
     case CvROIMode::RotatedRectangle: {
         if (!hasArea)
