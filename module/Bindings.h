@@ -22,5 +22,6 @@ void BindImageInfo(pybind11::module_& m);
 void BindPanel(pybind11::module_& m);
 void BindROIAdvPanel(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);
+void BindEA(pybind11::module_& m);  // the EA submodule, families in BindEA.h
 
 }  // namespace tivra::bindings

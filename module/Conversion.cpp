@@ -164,3 +164,68 @@ py::dict InfoToDict(const ImageFileInfo& info)
 }
 
 }  // namespace tivra::conversion
+
+namespace tivra::conversion {
+
+cv::Mat ArrayAsMat(const ImageArray& array)
+{
+    const py::buffer_info buffer = array.request();
+    if (buffer.ndim != 2 && buffer.ndim != 3)
+        throw std::runtime_error("Number of dimensions must be 2 or 3");
+    const int channels = ChannelsOfShape(buffer.shape);
+    if (buffer.shape[0] > INT_MAX || buffer.shape[1] > INT_MAX)
+        throw std::runtime_error("Image array is too large, got shape " + ShapeText(buffer.shape));
+    const int rows = static_cast<int>(buffer.shape[0]);
+    const int cols = static_cast<int>(buffer.shape[1]);
+    if (rows == 0 || cols == 0)
+        return cv::Mat();
+    return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr);
+}
+
+std::vector<cv::Point2f> ArrayToPoints(const py::handle& points, const char* name)
+{
+    using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
+    const FloatArray array = FloatArray::ensure(points);  // NumPy casts; null (error cleared) when it cannot
+    if (!array)
+        throw py::value_error(std::string(name) + " must be an (N, 2) array-like of real numbers, got " +
+                              std::string(py::str(py::type::handle_of(points).attr("__name__"))));
+    const bool empty = array.ndim() == 1 && array.shape(0) == 0;
+    if (!empty && (array.ndim() != 2 || array.shape(1) != 2))
+        throw py::value_error(std::string(name) + " must have shape (N, 2), got shape " +
+                              ShapeText({array.shape(), array.shape() + array.ndim()}));
+    const size_t count = empty ? 0 : static_cast<size_t>(array.shape(0));
+    const float* xy = array.data();
+    std::vector<cv::Point2f> result;
+    result.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        result.emplace_back(xy[2 * i], xy[2 * i + 1]);
+    return result;
+}
+
+cv::Point2f TupleToPoint(const py::handle& point, const char* name)
+{
+    if (py::isinstance<py::sequence>(point) && !py::isinstance<py::str>(point)) {
+        const py::sequence pair = py::reinterpret_borrow<py::sequence>(point);
+        if (pair.size() == 2) {
+            try {
+                return cv::Point2f(pair[0].cast<float>(), pair[1].cast<float>());
+            } catch (const py::cast_error&) {
+            }
+        }
+    }
+    throw py::value_error(std::string(name) + " must be an (x, y) pair of real numbers, got " +
+                          std::string(py::repr(point)));
+}
+
+py::array_t<float> PointsToArray(const std::vector<cv::Point2f>& points)
+{
+    py::array_t<float> array({static_cast<py::ssize_t>(points.size()), py::ssize_t{2}});
+    float* xy = array.mutable_data();
+    for (size_t i = 0; i < points.size(); ++i) {
+        xy[2 * i] = points[i].x;
+        xy[2 * i + 1] = points[i].y;
+    }
+    return array;
+}
+
+}  // namespace tivra::conversion

@@ -48,4 +48,21 @@ pybind11::list PointsToList(const std::vector<cv::Point2f>& points);
 /// replacement characters instead of failing the whole call.
 pybind11::dict InfoToDict(const ImageFileInfo& info);
 
+/// The image of `array` read in place, for calls that only look at it while
+/// they run and keep nothing: the same shapes as ArrayToMat, without the copy.
+/// Valid only while `array` lives.
+cv::Mat ArrayAsMat(const ImageArray& array);
+
+/// Any (N, 2) array-like of real numbers (a NumPy array of any real dtype, a
+/// list of pairs) to points; an empty sequence gives no points. Other shapes
+/// raise ValueError naming `name` and the shape. NaN passes through.
+std::vector<cv::Point2f> ArrayToPoints(const pybind11::handle& points, const char* name);
+
+/// A 2-sequence (x, y) of real numbers to a point; anything else raises
+/// ValueError naming `name`.
+cv::Point2f TupleToPoint(const pybind11::handle& point, const char* name);
+
+/// Points to a new (N, 2) float32 array.
+pybind11::array_t<float> PointsToArray(const std::vector<cv::Point2f>& points);
+
 }  // namespace tivra::conversion

@@ -47,5 +47,6 @@ PYBIND11_MODULE(TivraModule, m)
 
     BindImageInfo(m);
     BindConstants(m);
+    BindEA(m);
     TraceLinux("PYBIND11_MODULE initialization complete");
 }

@@ -421,7 +421,9 @@ bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index
     // Called from a wx handler: the lock may or may not be held at this moment.
     py::gil_scoped_acquire gil;
     try {
-        const py::object result = m_rightClickCallback(py::make_tuple(point.x, point.y), index);
+        // A local reference: the callback may drop the wrapper, and with it the slot.
+        const py::object callback = m_rightClickCallback;
+        const py::object result = callback(py::make_tuple(point.x, point.y), index);
         return result.cast<bool>();
     } catch (const py::error_already_set&) {
         // A raising callback counts as False; nothing propagates into the panel.

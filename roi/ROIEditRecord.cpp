@@ -1,9 +1,14 @@
 #include "tivra/roi/ROIEditRecord.h"
 
+#include "SaturatingCast.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <sstream>
+#include <string>
 
 namespace ROIEditRecord {
 namespace {
@@ -31,10 +36,24 @@ cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
 
 int Trunc(float v)
 {
-    return static_cast<int>(v);
+    return tivra_roi_detail::TruncToInt(v);
 }
 
 }  // namespace
+
+void RequireFiniteGeometry(const cvROI& roi)
+{
+    for (size_t i = 0; i < roi.points.size(); ++i) {
+        const cv::Point2f& p = roi.points[i];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+            std::ostringstream message;
+            message << "points[" << i << "] = (" << p.x << ", " << p.y << ") is not a finite point";
+            throw std::invalid_argument(message.str());
+        }
+    }
+    if (!std::isfinite(roi.angle))
+        throw std::invalid_argument("angle = " + std::to_string(roi.angle) + " is not finite");
+}
 
 void Reset(ROIEditState& s)
 {

@@ -11,6 +11,8 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/rawbmp.h>
+#include <wx/app.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
 #include <cmath>
@@ -380,10 +382,31 @@ wxSize TivraPanel::DoGetBestClientSize() const
     return m_bitmap.IsOk() ? m_bitmap.GetSize() : wxSize(64, 48);
 }
 
-bool TivraPanel::IsOrphaned()
+bool TivraPanel::IsOrphaned() const
 {
     wxWindow* parent = GetParent();
     return IsBeingDeleted() || parent == nullptr || parent->IsBeingDeleted();
+}
+
+bool TivraPanel::IsGoingAway() const
+{
+    if (IsOrphaned())
+        return true;
+    // A destroyed frame waits for the next idle time before it deletes its windows.
+    wxWindow* frame = wxGetTopLevelParent(const_cast<TivraPanel*>(this));
+    return frame && wxPendingDelete.Member(frame);
+}
+
+bool TivraPanel::ProcessEvent(wxEvent& event)
+{
+    try {
+        return wxScrolled<wxWindow>::ProcessEvent(event);
+    } catch (const std::exception& e) {
+        wxLogError("Event %d not handled: %s", event.GetEventType(), e.what());
+    } catch (...) {
+        wxLogError("Event %d not handled: unknown exception", event.GetEventType());
+    }
+    return true;
 }
 
 void TivraPanel::OnPaint(wxPaintEvent&)
@@ -393,6 +416,11 @@ void TivraPanel::OnPaint(wxPaintEvent&)
         return;
     }
     wxAutoBufferedPaintDC dc(this);
+    PaintFrame(dc);
+}
+
+void TivraPanel::PaintFrame(wxDC& dc)
+{
     dc.SetBackground(wxBrush(GetBackgroundColour()));
     dc.Clear();
     if (!m_bitmap.IsOk())

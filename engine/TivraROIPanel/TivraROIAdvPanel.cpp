@@ -63,7 +63,6 @@ void TivraROIAdvPanel::Init()
     SetScrollRate(8, 8);
     // The panel repaints itself on scrolling: the window must not blit.
     EnableScrolling(false, false);
-    Bind(wxEVT_PAINT, &TivraROIAdvPanel::OnPaint, this);
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
     Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleUp, this, PanelMenuIds::kScaleUp);
@@ -78,7 +77,6 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 {
     EndPanning();
     SetMouseEventConnect(false);
-    Unbind(wxEVT_PAINT, &TivraROIAdvPanel::OnPaint, this);
     Unbind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Unbind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
 }
@@ -282,6 +280,7 @@ void TivraROIAdvPanel::SetROIParamDefault()
 
 void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     ROIEditState s = TakeEditState();
     ROIEditRecord::Apply(s, roi);
     m_roiMode = s.mode;
@@ -373,6 +372,7 @@ void TivraROIAdvPanel::ClearOverlay()
 
 int TivraROIAdvPanel::AppendOverlay(cvROI roi)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     m_overlays.push_back(std::move(roi));
     return static_cast<int>(m_overlays.size()) - 1;
 }
@@ -427,6 +427,7 @@ int TivraROIAdvPanel::AppendOverlay(cvText text)
 
 void TivraROIAdvPanel::UpdateOverlayByIndex(int index, cvROI roi, bool show)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     if (index < 0 || index >= static_cast<int>(m_overlays.size()))
         return;
     m_overlays[index] = std::move(roi);

@@ -7,7 +7,6 @@
 #include <wx/textctrl.h>
 #include <wx/time.h>
 #include <wx/utils.h>
-#include <wx/weakref.h>
 
 #include "tivra/engine/PixelInfoText.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
@@ -123,10 +122,7 @@ bool TivraROIAdvPanel::FinalizeCurrentROI()
     GetRect(rect);
     CropEvent crop(TIVRAPanel_EVT_CROP_CHANGE, GetId(), rect);
     crop.SetEventObject(this);
-    // A handler may destroy the panel (a Python callback dropping its last reference).
-    wxWeakRef<wxWindow> alive(this);
-    GetEventHandler()->ProcessEvent(crop);
-    return alive;
+    return SurvivesCall([&] { GetEventHandler()->ProcessEvent(crop); });
 }
 
 void TivraROIAdvPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
@@ -179,10 +175,8 @@ void TivraROIAdvPanel::OnImgeLeftMouseUp(wxMouseEvent& event)
 bool TivraROIAdvPanel::ReportMouseMove(const cv::Point2f& p)
 {
     if (m_onMouseMove) {
-        wxWeakRef<wxWindow> alive(this);
         const PointHook hook = m_onMouseMove; // the hook may replace itself
-        hook(p);
-        if (!alive)
+        if (!SurvivesCall([&] { hook(p); }))
             return false;
     }
     if (m_statusTarget) {
@@ -228,7 +222,6 @@ void TivraROIAdvPanel::EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p
 void TivraROIAdvPanel::OnImgeLeftDClick(wxMouseEvent& event)
 {
     const cv::Point2f p = EventToSource(event);
-    wxWeakRef<wxWindow> alive(this);
     if (m_cropEnable) {
         ROIEditState s = TakeEditState();
         const bool closed = ROIEditor::CloseOnDoubleClick(s);
@@ -241,8 +234,7 @@ void TivraROIAdvPanel::OnImgeLeftDClick(wxMouseEvent& event)
     }
     if (m_onLeftDClick) {
         const PointHook hook = m_onLeftDClick;
-        hook(p);
-        if (!alive)
+        if (!SurvivesCall([&] { hook(p); }))
             return;
     }
     event.Skip();
@@ -252,10 +244,8 @@ void TivraROIAdvPanel::OnImgeRightDClick(wxMouseEvent& event)
 {
     const cv::Point2f p = EventToSource(event);
     if (m_onRightDClick) {
-        wxWeakRef<wxWindow> alive(this);
         const PointHook hook = m_onRightDClick;
-        hook(p);
-        if (!alive)
+        if (!SurvivesCall([&] { hook(p); }))
             return;
     }
     event.Skip();

@@ -247,7 +247,9 @@ void TivraROIAdvPanel::OnContextMenu(wxContextMenuEvent& event)
     if (m_onRightClick) {
         // This panel does not look up the overlay under the mouse: the index is always -1.
         const cv::Point2f p = MouseToSource(pos);
-        if (m_onRightClick(p, -1))
+        const RightClickHook hook = m_onRightClick;  // the hook may replace itself
+        bool keepMenuClosed = false;
+        if (!SurvivesCall([&] { keepMenuClosed = hook(p, -1); }) || keepMenuClosed)
             return;
     }
     if (m_menuEnable)

@@ -7,13 +7,13 @@
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 
-#include "tivra/analysis/Geometry.h"
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIRenderer.h"
+#include "tivra/roi/ShapeDrawing.h"
 
 namespace {
 
@@ -27,9 +27,10 @@ bool IsInside(const cv::Mat& buffer, const cv::Point& p)
     return p.x >= 0 && p.x < buffer.cols && p.y >= 0 && p.y < buffer.rows;
 }
 
-cv::Point Trunc(const cv::Point2f& p)
+// Saturating: geometry far outside the view must not overflow a pixel coordinate.
+cv::Point Trunc(const cv::Point2d& p)
 {
-    return cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
+    return ShapeDrawing::ToPixel(p);
 }
 
 void DrawHandle(cv::Mat& buffer, const cv::Point& at, const cv::Scalar& fill)
@@ -50,9 +51,8 @@ void NormaliseBuffer(cv::Mat& buffer)
 
 }  // namespace
 
-void TivraROIAdvPanel::OnPaint(wxPaintEvent&)
+void TivraROIAdvPanel::PaintFrame(wxDC& dc)
 {
-    wxAutoBufferedPaintDC dc(this);
     RenderFrame(dc);
 }
 
@@ -164,11 +164,12 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         if (!hasArea)
             break;
         const cv::Point tl = Trunc(toBuffer(topLeft));
-        const cv::Rect r(tl.x, tl.y, static_cast<int>(m_roiRect.width * m_scale),
-                         static_cast<int>(m_roiRect.height * m_scale));
-        cv::rectangle(buffer, r, lime, t, cv::LINE_8);
-        ROIRenderer::RenderRectangleHandles(buffer, r, lime);
-        const cv::Point centre(r.x + r.width / 2, r.y + r.height / 2);
+        const cv::Point size = Trunc(cv::Point2d(m_roiRect.width, m_roiRect.height) * m_scale);
+        // Corner to corner in double: the far corner of a huge rectangle must not wrap around.
+        const cv::Point2d far = cv::Point2d(tl) + cv::Point2d(size) - cv::Point2d(1, 1);
+        cv::rectangle(buffer, tl, Trunc(far), lime, t, cv::LINE_8);
+        ROIRenderer::RenderRectangleHandles(buffer, tl, Trunc(far), lime);
+        const cv::Point centre = Trunc(cv::Point2d(tl) + cv::Point2d(size.x / 2, size.y / 2));
         if (IsInside(buffer, centre))
             cross(centre);
         break;
@@ -198,9 +199,10 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
     case CvROIMode::Circle: {
         if (!hasArea)
             break;
-        const cv::Point centre = Trunc(toBuffer(topLeft));
+        const cv::Point2f centreF = toBuffer(topLeft);
+        const cv::Point centre = Trunc(centreF);
         const double radius = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
-        cv::circle(buffer, centre, static_cast<int>(radius), lime, t, cv::LINE_8);
+        ShapeDrawing::DrawCircle(buffer, centreF, radius, lime, t);
         cross(centre);
         if (m_hit.handle == ROIHandle::OuterEdge)
             cv::circle(buffer, Trunc(toBuffer(m_leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
@@ -213,14 +215,12 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         const cv::Point centre = Trunc(centreF);
         const double outer = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
         const double inner = m_innerRadius > 0 ? m_scale * m_innerRadius : outer * 0.5;
-        for (double radius : {outer, inner}) {
-            const int r = static_cast<int>(radius);
-            cv::ellipse(buffer, centre, cv::Size(r, r), 0, m_startAngle, m_endAngle, lime, t, cv::LINE_8);
-        }
-        const cv::Point outerStart = EA::pointOnCircle(centreF, outer, m_startAngle);
-        const cv::Point innerStart = EA::pointOnCircle(centreF, inner, m_startAngle);
-        const cv::Point outerEnd = EA::pointOnCircle(centreF, outer, m_endAngle);
-        const cv::Point innerEnd = EA::pointOnCircle(centreF, inner, m_endAngle);
+        for (double radius : {outer, inner})
+            ShapeDrawing::DrawArc(buffer, centreF, radius, m_startAngle, m_endAngle, lime, t);
+        const cv::Point outerStart = ShapeDrawing::PointOnCircle(centreF, outer, m_startAngle);
+        const cv::Point innerStart = ShapeDrawing::PointOnCircle(centreF, inner, m_startAngle);
+        const cv::Point outerEnd = ShapeDrawing::PointOnCircle(centreF, outer, m_endAngle);
+        const cv::Point innerEnd = ShapeDrawing::PointOnCircle(centreF, inner, m_endAngle);
         cv::line(buffer, outerStart, innerStart, lime, t, cv::LINE_8);
         cv::line(buffer, outerEnd, innerEnd, lime, t, cv::LINE_8);
         for (const cv::Point& p : {outerStart, innerStart, outerEnd, innerEnd})
@@ -239,9 +239,13 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             cv::line(buffer, v[i], v[i + 1], lime, t, cv::LINE_8);
         if (!m_polygonDrawing && v.size() > 2) {
             cv::line(buffer, v.back(), v.front(), lime, t, cv::LINE_8);
-            const cv::Rect box = cv::boundingRect(v);
-            const cv::Point centre(static_cast<int>(box.x + box.width / 2.0f),
-                                   static_cast<int>(box.y + box.height / 2.0f));
+            const auto byX = [](const cv::Point& a, const cv::Point& b) { return a.x < b.x; };
+            const auto byY = [](const cv::Point& a, const cv::Point& b) { return a.y < b.y; };
+            const auto [minX, maxX] = std::minmax_element(v.begin(), v.end(), byX);
+            const auto [minY, maxY] = std::minmax_element(v.begin(), v.end(), byY);
+            // The middle of the bounding box, in double: huge vertices must not overflow.
+            const cv::Point centre = Trunc(cv::Point2d((minX->x + 0.0 + maxX->x + 1.0) / 2.0,
+                                                      (minY->y + 0.0 + maxY->y + 1.0) / 2.0));
             cross(centre);
             if (m_hit.handle == ROIHandle::Body)
                 cv::circle(buffer, centre, 5, cv_Color_Defines::red, -1, cv::LINE_8);

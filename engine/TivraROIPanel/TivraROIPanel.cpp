@@ -256,6 +256,7 @@ void TivraROIPanel::SetLockROI(bool lock)
 
 void TivraROIPanel::SetROI(cvROI roi, bool refresh)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     ROIEditRecord::Apply(m_edit, roi);
     m_roiMode = m_edit.mode;
     if (refresh)
@@ -286,6 +287,7 @@ void TivraROIPanel::ClearOverlay()
 
 int TivraROIPanel::AppendOverlay(cvROI roi)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     m_overlays.push_back(std::move(roi));
     return static_cast<int>(m_overlays.size()) - 1;
 }
@@ -299,6 +301,7 @@ int TivraROIPanel::AppendOverlay(cvText text)
 
 void TivraROIPanel::UpdateOverlayByIndex(int index, cvROI roi, bool show)
 {
+    ROIEditRecord::RequireFiniteGeometry(roi);
     if (index < 0 || index >= static_cast<int>(m_overlays.size()))
         return;
     m_overlays[index] = std::move(roi);

@@ -41,14 +41,14 @@ bool TivraROIPanel::SourcePointAt(const wxPoint& windowPos, cv::Point2f& source)
     return true;
 }
 
-void TivraROIPanel::FinalizeCurrentROI()
+bool TivraROIPanel::FinalizeCurrentROI()
 {
     if (!ROIEditor::IsReportable(m_edit))
-        return;
+        return true;
     CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, GetId());
     GetRect(event.m_rect);
     event.SetEventObject(this);
-    GetEventHandler()->ProcessEvent(event);
+    return SurvivesCall([&] { GetEventHandler()->ProcessEvent(event); });
 }
 
 void TivraROIPanel::LogPolygonPress(size_t verticesBefore, bool closed)
@@ -89,8 +89,8 @@ void TivraROIPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
     m_pressClosed = ROIEditor::Press(m_edit, p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
     if (polygon)
         LogPolygonPress(m_pressVertices, m_pressClosed);
-    if (m_pressClosed)
-        FinalizeCurrentROI();
+    if (m_pressClosed && !FinalizeCurrentROI())
+        return;
     UpdateDrawImage(false);
 }
 
@@ -103,8 +103,8 @@ void TivraROIPanel::OnImgeLeftMouseUp(wxMouseEvent& event)
         event.Skip();
         return;
     }
-    if (ROIEditor::Release(m_edit))
-        FinalizeCurrentROI();
+    if (ROIEditor::Release(m_edit) && !FinalizeCurrentROI())
+        return;
     UpdateDrawImage(false);
 }
 
@@ -120,7 +120,10 @@ void TivraROIPanel::OnImgeLeftDClick(wxMouseEvent& event)
     if (!ROIEditor::CloseOnDoubleClick(m_edit))
         return;
     LogRecord(wxLOG_Info, "OnImgeLeftDClick", "polygon end");
-    FinalizeCurrentROI();
+    if (!FinalizeCurrentROI()) {
+        event.Skip(false);  // the event must not travel on through a destroyed panel
+        return;
+    }
     UpdateDrawImage(false);
 }
 

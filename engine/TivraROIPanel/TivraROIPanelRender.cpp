@@ -6,19 +6,20 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "tivra/analysis/Geometry.h"
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIRenderer.h"
+#include "tivra/roi/ShapeDrawing.h"
 
 namespace {
 
-cv::Point Trunc(const cv::Point2f& p)
+// Saturating: geometry far outside the image must not overflow a pixel coordinate.
+cv::Point Trunc(const cv::Point2d& p)
 {
-    return cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
+    return ShapeDrawing::ToPixel(p);
 }
 
 // A viewport that shows the whole image at `scale` without scrolling or centring:
@@ -65,7 +66,7 @@ void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
     case CvROIMode::Rectangle:
         if (hasArea) {
             cv::rectangle(image, view(r.tl()), view(r.br()), lime, t, cv::LINE_8);
-            ROIRenderer::RenderRectangleHandles(image, cv::Rect(view(r.tl()), view(r.br())), lime);
+            ROIRenderer::RenderRectangleHandles(image, view(r.tl()), view(r.br()), lime);
         }
         break;
     case CvROIMode::RotatedRectangle: {
@@ -82,21 +83,18 @@ void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
     case CvROIMode::Annulus: {
         if (!hasArea)
             break;
-        const cv::Point centre = view(r.tl());
+        const cv::Point2d centre = view(r.tl());
         const double outer = m_scale * std::hypot(r.width, r.height);
         if (m_roiMode == CvROIMode::Circle) {
-            cv::circle(image, centre, static_cast<int>(outer), lime, t, cv::LINE_8);
+            ShapeDrawing::DrawCircle(image, centre, outer, lime, t);
             break;
         }
         const double inner = m_edit.innerRadius > 0 ? m_scale * m_edit.innerRadius : outer * 0.5;
-        for (double radius : {outer, inner}) {
-            const int rr = static_cast<int>(radius);
-            cv::ellipse(image, centre, cv::Size(rr, rr), 0, m_edit.startAngle, m_edit.endAngle, lime, t,
-                        cv::LINE_8);
-        }
+        for (double radius : {outer, inner})
+            ShapeDrawing::DrawArc(image, centre, radius, m_edit.startAngle, m_edit.endAngle, lime, t);
         for (double angle : {m_edit.startAngle, m_edit.endAngle})
-            cv::line(image, EA::pointOnCircle(centre, outer, angle), EA::pointOnCircle(centre, inner, angle), lime, t,
-                     cv::LINE_8);
+            cv::line(image, ShapeDrawing::PointOnCircle(centre, outer, angle),
+                     ShapeDrawing::PointOnCircle(centre, inner, angle), lime, t, cv::LINE_8);
         break;
     }
     case CvROIMode::Polygon: {

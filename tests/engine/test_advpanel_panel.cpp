@@ -7,6 +7,7 @@
 #include <wx/frame.h>
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -154,4 +155,59 @@ TEST_F(AdvPanelTest, BadgeSettingsRefitOnlyWhenNeeded)
     EXPECT_EQ(m_panel->BadgeFontHeight(), fitted);
     m_panel->UpdatePassFailRecycleLogo(true, 0, "", "OK", "NG", "RECYCLE");
     EXPECT_EQ(m_panel->BadgeFontHeight(), -1);
+}
+
+namespace {
+
+// Counts the frames the panel paints (each paint ends with the guide hook).
+class PaintCountingPanel : public TivraROIAdvPanel {
+public:
+    using TivraROIAdvPanel::TivraROIAdvPanel;
+    void DrawGuideLineWxDC(wxDC&) override { ++paints; }
+    int paints = 0;
+};
+
+}  // namespace
+
+// The paint handler of the base panel is the only one: it draws nothing while
+// the parent is being destroyed.
+TEST(AdvPanelPaint, NothingIsPaintedWhileTheParentIsBeingDestroyed)
+{
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "paint test", wxPoint(0, 0), wxSize(300, 300));
+    wxWindow* host = new wxWindow(frame, wxID_ANY);
+    auto* panel = new PaintCountingPanel(host, wxID_ANY, wxPoint(0, 0), wxSize(200, 150), 0, "probe");
+    panel->SetCVmat(cv::Mat(150, 200, CV_8UC3, cv::Scalar::all(90)), false, false);
+    frame->Show();
+    for (int i = 0; i < 100 && panel->paints == 0; ++i) {
+        wxMilliSleep(10);
+        wxYield();
+    }
+    const auto paintNow = [panel] {
+        panel->Refresh();
+        panel->Update();
+    };
+    const int shownPaints = panel->paints;
+    paintNow();
+    ASSERT_GT(panel->paints, shownPaints) << "a shown panel paints on Update";
+    int paintsWhileDying = -1;
+    host->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        const int before = panel->paints;
+        paintNow();
+        paintsWhileDying = panel->paints - before;
+        event.Skip();
+    });
+    host->Destroy();
+    EXPECT_EQ(paintsWhileDying, 0);
+    frame->Destroy();
+    wxYield();
+}
+
+// An exception thrown by a handler stays inside the panel's event processing.
+TEST_F(AdvPanelTest, ExceptionsNeverLeaveAnEventHandler)
+{
+    m_panel->Bind(wxEVT_MENU, [](wxCommandEvent&) -> void { throw std::runtime_error("handler failed"); }, 999);
+    wxCommandEvent command(wxEVT_MENU, 999);
+    bool handled = false;
+    EXPECT_NO_THROW(handled = m_panel->GetEventHandler()->ProcessEvent(command));
+    EXPECT_TRUE(handled);
 }

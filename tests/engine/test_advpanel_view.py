@@ -1,6 +1,8 @@
 """What the user sees and does on TivraROIAdvPanel: pixels captured from the screen
 after zoom and pan, mask blending, guides, gray images; middle-button panning and
 its end outside the window; the right-click callback and the context menu."""
+import re
+
 import numpy as np
 import pytest
 import wx
@@ -349,3 +351,47 @@ def test_large_image_far_below_one_to_one_shows_the_right_pixels():
         assert rgb(shot, 325, 225)[1] == 0
     finally:
         wide.close()
+
+
+def set_rect_on_circle(panel):
+    panel.SetROIMode(tm.CvROIMode.Circle)
+    panel.SetRect((0, 0, 2**31 - 1, 2**31 - 1))
+
+
+def zoomed_in_circle(panel):
+    panel.SetEditingROI(5, [(200, 150), (3e8, 0)])
+    for _ in range(30):
+        panel.SetZoomIn()  # up to 20
+
+
+@pytest.mark.parametrize("setup, lime_at", [
+    (lambda p: p.SetEditingROI(5, [(200, 150), (3e9, 0)]), None),
+    (zoomed_in_circle, None),
+    (lambda p: p.SetEditingROI(6, [(200, 150), (50, 0), (1e30, 0), (0, 360)]), (250, 150)),
+    (set_rect_on_circle, None),
+    (lambda p: p.SetEditingROI(5, [(200, 1e6 + 150), (1e6, 0)]), (200, 150)),  # rim across the view
+])
+def test_huge_circles_are_painted_without_aborting(view, setup, lime_at):
+    view.panel.SetMat(np.zeros((300, 400, 3), np.uint8))
+    view.panel.SetOriginal()
+    view.panel.SetFuncEnable(True, True)
+    setup(view.panel)
+    shot = view.capture()
+    if lime_at:
+        x, y = lime_at
+        assert LIME in [rgb(shot, x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
+    view.panel.SetOriginal()
+    view.panel.SetEditingROI(3, [(100, 80), (120, 60)])
+    assert rgb(view.capture(), 100, 110) == LIME, "painting goes on"
+
+
+@pytest.mark.parametrize("call, named", [
+    (lambda p: p.SetEditingROI(5, [(100, 100), (float("inf"), 0)]), "points[1]"),
+    (lambda p: p.SetEditingROI(4, [(1, 1), (5, 5)], float("nan")), "angle"),
+    (lambda p: p.AppendOverlay(2, [(float("nan"), 0), (1, 1)], (0, 0, 255)), "points[0]"),
+])
+def test_non_finite_geometry_is_refused(view, call, named):
+    view.panel.SetEditingROI(3, [(10, 10), (20, 20)])
+    with pytest.raises(ValueError, match=re.escape(named)):
+        call(view.panel)
+    assert view.panel.GetRect() == (10, 10, 20, 20)

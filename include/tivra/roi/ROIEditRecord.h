@@ -13,6 +13,10 @@ namespace ROIEditRecord {
 /// Clears the geometry and the gesture; the kind and whether a polygon is open stay.
 void Reset(ROIEditState& s);
 
+/// Throws std::invalid_argument naming the first point ("points[1]") or the
+/// angle that is not finite: such geometry can neither be drawn nor measured.
+void RequireFiniteGeometry(const cvROI& roi);
+
 /// Sets kind and geometry from a record (the point layout of each kind is that of
 /// cvROI). A record with the wrong number of points for its kind resets the ROI.
 void Apply(ROIEditState& s, const cvROI& roi);

@@ -11,7 +11,10 @@
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>
 #include <wx/scrolwin.h>
+#include <wx/weakref.h>
 #include <wx/window.h>
+
+#include <utility>
 
 #include <vector>
 
@@ -123,9 +126,30 @@ public:
     static void Convert16bitTo8bit(cv::Mat& mat);
     static bool allPointsNonPositive(const std::vector<cv::Point2f>& points);
 
+    // Handlers of this panel never let an exception reach wx, whose event loop
+    // would end the process: it is logged and the event counts as handled.
+    bool ProcessEvent(wxEvent& event) override;
+
 protected:
     wxSize DoGetBestClientSize() const override;
+    // The one paint handler: nothing is drawn while the panel or its parent is
+    // being destroyed; otherwise PaintFrame draws.
     void OnPaint(wxPaintEvent& event);
+    // Draws a whole frame into the paint DC: the bitmap at its scrolled place and the guides.
+    virtual void PaintFrame(wxDC& dc);
+    // True once the panel, its parent or its frame is on its way out: a handler
+    // that called into a program's callback returns at once when it sees this.
+    bool IsGoingAway() const;
+    // Runs a call into the program (a hook or an event handler that may destroy
+    // the panel, its host or its frame); false when the panel went away during
+    // it: the caller then returns at once without touching the panel again.
+    template <class Call>
+    bool SurvivesCall(Call&& call)
+    {
+        wxWeakRef<TivraPanel> alive(this);
+        std::forward<Call>(call)();
+        return alive && !alive->IsGoingAway();
+    }
 
     int m_sse;
     wxBitmap m_bitmap;
@@ -142,6 +166,6 @@ protected:
     AspectRatio m_aspectRatio = AspectRatio::AR_16_9;
 
 private:
-    bool IsOrphaned();
+    bool IsOrphaned() const;
     void DrawVisibleBitmap(wxDC& dc);
 };

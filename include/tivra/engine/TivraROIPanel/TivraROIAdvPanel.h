@@ -189,7 +189,7 @@ protected:
     /// scroll position, centring offset and scale.
     cv::Point2f MouseToSource(const wxPoint& mouse) const;
 
-    void OnPaint(wxPaintEvent& event);
+    void PaintFrame(wxDC& dc) override;
     void OnContextMenu(wxContextMenuEvent& event);
     void OnMouseWheel(wxMouseEvent& event);
     void OnMiddleMouseDown(wxMouseEvent& event);

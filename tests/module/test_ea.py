@@ -1,0 +1,189 @@
+"""TivraModule.EA: the measurement library from Python gives what the native calls
+give (compared with tests/support/ea_reference.cpp on the same fixtures), reports
+failures as None or the documented errors, and fits without holding the
+interpreter lock."""
+import math
+import pathlib
+import subprocess
+import threading
+import time
+
+import cv2
+import numpy as np
+import pytest
+
+import TivraModule
+from TivraModule import EA
+
+REFERENCE = pathlib.Path(TivraModule.__file__).resolve().parent.parent / "tests" / "module" / "ea_reference"
+
+
+def circle_points():
+    rng = np.random.default_rng(7)
+    t = np.linspace(0, 2 * np.pi, 60, endpoint=False)
+    r = 35 + rng.normal(0, 0.3, t.size)
+    pts = np.stack([80 + r * np.cos(t), 60 + r * np.sin(t)], 1)
+    outliers = rng.uniform(20, 140, (15, 2))
+    return np.concatenate([pts, outliers]).astype(np.float32)
+
+
+def line_points():
+    rng = np.random.default_rng(8)
+    s = np.linspace(0, 1, 40)[:, None]
+    arm1 = (10, 10) + s * (80, 40)
+    arm2 = (90, 50) + s[1:] * (30, -40)
+    pts = np.concatenate([arm1, arm2]) + rng.normal(0, 0.2, (79, 2))
+    pts[[5, 30, 60]] += (12, -9)
+    return pts.astype(np.float32)
+
+
+def disc_image():
+    img = np.full((120, 160), 30, np.uint8)
+    cv2.circle(img, (80, 60), 35, 200, -1)
+    return cv2.GaussianBlur(img, (5, 5), 1.2)
+
+
+def flat(value):
+    """Numbers of a result in order: tuples, arrays and dicts flattened; None gives nothing."""
+    if value is None:
+        return []
+    if isinstance(value, dict):
+        return [v for item in value.values() for v in flat(item)]
+    if isinstance(value, (tuple, list, np.ndarray)):
+        return [v for item in value for v in flat(item)]
+    return [float(value)]
+
+
+def python_results(circle, line, img):
+    p = [tuple(map(float, q)) for q in circle]
+    from_, to = (5, 60), (150, 60)
+    edge, profile, response = EA.findEdgePoint_subPixel(img, 40, 2, 4, from_, to, 4, with_profile=True)
+    peak = EA.findCruveLocalPeakValleyPoint(line, 3, 4)
+    turns = [peak[k][f] for k in ("peak", "valley") for f in ("index", "point", "distance", "value")]
+    r = {
+        "circleFromThreePoints": EA.circleFromThreePoints(p[0], p[7], p[13]),
+        "calculate3pointsAngle": EA.calculate3pointsAngle(p[0], p[7], p[13]),
+        "calculatepoint2pointAngle": EA.calculatepoint2pointAngle(p[0], p[7]),
+        "rotatePoint": EA.rotatePoint(p[3], p[9], 33.0),
+        "point2LineDistance": EA.point2LineDistance(p[0], p[7], p[13]),
+        "getLineIntersection": EA.getLineIntersection(p[0], p[7], p[3], p[13]),
+        "calcBisectoroftwolines": EA.calcBisectoroftwolines(p[0], p[7], p[3], p[13]),
+        "calcPolygonCenter": EA.calcPolygonCenter(circle[:20]),
+        "findBoundingBox": EA.findBoundingBox(circle),
+        "calculateEquidistantPoints": EA.calculateEquidistantPoints(p[0], p[7], 3.0),
+        "findEdgePoint": EA.findEdgePoint(img, 40, 1, 5, from_, to),
+        "findEdgePoint_subPixel": edge,
+        "profile": np.stack([profile, response], 1),
+        "findArcEdgePoint_subPixel": EA.findArcEdgePoint_subPixel(img, 40, 0, 3, circle),
+        "findAllEdgePoints": EA.findAllEdgePoints(img, 40, 0, 3, from_, to),
+        "findAllEdgePoints_subPixel": EA.findAllEdgePoints_subPixel(img, 40, 0, 3, from_, to),
+        "fitCircleFromPoints": EA.fitCircleFromPoints(circle),
+        "fitCircleLeastSquares": EA.fitCircleLeastSquares(circle),
+        "fitCircleTaubin": EA.fitCircleTaubin(circle),
+        "fitCircleHoughTransform": EA.fitCircleHoughTransform(circle),
+        "FindMeanMaxMinRadius": EA.FindMeanMaxMinRadius(circle, (80, 60)),
+        "FindMeanMaxMinDiameter": EA.FindMeanMaxMinDiameter(len(circle), circle, (80, 60)),
+        "fitLineRANSAC": EA.fitLineRANSAC(line, 200, 1.0, 10),
+        "fitLineChatGPT": EA.fitLineChatGPT(line, 200, 1.0, 10),
+        "fitLineLeastSquaresUSAC": EA.fitLineLeastSquaresUSAC(line, 200, 1.0),
+        "fitLineClaudeOpus45": EA.fitLineClaudeOpus45(line, 200, 1.0, 10),
+        "fitLineGeminiPro": EA.fitLineGeminiPro(line, 200, 1.0, 2, 10),
+        "fitLinearCurve": EA.fitLinearCurve(line, 1),
+        "findCruveLocalPeakValleyPoint": turns,
+    }
+    for name in ("RANSAC", "RANSAC2", "USAC", "ChatGPT", "ChatGPTv2", "GeminiPro", "GeminiUltra",
+                 "ClaudeOpus45", "ClaudeOpus45v2"):
+        r["fitCircle" + name] = getattr(EA, "fitCircle" + name)(circle, 300, 1.5, 5.0)
+    for name in ("LeastSquares", "USAC", "Taubin", "KMeans", "LevenbergMarquardt"):
+        r["fitLine" + name] = getattr(EA, "fitLine" + name)(line)
+    return r
+
+
+def test_every_family_gives_the_native_results(tmp_path):
+    circle, line, img = circle_points(), line_points(), disc_image()
+    circle.tofile(tmp_path / "circle.bin")
+    line.tofile(tmp_path / "line.bin")
+    cv2.imwrite(str(tmp_path / "disc.png"), img)
+    out = subprocess.run([str(REFERENCE), str(tmp_path / "circle.bin"), str(tmp_path / "line.bin"),
+                          str(tmp_path / "disc.png")], check=True, capture_output=True, text=True).stdout
+    native = {name: [float(v) for v in values] for name, *values in (row.split() for row in out.splitlines())}
+    # Inputs given as float64 lists must come out the same as the float32 arrays the native side read.
+    ours = python_results(circle.astype(np.float64).tolist(), line, img)
+    assert native.keys() == ours.keys()
+    for name, values in native.items():
+        assert flat(ours[name]) == values, name
+    assert native["fitCircleGeminiUltra"] and native["findEdgePoint"], "fixtures must give real results"
+
+
+def test_failures_come_back_as_none_or_zeros():
+    collinear = [(0, 0), (1, 1), (2, 2), (3, 3)]
+    img = np.zeros((20, 20), np.uint8)
+    assert EA.fitCircleChatGPT(collinear, 50, 0.5) is None
+    assert EA.fitCircleRANSAC(collinear, 50, 0.5) is None  # native "no model": radius 0
+    assert EA.fitCircleLeastSquares(collinear[:2]) is None
+    assert EA.fitCircleFromPoints([]) is None
+    assert EA.circleFromThreePoints(*collinear[:3]) is None
+    assert EA.getLineIntersection((0, 0), (1, 0), (0, 1), (1, 1)) is None
+    assert EA.findEdgePoint(img, 10, 0, 3, (0, 5), (19, 5)) is None
+    edge, profile, response = EA.findEdgePoint(img, 10, 0, 3, (0, 5), (19, 5), with_profile=True)
+    assert edge is None and profile.dtype == response.dtype == np.float64 and profile.shape == response.shape == (20,)
+    assert EA.findArcEdgePoint(img, 10, 0, 3, []) is None
+    assert EA.findAllEdgePoints(img, 10, 0, 3, (0, 5), (19, 5)).shape == (0, 2)
+    assert EA.fitLineRANSAC([(1, 1)], 10, 1.0, 2) == (0, 0, 0, 0)
+    assert EA.FitCircle(collinear) is None and EA.FitLine([(1, 2)]) is None
+    with pytest.raises(RuntimeError, match="At least 2 points are required for line fitting"):
+        EA.fitLineLevenbergMarquardt([(1, 2)])
+    with pytest.raises(RuntimeError, match="The polygon has zero area."):
+        EA.calcPolygonCenter(collinear)
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: EA.fitCircleTaubin(np.zeros((4, 3))), r"points must have shape \(N, 2\), got shape \(4, 3\)"),
+    (lambda: EA.fitLineTaubin(np.zeros(6)), r"pts must have shape \(N, 2\), got shape \(6,\)"),
+    (lambda: EA.FitCircle([(1, 2), (3,)]), "points must be an"),
+    (lambda: EA.rotatePoint((1, 2, 3), (0, 0), 5), r"p must be an \(x, y\) pair"),
+    (lambda: EA.pointLineDistance((1, 2), (1, 0, 0)), "line must be four real numbers"),
+    (lambda: EA.findEdgePoint(np.zeros((9, 9), np.uint8), 5, 0, 3, (0, 0), (math.nan, 3)), "p2 must be a finite"),
+    (lambda: EA.findEdgePoint(np.zeros((9, 9), np.uint8), 5, 0, 3, (0, 0), (8, 3), 6), "connectivity must be 4 or 8"),
+    (lambda: EA.FitLine([(0, 0), (1, 1)], threshold=0), "threshold must be a positive"),
+])
+def test_bad_shapes_and_arguments_raise_value_error_naming_them(call, message):
+    with pytest.raises(ValueError, match=message):
+        call()
+
+
+def test_front_doors_return_geometry_and_inlier_mask():
+    t = np.linspace(0, np.pi, 50)
+    arc = np.stack([100 + 40 * np.cos(t), 80 + 40 * np.sin(t)], 1)
+    noisy = np.concatenate([arc, [(0, 0), (300, 10), (100, 80)]])
+    (cx, cy, r), inliers = EA.FitCircle(noisy, threshold=0.5)
+    assert (cx, cy, r) == pytest.approx((100, 80, 40), abs=1e-3)
+    assert inliers.dtype == bool and inliers.tolist() == [True] * 50 + [False] * 3
+    pts = np.stack([np.arange(30.0), 2 * np.arange(30.0) + 1], 1)
+    (vx, vy, x0, y0), inliers = EA.FitLine(np.concatenate([pts, [(5, 40)]]))
+    assert abs(vy / vx) == pytest.approx(2, abs=1e-4) and y0 == pytest.approx(2 * x0 + 1, abs=1e-3)
+    assert inliers.tolist() == [True] * 30 + [False]
+
+
+def test_a_fit_on_a_thread_lets_the_main_thread_run():
+    rng = np.random.default_rng(3)
+    t = rng.uniform(0, 2 * np.pi, 20000)
+    pts = np.stack([500 + 200 * np.cos(t), 400 + 200 * np.sin(t)], 1) + rng.normal(0, 0.5, (t.size, 2))
+    span = {}
+
+    def fit():
+        span["start"] = time.perf_counter()
+        span["circle"] = EA.fitCircleClaudeOpus45(pts, 200, 1.5)
+        span["end"] = time.perf_counter()
+
+    worker = threading.Thread(target=fit)
+    ticks = []
+    worker.start()
+    while worker.is_alive():
+        ticks.append(time.perf_counter())
+    worker.join()
+    assert span["circle"] == pytest.approx((500, 400, 200), abs=0.1)
+    duration = span["end"] - span["start"]
+    assert duration > 0.05, "the fit must last long enough to observe"
+    during = [t for t in ticks if span["start"] + 0.2 * duration < t < span["end"] - 0.2 * duration]
+    assert len(during) > 100

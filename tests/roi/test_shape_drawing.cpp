@@ -1,0 +1,87 @@
+#include "tivra/roi/ShapeDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+struct ArcCase {
+    cv::Point2d centre;
+    double radius;
+    double start, end;
+    int thickness;
+};
+
+// Every lit pixel lies on the requested arc and enough of the arc shows.
+void ExpectOnArc(const ArcCase& c, const cv::Mat& img, int minPixels)
+{
+    int lit = 0;
+    for (int y = 0; y < img.rows; ++y)
+        for (int x = 0; x < img.cols; ++x) {
+            if (!img.at<uchar>(y, x))
+                continue;
+            ++lit;
+            const cv::Point2d d = cv::Point2d(x, y) - c.centre;
+            EXPECT_NEAR(std::hypot(d.x, d.y), c.radius, c.thickness / 2.0 + 1.5) << x << "," << y;
+            double angle = std::atan2(d.y, d.x) * 180.0 / kPi;
+            while (angle < c.start - 1.0)
+                angle += 360.0;
+            EXPECT_LE(angle, c.end + 1.0) << x << "," << y;
+        }
+    EXPECT_GE(lit, minPixels);
+}
+
+}  // namespace
+
+// Radii far beyond what OpenCV draws directly show exactly the part of the arc
+// that crosses the image, quickly, and in the requested angles only.
+TEST(ShapeDrawing, HugeArcsShowTheirVisiblePart)
+{
+    const ArcCase cases[] = {
+        {{150, 1e6 + 50}, 1e6, 0, 360, 1},     // rim runs across the image at y = 50
+        {{-3e5 + 100, 80}, 3e5, -30, 30, 3},   // rim at x = 100, thick
+        {{150, 3e5 + 50}, 3e5, 260, 280, 1},   // part of the top of the turn
+        {{150, 3e5 + 50}, 3e5, 0, 180, 1},     // the lower half: nothing shows
+        {{100, 100}, 20000, 0, 360, 1},        // around the whole image: nothing shows
+    };
+    const int expected[] = {300, 150, 100, 0, 0};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const ArcCase& c = cases[i];
+        cv::Mat img = cv::Mat::zeros(150, 300, CV_8UC1);
+        ShapeDrawing::DrawArc(img, c.centre, c.radius, c.start, c.end, cv::Scalar(255), c.thickness);
+        ExpectOnArc(c, img, expected[i]);
+        if (expected[i] == 0) {
+            EXPECT_EQ(cv::countNonZero(img), 0) << i;
+        }
+    }
+}
+
+// Small circles are drawn exactly as OpenCV draws them.
+TEST(ShapeDrawing, SmallCirclesMatchOpenCV)
+{
+    cv::Mat ours = cv::Mat::zeros(100, 100, CV_8UC1), theirs = ours.clone();
+    ShapeDrawing::DrawCircle(ours, {40.7, 50.2}, 30.9, cv::Scalar(255), 2);
+    cv::circle(theirs, cv::Point(40, 50), 30, cv::Scalar(255), 2, cv::LINE_8);
+    EXPECT_EQ(cv::countNonZero(ours != theirs), 0);
+}
+
+TEST(ShapeDrawing, UnusableGeometryDrawsNothing)
+{
+    cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC1);
+    for (const double bad : {kInf, kNaN}) {
+        ShapeDrawing::DrawCircle(img, {25, 25}, bad, cv::Scalar(255), 1);
+        ShapeDrawing::DrawCircle(img, {bad, 25}, 10, cv::Scalar(255), 1);
+        ShapeDrawing::DrawArc(img, {25, 25}, 10, 0, bad, cv::Scalar(255), 1);
+    }
+    ShapeDrawing::DrawCircle(img, {25, 25}, -5, cv::Scalar(255), 1);
+    EXPECT_EQ(cv::countNonZero(img), 0);
+    EXPECT_EQ(ShapeDrawing::ToPixel({kNaN, 1e30}), cv::Point(0, 1 << 30));
+}
