@@ -3,7 +3,7 @@
 
 Prints:
   - a 1,000-point fitCircleGeminiUltra called from Python against the native call
-    (bench_ea_native, same points): the ratio, goal <= 1.1;
+    (ea_native_timing, same points): the ratio, goal <= 1.1;
   - a 100-point fitCircleFromPoints: microseconds the Python call costs more than
     the native one, goal <= 10;
   - 4 Python threads fitting in parallel against 1 thread doing the same fits:
@@ -27,7 +27,7 @@ import numpy as np
 import TivraModule
 from TivraModule import EA
 
-NATIVE = pathlib.Path(TivraModule.__file__).resolve().parent.parent / "bench" / "bench_ea_native"
+NATIVE = pathlib.Path(TivraModule.__file__).resolve().parent.parent / "bench" / "ea_native_timing"
 
 
 def circle_set(n, outlier_share, seed):

@@ -2,7 +2,7 @@
 // fitCircleFromPoints on the point sets that script writes, so that the Python
 // calls can be set against the very same native calls.
 //
-// usage: bench_ea_native <ultra points> <from-points points> [Google Benchmark flags]
+// usage: ea_native_timing <ultra points> <from-points points> [Google Benchmark flags]
 // Point files hold packed float32 (x, y) pairs.
 #include <benchmark/benchmark.h>
 
@@ -32,7 +32,7 @@ Points ReadPoints(const char* path)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_ea_native <ultra points> <from-points points> [benchmark flags]\n");
+        std::fprintf(stderr, "usage: ea_native_timing <ultra points> <from-points points> [benchmark flags]\n");
         return 2;
     }
     static const Points ultra = ReadPoints(argv[1]);
