@@ -51,9 +51,9 @@ bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
     const cv::Mat image = LoadImageByExtension(path, flags);
     if (image.empty())
         return false;
-    panel->SetCVmat(image, false, false);
+    const bool shown = panel->SetCVmat(image, false, false);  // an image it cannot show is refused
     Repaint();
-    return true;
+    return shown;
 }
 
 cv::Mat TivraPanelWrapper::GetMat() const
