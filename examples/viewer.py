@@ -315,7 +315,7 @@ class ViewerFrame(wx.Frame):
         self.image = self.panel.GetMat()
         info = tm.GetImageFileInfo(path)
         print("%s: %d x %d px, %d channels, %d bits" % (path, info.get("width", 0), info.get("height", 0),
-                                                        info.get("channels", 0), info.get("bitDepth", 0)))
+                                                        info.get("channels", 0), info.get("bit_depth", 0)))
         self._after_load(os.path.basename(path))
         return True
 

@@ -92,10 +92,10 @@ def _read_client(window, width, height, origin):
     return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
 
 
-def run_script(code, timeout=60):
-    """Runs code in a fresh interpreter on the same display: process-wide
-    counters start anew, and a crash cannot take the test run with it."""
+def run_script(code, timeout=60, cwd=None):
+    """Runs code in a fresh interpreter on the same display (in folder cwd):
+    process-wide counters start anew, and a crash cannot take the test run with it."""
     here = os.path.dirname(os.path.abspath(__file__))
     env = dict(os.environ, PYTHONPATH=os.pathsep.join([here] + sys.path))
     return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
-                          text=True, timeout=timeout)
+                          text=True, timeout=timeout, cwd=cwd)
