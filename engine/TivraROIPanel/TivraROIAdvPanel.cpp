@@ -138,8 +138,9 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
         const wxString extension = LowerExtension(path);
         cv::Mat image;
         cv::Mat raw;
-        if (extension == "heic" || extension == "jxl") {
-            image = extension == "heic" ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
+        const bool heif = extension == "heic" || extension == "heif";
+        if (heif || extension == "jxl") {
+            image = heif ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
             if (image.empty())
                 return false;
             raw = image.clone();
@@ -354,6 +355,19 @@ ROIEditState TivraROIAdvPanel::RadiusState() const
     s.roiRect = m_roiRect;
     s.innerRadius = m_innerRadius;
     return s;
+}
+
+cvROI TivraROIAdvPanel::GetROI() const
+{
+    ROIEditState s = RadiusState();
+    s.mode = m_roiMode;
+    s.leftDownPoint = m_leftDownPoint;
+    s.leftUpPoint = m_leftUpPoint;
+    s.startAngle = m_startAngle;
+    s.endAngle = m_endAngle;
+    s.rotateAngle = m_rotateAngle;
+    s.polygonPoints = m_polygonPoints;
+    return ROIEditRecord::ToRecord(s);
 }
 
 void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const
