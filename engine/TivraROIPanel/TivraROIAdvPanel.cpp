@@ -15,6 +15,7 @@
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
+#include "tivra/io/wx/WxPaths.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 

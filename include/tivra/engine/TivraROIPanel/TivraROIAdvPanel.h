@@ -21,6 +21,7 @@
 #include "tivra/roi/ROIEditor.h"
 #include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 class TivraROIAdvPanel : public TivraPanel {
 public:

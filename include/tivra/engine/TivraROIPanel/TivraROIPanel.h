@@ -21,6 +21,7 @@
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/roi/ROIEditor.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 class TivraROIPanel : public TivraPanel {
 public:
