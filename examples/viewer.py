@@ -150,7 +150,7 @@ def describe_roi(panel):
             lines.append("angle %.1f deg" % panel.GetRotateAngle())
             lines += ["corner (%.1f, %.1f)" % p for p in panel.GetPolygonPoints()]
     elif kind in (tm.CvROIMode.Circle, tm.CvROIMode.Annulus):
-        lines.append("centre (%d, %d)" % (x, y))
+        lines.append("centre (%d, %d)" % (x + w // 2, y + h // 2))  # GetRect is the bounding square
         lines.append("radius %.1f" % panel.GetOuterRadius())
         if kind == tm.CvROIMode.Annulus:
             lines.append("inner radius %.1f" % panel.GetInnerRadius())
@@ -176,9 +176,9 @@ def roi_as_overlay(panel):
     if kind in (tm.CvROIMode.Rectangle, tm.CvROIMode.RotatedRectangle) and w > 0 and h > 0:
         return kind, [(x, y), (w, h)], panel.GetRotateAngle()
     if kind == tm.CvROIMode.Circle and w > 0 and h > 0:
-        return kind, [(x, y), (panel.GetOuterRadius(), 0)], 0.0
+        return kind, [(x + w / 2, y + h / 2), (panel.GetOuterRadius(), 0)], 0.0
     if kind == tm.CvROIMode.Annulus and w > 0 and h > 0:
-        return kind, [(x, y), (panel.GetOuterRadius(), 0), (panel.GetInnerRadius(), 0),
+        return kind, [(x + w / 2, y + h / 2), (panel.GetOuterRadius(), 0), (panel.GetInnerRadius(), 0),
                       (panel.GetStartAngle(), panel.GetEndAngle())], 0.0
     if kind == tm.CvROIMode.Polygon and len(panel.GetPolygonPoints()) >= 3:
         return kind, panel.GetPolygonPoints(), 0.0
@@ -347,7 +347,7 @@ class ViewerFrame(wx.Frame):
         self.image_name = path
         info = tm.GetImageFileInfo(path)
         print("%s: %d x %d px, %d channels, %d bits" % (path, info.get("width", 0), info.get("height", 0),
-                                                        info.get("channels", 0), info.get("bitDepth", 0)),
+                                                        info.get("channels", 0), info.get("bit_depth", 0)),
               file=sys.stderr if self.headless else sys.stdout)
         self._after_load(os.path.basename(path))
         return True

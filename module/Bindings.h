@@ -24,4 +24,7 @@ void BindROIAdvPanel(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);
 void BindEA(pybind11::module_& m);  // the EA submodule, families in BindEA.h
 
+// From then on the library's log messages go to Python's logger "TivraModule".
+void RouteLogToPython();
+
 }  // namespace tivra::bindings

@@ -35,26 +35,52 @@ unsigned long s_nextSerial = 0;
 constexpr int kDefaultWidth = 400;
 constexpr int kDefaultHeight = 300;
 
-// The frame new panels are first made in. It must not keep wxPython's main
-// loop running once the user's own frames are closed, and wx may destroy it
-// on its own (at application exit), so it forgets itself when it goes.
+// The frame new panels are first made in; it forgets itself when it goes.
 class HiddenHostFrame : public wxFrame {
 public:
     HiddenHostFrame(int id)
         : wxFrame(nullptr, id, "TivraModule Hidden Frame", wxDefaultPosition, wxSize(1, 1), wxFRAME_NO_TASKBAR)
     {
+        // Listed among the application's frames, this frame would become its
+        // top window once the program replaces its first frame, and with it
+        // the parent of the program's dialogs, wx's log dialogs included; the
+        // last panel then takes the frame, and an open dialog with it, along.
+        // Unlisted and transient, it is never the top window nor a parent.
+        wxTopLevelWindows.DeleteObject(this);
+        SetExtraStyle(GetExtraStyle() | wxWS_EX_TRANSIENT);
     }
     ~HiddenHostFrame() override
     {
         if (s_hiddenFrame == this)
             s_hiddenFrame = nullptr;
     }
-    bool ShouldPreventAppExit() const override { return false; }
 };
+
+GdkWindow* GdkWindowOf(const wxWindow* window)
+{
+    GtkWidget* widget = window->m_wxwindow ? window->m_wxwindow : window->m_widget;
+    if (!widget)
+        return nullptr;
+    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+    return gdkWindow && GDK_IS_X11_WINDOW(gdkWindow) ? gdkWindow : nullptr;
+}
+
+// The handle a window already has, or 0. Asking GDK for the X id of a window
+// turns it, its ancestors and its siblings' stacking into native X windows,
+// which GTK no longer paints from the frame: the program's windows would show
+// black wherever their backgrounds are not painted by hand. Only a window the
+// program asked for its handle is native, so the search looks at no other.
+std::uintptr_t ExistingHandleOf(const wxWindow* window)
+{
+    GdkWindow* gdkWindow = GdkWindowOf(window);
+    if (!gdkWindow || !gdk_window_has_native(gdkWindow))
+        return 0;
+    return static_cast<std::uintptr_t>(GDK_WINDOW_XID(gdkWindow));
+}
 
 wxWindow* FindIn(wxWindow* window, std::uintptr_t handle)
 {
-    if (NativeHandleOf(window) == handle)
+    if (ExistingHandleOf(window) == handle)
         return window;
     for (wxWindow* child : window->GetChildren())
         if (wxWindow* found = FindIn(child, handle))
@@ -105,15 +131,8 @@ void Realize(wxWindow* panel)
 
 std::uintptr_t NativeHandleOf(const wxWindow* window)
 {
-    if (!window)
-        return 0;
-    GtkWidget* widget = window->m_wxwindow ? window->m_wxwindow : window->m_widget;
-    if (!widget)
-        return 0;
-    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
-    if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow))
-        return 0;
-    return static_cast<std::uintptr_t>(GDK_WINDOW_XID(gdkWindow));
+    GdkWindow* gdkWindow = window ? GdkWindowOf(window) : nullptr;
+    return gdkWindow ? static_cast<std::uintptr_t>(GDK_WINDOW_XID(gdkWindow)) : 0;
 }
 
 wxWindow* FindWindowByNativeHandle(std::uintptr_t handle)

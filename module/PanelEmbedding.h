@@ -11,8 +11,9 @@
 //
 // Panels are first made as children of one hidden top-level frame shared by
 // all panels (as the ids show: the first panel takes 10000, the frame 10001),
-// then moved into the parent. The hidden frame never keeps the application's
-// main loop alive, and it is destroyed with the last panel. A panel that wx
+// then moved into the parent. The hidden frame is none of the application's
+// top-level windows (it never keeps the main loop alive nor parents a dialog),
+// and it is destroyed with the last panel. A panel that wx
 // destroys together with its parent is noticed, so its wrapper can drop it.
 
 #include <cstdint>

@@ -37,6 +37,7 @@ PYBIND11_MODULE(TivraModule, m)
     using namespace tivra::bindings;
     TraceLinux("PYBIND11_MODULE initialization started");
     m.doc() = kModuleDoc;
+    RouteLogToPython();
 
     BindEnums(m);
 

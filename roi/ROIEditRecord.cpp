@@ -14,14 +14,13 @@ namespace ROIEditRecord {
 namespace {
 
 // Width and height of a radius given as (r, 0) or as a vector: a zero or negative
-// y means the radius is x, spread over both components so the vector keeps its length.
+// y means the radius is x. The radius is spread evenly over both components, so
+// a radius along one axis still has both.
 cv::Size2f RadiusVector(const cv::Point2f& p)
 {
-    if (p.y <= 0) {
-        const float side = static_cast<float>(p.x / std::sqrt(2.0));
-        return {side, side};
-    }
-    return {p.x, p.y};
+    const double radius = p.y <= 0 ? p.x : std::hypot(p.x, p.y);
+    const float side = static_cast<float>(radius / std::sqrt(2.0));
+    return {side, side};
 }
 
 cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
@@ -197,10 +196,15 @@ cv::Rect ReportedRect(const ROIEditState& s)
         break;
     case CvROIMode::Rectangle:
     case CvROIMode::RotatedRectangle:
-    case CvROIMode::Circle:
-    case CvROIMode::Annulus:
         if (r.width > 0 && r.height > 0)
             return cv::Rect(Trunc(r.x), Trunc(r.y), Trunc(r.width), Trunc(r.height));
+        break;
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus:
+        if (r.width > 0 && r.height > 0) {
+            const cv::Rect2f box = CoveredBox(s);
+            return cv::Rect(Trunc(box.x), Trunc(box.y), Trunc(box.width), Trunc(box.height));
+        }
         break;
     case CvROIMode::Polygon:
         if (s.polygonPoints.size() >= 3)
@@ -247,7 +251,9 @@ double OuterRadius(const ROIEditState& s)
     const double h = s.roiRect.height;
     if (!(w > 0) && !(h > 0))
         return 0.0;
-    return std::sqrt(w * w + h * h);
+    // Single precision, like every coordinate of the ROI: a radius spread over
+    // both components reads back as it was given.
+    return static_cast<float>(std::sqrt(w * w + h * h));
 }
 
 double InnerRadius(const ROIEditState& s)

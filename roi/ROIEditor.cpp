@@ -24,6 +24,45 @@ cv::Point2f CentreOf(const cv::Rect2f& r)
     return cv::Point2f(r.x, r.y) + cv::Point2f(r.width, r.height) * 0.5f;
 }
 
+cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
+{
+    cv::Point2f low = points.front();
+    cv::Point2f high = points.front();
+    for (const cv::Point2f& p : points) {
+        low = cv::Point2f(std::min(low.x, p.x), std::min(low.y, p.y));
+        high = cv::Point2f(std::max(high.x, p.x), std::max(high.y, p.y));
+    }
+    return cv::Rect2f(low, high);
+}
+
+// Offset that brings [low, low + extent] inside [0, limit]; a span longer
+// than the limit is laid at 0.
+float OffsetIntoRange(float low, float extent, float limit)
+{
+    if (low < 0 || extent >= limit)
+        return -low;
+    return low + extent > limit ? limit - (low + extent) : 0.0f;
+}
+
+// Offset that moves box onto the image; none when the image size is unknown.
+cv::Point2f OffsetOntoImage(const cv::Rect2f& box, const cv::Size& image)
+{
+    if (image.width < 1 || image.height < 1)
+        return {};
+    return {OffsetIntoRange(box.x, box.width, static_cast<float>(image.width)),
+            OffsetIntoRange(box.y, box.height, static_cast<float>(image.height))};
+}
+
+// The pointer as the editor follows it: on the image. Spans reach the far
+// border (x = cols), a point stays on the last pixel.
+cv::Point2f OntoImage(const cv::Point2f& p, const cv::Size& image, int mode)
+{
+    if (image.width < 1 || image.height < 1)
+        return p;
+    const float inset = mode == CvROIMode::Point ? 1.0f : 0.0f;
+    return {std::clamp(p.x, 0.0f, image.width - inset), std::clamp(p.y, 0.0f, image.height - inset)};
+}
+
 cv::Point Truncated(const cv::Point2f& p)
 {
     return cv::Point(static_cast<int>(p.x), static_cast<int>(p.y));
@@ -116,10 +155,12 @@ bool PressOpenPolygon(ROIEditState& s, const cv::Point2f& p, std::int64_t now)
 
 // ---------------------------------------------------------------- drag, by kind
 
-void DragLine(ROIEditState& s, const cv::Point2f& p, const cv::Point2f& d)
+void DragLine(ROIEditState& s, const cv::Point2f& p, cv::Point2f d, const cv::Size& image)
 {
     const cv::Point2f e0 = s.polygonPoints.size() >= 2 ? s.polygonPoints[0] : s.leftDownPoint;
     const cv::Point2f e1 = s.polygonPoints.size() >= 2 ? s.polygonPoints[1] : s.leftUpPoint;
+    if (s.hit.handle == ROIHandle::Body)
+        d += OffsetOntoImage(cv::Rect2f(e0 + d, e1 + d), image);
     switch (s.hit.handle) {
     case ROIHandle::LineStart:
         s.leftDownPoint = p;
@@ -153,28 +194,41 @@ void CentreOnMouse(ROIEditState& s, const cv::Point2f& p)
     s.roiRect.y = p.y - s.roiRect.height * 0.5f;
 }
 
-void DragRectangle(ROIEditState& s, const cv::Point2f& p)
+// The rectangle between a fixed edge and the dragged one, which may pass it:
+// the rectangle then flips instead of losing its size.
+void SpanX(cv::Rect2f& r, float fixed, float dragged)
+{
+    r.x = std::min(fixed, dragged);
+    r.width = std::abs(dragged - fixed);
+}
+
+void SpanY(cv::Rect2f& r, float fixed, float dragged)
+{
+    r.y = std::min(fixed, dragged);
+    r.height = std::abs(dragged - fixed);
+}
+
+void DragRectangle(ROIEditState& s, const cv::Point2f& p, const cv::Size& image)
 {
     cv::Rect2f& r = s.roiRect;
     const cv::Rect2f& start = s.dragStartRect;
+    const float left = start.x;
+    const float right = start.x + start.width;
+    const float top = start.y;
+    const float bottom = start.y + start.height;
     switch (s.hit.handle) {
     case ROIHandle::Body:
         CentreOnMouse(s, p);
+        r += OffsetOntoImage(r, image);
         break;
-    case ROIHandle::LeftEdge:
-        r.x = p.x;
-        r.width = start.x + start.width - p.x;
-        break;
-    case ROIHandle::RightEdge:
-        r.width = p.x - r.x;
-        break;
-    case ROIHandle::TopEdge:
-        r.y = p.y;
-        r.height = start.y + start.height - p.y;
-        break;
-    case ROIHandle::BottomEdge:
-        r.height = p.y - r.y;
-        break;
+    case ROIHandle::LeftEdge: SpanX(r, right, p.x); break;
+    case ROIHandle::RightEdge: SpanX(r, left, p.x); break;
+    case ROIHandle::TopEdge: SpanY(r, bottom, p.y); break;
+    case ROIHandle::BottomEdge: SpanY(r, top, p.y); break;
+    case ROIHandle::TopLeftCorner: SpanX(r, right, p.x); SpanY(r, bottom, p.y); break;
+    case ROIHandle::TopRightCorner: SpanX(r, left, p.x); SpanY(r, bottom, p.y); break;
+    case ROIHandle::BottomLeftCorner: SpanX(r, right, p.x); SpanY(r, top, p.y); break;
+    case ROIHandle::BottomRightCorner: SpanX(r, left, p.x); SpanY(r, top, p.y); break;
     default:
         SpanFromPress(s, p);
         break;
@@ -251,7 +305,8 @@ void DragRotatedEdge(ROIEditState& s, const cv::Point2f& p)
     s.roiRect = cv::Rect2f(centre.x - w * 0.5f, centre.y - h * 0.5f, w, h);
 }
 
-void DragRotatedRectangle(ROIEditState& s, const cv::Point2f& p, const cv::Point2f& d, bool snap)
+void DragRotatedRectangle(ROIEditState& s, const cv::Point2f& p, const cv::Point2f& d, bool snap,
+                          const cv::Size& image)
 {
     switch (s.hit.handle) {
     case ROIHandle::RotateHandle:
@@ -266,6 +321,7 @@ void DragRotatedRectangle(ROIEditState& s, const cv::Point2f& p, const cv::Point
         break;
     case ROIHandle::Body:
         CentreOnMouse(s, p);
+        s.roiRect += OffsetOntoImage(BoxAround(RotatedCorners(s.roiRect, s.rotateAngle)), image);
         s.polygonPoints = RotatedCorners(s.roiRect, s.rotateAngle);
         break;
     default:
@@ -282,10 +338,21 @@ void SetRadius(ROIEditState& s, const cv::Point2f& p)
     s.roiRect.width = s.roiRect.height = side;
 }
 
+// A circle's radius is the drag length, in whatever direction.
 void NewCircle(ROIEditState& s, const cv::Point2f& p)
 {
-    const cv::Point2f& down = s.leftDownPoint;
-    s.roiRect = cv::Rect2f(down.x, down.y, std::abs(p.x - down.x), std::abs(p.y - down.y));
+    const float side = static_cast<float>(ROIGeometry::DistanceToPoint(p, s.leftDownPoint) / std::sqrt(2.0));
+    s.roiRect = cv::Rect2f(s.leftDownPoint.x, s.leftDownPoint.y, side, side);
+}
+
+// The centre follows the mouse as far as the whole circle stays on the image.
+void MoveCircle(ROIEditState& s, const cv::Point2f& p, const cv::Size& image)
+{
+    const float radius = RadiusOf(s.roiRect);
+    const cv::Point2f centre =
+        p + OffsetOntoImage(cv::Rect2f(p.x - radius, p.y - radius, 2 * radius, 2 * radius), image);
+    s.roiRect.x = centre.x;
+    s.roiRect.y = centre.y;
 }
 
 void DragStartAngle(ROIEditState& s, double turn)
@@ -314,12 +381,11 @@ void DragEndAngle(ROIEditState& s, double turn)
     s.endAngle = end;
 }
 
-void DragCircleOrAnnulus(ROIEditState& s, const cv::Point2f& p)
+void DragCircleOrAnnulus(ROIEditState& s, const cv::Point2f& p, const cv::Size& image)
 {
     switch (s.hit.handle) {
     case ROIHandle::Body:
-        s.roiRect.x = p.x;
-        s.roiRect.y = p.y;
+        MoveCircle(s, p, image);
         break;
     case ROIHandle::OuterEdge:
         SetRadius(s, p);
@@ -339,12 +405,14 @@ void DragCircleOrAnnulus(ROIEditState& s, const cv::Point2f& p)
     }
 }
 
-void DragPolygon(ROIEditState& s, const cv::Point2f& d)
+void DragPolygon(ROIEditState& s, cv::Point2f d, const cv::Size& image)
 {
     if (s.hit.handle != ROIHandle::Body || s.polygonDrawing)
         return;
     if (s.polygonSnapshot.empty() || s.polygonSnapshot.size() != s.polygonPoints.size())
         return;
+    const cv::Rect2f box = BoxAround(s.polygonSnapshot);
+    d += OffsetOntoImage(box + d, image);
     for (size_t i = 0; i < s.polygonPoints.size(); ++i)
         s.polygonPoints[i] = s.polygonSnapshot[i] + d;
 }
@@ -418,8 +486,9 @@ bool Press(ROIEditState& s, const cv::Point2f& p, float tol, std::int64_t nowMil
     return PressOpenPolygon(s, p, nowMillis);
 }
 
-void Drag(ROIEditState& s, const cv::Point2f& p, bool snapRotation)
+void Drag(ROIEditState& s, const cv::Point2f& mouse, bool snapRotation, const cv::Size& image)
 {
+    const cv::Point2f p = OntoImage(mouse, image, s.mode);
     if (s.mode == CvROIMode::Polygon && s.hit.handle != ROIHandle::Body) {
         // The grabbed vertex, or the one just placed, follows the mouse.
         if (ValidVertex(s))
@@ -435,20 +504,20 @@ void Drag(ROIEditState& s, const cv::Point2f& p, bool snapRotation)
         s.leftDownPoint = p;
         break;
     case CvROIMode::Line:
-        DragLine(s, p, d);
+        DragLine(s, p, d, image);
         break;
     case CvROIMode::Rectangle:
-        DragRectangle(s, p);
+        DragRectangle(s, p, image);
         break;
     case CvROIMode::RotatedRectangle:
-        DragRotatedRectangle(s, p, d, snapRotation);
+        DragRotatedRectangle(s, p, d, snapRotation, image);
         break;
     case CvROIMode::Circle:
     case CvROIMode::Annulus:
-        DragCircleOrAnnulus(s, p);
+        DragCircleOrAnnulus(s, p, image);
         break;
     case CvROIMode::Polygon:
-        DragPolygon(s, d);
+        DragPolygon(s, d, image);
         break;
     default:
         break;

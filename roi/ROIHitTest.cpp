@@ -67,6 +67,15 @@ ROIHitResult TestRectangle(const cv::Point2f& p, const cv::Rect2f& rect, float t
     const float dRight = std::fabs(p.x - right);
     const float dTop = std::fabs(p.y - rect.y);
     const float dBottom = std::fabs(p.y - bottom);
+    const bool nearSide = inVerticalBand && std::min(dLeft, dRight) < tol;
+    const bool nearTopOrBottom = inHorizontalBand && std::min(dTop, dBottom) < tol;
+    if (nearSide && nearTopOrBottom) {
+        const bool left = dLeft <= dRight;
+        const bool top = dTop <= dBottom;
+        const int corner = top ? (left ? ROIHandle::TopLeftCorner : ROIHandle::TopRightCorner)
+                               : (left ? ROIHandle::BottomLeftCorner : ROIHandle::BottomRightCorner);
+        return Hit(corner, std::hypot(std::min(dLeft, dRight), std::min(dTop, dBottom)));
+    }
     if (inVerticalBand && dLeft < tol) {
         return Hit(ROIHandle::LeftEdge, dLeft);
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ROIRenderer {
 namespace {
@@ -182,6 +183,24 @@ cv::Mat NormalisedMask(const cv::Mat& mask)
 }
 
 } // namespace
+
+void RenderRectangleHandles(cv::Mat& img, const cv::Point& corner, const cv::Point& opposite, const cv::Scalar& fill)
+{
+    constexpr int kRadius = 5;
+    // In 64 bits: the corners of a huge rectangle may lie anywhere in int's range.
+    const std::int64_t xs[] = {corner.x, (std::int64_t(corner.x) + opposite.x) / 2, opposite.x};
+    const std::int64_t ys[] = {corner.y, (std::int64_t(corner.y) + opposite.y) / 2, opposite.y};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            const bool onBuffer = xs[i] > -2 * kRadius && xs[i] < img.cols + 2 * kRadius &&
+                                  ys[j] > -2 * kRadius && ys[j] < img.rows + 2 * kRadius;
+            if ((i == 1 && j == 1) || !onBuffer)
+                continue; // the centre is the move cross, not a handle
+            const cv::Point at(static_cast<int>(xs[i]), static_cast<int>(ys[j]));
+            cv::circle(img, at, kRadius, fill, -1, cv::LINE_8);
+            cv::circle(img, at, kRadius + 1, cv::Scalar(0, 0, 0, 255), 1, cv::LINE_8);
+        }
+}
 
 namespace Internal {
 

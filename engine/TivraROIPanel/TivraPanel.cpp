@@ -2,6 +2,7 @@
 
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/JxlUtils.h"
+#include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"
 
@@ -17,11 +18,16 @@
 #include <algorithm>
 #include <cmath>
 
-// Log messages of this file carry their source component.
-#undef wxLOG_COMPONENT
-#define wxLOG_COMPONENT "engine/TivraROIPanel/TivraPanel"
-
 namespace {
+
+// Errors go to the library's own log, with this file's component: the wx log
+// would show a modal box in a wxPython program.
+template <typename... Args>
+void LogError(const wxString& format, Args... args)
+{
+    tivra::log::Write(tivra::log::Level::Error, "engine/TivraROIPanel/TivraPanel",
+                      std::string(wxString::Format(format, args...).utf8_str()));
+}
 
 constexpr long kPanelStyleFlags = wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE;
 constexpr const char* kConversionFailed = "Could not convert Mat to wxBitmap.";
@@ -77,6 +83,11 @@ void ResizeByFactor(const cv::Mat& source, cv::Mat& target, double scale, int in
     else
         cv::resize(source, target, cv::Size(std::max(cols, 1), std::max(rows, 1)), 0, 0, interpolation);
 }
+
+// The file's own depth and colours, turned upright by its EXIF orientation as
+// the engine's default reading does (OpenCV ignores the orientation only for
+// IMREAD_UNCHANGED).
+constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
 
 cv::Mat ReadWithOpenCv(const wxString& path, int flags)
 {
@@ -146,6 +157,11 @@ void TivraPanel::ClearImg()
 
 bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
 {
+    if (!internal && !mat.empty() && !CanShow(mat)) {
+        LogError("TivraPanel::SetCVmat: cannot show an image of type %s; the previous image stays",
+                 cv::typeToString(mat.type()));
+        return false;
+    }
     try {
         if (!internal) {
             m_matBitmap = mat.clone();
@@ -160,7 +176,7 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         if (std::abs(m_scale - 1.0) < 1e-6) {
             m_drawmatBitmap = m_matBitmap.clone();
         } else if (m_scale <= 0) {
-            wxLogError("TivraPanel: Invalid m_scale <= 0");
+            LogError("TivraPanel: Invalid m_scale <= 0");
             return false;
         } else {
             ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
@@ -168,10 +184,10 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
         if (m_bitmap.IsOk())
             return SetBitmap(m_bitmap);
-        wxLogError(kConversionFailed);
+        LogError(kConversionFailed);
         return false;
     } catch (const cv::Exception& e) {
-        wxLogError("TivraPanel::SetCVmat OpenCV error: %s", e.what());
+        LogError("TivraPanel::SetCVmat OpenCV error: %s", e.what());
         return false;
     }
 }
@@ -190,7 +206,7 @@ bool TivraPanel::SetCVmat(const wxString& imagePath, bool internal, bool keepSca
         } else if (ext == "jxl") {
             mat = jxl_utils::jxl_to_cvmat(imagePath.ToStdWstring());
         } else if (ext.length() == 3 || ext.length() == 4) {
-            mat = ReadWithOpenCv(imagePath, cv::IMREAD_UNCHANGED);
+            mat = ReadWithOpenCv(imagePath, kReadFlags);
             Convert16bitTo8bit(mat);
         } else {
             return false;
@@ -199,7 +215,7 @@ bool TivraPanel::SetCVmat(const wxString& imagePath, bool internal, bool keepSca
             return false;
         return SetCVmat(mat, internal, keepScale);
     } catch (const cv::Exception& e) {
-        wxLogError("TivraPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
+        LogError("TivraPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
         return false;
     }
 }
@@ -233,7 +249,7 @@ bool TivraPanel::SetCVmatDisplay(cv::Mat& mat)
         Update();
         return true;
     } catch (const cv::Exception& e) {
-        wxLogError("OpenCV Error: %s", e.what());
+        LogError("OpenCV Error: %s", e.what());
         return false;
     }
 }
@@ -250,7 +266,7 @@ bool TivraPanel::SetCVmatDisplay(const wxString& imagePath)
             return false;
         return SetBitmap(m_bitmap);
     } catch (const cv::Exception& e) {
-        wxLogError("wxBitmapFromOpenCVPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
+        LogError("wxBitmapFromOpenCVPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
         return false;
     }
 }
@@ -280,16 +296,16 @@ bool TivraPanel::UpdateCVmat()
         } else if (m_scale > 0) {
             ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         } else {
-            wxLogError("TivraPanel m_scale<=0 ");
+            LogError("TivraPanel m_scale<=0 ");
             return false;
         }
         m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
         if (m_bitmap.IsOk())
             return SetBitmap(m_bitmap);
-        wxLogError(kConversionFailed);
+        LogError(kConversionFailed);
         return false;
     } catch (const cv::Exception& e) {
-        wxLogError("TivraPanel::SetCVmat(const cv::Mat& bitmap,bool internal) get cv error %s", e.what());
+        LogError("TivraPanel::SetCVmat(const cv::Mat& bitmap,bool internal) get cv error %s", e.what());
         return false;
     }
 }
@@ -303,7 +319,7 @@ wxBitmap TivraPanel::ConvertMatToBitmap(const cv::Mat& mat, int)
     wxBitmap bitmap(mat.cols, mat.rows, 32);
     if (ConvertMatBitmapTowxBitmap(mat, bitmap, 0, 0))
         return bitmap;
-    wxLogError(kConversionFailed);
+    LogError(kConversionFailed);
     return wxBitmap();
 }
 
@@ -323,6 +339,11 @@ bool TivraPanel::ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, i
     // gray and colour sources get alpha 255, BGRA sources keep their alpha.
     cv::cvtColor(source, pixels, RgbaConversionFor(source.channels()));
     return pixels.data == raw;  // written in place, not into a new buffer
+}
+
+bool TivraPanel::CanShow(const cv::Mat& mat)
+{
+    return !mat.empty() && !DisplayableEightBit(mat).empty();
 }
 
 void TivraPanel::Convert16bitTo8bit(cv::Mat& mat)
@@ -357,7 +378,7 @@ void TivraPanel::SaveImage(wxString path, int which)
         return;
     const cv::Mat& image = which == 1 ? m_matBitmap : m_drawmatBitmap;
     if (image.empty()) {
-        wxLogError(which == 1 ? "TivraPanel::SaveImage failed! , m_matBitmap is empty!"
+        LogError(which == 1 ? "TivraPanel::SaveImage failed! , m_matBitmap is empty!"
                               : "TivraPanel::SaveImage failed! , m_drawmatBitmap is empty!");
         return;
     }
@@ -368,11 +389,11 @@ void TivraPanel::SaveImage(wxString path, int which)
         written = narrow.length() > 0 ? cv::imwrite(narrow.data(), image)
                                       : Unicode_CvImwrite(path.ToStdWstring(), image, {});
     } catch (const cv::Exception& e) {
-        wxLogError("TivraPanel::SaveImage failed! %s", e.what());
+        LogError("TivraPanel::SaveImage failed! %s", e.what());
         return;
     }
     if (!written)
-        wxLogError("TivraPanel::SaveImage failed! , could not write %s", path);
+        LogError("TivraPanel::SaveImage failed! , could not write %s", path);
 }
 
 // ---- window ----------------------------------------------------------------
@@ -402,9 +423,9 @@ bool TivraPanel::ProcessEvent(wxEvent& event)
     try {
         return wxScrolled<wxWindow>::ProcessEvent(event);
     } catch (const std::exception& e) {
-        wxLogError("Event %d not handled: %s", event.GetEventType(), e.what());
+        LogError("Event %d not handled: %s", event.GetEventType(), e.what());
     } catch (...) {
-        wxLogError("Event %d not handled: unknown exception", event.GetEventType());
+        LogError("Event %d not handled: unknown exception", event.GetEventType());
     }
     return true;
 }

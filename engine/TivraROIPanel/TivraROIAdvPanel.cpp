@@ -9,11 +9,11 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/filefn.h>
-#include <wx/log.h>
 
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/JxlUtils.h"
+#include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/wx/WxPaths.h"
 #include "tivra/roi/Colors.h"
@@ -25,15 +25,18 @@ constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
 
 void LogPanelError(const char* function, const wxString& message)
 {
-    wxLogRecordInfo info(kComponent, 0, function, kComponent);
-    wxLog::OnLog(wxLOG_Error, message, info);
+    tivra::log::Write(tivra::log::Level::Error, kComponent, std::string(function) + ": " + message.utf8_str().data());
 }
 
+// The file's own depth and colours, turned upright by its EXIF orientation as
+// the engine's default reading does (OpenCV ignores the orientation only for
+// IMREAD_UNCHANGED). The file information keeps the stored size.
 cv::Mat ReadWithOpenCV(const wxString& path)
 {
-    cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), cv::IMREAD_UNCHANGED);
+    constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
+    cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), kReadFlags);
     if (image.empty())
-        Unicode_CvImread(path.ToStdWstring(), image, cv::IMREAD_UNCHANGED);
+        Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
     return image;
 }
 
@@ -96,6 +99,11 @@ void TivraROIAdvPanel::ClearImg()
 
 bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
 {
+    if (!internal && !mat.empty() && !CanShow(mat)) {
+        LogPanelError("SetCVmat", "cannot show an image of type " + cv::typeToString(mat.type()) +
+                                      "; the previous image stays");
+        return false;
+    }
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();

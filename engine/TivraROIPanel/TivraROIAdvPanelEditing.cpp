@@ -110,7 +110,7 @@ ROIHitResult TivraROIAdvPanel::HitTestCurrentROI(const cv::Point2f& p)
 void TivraROIAdvPanel::UpdateROIFromDrag(const cv::Point2f& p)
 {
     ROIEditState s = TakeEditState();
-    ROIEditor::Drag(s, p, wxGetKeyState(WXK_SHIFT));
+    ROIEditor::Drag(s, p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
     PutEditState(std::move(s));
 }
 
@@ -189,7 +189,9 @@ bool TivraROIAdvPanel::ReportMouseMove(const cv::Point2f& p)
 
 void TivraROIAdvPanel::EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p)
 {
-    if (!InsideImage(m_matBitmap, p)) {
+    // A drag goes on beyond the image: the editor holds the ROI at its border.
+    const bool dragOutside = m_dragging && m_cropEnable && !m_matBitmap.empty();
+    if (!dragOutside && !InsideImage(m_matBitmap, p)) {
         event.Skip();
         return;
     }

@@ -12,6 +12,7 @@
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
+#include "tivra/roi/ROIRenderer.h"
 #include "tivra/roi/ShapeDrawing.h"
 
 namespace {
@@ -55,12 +56,31 @@ void TivraROIAdvPanel::PaintFrame(wxDC& dc)
     RenderFrame(dc);
 }
 
+cv::Mat& TivraROIAdvPanel::GetDrawMat()
+{
+    return m_paintedFrame;
+}
+
+// What the window shows: the background, and the buffer at its offset.
+void TivraROIAdvPanel::KeepPaintedFrame(const cv::Mat& buffer, const cv::Point& offset)
+{
+    const wxSize client = GetClientSize();
+    const wxColour background = GetBackgroundColour();
+    m_paintedFrame.create(std::max(client.y, 0), std::max(client.x, 0), CV_8UC3);
+    m_paintedFrame.setTo(cv::Scalar(background.Blue(), background.Green(), background.Red()));
+    const cv::Rect target = cv::Rect(offset, buffer.size()) & cv::Rect(0, 0, m_paintedFrame.cols, m_paintedFrame.rows);
+    if (!target.empty())
+        buffer(cv::Rect(target.tl() - offset, target.size())).copyTo(m_paintedFrame(target));
+}
+
 void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers)
 {
     dc.SetBackground(wxBrush(GetBackgroundColour()));
     dc.Clear();
-    if (mat.empty())
+    if (mat.empty()) {
+        KeepPaintedFrame(cv::Mat(), cv::Point());
         return;
+    }
     const wxSize client = GetClientSize();
     m_viewport.SetWindowSize(cv::Size(client.x, client.y));
     int unitX = 0, unitY = 0;
@@ -68,8 +88,10 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
     const wxPoint start = GetViewStart();
     m_viewport.SetScrollPosition(cv::Point(start.x * unitX, start.y * unitY));
     cv::Mat buffer = withLayers ? VisibleImage() : m_viewport.ExtractVisibleRegion(mat);
-    if (buffer.empty())
+    if (buffer.empty()) {
+        KeepPaintedFrame(cv::Mat(), cv::Point());
         return;
+    }
     NormaliseBuffer(buffer);
     if (withLayers) {
         DrawGuideOnVisibleBuffer(buffer);
@@ -83,6 +105,7 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
         return;
     const cv::Point2f offset = m_viewport.GetCenteringOffset();
     dc.DrawBitmap(bitmap, static_cast<int>(offset.x), static_cast<int>(offset.y), false);
+    KeepPaintedFrame(buffer, cv::Point(static_cast<int>(offset.x), static_cast<int>(offset.y)));
 }
 
 cv::Mat TivraROIAdvPanel::VisibleImage()
@@ -167,6 +190,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         // Corner to corner in double: the far corner of a huge rectangle must not wrap around.
         const cv::Point2d far = cv::Point2d(tl) + cv::Point2d(size) - cv::Point2d(1, 1);
         cv::rectangle(buffer, tl, Trunc(far), lime, t, cv::LINE_8);
+        ROIRenderer::RenderRectangleHandles(buffer, tl, Trunc(far), lime);
         const cv::Point centre = Trunc(cv::Point2d(tl) + cv::Point2d(size.x / 2, size.y / 2));
         if (IsInside(buffer, centre))
             cross(centre);

@@ -7,6 +7,7 @@
 #include <wx/log.h>
 
 #include "tivra/engine/FrameLayers.h"
+#include "tivra/io/Log.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 
@@ -42,12 +43,10 @@ TivraROIPanel::~TivraROIPanel()
 
 void TivraROIPanel::LogRecord(wxLogLevel level, const char* function, const wxString& message)
 {
-    static const char* const kComponent = "engine/TivraROIPanel/TivraROIPanel";
-    // wxLogNull and the log level apply as to the wx logging macros.
-    if (!wxLog::IsEnabled() || !wxLog::IsLevelEnabled(level, kComponent))
-        return;
-    wxLogRecordInfo info(kComponent, 0, function, kComponent);
-    wxLog::OnLog(level, message, info);
+    using tivra::log::Level;
+    const Level ours = level <= wxLOG_Error ? Level::Error : level == wxLOG_Warning ? Level::Warning : Level::Info;
+    tivra::log::Write(ours, "engine/TivraROIPanel/TivraROIPanel",
+                      std::string(function) + ": " + message.utf8_str().data());
 }
 
 // ---------------------------------------------------------------- image

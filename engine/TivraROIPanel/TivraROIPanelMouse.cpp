@@ -151,12 +151,19 @@ void TivraROIPanel::OnImgeMouseMove(wxMouseEvent& event)
     }
     ReportPixelInfo();
     cv::Point2f p;
-    if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p))
+    if (!EditingAllowed())
         return;
+    if (!SourcePointAt(event.GetPosition(), p)) {
+        if (!m_edit.dragging)
+            return;
+        // A drag goes on beyond the image: the editor holds the ROI at its border.
+        const wxPoint display = CalcUnscrolledPosition(event.GetPosition());
+        p = cv::Point2f(static_cast<float>(display.x / m_scale), static_cast<float>(display.y / m_scale));
+    }
     m_edit.mode = m_roiMode;
     bool redraw = ROIEditor::TrackRubberBand(m_edit, p);
     if (m_edit.dragging) {
-        ROIEditor::Drag(m_edit, p, wxGetKeyState(WXK_SHIFT));
+        ROIEditor::Drag(m_edit, p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
         redraw = true;
     } else {
         const bool grabbable = ROIEditor::Hover(m_edit, p, ROIEditor::ToleranceAt(m_scale));

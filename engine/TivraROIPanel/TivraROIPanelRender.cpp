@@ -11,6 +11,7 @@
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/LineStyles.h"
+#include "tivra/roi/ROIRenderer.h"
 #include "tivra/roi/ShapeDrawing.h"
 
 namespace {
@@ -63,8 +64,10 @@ void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
                               cv::LINE_8);
         break;
     case CvROIMode::Rectangle:
-        if (hasArea)
+        if (hasArea) {
             cv::rectangle(image, view(r.tl()), view(r.br()), lime, t, cv::LINE_8);
+            ROIRenderer::RenderRectangleHandles(image, view(r.tl()), view(r.br()), lime);
+        }
         break;
     case CvROIMode::RotatedRectangle: {
         if (!hasArea)

@@ -103,7 +103,7 @@ def test_editing_roi_circle_and_annulus(shown):
     assert view.panel.GetROIMode() == 5
     assert view.panel.GetOuterRadius() == pytest.approx(30, abs=1e-4)
     assert view.panel.GetInnerRadius() == pytest.approx(15, abs=1e-4)
-    assert view.panel.GetRect() == (100, 100, 21, 21)
+    assert view.panel.GetRect() == (70, 70, 60, 60)  # the bounding square
     view.panel.SetEditingROI(tm.Annulus.value, [(100, 100), (50, 0), (0, 0), (30, 300)])
     assert view.panel.GetOuterRadius() == pytest.approx(50, abs=1e-4)
     assert view.panel.GetInnerRadius() == pytest.approx(25, abs=1e-4)
@@ -231,7 +231,6 @@ def test_set_mat_keeps_the_array_as_given(shown):
     assert view.panel.GetRawMat().shape == (30, 40)
     info = view.panel.GetLoadedImageInfo()
     assert (info["width"], info["height"], info["channels"]) == (40, 30, 1)
-    assert view.panel.GetDrawMat().shape == (0,)
     with pytest.raises(RuntimeError, match="Number of dimensions must be 2 or 3"):
         view.panel.SetMat(np.zeros(5, np.uint8))
 
@@ -301,3 +300,40 @@ def test_neutral_results_once_the_parent_is_destroyed(shown):
     panel.SetOnRightClickCallback(lambda p, i: True)
     panel.ZoomIn()
     panel.Refresh()
+
+
+def test_draw_mat_is_the_frame_as_painted(shown):
+    view = shown(400, 300)
+    view.panel.SetMat(image(200, 100))
+    view.panel.SetOriginal()
+    view.panel.SetFuncEnable(False, True, True)
+    view.panel.SetEditingROI(tm.CvROIMode.Rectangle.value, [(20, 20), (50, 40)])
+    screen = view.capture()
+    frame = view.panel.GetDrawMat()
+    assert frame.shape == (300, 400, 3)
+    assert np.array_equal(frame[:, :, ::-1], screen)  # BGR; the ROI and its handles included
+
+
+def test_loading_refuses_what_cannot_be_shown_and_turns_photos_upright(shown, tmp_path):
+    import piexif
+    view = shown()
+    basic = tm.TivraPanel(view.parent.GetHandle(), width=100, height=100)
+    floats = str(tmp_path / "float.tiff")
+    cv2.imwrite(floats, np.full((20, 10), 0.5, np.float32))
+    photo = str(tmp_path / "portrait.jpg")
+    stored = np.zeros((20, 40, 3), np.uint8)
+    stored[:, :10] = 255  # stored sideways: the band is on top once turned by orientation 6
+    cv2.imwrite(photo, stored)
+    piexif.insert(piexif.dump({"0th": {piexif.ImageIFD.Orientation: 6}}), photo)
+    upright = cv2.imread(photo)
+    assert upright.shape == (40, 20, 3)
+    # The basic panel reads with the engine's flags: unchanged (-1) keeps floats, and the orientation too.
+    basic_load = lambda path: basic.LoadImage(path, -1 if path == floats else 1)  # noqa: E731
+    for panel, load in ((view.panel, view.panel.LoadImage), (basic, basic_load)):
+        panel.SetMat(image(40, 30))
+        assert load(floats) is False
+        assert panel.GetMat().shape == (30, 40, 3)  # the previous image stays
+        assert load(photo) is True
+        assert np.array_equal(panel.GetMat(), upright)
+    info = tm.GetImageFileInfo(photo)
+    assert (info["width"], info["height"], info["orientation"]) == (40, 20, 6)

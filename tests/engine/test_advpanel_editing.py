@@ -155,10 +155,26 @@ def test_annulus_end_angle_never_below_start_nor_past_a_full_turn(view):
     assert len(view.crops) == 2
 
 
-def test_horizontal_circle_drag_gives_no_circle(view):
-    view.panel.SetROIMode(tm.CvROIMode.Circle)
-    Mouse(view).drag((100, 100), (160, 100))
-    assert view.crops == [(0, 0, 0, 0)]
+@pytest.mark.parametrize("mode, end, crop", [
+    (tm.CvROIMode.Circle, (160, 100), (40, 40, 120, 120)),  # a circle reports its bounding square
+    (tm.CvROIMode.Annulus, (100, 40), (40, 40, 120, 120)),
+    (tm.CvROIMode.Rectangle, (W + 200, -50), (100, 0, 300, 100)),  # a flick out stops at the border
+])
+def test_drags_along_an_axis_or_out_of_the_image_keep_the_roi(view, mode, end, crop):
+    view.panel.SetROIMode(mode)
+    Mouse(view).drag((100, 100), end, steps=1)
+    assert view.crops == [crop]
+
+
+def test_rectangle_handles_show_and_a_corner_moves_both_sides(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    mouse = Mouse(view)
+    mouse.drag((100, 100), (200, 160))
+    shot = view.capture()
+    handles = [(100, 100), (150, 100), (200, 100), (100, 130), (200, 130), (100, 160), (150, 160), (200, 160)]
+    assert all(tuple(shot[y + 3, x + 3]) != (60, 60, 60) for x, y in handles)
+    mouse.drag((199, 159), (250, 200))
+    assert view.crops[-1] == (100, 100, 150, 100)
 
 
 def test_editing_off_skips_presses_but_reports_moves(view):
@@ -243,7 +259,7 @@ def test_callback_calls_back_into_the_panel(view):
     assert view.panel.GetRect() == (1, 1, 5, 5)
 
 
-def test_release_outside_the_window_ends_the_drag(view):
+def test_release_outside_the_window_ends_the_drag_at_the_border(view):
     view.panel.SetROIMode(tm.CvROIMode.Rectangle)
     mouse = Mouse(view)
     mouse.move(300, 200, settle=0.1)
@@ -254,10 +270,10 @@ def test_release_outside_the_window_ends_the_drag(view):
     mouse.move(W + 60, H + 60)  # beyond the panel, the button still held
     mouse.sim.MouseUp()
     pump(0.1)
-    assert view.crops == [(300, 200, 50, 50)]
+    assert view.crops == [(300, 200, 100, 100)]
     assert wx.Window.GetCapture() is None
     mouse.move(100, 100)
-    assert view.panel.GetRect() == (300, 200, 50, 50), "no drag continues after the release"
+    assert view.panel.GetRect() == (300, 200, 100, 100), "no drag continues after the release"
 
 
 def test_lost_capture_ends_the_drag_with_its_crop_event(view):

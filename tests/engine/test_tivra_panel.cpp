@@ -111,7 +111,8 @@ TEST_F(TivraPanelTest, UndisplayableMatsAreConvertedOrRejected)
 
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(10, 10), false, false));
     EXPECT_FALSE(m_panel->SetCVmat(cv::Mat(4, 4, CV_32FC3, cv::Scalar::all(0.5)), false, false));
-    EXPECT_FALSE(m_panel->GetBitmap().IsOk());
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(10, 10)) << "a refused image keeps the previous one";
+    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(10, 10));
 }
 
 TEST_F(TivraPanelTest, OriginalModeShowsAnIndependentCopy)

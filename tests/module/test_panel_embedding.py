@@ -10,7 +10,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wx_support import child_with_handle, get_app, hidden_frames, pump, run_script, shown_parent
+from wx_support import child_with_handle, get_app, hidden_frames, pump, run_script, screen_pixel, shown_parent
 
 
 @pytest.fixture(scope="module")
@@ -56,7 +56,7 @@ def test_ids_hidden_frame_and_its_renewal():
         app = get_app()
         frame, parent = shown_parent()
         first = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, first.GetHandle()).GetId(), [f.GetId() for f in hidden_frames()])
+        print(child_with_handle(parent, first.GetHandle()).GetId(), len(hidden_frames()))
         second = tm.TivraPanel(parent.GetHandle())
         print(child_with_handle(parent, second.GetHandle()).GetId())
         fixed = tm.TivraPanel(parent.GetHandle(), id=77)
@@ -65,10 +65,13 @@ def test_ids_hidden_frame_and_its_renewal():
         pump()
         print(len(hidden_frames()), len(parent.GetChildren()))
         third = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, third.GetHandle()).GetId(), [f.GetId() for f in hidden_frames()])
+        print(child_with_handle(parent, third.GetHandle()).GetId(), len(hidden_frames()))
+        fourth = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, fourth.GetHandle()).GetId())
     """)
     assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.splitlines() == ["10000 [10001]", "10002", "77", "0 0", "10003 [10004]"]
+    # The hidden frame takes an id after its first panel: 10001, then 10004.
+    assert proc.stdout.splitlines() == ["10000 1", "10002", "77", "0 0", "10003 1", "10005"]
 
 
 def test_placement_defaults_and_clamping(parent):
@@ -243,6 +246,55 @@ def test_last_reference_dropped_on_another_thread():
     """)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == ["1", "0 0"]
+
+
+def test_windows_around_a_panel_paint_as_without_it(app):
+    frame = wx.Frame(None, size=(600, 400))
+    status = frame.CreateStatusBar()
+    splitter = wx.SplitterWindow(frame)
+    host, sibling = wx.Panel(splitter), wx.Panel(splitter)
+    splitter.SplitVertically(host, sibling, 300)
+    frame.Show()
+    pump(0.3)
+    theme = screen_pixel(sibling, 100, 100)
+    panel = tm.TivraROIAdvPanel(host.GetHandle(), width=280, height=200)
+    looks = []
+    for change in (lambda: None, lambda: frame.SetSize((700, 500)), lambda: splitter.SetSashPosition(200)):
+        change()
+        pump(0.5)
+        looks += [screen_pixel(sibling, 50, 50), screen_pixel(sibling, sibling.GetClientSize().x - 5, 300),
+                  screen_pixel(status, status.GetClientSize().x - 30, 5)]
+    assert panel.IsOk() and theme != (0, 0, 0)
+    assert looks == [theme] * len(looks)
+    frame.Destroy()
+    pump(0.05)
+
+
+def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
+    proc = run_script("""
+        import wx, TivraModule as tm
+        from wx_support import get_app, shown_parent, pump
+        app = get_app()
+        first_frame, first_parent = shown_parent()
+        panels = [tm.TivraPanel(first_parent.GetHandle())]
+        frame, parent = shown_parent()
+        panels.append(tm.TivraPanel(parent.GetHandle()))
+        first_frame.Destroy()
+        pump()
+        print(app.GetTopWindow() is frame)
+        dialog = wx.Dialog(app.GetTopWindow(), title="question")
+        def drop_panels_then_answer():
+            panels.clear()
+            pump()
+            dialog.EndModal(wx.ID_OK)
+        wx.CallLater(100, drop_panels_then_answer)
+        print(dialog.ShowModal() == wx.ID_OK)
+        dialog.Destroy()
+        pump()
+        print("end")
+    """)
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.splitlines() == ["True", "True", "end"]
 
 
 @pytest.mark.parametrize("loader", ["TivraEngine", "TivraPanel", "TivraROIAdvPanel"])

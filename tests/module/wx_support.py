@@ -6,8 +6,13 @@ import sys
 import textwrap
 import time
 
+import gi
 import numpy as np
 import wx
+
+gi.require_version("Gdk", "3.0")
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gdk, Gtk  # noqa: E402
 
 HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
 
@@ -50,7 +55,16 @@ def child_with_handle(parent, handle):
 
 
 def hidden_frames():
-    return [w for w in wx.GetTopLevelWindows() if w.GetTitle() == HIDDEN_FRAME_TITLE]
+    """The module's hidden frames, as GTK windows: the frame is none of the
+    application's top-level windows, so wx does not list it."""
+    return [w for w in Gtk.Window.list_toplevels() if w.get_title() == HIDDEN_FRAME_TITLE]
+
+
+def screen_pixel(window, x, y):
+    """The RGB colour the X server shows at a point of window's client area."""
+    sx, sy = window.ClientToScreen((x, y))
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), sx, sy, 1, 1)
+    return tuple(shot.get_pixels()[:3])
 
 
 def capture(window, width, height, origin=(0, 0)):
@@ -78,10 +92,10 @@ def _read_client(window, width, height, origin):
     return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
 
 
-def run_script(code, timeout=60):
-    """Runs code in a fresh interpreter on the same display: process-wide
-    counters start anew, and a crash cannot take the test run with it."""
+def run_script(code, timeout=60, cwd=None):
+    """Runs code in a fresh interpreter on the same display (in folder cwd):
+    process-wide counters start anew, and a crash cannot take the test run with it."""
     here = os.path.dirname(os.path.abspath(__file__))
     env = dict(os.environ, PYTHONPATH=os.pathsep.join([here] + sys.path))
     return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
-                          text=True, timeout=timeout)
+                          text=True, timeout=timeout, cwd=cwd)

@@ -91,10 +91,10 @@ TEST(ROIHitTest, RectangleEdgesBeforeInterior)
     ExpectHit(ROIHitTest::TestRectangle({110, 30}, rect, 5.0f), ROIHandle::RightEdge, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 7}, rect, 5.0f), ROIHandle::TopEdge, 3.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 61}, rect, 5.0f), ROIHandle::BottomEdge, 1.0f);
-    {
-        SCOPED_TRACE("corner: left wins");
-        ExpectHit(ROIHitTest::TestRectangle({11, 9}, rect, 5.0f), ROIHandle::LeftEdge, 1.0f);
-    }
+    ExpectHit(ROIHitTest::TestRectangle({11, 9}, rect, 5.0f), ROIHandle::TopLeftCorner, std::sqrt(2.0f));
+    ExpectHit(ROIHitTest::TestRectangle({108, 62}, rect, 5.0f), ROIHandle::BottomRightCorner, std::hypot(2.0f, 2.0f));
+    ExpectHit(ROIHitTest::TestRectangle({110, 10}, rect, 5.0f), ROIHandle::TopRightCorner, 0.0f);
+    ExpectHit(ROIHitTest::TestRectangle({10, 60}, rect, 5.0f), ROIHandle::BottomLeftCorner, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 35}, rect, 5.0f), ROIHandle::Body, 0.0f);
     {
         SCOPED_TRACE("outside the vertical band");

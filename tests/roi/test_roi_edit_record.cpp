@@ -59,3 +59,14 @@ TEST(ROIEditRecord, CoveredBoxByKind)
     ROIEditRecord::Apply(s, Record(CvROIMode::Point, {{3, 4}}));
     EXPECT_TRUE(ROIEditRecord::CoveredBox(s).empty());
 }
+
+// A circle's rectangle is its bounding square, whichever way its radius was given.
+TEST(ROIEditRecord, CircleReportsItsBoundingSquare)
+{
+    ROIEditState s;
+    for (cv::Point2f radius : {cv::Point2f(60, 0), cv::Point2f(0, 60), cv::Point2f(36, 48)}) {
+        ROIEditRecord::Apply(s, Record(CvROIMode::Circle, {{100, 100}, radius}));
+        EXPECT_NEAR(ROIEditRecord::OuterRadius(s), 60.0, 1e-4);
+        EXPECT_EQ(ROIEditRecord::ReportedRect(s), cv::Rect(40, 40, 120, 120));
+    }
+}

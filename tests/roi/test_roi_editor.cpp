@@ -119,11 +119,69 @@ TEST(ROIEditor, CircleRimCentreAndHorizontalDrag)
     EXPECT_FLOAT_EQ(s.roiRect.x, 200);
     EXPECT_FLOAT_EQ(s.roiRect.y, 210);
 
-    ROIEditState flat = WithMode(CvROIMode::Circle);
-    Gesture(flat, {100, 100}, {{130, 100}});
-    EXPECT_EQ(flat.roiRect.height, 0.0f);
-    EXPECT_LT(ROIEditor::HitTest(flat, {130, 100}, kTol).roiIndex, 0) << "a flat circle is not grabbed";
-    EXPECT_LT(ROIEditor::HitTest(flat, {100, 100}, kTol).roiIndex, 0);
+}
+
+// A circle's radius is the drag length whatever its direction, an axis included.
+TEST(ROIEditor, CircleAndAnnulusFromAnAxisDrag)
+{
+    for (int mode : {CvROIMode::Circle, CvROIMode::Annulus})
+        for (cv::Point2f end : {cv::Point2f(130, 100), cv::Point2f(100, 70)}) {
+            ROIEditState s = WithMode(mode);
+            Gesture(s, {100, 100}, {end});
+            EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 30.0, 1e-4);
+            EXPECT_EQ(ROIEditor::HitTest(s, {100, 100}, kTol).handle, ROIHandle::Body);
+            EXPECT_EQ(ROIEditor::HitTest(s, end, kTol).handle, ROIHandle::OuterEdge);
+        }
+}
+
+// Drags follow the mouse beyond the image only as far as its border, and moves
+// keep the whole ROI on the image (an image of 200 x 100 here).
+TEST(ROIEditor, DragsAndMovesStayOnTheImage)
+{
+    const cv::Size image(200, 100);
+    const auto drag = [&](ROIEditState& s, cv::Point2f from, cv::Point2f to) {
+        ROIEditor::Press(s, from, kTol, 100000);
+        ROIEditor::Drag(s, to, false, image);
+        ROIEditor::Release(s);
+    };
+    ROIEditState rect = WithMode(CvROIMode::Rectangle);
+    drag(rect, {150, 50}, {900, -40}); // a flick out of the image
+    ExpectRect(rect.roiRect, 150, 0, 50, 50);
+    drag(rect, {175, 25}, {10, 95}); // the body: held whole on the image
+    ExpectRect(rect.roiRect, 0, 50, 50, 50);
+
+    ROIEditState circle = WithMode(CvROIMode::Circle);
+    drag(circle, {100, 50}, {100, 20});
+    drag(circle, {100, 50}, {195, 5});
+    EXPECT_NEAR(circle.roiRect.x, 170, 1e-4);
+    EXPECT_NEAR(circle.roiRect.y, 30, 1e-4);
+
+    ROIEditState polygon = WithMode(CvROIMode::Polygon);
+    polygon.polygonPoints = {{10, 10}, {50, 10}, {30, 40}};
+    polygon.polygonDrawing = false;
+    drag(polygon, {30, 25}, {-100, 25}); // the move handle at the box's centre
+    EXPECT_EQ(polygon.polygonPoints[0], cv::Point2f(0, 10));
+
+    ROIEditState point = WithMode(CvROIMode::Point);
+    drag(point, {10, 10}, {500, 500});
+    EXPECT_EQ(point.leftDownPoint, cv::Point2f(199, 99));
+}
+
+// An edge or corner dragged past the opposite one flips the rectangle; a
+// corner moves both of its sides.
+TEST(ROIEditor, RectangleCornersAndFlips)
+{
+    struct Case { cv::Point2f grab, to; cv::Rect2f expected; };
+    const cv::Rect2f start(100, 100, 60, 40);
+    for (const Case& c : {Case{{100, 120}, {200, 120}, {160, 100, 40, 40}},   // left edge past the right
+                          Case{{130, 140}, {130, 60}, {100, 60, 60, 40}},     // bottom edge past the top
+                          Case{{160, 140}, {180, 150}, {100, 100, 80, 50}},   // bottom-right corner
+                          Case{{100, 100}, {170, 150}, {160, 140, 10, 10}}}) { // top-left past both
+        ROIEditState s = WithMode(CvROIMode::Rectangle);
+        s.roiRect = start;
+        EXPECT_TRUE(Gesture(s, c.grab, {c.to}));
+        ExpectRect(s.roiRect, c.expected.x, c.expected.y, c.expected.width, c.expected.height);
+    }
 }
 
 TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)

@@ -27,8 +27,9 @@ void Apply(ROIEditState& s, const cvROI& roi);
 cvROI ToRecord(const ROIEditState& s);
 
 /// The ROI's rectangle, truncated toward zero, or (0, 0, 0, 0) when there is no
-/// shape: the point (size 0), a line's span, a shape's roiRect (for circles
-/// centre and radius vector), a polygon's bounding box.
+/// shape: the point (size 0), a line's span, a (rotated) rectangle's roiRect, the
+/// bounding square of a circle's or annulus's outer circle, a polygon's
+/// bounding box.
 cv::Rect ReportedRect(const ROIEditState& s);
 
 /// The source area the ROI covers, in source pixels: a rectangle as it is, the
@@ -37,7 +38,7 @@ cv::Rect ReportedRect(const ROIEditState& s);
 /// there is no shape.
 cv::Rect2f CoveredBox(const ROIEditState& s);
 
-/// Length of the radius vector (roiRect width, height); 0 when neither is positive.
+/// Length of the radius vector (roiRect width, height) in single precision; 0 when neither is positive.
 double OuterRadius(const ROIEditState& s);
 
 /// innerRadius when positive, else half the outer radius.

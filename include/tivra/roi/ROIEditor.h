@@ -17,7 +17,8 @@
 // kind: Point = leftDownPoint; Line = leftDownPoint to leftUpPoint; Rectangle =
 // roiRect; RotatedRectangle = roiRect turned by rotateAngle about its centre,
 // corners in polygonPoints; Circle = centre (roiRect.x, roiRect.y), radius the
-// length of (roiRect.width, roiRect.height); Annulus = a circle plus
+// length of (roiRect.width, roiRect.height), both radius / sqrt(2) once drawn
+// or set; Annulus = a circle plus
 // innerRadius (<= 0: half the outer radius) and the angles; Polygon =
 // polygonPoints.
 struct ROIEditState {
@@ -72,8 +73,11 @@ ROIHitResult HitTest(const ROIEditState& s, const cv::Point2f& p, float tol);
 /// gesture, so that the release reports nothing more).
 bool Press(ROIEditState& s, const cv::Point2f& p, float tol, std::int64_t nowMillis);
 
-/// One motion step with the button held. `snapRotation` (Shift) snaps a rotation to 45 degrees.
-void Drag(ROIEditState& s, const cv::Point2f& p, bool snapRotation);
+/// One motion step with the button held, the mouse at p (anywhere: it is
+/// followed as far as the border of an image of size `image`, and a moved
+/// ROI stays on the image; an empty size sets no bounds). `snapRotation`
+/// (Shift) snaps a rotation to 45 degrees.
+void Drag(ROIEditState& s, const cv::Point2f& p, bool snapRotation, const cv::Size& image = cv::Size());
 
 /// Motion over the image: the rubber band of an open polygon follows p, and is
 /// dropped once no vertex is being placed. Returns true when the ROI must be redrawn.

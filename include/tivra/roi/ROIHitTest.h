@@ -24,6 +24,10 @@ enum ROIHandle : int {
     EndAngleEdge = 10,
     PolygonVertex = 12,
     RotateHandle = 13,
+    TopLeftCorner = 14,
+    TopRightCorner = 15,
+    BottomLeftCorner = 16,
+    BottomRightCorner = 17,
 };
 } // namespace tivra_roi_handle
 using tivra_roi_handle::ROIHandle;
@@ -44,7 +48,7 @@ namespace ROIHitTest {
 ROIHitResult TestPoint(const cv::Point2f& p, const cv::Point2f& point, float tol);
 // End points win over the segment body, even when the body is nearer.
 ROIHitResult TestLine(const cv::Point2f& p, const cv::Point2f& start, const cv::Point2f& end, float tol);
-// Edges win over the interior; near a corner the left or right edge wins.
+// Corners (within tol of two edges) win over edges, edges over the interior.
 ROIHitResult TestRectangle(const cv::Point2f& p, const cv::Rect2f& rect, float tol);
 // corners in the order of cv::RotatedRect::points; edges use a 1.5 x tol band.
 // centre and angle are accepted for the callers' convenience and not needed.

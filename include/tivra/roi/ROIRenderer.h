@@ -19,6 +19,11 @@ void RenderAll(cv::Mat& img, const std::vector<cvROI*>* rois, double scale, doub
 // Blends the record's mask colour over the image; the last two arguments are unused.
 void RenderMask(cv::Mat& img, const cvROI& roi, double scale, const cv::Point2f& offset);
 
+// The grab handles of an editing rectangle given by two opposite corners in
+// buffer pixels: its four corners and the middles of its four edges, each a
+// filled dot ringed in black. Handles off the buffer are not drawn.
+void RenderRectangleHandles(cv::Mat& img, const cv::Point& corner, const cv::Point& opposite, const cv::Scalar& fill);
+
 namespace Internal {
 
 void RenderPoint(cv::Mat& img, const cvROI* roi, double scale, double thicknessScale);

@@ -112,6 +112,10 @@ public:
     // which 1 writes the source image, 0 the display image; other values do nothing.
     void SaveImage(wxString path, int which);
 
+    // Whether the panel can show a Mat of this type: 8 or 16 bits with 1, 3
+    // or 4 channels. Others (floating point, say) are refused when set.
+    static bool CanShow(const cv::Mat& mat);
+
     int GetSSE() const { return m_sse; }
     // SIMD level of this CPU: 3 AVX-512, 2 AVX2, 1 SSE4, 0 none. Detected once.
     static int GetSSESupport();

@@ -36,6 +36,8 @@ public:
     bool SetCVmat(const wxString& path, bool internal, bool keepScale) override;
     bool SetCVmatDisplay(cv::Mat& mat) override;
     bool SetCVmatDisplay(const wxString& path) override;
+    // The frame as last painted, layers included: BGR, the window's size.
+    cv::Mat& GetDrawMat() override;
 
     // Current ROI from code
     void SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable) override;
@@ -124,6 +126,7 @@ protected:
     std::string m_defaultFontPath;
     ImageFileInfo m_loadedImageInfo;
     cv::Mat m_rawMat;
+    cv::Mat m_paintedFrame;
     Viewport m_viewport;
     bool m_cropEnable = false;
     bool m_moveEnable = false;
@@ -181,6 +184,7 @@ protected:
     void Init();
     /// Paints the visible part of `mat`, with the overlay layers when asked.
     void RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers);
+    void KeepPaintedFrame(const cv::Mat& buffer, const cv::Point& offset);
     /// The visible part of the panel's image at the current zoom, as the viewport
     /// cuts it (from the reduced copy for large images far below 1:1).
     cv::Mat VisibleImage();

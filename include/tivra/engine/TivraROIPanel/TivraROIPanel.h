@@ -123,7 +123,7 @@ protected:
     bool m_simdMenuEnable = false;
     bool m_mouseConnected = false;
 
-    /// A record in the wx log at `level`, with this panel's component and `function`.
+    /// A message in the library's log at `level`, with this panel's component and `function`.
     static void LogRecord(wxLogLevel level, const char* function, const wxString& message);
     /// Whether the next step up may be made: the memory guard for a bitmap of
     /// `scale` times the image.
