@@ -5,7 +5,7 @@ PY        := /usr/bin/python3
 BUILD     := build
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo install bench fuzz clean
+.PHONY: all deps configure build test demo install bench fuzz clean stubs deb
 
 all: build
 
@@ -27,6 +27,14 @@ demo: build
 
 install: build
 	@bash scripts/install-module.sh $(BUILD)
+
+# Type stubs from the built module, written into module/stubs/TivraModule (commit them).
+stubs: build
+	@PYTHONPATH=$(BUILD)/python $(PY) scripts/make_stubs.py module/stubs/TivraModule 2>&1 | grep -v '^\[TivraModule-Debug\]' || true
+
+# python3-tivramodule_<version>_amd64.deb and libtivra-dev_<version>_amd64.deb in $(BUILD)/
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)

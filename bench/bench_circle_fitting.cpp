@@ -448,7 +448,7 @@ int main(int argc, char** argv)
 {
     int trials = 4;
     bool skimage = true;
-    std::string script = (std::filesystem::path(__FILE__).parent_path() / "circle_fitting_skimage.py").string();
+    std::string script = (std::filesystem::path(TIVRA_BENCH_DIR) / "circle_fitting_skimage.py").string();
     std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--trials") && i + 1 < argc)

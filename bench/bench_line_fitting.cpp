@@ -164,7 +164,7 @@ struct Score {
 // Runs scikit-image on the sets; false when Python or scikit-image is unavailable.
 bool scikitImageScores(const std::vector<LineSet>& sets, Score& score) {
     namespace fs = std::filesystem;
-    const fs::path helper = fs::path(__FILE__).parent_path() / "helpers" / "skimage_line_ransac.py";
+    const fs::path helper = fs::path(TIVRA_BENCH_DIR) / "helpers" / "skimage_line_ransac.py";
     const fs::path in = fs::temp_directory_path() / "tivra_bench_line_sets.txt";
     const fs::path out = fs::temp_directory_path() / "tivra_bench_line_skimage.txt";
     {

@@ -11,7 +11,8 @@ function(tivra_add_area name)
     add_library(tivra_${name} INTERFACE)  # an area whose code has not landed yet
     set(scope INTERFACE)
   endif()
-  target_include_directories(tivra_${name} ${scope} ${PROJECT_SOURCE_DIR}/include)
+  target_include_directories(tivra_${name} ${scope}
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include> $<INSTALL_INTERFACE:include>)
   target_link_libraries(tivra_${name} ${scope} ${ARG_DEPS})
 endfunction()
 

@@ -148,6 +148,11 @@ cv::Mat DecodeFile(const std::string& fileName)
         PrintLine("Failed to read HEIC file: the file name contains a NUL character");
         return {};
     }
+    if (!IsRegularFile(fileName)) {
+        // libheif would read a directory as an endless stream and wait on a FIFO.
+        PrintLine("Failed to read HEIC file: not a regular file");
+        return {};
+    }
     heif_error error = heif_context_read_from_file(context.get(), fileName.c_str(), nullptr);
     if (error.code != heif_error_Ok) {
         PrintError("Failed to read HEIC file: ", error);

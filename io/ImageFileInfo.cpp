@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -13,6 +12,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "tivra/io/ExifReader.h"
+#include "tivra/io/UnicodeImage.h"
 
 namespace {
 
@@ -145,11 +145,6 @@ void ReadJxl(const std::string& path, ImageFileInfo& info)
 
 void ReadWithOpenCv(const std::string& path, ImageFileInfo& info)
 {
-    // OpenCV warns on standard error about paths it cannot open; a missing file
-    // is an ordinary answer here, not something to report.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return;
     const cv::Mat image = cv::imread(path, cv::IMREAD_UNCHANGED);
     if (image.empty())
         return;
@@ -167,6 +162,10 @@ ImageFileInfo GetImageFileInfo(const std::string& path)
     try {
         const std::string extension = LowerExtension(path);
         info.format = FormatOfExtension(extension);
+        // A directory or FIFO named like an image would feed the readers endless
+        // bytes or block them.
+        if (!IsRegularFile(path))
+            return info;
         if (extension == "heic" || extension == "heif") {
             ReadHeif(path, info);
         } else if (extension == "jxl") {

@@ -129,6 +129,12 @@ std::string GetExtension(const std::wstring& path)
     return dot == std::wstring::npos ? std::string() : to_byte_string(path.substr(dot));
 }
 
+bool IsRegularFile(const std::string& utf8Path)
+{
+    struct stat info {};
+    return !HasNul(utf8Path) && ::stat(utf8Path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool fileExists(const std::string& utf8Path)
 {
     if (HasNul(utf8Path))
@@ -158,9 +164,9 @@ bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& bytes)
 
 bool ReadFileBytes(const std::string& utf8Path, std::vector<unsigned char>& bytes)
 {
-    // A directory opens as a stream but reports a size no buffer can hold.
-    struct stat info {};
-    if (HasNul(utf8Path) || (::stat(utf8Path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) {
+    // A directory opens as a stream but reports a size no buffer can hold, and
+    // opening a FIFO waits for a writer.
+    if (!IsRegularFile(utf8Path)) {
         bytes.clear();
         return false;
     }

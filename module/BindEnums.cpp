@@ -9,10 +9,10 @@ namespace py = pybind11;
 namespace tivra::bindings {
 
 template <typename E>
-static void RegisterEnum(py::module_& m, const char* name,
+static void RegisterEnum(py::module_& m, const char* name, const char* doc,
                          std::initializer_list<std::pair<const char*, int32_t>> members)
 {
-    py::enum_<E> e(m, name);
+    py::enum_<E> e(m, name, doc);
     for (const auto& [memberName, value] : members)
         e.value(memberName, static_cast<E>(value));
     e.export_values();
@@ -20,9 +20,10 @@ static void RegisterEnum(py::module_& m, const char* name,
 
 void BindEnums(py::module_& m)
 {
-    RegisterEnum<CvDisplayModeValue>(m, "CvDisplayMode", {{"Original", 0}, {"ZoomToFit", 1}});
+    RegisterEnum<CvDisplayModeValue>(m, "CvDisplayMode", "How a panel scales its image: Original (1:1) or ZoomToFit.",
+                                     {{"Original", 0}, {"ZoomToFit", 1}});
     // 8 (ArrowLine) and 9 (Ellipse) are drawing-only kinds and stay unregistered.
-    RegisterEnum<CvROIModeValue>(m, "CvROIMode",
+    RegisterEnum<CvROIModeValue>(m, "CvROIMode", "Kind of ROI: the one the mouse draws, or an overlay's kind.",
                                  {{"None", 0},
                                   {"Point", 1},
                                   {"Line", 2},
@@ -32,7 +33,7 @@ void BindEnums(py::module_& m)
                                   {"Annulus", 6},
                                   {"Polygon", 7},
                                   {"Mask", 10}});
-    RegisterEnum<GuideLineModeValue>(m, "GuideLineMode",
+    RegisterEnum<GuideLineModeValue>(m, "GuideLineMode", "Guide lines a panel draws over its image.",
                                      {{"Off", 0},
                                       {"CenterCross", 1},
                                       {"RuleOfThirds", 2},
@@ -41,7 +42,7 @@ void BindEnums(py::module_& m)
                                       {"AspectRatioMask", 5},
                                       {"DiagonalLines", 6},
                                       {"CornerMarkers", 7}});
-    RegisterEnum<AspectRatioValue>(m, "AspectRatio",
+    RegisterEnum<AspectRatioValue>(m, "AspectRatio", "Frame proportions shown by the AspectRatioMask guide mode.",
                                    {{"AR_1_1", 0},
                                     {"AR_4_3", 1},
                                     {"AR_3_2", 2},

@@ -1,6 +1,7 @@
 // Python class TivraPanel: the basic image panel embedded in a wxPython window.
 #include "Bindings.h"
 #include "Conversion.h"
+#include "PanelDocs.h"
 #include "TivraPanelWrapper.h"
 
 namespace py = pybind11;
@@ -25,28 +26,29 @@ void BindPanel(py::module_& m)
              py::arg("width") = -1, py::arg("height") = -1, py::arg("style") = 0, py::arg("name") = "TivraPanel")
         .def(
             "SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToMat(img)); },
-            py::arg("img"))
+            py::arg("img"), doc::SetMat)
         .def("LoadImage", &W::LoadImage, py::arg("path"), py::arg("flags") = 1,
              "Load image from file (supports Unicode paths)")
-        .def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); })
-        .def("SetMode", &W::SetMode, py::arg("mode"))
-        .def("SetZoomToFit", &W::SetZoomToFit)
-        .def("SetOriginal", &W::SetOriginal, py::arg("is_scrollbar_visible") = true)
-        .def("SetZoomIn", &W::SetZoomIn)
-        .def("SetZoomOut", &W::SetZoomOut)
-        .def("SetSize", &W::SetSize, py::arg("w"), py::arg("h"))
-        .def("SetCanvasBgColor", &W::SetCanvasBgColor, py::arg("r"), py::arg("g"), py::arg("b"))
-        .def("SetCenterImageEnable", &W::SetCenterImageEnable, py::arg("enable"))
-        .def("Refresh", &W::Refresh)
-        .def("GetHandle", &W::GetHandle)
-        .def("IsOk", &W::IsOk)
+        .def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); }, doc::GetMat)
+        .def("SetMode", &W::SetMode, py::arg("mode"), doc::SetMode)
+        .def("SetZoomToFit", &W::SetZoomToFit, doc::SetZoomToFit)
+        .def("SetOriginal", &W::SetOriginal, py::arg("is_scrollbar_visible") = true,
+             "Show the image at scale 1, with scroll bars or without them")
+        .def("SetZoomIn", &W::SetZoomIn, doc::SetZoomIn)
+        .def("SetZoomOut", &W::SetZoomOut, doc::SetZoomOut)
+        .def("SetSize", &W::SetSize, py::arg("w"), py::arg("h"), doc::SetSize)
+        .def("SetCanvasBgColor", &W::SetCanvasBgColor, py::arg("r"), py::arg("g"), py::arg("b"), doc::SetCanvasBgColor)
+        .def("SetCenterImageEnable", &W::SetCenterImageEnable, py::arg("enable"), doc::SetCenterImageEnable)
+        .def("Refresh", &W::Refresh, doc::Refresh)
+        .def("GetHandle", &W::GetHandle, doc::GetHandle)
+        .def("IsOk", &W::IsOk, doc::IsOk)
         .def(
             "SetGuideLineMode", [](W& w, GuideLineModeValue mode) { w.SetGuideLineMode(ToEngine(mode)); },
             py::arg("mode"), "Set guide line overlay mode (GuideLineMode enum)")
-        .def("GetGuideLineMode", [](const W& w) { return ToPython(w.GetGuideLineMode()); })
+        .def("GetGuideLineMode", [](const W& w) { return ToPython(w.GetGuideLineMode()); }, doc::GetGuideLineMode)
         .def("SetGuideLineVisible", &W::SetGuideLineVisible, py::arg("visible"),
              "Show or hide guide lines without changing mode")
-        .def("GetGuideLineVisible", &W::GetGuideLineVisible)
+        .def("GetGuideLineVisible", &W::GetGuideLineVisible, doc::GetGuideLineVisible)
         .def("SetGuideLineColor", &W::SetGuideLineColor, py::arg("b"), py::arg("g"), py::arg("r"),
              py::arg("a") = 180, "Set guide line color (BGR + alpha 0-255)")
         .def("SetGuideLineThickness", &W::SetGuideLineThickness, py::arg("thickness"),
@@ -54,7 +56,7 @@ void BindPanel(py::module_& m)
         .def(
             "SetAspectRatio", [](W& w, AspectRatioValue ratio) { w.SetAspectRatio(ToEngine(ratio)); },
             py::arg("ratio"), "Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)")
-        .def("GetAspectRatio", [](const W& w) { return ToPython(w.GetAspectRatio()); });
+        .def("GetAspectRatio", [](const W& w) { return ToPython(w.GetAspectRatio()); }, doc::GetAspectRatio);
 }
 
 }  // namespace tivra::bindings

@@ -4,6 +4,7 @@
 
 #include "Bindings.h"
 #include "Conversion.h"
+#include "PanelDocs.h"
 #include "TivraROIAdvPanelWrapper.h"
 
 namespace py = pybind11;
@@ -66,23 +67,24 @@ using Wrapper = TivraROIAdvPanelWrapper;
 
 void BindImageMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToMat(img)); }, "img"_a);
+    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToMat(img)); }, "img"_a, doc::SetMat);
     c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
-    c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); });
-    c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); });
+    c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); }, doc::GetMat);
+    c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },
+          "Return a copy of the panel's drawing buffer; shape (0,) when it is empty");
     c.def("GetRawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetRawMat()); }, kGetRawMatDoc);
 }
 
 void BindZoomMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetMode", &Wrapper::SetMode, "mode"_a);
-    c.def("SetZoomToFit", &Wrapper::SetZoomToFit);
-    c.def("ZoomToFit", &Wrapper::SetZoomToFit);
-    c.def("SetOriginal", &Wrapper::SetOriginal);
-    c.def("SetZoomIn", &Wrapper::SetZoomIn);
-    c.def("ZoomIn", &Wrapper::SetZoomIn);
-    c.def("SetZoomOut", &Wrapper::SetZoomOut);
-    c.def("ZoomOut", &Wrapper::SetZoomOut);
+    c.def("SetMode", &Wrapper::SetMode, "mode"_a, doc::SetMode);
+    c.def("SetZoomToFit", &Wrapper::SetZoomToFit, doc::SetZoomToFit);
+    c.def("ZoomToFit", &Wrapper::SetZoomToFit, "Same as SetZoomToFit()");
+    c.def("SetOriginal", &Wrapper::SetOriginal, "Show the image at zoom 1 (one image pixel per screen pixel)");
+    c.def("SetZoomIn", &Wrapper::SetZoomIn, doc::SetZoomIn);
+    c.def("ZoomIn", &Wrapper::SetZoomIn, "Same as SetZoomIn()");
+    c.def("SetZoomOut", &Wrapper::SetZoomOut, doc::SetZoomOut);
+    c.def("ZoomOut", &Wrapper::SetZoomOut, "Same as SetZoomOut()");
     c.def("GetZoomFactor", &Wrapper::GetZoomFactor, "Return current display zoom factor (1.0 = 100%)");
     c.def(
         "GetLoadedImageInfo",
@@ -91,32 +93,38 @@ void BindZoomMethods(py::class_<Wrapper>& c)
             return info ? conv::InfoToDict(*info) : py::dict();
         },
         kLoadedInfoDoc);
-    c.def("SetCenterImageEnable", &Wrapper::SetCenterImageEnable, "enable"_a);
+    c.def("SetCenterImageEnable", &Wrapper::SetCenterImageEnable, "enable"_a, doc::SetCenterImageEnable);
 }
 
 void BindROIMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetROIMode", &Wrapper::SetROIMode, "mode"_a);
-    c.def("GetROIMode", &Wrapper::GetROIMode);
+    c.def("SetROIMode", &Wrapper::SetROIMode, "mode"_a, "Choose the kind of ROI the mouse draws (CvROIMode value)");
+    c.def("GetROIMode", &Wrapper::GetROIMode, "Return the kind of the current ROI (CvROIMode value as an int)");
     c.def("SetFuncEnable", &Wrapper::SetFuncEnable, "menu_enable"_a, "crop_enable"_a = false,
-          "move_enable"_a = true);
-    c.def("SetLockROI", &Wrapper::SetLockROI, "lock"_a);
-    c.def("GetRect", [](const Wrapper& w) { return conv::RectToTuple(w.GetRect()); });
+          "move_enable"_a = true,
+          "Switch the context menu, drawing and editing the ROI with the mouse, and moving it, on or off");
+    c.def("SetLockROI", &Wrapper::SetLockROI, "lock"_a, "Lock the current ROI against mouse edits, or unlock it");
+    c.def("GetRect", [](const Wrapper& w) { return conv::RectToTuple(w.GetRect()); },
+          "Return the current ROI's rectangle (x, y, width, height) in image pixels, as crop events report it");
     c.def(
         "SetRect",
         [](Wrapper& w, const py::tuple& rect) {
             if (w.IsOk())
                 w.SetRect(conv::TupleToRect(rect));
         },
-        "rect"_a);
-    c.def("GetLeftMouseDownPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseDownPoint()); });
-    c.def("GetLeftMouseUpPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseUpPoint()); });
-    c.def("GetStartAngle", &Wrapper::GetStartAngle);
-    c.def("GetEndAngle", &Wrapper::GetEndAngle);
-    c.def("GetRotateAngle", &Wrapper::GetRotateAngle);
-    c.def("GetInnerRadius", &Wrapper::GetInnerRadius);
-    c.def("GetOuterRadius", &Wrapper::GetOuterRadius);
-    c.def("GetPolygonPoints", [](const Wrapper& w) { return conv::PointsToList(w.GetPolygonPoints()); });
+        "rect"_a, "Set the current ROI's rectangle (x, y, width, height) in image pixels");
+    c.def("GetLeftMouseDownPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseDownPoint()); },
+          "Return the image point (x, y) of the last left-button press");
+    c.def("GetLeftMouseUpPoint", [](const Wrapper& w) { return conv::PointToTuple(w.GetLeftMouseUpPoint()); },
+          "Return the image point (x, y) of the last left-button release");
+    c.def("GetStartAngle", &Wrapper::GetStartAngle, "Return the annulus's start angle in degrees");
+    c.def("GetEndAngle", &Wrapper::GetEndAngle, "Return the annulus's end angle in degrees");
+    c.def("GetRotateAngle", &Wrapper::GetRotateAngle, "Return the rotated rectangle's angle in degrees");
+    c.def("GetInnerRadius", &Wrapper::GetInnerRadius, "Return the annulus's inner radius in image pixels");
+    c.def("GetOuterRadius", &Wrapper::GetOuterRadius,
+          "Return the radius of the current circle, or the annulus's outer radius, in image pixels");
+    c.def("GetPolygonPoints", [](const Wrapper& w) { return conv::PointsToList(w.GetPolygonPoints()); },
+          "Return the current ROI's points (a polygon's vertices, a rotated rectangle's corners) as (x, y) tuples");
     c.def(
         "SetEditingROI",
         [](Wrapper& w, int mode, const py::list& points, double angle) {
@@ -124,17 +132,18 @@ void BindROIMethods(py::class_<Wrapper>& c)
                 w.SetEditingROI(mode, conv::ListToPoints(points), angle);
         },
         "mode"_a, "points"_a, "angle"_a = 0.0, kSetEditingROIDoc);
-    c.def("SetCanvasBgColor", &Wrapper::SetCanvasBgColor, "r"_a, "g"_a, "b"_a);
+    c.def("SetCanvasBgColor", &Wrapper::SetCanvasBgColor, "r"_a, "g"_a, "b"_a, doc::SetCanvasBgColor);
     c.def("SetMenuROIEnable", &Wrapper::SetMenuROIEnable, "Point"_a = true, "Line"_a = true, "Rectangle"_a = true,
-          "RotatedRectangle"_a = true, "Circle"_a = true, "Annulus"_a = true, "Polygon"_a = true);
-    c.def("HideROI", &Wrapper::HideROI);
+          "RotatedRectangle"_a = true, "Circle"_a = true, "Annulus"_a = true, "Polygon"_a = true,
+          "Choose the ROI kinds the context menu offers");
+    c.def("HideROI", &Wrapper::HideROI, "Remove the current ROI");
 }
 
 void BindOverlayMethods(py::class_<Wrapper>& c)
 {
-    c.def("ClearOverlay", &Wrapper::ClearOverlay);
-    c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a);
-    c.def("GetDisplayOverlay", &Wrapper::GetDisplayOverlay);
+    c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay appended so far");
+    c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a, "Show or hide the overlays");
+    c.def("GetDisplayOverlay", &Wrapper::GetDisplayOverlay, "Return whether the overlays are shown");
     c.def(
         "AppendOverlay",
         [](Wrapper& w, int mode, const py::list& points, const py::tuple& color, int size, double angle) {
@@ -166,10 +175,10 @@ void BindOverlayMethods(py::class_<Wrapper>& c)
 
 void BindWindowMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetSize", &Wrapper::SetSize, "w"_a, "h"_a);
-    c.def("Refresh", &Wrapper::Refresh);
-    c.def("GetHandle", &Wrapper::GetHandle);
-    c.def("IsOk", &Wrapper::IsOk);
+    c.def("SetSize", &Wrapper::SetSize, "w"_a, "h"_a, doc::SetSize);
+    c.def("Refresh", &Wrapper::Refresh, doc::Refresh);
+    c.def("GetHandle", &Wrapper::GetHandle, doc::GetHandle);
+    c.def("IsOk", &Wrapper::IsOk, doc::IsOk);
     c.def("SetOnRightClickCallback", &Wrapper::SetOnRightClickCallback, "callback"_a,
           "Set a callback function for right-click events. Should return True to intercept.");
     c.def("SetOnCropCallback", &Wrapper::SetOnCropCallback, "callback"_a, "Set a callback function for crop events");
@@ -188,10 +197,11 @@ void BindGuideLineMethods(py::class_<Wrapper>& c)
         [](Wrapper& w, GuideLineModeValue mode) { w.SetGuideLineMode(static_cast<GuideLineMode>(mode)); },
         "mode"_a, "Set guide line overlay mode (GuideLineMode enum)");
     c.def("GetGuideLineMode",
-          [](const Wrapper& w) { return static_cast<GuideLineModeValue>(w.GetGuideLineMode()); });
+          [](const Wrapper& w) { return static_cast<GuideLineModeValue>(w.GetGuideLineMode()); },
+          doc::GetGuideLineMode);
     c.def("SetGuideLineVisible", &Wrapper::SetGuideLineVisible, "visible"_a,
           "Show or hide guide lines without changing mode");
-    c.def("GetGuideLineVisible", &Wrapper::GetGuideLineVisible);
+    c.def("GetGuideLineVisible", &Wrapper::GetGuideLineVisible, doc::GetGuideLineVisible);
     c.def("SetGuideLineColor", &Wrapper::SetGuideLineColor, "b"_a, "g"_a, "r"_a, "a"_a = 180,
           "Set guide line color (BGR + alpha 0-255)");
     c.def("SetGuideLineThickness", &Wrapper::SetGuideLineThickness, "thickness"_a,
@@ -200,7 +210,8 @@ void BindGuideLineMethods(py::class_<Wrapper>& c)
         "SetAspectRatio",
         [](Wrapper& w, AspectRatioValue ratio) { w.SetAspectRatio(static_cast<AspectRatio>(ratio)); }, "ratio"_a,
         "Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)");
-    c.def("GetAspectRatio", [](const Wrapper& w) { return static_cast<AspectRatioValue>(w.GetAspectRatio()); });
+    c.def("GetAspectRatio", [](const Wrapper& w) { return static_cast<AspectRatioValue>(w.GetAspectRatio()); },
+          doc::GetAspectRatio);
 }
 
 }  // namespace

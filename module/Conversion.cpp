@@ -182,8 +182,45 @@ cv::Mat ArrayAsMat(const ImageArray& array)
     return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr);
 }
 
+namespace {
+
+// Reads a list or tuple of (x, y) lists or tuples of Python floats or ints directly:
+// NumPy's generic conversion of such a list costs about ten times more. Only exact
+// types are read, so no Python code runs meanwhile; anything else (NumPy scalars,
+// other sequences, bad items) returns false and takes NumPy's road.
+bool ReadPairList(PyObject* sequence, std::vector<cv::Point2f>& out)
+{
+    if (!PyList_CheckExact(sequence) && !PyTuple_CheckExact(sequence))
+        return false;
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(sequence);
+    out.reserve(static_cast<size_t>(count));
+    for (Py_ssize_t i = 0; i < count; ++i) {
+        PyObject* item = PySequence_Fast_GET_ITEM(sequence, i);
+        if ((!PyList_CheckExact(item) && !PyTuple_CheckExact(item)) || PySequence_Fast_GET_SIZE(item) != 2)
+            return false;
+        double xy[2];
+        for (int k = 0; k < 2; ++k) {
+            PyObject* value = PySequence_Fast_GET_ITEM(item, k);
+            if (!PyFloat_CheckExact(value) && !PyLong_CheckExact(value))
+                return false;
+            xy[k] = PyFloat_AsDouble(value);
+            if (xy[k] == -1.0 && PyErr_Occurred()) {  // an int too large for a double
+                PyErr_Clear();
+                return false;
+            }
+        }
+        out.emplace_back(static_cast<float>(xy[0]), static_cast<float>(xy[1]));
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<cv::Point2f> ArrayToPoints(const py::handle& points, const char* name)
 {
+    std::vector<cv::Point2f> pairs;
+    if (ReadPairList(points.ptr(), pairs))
+        return pairs;
     using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
     const FloatArray array = FloatArray::ensure(points);  // NumPy casts; null (error cleared) when it cannot
     if (!array)

@@ -13,6 +13,7 @@ PACKAGES=(
   python3-pytest python3-pytest-timeout python3-pil python3-piexif python3-opencv python3-matplotlib
   python3-skimage
   xvfb xauth fonts-dejavu-core
+  python3-setuptools python3-wheel python3-pip python3-venv python3-build python3-mypy dpkg-dev file
 )
 
 missing=()

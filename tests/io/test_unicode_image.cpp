@@ -13,6 +13,7 @@
 
 #include "IoTestSupport.h"
 #include "tivra/io/HeifUtils.h"
+#include "tivra/io/ImageFileInfo.h"
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/UnicodeImage.h"
 
@@ -76,6 +77,23 @@ int RunWithFileSizeLimit(rlim_t limit, Body body)
         std::signal(SIGXFSZ, SIG_IGN);  // make the write fail with EFBIG instead of killing us
         const rlimit small{limit, limit};
         ::setrlimit(RLIMIT_FSIZE, &small);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs `body` in a child process with a few seconds and 2 GB of memory, so that a
+// reader that hangs or runs away fails the test instead of stalling it.
+template <typename Body>
+int RunBounded(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20);
+        const rlimit memory{rlim_t{2} << 30, rlim_t{2} << 30};
+        ::setrlimit(RLIMIT_AS, &memory);
         ::_exit(body() ? 0 : 1);
     }
     int status = 0;
@@ -327,6 +345,36 @@ TEST(UnicodeFiles, SavesOntoSpecialFilesAreRefused)
     EXPECT_TRUE(fs::is_directory(fs::u8path(folder)));
     EXPECT_EQ(DirectoryNames(dir).size(), 2u);
 }
+
+class NotARegularFile : public testing::TestWithParam<std::string> {};
+
+TEST_P(NotARegularFile, FailsAtOnceInEveryReader)
+{
+    ScratchDir dir;
+    // A HEIF file read first: libheif then reads a directory as an endless stream.
+    ASSERT_TRUE(heif_utils::cvmat_to_heif(SmoothPicture(16, 16), dir / "real.heic", 90));
+    ASSERT_FALSE(LoadImageByExtension(dir / "real.heic").empty());
+    const std::string folder = dir / ("folder" + GetParam());
+    const std::string fifo = dir / ("fifo" + GetParam());
+    fs::create_directory(fs::u8path(folder));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+
+    testing::internal::CaptureStderr();
+    const int status = RunBounded([&] {
+        for (const std::string& path : {folder, fifo})
+            if (!LoadImageByExtension(path).empty() || GetImageFileInfo(path).width != 0 || IsRegularFile(path))
+                return false;
+        return IsRegularFile(dir / "real.heic");
+    });
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, NotARegularFile,
+                         testing::Values(".png", ".jpg", ".tif", ".bmp", ".pgm", ".webp", ".heic", ".heif", ".jxl"),
+                         [](const testing::TestParamInfo<std::string>& extension) {
+                             return extension.param.substr(1);
+                         });
 
 TEST(UnicodeFiles, OverwriteKeepsModeAndFollowsLinks)
 {

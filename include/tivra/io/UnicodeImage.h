@@ -27,6 +27,11 @@ std::string GetExtension(const std::string& path);
 /// The extension of a wide path, as UTF-8.
 std::string GetExtension(const std::wstring& path);
 
+/// True if the path names a regular file (after following links). Every path to a
+/// decoder checks this first: a directory or FIFO named like an image must fail
+/// at once instead of blocking or feeding a decoder endless bytes.
+bool IsRegularFile(const std::string& utf8Path);
+
 /// True if the file can be opened for reading.
 bool fileExists(const std::string& utf8Path);
 
@@ -35,7 +40,7 @@ bool fileExists(const std::string& utf8Path);
 /// arrive than the stream announced.
 bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& bytes);
 
-/// Reads a whole file; false if it cannot be opened or read completely.
+/// Reads a whole regular file; false if it is not one or cannot be read completely.
 bool ReadFileBytes(const std::string& utf8Path, std::vector<unsigned char>& bytes);
 
 /// Decodes the file with OpenCV and `flags` (cv::IMREAD_*). A file that cannot be

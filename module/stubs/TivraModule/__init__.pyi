@@ -1,0 +1,383 @@
+"""TivraModule - OpenCV + wxWidgets Image Panel for Python
+
+This module provides:
+- TivraEngine: Pure-logic image processing (no GUI required)
+- TivraPanel: Basic image display panel (requires wxPython)
+- TivraROIAdvPanel: Advanced ROI panel with editing (requires wxPython)
+
+Usage with wxPython:
+    import wx
+    import TivraModule
+
+    app = wx.App()
+    frame = wx.Frame(None, title="Test")
+    panel = wx.Panel(frame)
+
+    # The native panel is created embedded in the wxPython panel
+    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)
+    cv_panel.SetMat(image_array)
+
+    frame.Show()
+    app.MainLoop()"""
+from typing import Any, Callable, ClassVar, Dict, Iterable, Iterator, List, Optional, Sequence, SupportsIndex, Tuple, overload
+
+import numpy
+import numpy.typing
+from . import EA as EA
+
+class CvDisplayMode:
+    """How a panel scales its image: Original (1:1) or ZoomToFit."""
+    def __init__(self, value: SupportsIndex) -> None: ...
+    def __repr__(self) -> str: ...
+    @property
+    def name(self) -> str: ...
+    def __str__(self) -> str: ...
+    def __eq__(self, other: Any) -> bool: ...
+    def __ne__(self, other: Any) -> bool: ...
+    def __getstate__(self) -> int: ...
+    def __hash__(self) -> int: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
+    def __setstate__(self, state: SupportsIndex) -> None: ...
+    Original: ClassVar[CvDisplayMode]
+    ZoomToFit: ClassVar[CvDisplayMode]
+    __members__: ClassVar[dict[str, CvDisplayMode]]
+
+Original: CvDisplayMode
+ZoomToFit: CvDisplayMode
+
+class CvROIMode:
+    """Kind of ROI: the one the mouse draws, or an overlay's kind."""
+    def __init__(self, value: SupportsIndex) -> None: ...
+    def __repr__(self) -> str: ...
+    @property
+    def name(self) -> str: ...
+    def __str__(self) -> str: ...
+    def __eq__(self, other: Any) -> bool: ...
+    def __ne__(self, other: Any) -> bool: ...
+    def __getstate__(self) -> int: ...
+    def __hash__(self) -> int: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
+    def __setstate__(self, state: SupportsIndex) -> None: ...
+    Point: ClassVar[CvROIMode]
+    Line: ClassVar[CvROIMode]
+    Rectangle: ClassVar[CvROIMode]
+    RotatedRectangle: ClassVar[CvROIMode]
+    Circle: ClassVar[CvROIMode]
+    Annulus: ClassVar[CvROIMode]
+    Polygon: ClassVar[CvROIMode]
+    Mask: ClassVar[CvROIMode]
+    __members__: ClassVar[dict[str, CvROIMode]]
+
+Point: CvROIMode
+Line: CvROIMode
+Rectangle: CvROIMode
+RotatedRectangle: CvROIMode
+Circle: CvROIMode
+Annulus: CvROIMode
+Polygon: CvROIMode
+Mask: CvROIMode
+
+class GuideLineMode:
+    """Guide lines a panel draws over its image."""
+    def __init__(self, value: SupportsIndex) -> None: ...
+    def __repr__(self) -> str: ...
+    @property
+    def name(self) -> str: ...
+    def __str__(self) -> str: ...
+    def __eq__(self, other: Any) -> bool: ...
+    def __ne__(self, other: Any) -> bool: ...
+    def __getstate__(self) -> int: ...
+    def __hash__(self) -> int: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
+    def __setstate__(self, state: SupportsIndex) -> None: ...
+    Off: ClassVar[GuideLineMode]
+    CenterCross: ClassVar[GuideLineMode]
+    RuleOfThirds: ClassVar[GuideLineMode]
+    GoldenRatio: ClassVar[GuideLineMode]
+    SafeZones: ClassVar[GuideLineMode]
+    AspectRatioMask: ClassVar[GuideLineMode]
+    DiagonalLines: ClassVar[GuideLineMode]
+    CornerMarkers: ClassVar[GuideLineMode]
+    __members__: ClassVar[dict[str, GuideLineMode]]
+
+Off: GuideLineMode
+CenterCross: GuideLineMode
+RuleOfThirds: GuideLineMode
+GoldenRatio: GuideLineMode
+SafeZones: GuideLineMode
+AspectRatioMask: GuideLineMode
+DiagonalLines: GuideLineMode
+CornerMarkers: GuideLineMode
+
+class AspectRatio:
+    """Frame proportions shown by the AspectRatioMask guide mode."""
+    def __init__(self, value: SupportsIndex) -> None: ...
+    def __repr__(self) -> str: ...
+    @property
+    def name(self) -> str: ...
+    def __str__(self) -> str: ...
+    def __eq__(self, other: Any) -> bool: ...
+    def __ne__(self, other: Any) -> bool: ...
+    def __getstate__(self) -> int: ...
+    def __hash__(self) -> int: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
+    def __setstate__(self, state: SupportsIndex) -> None: ...
+    AR_1_1: ClassVar[AspectRatio]
+    AR_4_3: ClassVar[AspectRatio]
+    AR_3_2: ClassVar[AspectRatio]
+    AR_16_9: ClassVar[AspectRatio]
+    AR_2_39_1: ClassVar[AspectRatio]
+    AR_9_16: ClassVar[AspectRatio]
+    __members__: ClassVar[dict[str, AspectRatio]]
+
+AR_1_1: AspectRatio
+AR_4_3: AspectRatio
+AR_3_2: AspectRatio
+AR_16_9: AspectRatio
+AR_2_39_1: AspectRatio
+AR_9_16: AspectRatio
+
+class TivraEngine:
+    """Pure-logic image processing engine (no GUI)"""
+    def __init__(self) -> None: ...
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
+        """Hold a copy of img (uint8 array: gray, BGR or BGRA) as the image"""
+    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the image; shape (0,) when the engine is empty"""
+    def HasImage(self) -> bool:
+        """Return True when the engine holds an image"""
+    def GetImageSize(self) -> Tuple[int, int, int]:
+        """Return (height, width, channels) of the image; (0, 0, 0) when empty"""
+    def Clear(self) -> None:
+        """Release the image; the engine becomes empty"""
+    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
+        """Load image from file (supports Unicode paths)"""
+    def SaveImage(self, path: str) -> bool:
+        """Save image to file (supports Unicode paths)"""
+    def ConvertToGray(self) -> None:
+        """Convert a BGR or BGRA image to one gray channel in place; a gray image stays as it is"""
+    def Resize(self, width: SupportsIndex, height: SupportsIndex, interpolation: SupportsIndex = ...) -> None:
+        """Resize the image in place with an INTER_* interpolation; a width or height below 1 follows the aspect ratio, both below 1 leave the image as it is"""
+    def GaussianBlur(self, kernel_size: SupportsIndex, sigma: float = ...) -> None:
+        """Blur the image in place with a square Gaussian kernel; an even kernel_size is made odd (4 gives 5 x 5), sigma 0 derives the spread from the size"""
+    def Canny(self, threshold1: float, threshold2: float) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return the Canny edge map (uint8, 0 or 255, one channel) of a gray copy of the image, which stays as it is; shape (0,) when empty"""
+
+class TivraPanel:
+    """Basic image display panel (requires wxPython parent)"""
+    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
+        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
+        """Load image from file (supports Unicode paths)"""
+    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
+    def SetMode(self, mode: SupportsIndex) -> None:
+        """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
+    def SetZoomToFit(self) -> None:
+        """Fit the whole image into the window"""
+    def SetOriginal(self, is_scrollbar_visible: bool = ...) -> None:
+        """Show the image at scale 1, with scroll bars or without them"""
+    def SetZoomIn(self) -> None:
+        """Zoom in one step"""
+    def SetZoomOut(self) -> None:
+        """Zoom out one step"""
+    def SetSize(self, w: SupportsIndex, h: SupportsIndex) -> None:
+        """Resize the panel to w x h pixels, keeping its position (-1 keeps that size)"""
+    def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
+        """Set the colour around the image (red, green, blue, 0-255)"""
+    def SetCenterImageEnable(self, enable: bool) -> None:
+        """Centre an image smaller than the window (True) or keep it at the top left"""
+    def Refresh(self) -> None:
+        """Repaint the panel"""
+    def GetHandle(self) -> int:
+        """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
+    def IsOk(self) -> bool:
+        """Return True while the native panel exists (False once wx destroyed it with its parent)"""
+    def SetGuideLineMode(self, mode: GuideLineMode) -> None:
+        """Set guide line overlay mode (GuideLineMode enum)"""
+    def GetGuideLineMode(self) -> GuideLineMode:
+        """Return the guide line mode (GuideLineMode enum)"""
+    def SetGuideLineVisible(self, visible: bool) -> None:
+        """Show or hide guide lines without changing mode"""
+    def GetGuideLineVisible(self) -> bool:
+        """Return whether the guide lines are shown"""
+    def SetGuideLineColor(self, b: SupportsIndex, g: SupportsIndex, r: SupportsIndex, a: SupportsIndex = ...) -> None:
+        """Set guide line color (BGR + alpha 0-255)"""
+    def SetGuideLineThickness(self, thickness: SupportsIndex) -> None:
+        """Set guide line thickness in pixels"""
+    def SetAspectRatio(self, ratio: AspectRatio) -> None:
+        """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
+    def GetAspectRatio(self) -> AspectRatio:
+        """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
+
+class TivraROIAdvPanel:
+    """Advanced ROI panel with editing (requires wxPython parent)"""
+    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
+        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+    def LoadImage(self, path: str) -> bool:
+        """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
+    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
+    def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
+    def GetRawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by GetMat()). Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
+    def SetMode(self, mode: SupportsIndex) -> None:
+        """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
+    def SetZoomToFit(self) -> None:
+        """Fit the whole image into the window"""
+    def ZoomToFit(self) -> None:
+        """Same as SetZoomToFit()"""
+    def SetOriginal(self) -> None:
+        """Show the image at zoom 1 (one image pixel per screen pixel)"""
+    def SetZoomIn(self) -> None:
+        """Zoom in one step"""
+    def ZoomIn(self) -> None:
+        """Same as SetZoomIn()"""
+    def SetZoomOut(self) -> None:
+        """Zoom out one step"""
+    def ZoomOut(self) -> None:
+        """Same as SetZoomOut()"""
+    def GetZoomFactor(self) -> float:
+        """Return current display zoom factor (1.0 = 100%)"""
+    def GetLoadedImageInfo(self) -> dict:
+        """Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display conversion."""
+    def SetCenterImageEnable(self, enable: bool) -> None:
+        """Centre an image smaller than the window (True) or keep it at the top left"""
+    def SetROIMode(self, mode: SupportsIndex) -> None:
+        """Choose the kind of ROI the mouse draws (CvROIMode value)"""
+    def GetROIMode(self) -> int:
+        """Return the kind of the current ROI (CvROIMode value as an int)"""
+    def SetFuncEnable(self, menu_enable: bool, crop_enable: bool = ..., move_enable: bool = ...) -> None:
+        """Switch the context menu, drawing and editing the ROI with the mouse, and moving it, on or off"""
+    def SetLockROI(self, lock: bool) -> None:
+        """Lock the current ROI against mouse edits, or unlock it"""
+    def GetRect(self) -> tuple:
+        """Return the current ROI's rectangle (x, y, width, height) in image pixels, as crop events report it"""
+    def SetRect(self, rect: tuple) -> None:
+        """Set the current ROI's rectangle (x, y, width, height) in image pixels"""
+    def GetLeftMouseDownPoint(self) -> tuple:
+        """Return the image point (x, y) of the last left-button press"""
+    def GetLeftMouseUpPoint(self) -> tuple:
+        """Return the image point (x, y) of the last left-button release"""
+    def GetStartAngle(self) -> float:
+        """Return the annulus's start angle in degrees"""
+    def GetEndAngle(self) -> float:
+        """Return the annulus's end angle in degrees"""
+    def GetRotateAngle(self) -> float:
+        """Return the rotated rectangle's angle in degrees"""
+    def GetInnerRadius(self) -> float:
+        """Return the annulus's inner radius in image pixels"""
+    def GetOuterRadius(self) -> float:
+        """Return the radius of the current circle, or the annulus's outer radius, in image pixels"""
+    def GetPolygonPoints(self) -> list:
+        """Return the current ROI's points (a polygon's vertices, a rotated rectangle's corners) as (x, y) tuples"""
+    def SetEditingROI(self, mode: SupportsIndex, points: list, angle: float = ...) -> None:
+        """Sets the current editing ROI state.
+
+        Args:
+            mode: ROI mode (1=Point, 2=Line, 3=Rect, 4=RotatedRect, 5=Circle, 6=Annulus, 7=Polygon)
+            points: List of (x, y) tuples.
+            angle: Rotation angle (for RotatedRectangle)."""
+    def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
+        """Set the colour around the image (red, green, blue, 0-255)"""
+    def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:
+        """Choose the ROI kinds the context menu offers"""
+    def HideROI(self) -> None:
+        """Remove the current ROI"""
+    def ClearOverlay(self) -> None:
+        """Remove every overlay appended so far"""
+    def SetDisplayOverlay(self, show: bool) -> None:
+        """Show or hide the overlays"""
+    def GetDisplayOverlay(self) -> bool:
+        """Return whether the overlays are shown"""
+    def AppendOverlay(self, mode: SupportsIndex, points: list, color: tuple, size: SupportsIndex = ..., angle: float = ...) -> int:
+        """Append an overlay ROI.
+
+        Args:
+            mode: ROI mode (0=None, 1=Point, 2=Line, 3=Rectangle, 4=RotatedRectangle,
+                            5=Circle, 6=Annulus, 7=Polygon)
+            points: List of (x, y) tuples. Format depends on mode:
+                - Point: [(x1,y1), (x2,y2), ...]
+                - Line: [(x1,y1), (x2,y2)]
+                - Rectangle: [(left_top_x, left_top_y), (width, height)]
+                - RotatedRectangle: [(left_top_x, left_top_y), (width, height)]
+                - Circle: [(center_x, center_y), (radius, 0)]
+                - Circle: [(center_x, center_y), (radius, 0)]
+                - Annulus: [(center_x, center_y), (outer_r, 0), (inner_r, 0), (start_angle, end_angle)]
+                - Polygon: [(x1,y1), (x2,y2), ...]
+            color: Tuple (B, G, R) or (B, G, R, A), values 0-255
+            size: Line/point thickness (default: 2)
+            angle: Rotation angle for RotatedRectangle (default: 0.0)
+
+        Returns:
+            Index of the appended overlay"""
+    def UpdateDrawImage(self, update: bool = ...) -> None:
+        """Update display after modifying overlays"""
+    def AppendMaskOverlay(self, mask: numpy.typing.NDArray[numpy.uint8], color: tuple, alpha: float = ...) -> int:
+        """Append a pixel-level mask overlay"""
+    def ConvertMaskToPolygon(self, mask: numpy.typing.NDArray[numpy.uint8]) -> list:
+        """Convert a mask to a polygon (contour points)"""
+    def SetSize(self, w: SupportsIndex, h: SupportsIndex) -> None:
+        """Resize the panel to w x h pixels, keeping its position (-1 keeps that size)"""
+    def Refresh(self) -> None:
+        """Repaint the panel"""
+    def GetHandle(self) -> int:
+        """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
+    def IsOk(self) -> bool:
+        """Return True while the native panel exists (False once wx destroyed it with its parent)"""
+    def SetOnRightClickCallback(self, callback: Any) -> None:
+        """Set a callback function for right-click events. Should return True to intercept."""
+    def SetOnCropCallback(self, callback: Any) -> None:
+        """Set a callback function for crop events"""
+    def SetOnLeftDClickCallback(self, callback: Any) -> None:
+        """Set a callback function for left double-click"""
+    def SetOnRightDClickCallback(self, callback: Any) -> None:
+        """Set a callback function for right double-click"""
+    def SetOnMouseMoveCallback(self, callback: Any) -> None:
+        """Set a callback function for mouse movement"""
+    def SetGuideLineMode(self, mode: GuideLineMode) -> None:
+        """Set guide line overlay mode (GuideLineMode enum)"""
+    def GetGuideLineMode(self) -> GuideLineMode:
+        """Return the guide line mode (GuideLineMode enum)"""
+    def SetGuideLineVisible(self, visible: bool) -> None:
+        """Show or hide guide lines without changing mode"""
+    def GetGuideLineVisible(self) -> bool:
+        """Return whether the guide lines are shown"""
+    def SetGuideLineColor(self, b: SupportsIndex, g: SupportsIndex, r: SupportsIndex, a: SupportsIndex = ...) -> None:
+        """Set guide line color (BGR + alpha 0-255)"""
+    def SetGuideLineThickness(self, thickness: SupportsIndex) -> None:
+        """Set guide line thickness in pixels"""
+    def SetAspectRatio(self, ratio: AspectRatio) -> None:
+        """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
+    def GetAspectRatio(self) -> AspectRatio:
+        """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
+
+def GetImageFileInfo(path: str) -> dict:
+    """Read image file metadata (size, channels, bit_depth, EXIF, GPS) without loading into a panel. Returns a dict."""
+
+INTER_NEAREST: int
+INTER_LINEAR: int
+INTER_AREA: int
+INTER_CUBIC: int
+INTER_LANCZOS4: int
+IMREAD_UNCHANGED: int
+IMREAD_GRAYSCALE: int
+IMREAD_COLOR: int
+IMREAD_ANYDEPTH: int
+IMREAD_ANYCOLOR: int
+__version__: str
