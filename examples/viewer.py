@@ -1,13 +1,18 @@
 """TivraModule viewer: open an image, zoom and pan over it, draw and edit a region
-of interest with the mouse, and read the ROI's geometry as you edit it.
+of interest with the mouse, and read the ROI's geometry as you edit it. The Measure
+menu runs an edge, line or circle gauge inside the ROI after every edit.
 
     python3 examples/viewer.py [IMAGE]            # a window on your display
     python3 examples/viewer.py --screenshot OUT   # draw one ROI, save a PNG, exit
+    python3 examples/viewer.py IMAGE --gauge circle --roi CX,CY,INNER,OUTER   # print one JSON result
+    python3 examples/viewer.py IMAGE --gauge line --roi CX,CY,W,H,ANGLE
 
 Without an IMAGE the viewer shows a test chart of its own. With --screenshot it
 needs no user: run it under `xvfb-run -a` where there is no display.
 """
 import argparse
+import csv
+import json
 import os
 import sys
 import time
@@ -193,6 +198,10 @@ class ViewerFrame(wx.Frame):
         self.headless = headless     # no dialogs: errors go to stderr only
         self.image = None            # the shown image (BGR), for the status bar
         self.overlay_count = 0
+        self.kept = []               # ROIs kept as overlays, drawn again under each gauge result
+        self.gauge = None            # "edges", "line", "circle" or None
+        self.gauge_result = None
+        self.image_name = ""
         self.ids = {}
         self.CreateStatusBar(2)
         self.SetStatusWidths([-3, -1])
@@ -203,9 +212,13 @@ class ViewerFrame(wx.Frame):
         self.host = wx.Panel(body, style=wx.BORDER_SUNKEN)
         self.readout = wx.TextCtrl(body, size=(260, -1), style=wx.TE_MULTILINE | wx.TE_READONLY | wx.TE_DONTWRAP)
         self.readout.SetFont(wx.Font(wx.FontInfo(9).Family(wx.FONTFAMILY_TELETYPE)))
+        self.gauge_controls = GaugeControls(body, self.rerun_gauge)
+        side = wx.BoxSizer(wx.VERTICAL)
+        side.Add(self.readout, 1, wx.EXPAND)
+        side.Add(self.gauge_controls, 0, wx.EXPAND | wx.TOP, 4)
         sizer = wx.BoxSizer(wx.HORIZONTAL)
         sizer.Add(self.host, 1, wx.EXPAND)
-        sizer.Add(self.readout, 0, wx.EXPAND | wx.LEFT, 4)
+        sizer.Add(side, 0, wx.EXPAND | wx.LEFT, 4)
         body.SetSizer(sizer)
         self.Show()
         self.Layout()
@@ -241,6 +254,8 @@ class ViewerFrame(wx.Frame):
         self._item(file_menu, "chart", "&Test chart", lambda e: self.show_image(make_test_chart(),
                                                                                   "built-in test chart"))
         self._item(file_menu, "screenshot", "Save &screenshot...\tCtrl+S", lambda e: self.choose_screenshot())
+        self._item(file_menu, "save-view", "Save &view as PNG...", lambda e: self.choose_view_png())
+        self._item(file_menu, "export", "&Export measurements...\tCtrl+E", lambda e: self.choose_export())
         file_menu.AppendSeparator()
         self._item(file_menu, "quit", "&Quit\tCtrl+Q", lambda e: self.Close())
         bar.Append(file_menu, "&File")
@@ -263,6 +278,13 @@ class ViewerFrame(wx.Frame):
         self._item(roi, "clear-overlays", "Clear o&verlays", lambda e: self.clear_overlays())
         self._item(roi, "clear", "C&lear ROI\tEsc", lambda e: self.clear_roi())
         bar.Append(roi, "&ROI")
+
+        measure = wx.Menu()
+        self._item(measure, "gauge-off", "&Off", lambda e: self.set_gauge(None), wx.ITEM_RADIO)
+        for label, gauge, help_text in GAUGES:
+            self._item(measure, "gauge-" + gauge, label, lambda e, g=gauge: self.set_gauge(g), wx.ITEM_RADIO,
+                       help_text)
+        bar.Append(measure, "&Measure")
 
         guides = wx.Menu()
         for label, mode in GUIDE_MODES:
@@ -294,6 +316,11 @@ class ViewerFrame(wx.Frame):
         for key, art_id, text in (("in", wx.ART_PLUS, "Zoom in"), ("out", wx.ART_MINUS, "Zoom out"),
                                   ("fit", wx.ART_FULL_SCREEN, "Zoom to fit"), ("1:1", wx.ART_GO_HOME, "1:1")):
             tools.AddTool(self.ids[key], text, art(art_id, wx.ART_TOOLBAR, size), text)
+        tools.AddSeparator()
+        icons = {"edges": tm.CvROIMode.Point, "line": tm.CvROIMode.Line, "circle": tm.CvROIMode.Annulus}
+        for label, gauge, help_text in GAUGES:
+            tools.AddCheckTool(self.ids["gauge-" + gauge], label.replace("&", ""), kind_icon(icons[gauge]),
+                               shortHelp=help_text)
         tools.Realize()
 
     # ------------------------------------------------------------ actions
@@ -304,6 +331,7 @@ class ViewerFrame(wx.Frame):
         event.Skip()
 
     def show_image(self, bgr, name):
+        self.image_name = name
         self.panel.SetMat(bgr)
         self.image = self.panel.GetMat()
         self._after_load(name)
@@ -313,9 +341,11 @@ class ViewerFrame(wx.Frame):
             self.report_error("Cannot read the image %s" % path)
             return False
         self.image = self.panel.GetMat()
+        self.image_name = path
         info = tm.GetImageFileInfo(path)
         print("%s: %d x %d px, %d channels, %d bits" % (path, info.get("width", 0), info.get("height", 0),
-                                                        info.get("channels", 0), info.get("bitDepth", 0)))
+                                                        info.get("channels", 0), info.get("bitDepth", 0)),
+              file=sys.stderr if self.headless else sys.stdout)
         self._after_load(os.path.basename(path))
         return True
 
@@ -323,7 +353,7 @@ class ViewerFrame(wx.Frame):
         self.SetTitle("%s - %s" % (name, TITLE))
         # Loading a file switches the overlays off; the menu follows the panel.
         self.overlay_item.Check(self.panel.GetDisplayOverlay())
-        self.update_readout()
+        self.rerun_gauge()
         self.update_zoom_field()
 
     def report_error(self, message):
@@ -358,7 +388,7 @@ class ViewerFrame(wx.Frame):
         """Makes (kind, points) the ROI being edited, as a user's drawing would."""
         self.set_roi_kind(kind)
         self.panel.SetEditingROI(int(kind), points, angle)
-        self.update_readout()
+        self.rerun_gauge()
 
     def _on_overlays(self, event):
         self.panel.SetDisplayOverlay(event.IsChecked())
@@ -369,6 +399,7 @@ class ViewerFrame(wx.Frame):
             return
         kind, points, angle = overlay
         colour = OVERLAY_COLOURS[self.overlay_count % len(OVERLAY_COLOURS)]
+        self.kept.append((int(kind), points, colour, 2, angle))
         self.panel.AppendOverlay(int(kind), points, colour, 2, angle)
         self.overlay_count += 1
         self.panel.SetDisplayOverlay(True)
@@ -377,11 +408,58 @@ class ViewerFrame(wx.Frame):
     def clear_overlays(self):
         self.panel.ClearOverlay()
         self.overlay_count = 0
-        self.panel.Refresh()
+        self.kept = []
+        self.rerun_gauge()
 
     def clear_roi(self):
         self.panel.HideROI()
+        self.rerun_gauge()
+
+    def set_gauge(self, gauge):
+        """Chooses the gauge that measures after every edit (None: no gauge); switches the ROI to
+        a kind the gauge can use when the current one does not suit it."""
+        self.gauge = gauge
+        self.GetMenuBar().Check(self.ids["gauge-" + (gauge or "off")], True)
+        for _, name, _ in GAUGES:
+            self.GetToolBar().ToggleTool(self.ids["gauge-" + name], name == gauge)
+        if gauge and gauge_roi(gauge, self.panel.GetEditingROI()) is None:
+            self.set_roi_kind({"edges": tm.CvROIMode.Line, "line": tm.CvROIMode.RotatedRectangle,
+                               "circle": tm.CvROIMode.Annulus}[gauge])
+        self.rerun_gauge()
+
+    def rerun_gauge(self):
+        """Measures the current ROI with the chosen gauge, draws the result over the kept
+        overlays and lists it in the readout."""
+        self.gauge_result = None
+        if self.gauge and self.image is not None:
+            self.gauge_result = run_gauge(self.gauge, self.image, self.panel.GetEditingROI(),
+                                          self.gauge_controls.params())
+        self.panel.ClearOverlay()
+        for kind, points, colour, size, angle in self.kept:
+            self.panel.AppendOverlay(kind, points, colour, size, angle)
+        for kind, points, colour, size in gauge_overlays(self.gauge_result) if self.gauge_result else []:
+            self.panel.AppendOverlay(int(kind), points, colour, size)
+        if self.gauge_result:
+            self.panel.SetDisplayOverlay(True)
+            self.overlay_item.Check(True)
+        self.panel.Refresh()
         self.update_readout()
+
+    def choose_export(self):
+        if not self.gauge_result:
+            self.report_error("Choose a gauge in the Measure menu first")
+            return
+        with wx.FileDialog(self, "Export measurements", defaultFile="measurements.json",
+                           wildcard="JSON|*.json|CSV|*.csv", style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                export_measurements(dialog.GetPath(), self.image_name, self.panel.GetEditingROI(),
+                                    self.gauge_controls.params(), self.gauge_result)
+
+    def choose_view_png(self):
+        with wx.FileDialog(self, "Save view as PNG", defaultFile="view.png", wildcard="PNG|*.png",
+                           style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                save_screenshot(self, dialog.GetPath(), self.host)
 
     # ------------------------------------------------------------ panel callbacks
 
@@ -391,27 +469,236 @@ class ViewerFrame(wx.Frame):
         if kind in self.ids and not self.GetMenuBar().IsChecked(self.ids[kind]):
             self.GetMenuBar().Check(self.ids[kind], True)
             self.GetToolBar().ToggleTool(self.ids[kind], True)
-        self.update_readout()
+        self.rerun_gauge()
         self.update_zoom_field()
 
     def _on_mouse_move(self, point):
         self.SetStatusText(pixel_text(self.image, self.panel.GetZoomFactor(), int(point[0]), int(point[1])), 0)
 
     def update_readout(self):
-        self.readout.ChangeValue("\n".join(describe_roi(self.panel)))
+        lines = describe_roi(self.panel)
+        if self.gauge_result:
+            lines += gauge_lines(self.gauge_result, self.gauge_controls.params().pixel_size)
+        self.readout.ChangeValue("\n".join(lines))
 
     def update_zoom_field(self):
         self.SetStatusText("zoom %.0f %%" % (self.panel.GetZoomFactor() * 100), 1)
 
 
-def save_screenshot(frame, path):
-    """Writes what the frame shows on screen (read back from the X server) as a PNG."""
+# ---------------------------------------------------------------- gauges
+
+# (menu label, gauge, toolbar help)
+GAUGES = [
+    ("&Edges", "edges", "Edge gauge: edges along a line or a rotated rectangle"),
+    ("Li&ne", "line", "Line gauge: a straight edge across a rotated rectangle"),
+    ("C&ircle", "circle", "Circle gauge: a circular edge inside an annulus"),
+]
+POLARITIES = ["either", "rising", "falling"]
+INLIER_COLOUR = (0, 220, 0)      # B, G, R
+OUTLIER_COLOUR = (0, 0, 255)
+FIT_COLOUR = (255, 200, 0)
+
+
+class GaugeParams:
+    """What the side panel sets: caliper settings and the pixel size for millimetres."""
+
+    def __init__(self, threshold=20.0, polarity=0, calipers=32, width=5, select="first", inward=False,
+                 pixel_size=0.0):
+        self.threshold, self.polarity, self.calipers, self.width = threshold, polarity, calipers, width
+        self.select, self.inward, self.pixel_size = select, inward, pixel_size
+
+    def as_dict(self):
+        return dict(vars(self))
+
+
+def gauge_roi(gauge, roi):
+    """The gauge's own ROI from (kind, points, angle) as GetEditingROI gives it, or None
+    when this kind of ROI does not suit the gauge."""
+    kind, points, angle = tm.CvROIMode(int(roi[0])), roi[1], roi[2]
+    if gauge in ("edges", "line") and kind in (tm.CvROIMode.Rectangle, tm.CvROIMode.RotatedRectangle):
+        (x, y), (w, h) = points[0], points[1]
+        return {"rect": ((x + w / 2, y + h / 2), (w, h), angle if kind == tm.CvROIMode.RotatedRectangle else 0.0)}
+    if gauge == "edges" and kind == tm.CvROIMode.Line:
+        return {"p1": points[0], "p2": points[1]}
+    if gauge == "circle" and kind == tm.CvROIMode.Annulus:
+        return {"center": points[0], "inner": points[2][0], "outer": points[1][0],
+                "start": points[3][0], "end": points[3][1]}
+    if gauge == "circle" and kind == tm.CvROIMode.Circle:
+        return {"center": points[0], "inner": 0.0, "outer": points[1][0], "start": 0.0, "end": 360.0}
+    return None
+
+
+NEEDS = {"edges": "a line or a (rotated) rectangle", "line": "a (rotated) rectangle",
+         "circle": "an annulus or a circle"}
+
+
+def run_gauge(gauge, image, roi, params):
+    """Measures with `gauge` inside `roi` ((kind, points, angle)); the native result plus
+    "gauge", "status" and the ROI the gauge used."""
+    where = gauge_roi(gauge, roi)
+    if where is None:
+        return {"gauge": gauge, "status": "failed", "ok": False, "reason": "the %s gauge needs %s ROI"
+                % (gauge, NEEDS[gauge])}
+    caliper = dict(threshold=params.threshold, polarity=params.polarity, kernel_size=2)
+    if gauge == "edges" and "p1" in where:
+        result = tm.EA.measureEdges(image, where["p1"], where["p2"], width=params.width, **caliper)
+    elif gauge == "edges":
+        result = tm.EA.measureEdges(image, where["rect"], **caliper)
+    elif gauge == "line":
+        result = tm.EA.measureLine(image, where["rect"], width=params.width, select=params.select,
+                                   calipers=max(params.calipers, 2), **caliper)
+    else:
+        result = tm.EA.measureCircle(image, where["center"], where["inner"], where["outer"], where["start"],
+                                     where["end"], width=params.width, select=params.select,
+                                     calipers=max(params.calipers, 3), inward=params.inward, **caliper)
+    result.update(gauge=gauge, status="ok" if result["ok"] else "failed", roi=where)
+    return result
+
+
+def gauge_summary(result, pixel_size=0.0):
+    """The result's figures as plain JSON values; lengths also in mm when the pixel size is known."""
+    out = {"gauge": result["gauge"], "status": result["status"]}
+    if not result["ok"]:
+        out["reason"] = result["reason"]
+    mm = (lambda v: round(v * pixel_size, 6)) if pixel_size > 0 else None
+    if result["gauge"] == "circle" and result["ok"]:
+        out.update(center=list(result["center"]), radius=result["radius"], diameter=result["diameter"],
+                   roundness=result["roundness"], points=result["inlier_count"])
+        if mm:
+            out.update(radius_mm=mm(result["radius"]), diameter_mm=mm(result["diameter"]),
+                       roundness_mm=mm(result["roundness"]))
+    elif result["gauge"] == "line" and result["ok"]:
+        out.update(angle=result["angle"], straightness=result["straightness"], points=result["inlier_count"],
+                   p1=list(result["p1"]), p2=list(result["p2"]))
+        if mm:
+            out.update(straightness_mm=mm(result["straightness"]))
+    elif result["gauge"] == "edges" and result["ok"]:
+        out.update(edges=[{"x": e["point"][0], "y": e["point"][1], "polarity": e["polarity"],
+                           "strength": e["strength"]} for e in result["edges"]],
+                   gaps=list(result["gaps"]), points=len(result["edges"]))
+        if mm:
+            out.update(gaps_mm=[mm(g) for g in result["gaps"]])
+    return out
+
+
+def gauge_lines(result, pixel_size=0.0):
+    """The readout's text for a gauge result, in px and in mm when the pixel size is known."""
+    def length(v):
+        return "%.3f px" % v + ("  %.4f mm" % (v * pixel_size) if pixel_size > 0 else "")
+
+    lines = ["", "Gauge: %s" % result["gauge"]]
+    if not result["ok"]:
+        return lines + ["failed: %s" % result["reason"]]
+    if result["gauge"] == "circle":
+        lines += ["centre (%.3f, %.3f)" % tuple(result["center"]), "radius   " + length(result["radius"]),
+                  "diameter " + length(result["diameter"]), "roundness " + length(result["roundness"]),
+                  "points %d of %d" % (result["inlier_count"], len(result["points"]))]
+    elif result["gauge"] == "line":
+        lines += ["angle %.4f deg" % result["angle"], "straightness " + length(result["straightness"]),
+                  "points %d of %d" % (result["inlier_count"], len(result["points"]))]
+    else:
+        lines.append("%d edges" % len(result["edges"]))
+        for i, e in enumerate(result["edges"][:20]):
+            lines.append(" %2d (%.2f, %.2f) %s" % (i + 1, e["point"][0], e["point"][1],
+                                                   "rise" if e["polarity"] == 1 else "fall"))
+        lines += ["gap %d: %s" % (i + 1, length(g)) for i, g in enumerate(result["gaps"][:20])]
+    return lines
+
+
+def gauge_overlays(result):
+    """(mode, points, colour, size) records that draw a result: edge points in two colours,
+    the fitted line or circle and its centre."""
+    if result["gauge"] == "edges":
+        return [(tm.CvROIMode.Point, [e["point"] for e in result["edges"]], INLIER_COLOUR, 2)] \
+            if result.get("edges") else []
+    pairs = list(zip(result.get("points", []), result.get("inliers", [])))
+    records = [(tm.CvROIMode.Point, [p for p, ok in pairs if p is not None and ok], INLIER_COLOUR, 2),
+               (tm.CvROIMode.Point, [p for p, ok in pairs if p is not None and not ok], OUTLIER_COLOUR, 2)]
+    if result["ok"] and result["gauge"] == "line":
+        records.append((tm.CvROIMode.Line, [result["p1"], result["p2"]], FIT_COLOUR, 1))
+    if result["ok"] and result["gauge"] == "circle":
+        records.append((tm.CvROIMode.Circle, [result["center"], (result["radius"], 0)], FIT_COLOUR, 1))
+        records.append((tm.CvROIMode.Point, [result["center"]], FIT_COLOUR, 3))
+    return [r for r in records if r[1]]
+
+
+def export_measurements(path, image_name, roi, params, result):
+    """Writes image, ROI, parameters and result as JSON, or as CSV when path ends in .csv."""
+    kind, points, angle = roi
+    record = {"image": image_name, "roi": {"kind": tm.CvROIMode(kind).name, "points": [list(p) for p in points],
+                                            "angle": angle},
+              "parameters": params.as_dict(), "result": gauge_summary(result, params.pixel_size)}
+    if not path.lower().endswith(".csv"):
+        with open(path, "w") as f:
+            json.dump(record, f, indent=2)
+        return
+    with open(path, "w", newline="") as f:
+        out = csv.writer(f)
+        out.writerow(["field", "value"])
+        out.writerow(["image", image_name])
+        out.writerow(["roi", json.dumps(record["roi"])])
+        for key, value in record["parameters"].items():
+            out.writerow(["parameter " + key, value])
+        for key, value in record["result"].items():
+            out.writerow([key, json.dumps(value) if isinstance(value, (list, dict)) else value])
+        if "points" in result and isinstance(result["points"], list):
+            out.writerow([])
+            out.writerow(["caliper", "x", "y", "inlier"])
+            for i, (p, ok) in enumerate(zip(result["points"], result["inliers"])):
+                out.writerow([i, "" if p is None else p[0], "" if p is None else p[1], int(ok)])
+
+
+class GaugeControls(wx.Panel):
+    """The side panel's gauge parameters; calls on_change after every edit."""
+
+    def __init__(self, parent, on_change):
+        super().__init__(parent)
+        self.on_change = on_change
+        grid = wx.FlexGridSizer(2, 4, 4)
+        grid.AddGrowableCol(1)
+
+        def row(label, control):
+            grid.Add(wx.StaticText(self, label=label), 0, wx.ALIGN_CENTER_VERTICAL)
+            grid.Add(control, 1, wx.EXPAND)
+            return control
+
+        self.threshold = row("Threshold", wx.SpinCtrlDouble(self, min=0, max=255, initial=20, inc=1))
+        self.polarity = row("Polarity", wx.Choice(self, choices=POLARITIES))
+        self.polarity.SetSelection(0)
+        self.select = row("Edge", wx.Choice(self, choices=["first", "strongest"]))
+        self.select.SetSelection(0)
+        self.calipers = row("Calipers", wx.SpinCtrl(self, min=2, max=360, initial=32))
+        self.width = row("Caliper width", wx.SpinCtrl(self, min=1, max=99, initial=5))
+        self.inward = row("Circle search", wx.Choice(self, choices=["outward", "inward"]))
+        self.inward.SetSelection(0)
+        self.pixel_size = row("Pixel size mm", wx.TextCtrl(self, value="0", style=wx.TE_PROCESS_ENTER))
+        self.SetSizer(grid)
+        for control, event in ((self.threshold, wx.EVT_SPINCTRLDOUBLE), (self.polarity, wx.EVT_CHOICE),
+                               (self.select, wx.EVT_CHOICE), (self.calipers, wx.EVT_SPINCTRL),
+                               (self.width, wx.EVT_SPINCTRL), (self.inward, wx.EVT_CHOICE),
+                               (self.pixel_size, wx.EVT_TEXT)):
+            control.Bind(event, lambda e: self.on_change())
+
+    def params(self):
+        try:
+            pixel_size = max(float(self.pixel_size.GetValue()), 0.0)
+        except ValueError:
+            pixel_size = 0.0
+        return GaugeParams(self.threshold.GetValue(), self.polarity.GetSelection(), self.calipers.GetValue(),
+                           self.width.GetValue(), self.select.GetStringSelection(),
+                           self.inward.GetSelection() == 1, pixel_size)
+
+
+def save_screenshot(frame, path, window=None):
+    """Writes what the frame (or one of its windows) shows on screen, read back from the
+    X server, as a PNG."""
     frame.Raise()
     frame.Refresh()
     frame.Update()
     settle(0.3)
-    x, y = frame.GetScreenPosition()
-    w, h = frame.GetSize()
+    window = window or frame
+    x, y = window.GetScreenPosition()
+    w, h = window.GetSize()
     try:
         import gi
         gi.require_version("Gdk", "3.0")
@@ -445,7 +732,12 @@ def main(argv=None):
     parser.add_argument("image", nargs="?", help="image file to open (default: a built-in test chart)")
     parser.add_argument("--screenshot", metavar="PNG",
                         help="draw one ROI, save a screenshot of the window to PNG and exit")
+    parser.add_argument("--gauge", choices=[g for _, g, _ in GAUGES],
+                        help="measure inside --roi, print the result as one JSON object and exit")
+    parser.add_argument("--roi", help="circle: CX,CY,INNER,OUTER[,START,END]; line and edges: CX,CY,W,H,ANGLE")
     args = parser.parse_args(argv)
+    if args.gauge:
+        return measure_headless(parser, args)
 
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
@@ -462,6 +754,58 @@ def main(argv=None):
     frame.Destroy()
     settle(0.1)
     return 0
+
+
+def gauge_roi_argument(gauge, text):
+    """(kind, points, angle) of the ROI given on the command line, or None when it does not parse."""
+    try:
+        v = [float(part) for part in text.split(",")]
+    except (AttributeError, ValueError):
+        return None
+    if gauge == "circle" and len(v) in (4, 6):
+        start, end = v[4:6] if len(v) == 6 else (0.0, 360.0)
+        return tm.CvROIMode.Annulus, [(v[0], v[1]), (v[3], 0.0), (v[2], 0.0), (start, end)], 0.0
+    if gauge in ("line", "edges") and len(v) == 5:
+        cx, cy, w, h, angle = v
+        return tm.CvROIMode.RotatedRectangle, [(cx - w / 2, cy - h / 2), (w, h)], angle
+    return None
+
+
+def measure_headless(parser, args):
+    """--gauge: measures without a user and prints one JSON object; with --screenshot the
+    window shows the result first."""
+    roi = gauge_roi_argument(args.gauge, args.roi)
+    if roi is None:
+        parser.error("--roi for the %s gauge: %s" % (args.gauge, "CX,CY,INNER,OUTER[,START,END]"
+                                                     if args.gauge == "circle" else "CX,CY,W,H,ANGLE"))
+    app = wx.App(False)
+    wx.Log.SetActiveTarget(wx.LogStderr())
+    if args.screenshot:
+        frame = ViewerFrame(args.image, headless=True)
+        settle(0.5)
+        frame.zoom("fit")
+        frame.set_roi(*roi)
+        frame.set_gauge(args.gauge)
+        save_screenshot(frame, args.screenshot)
+        result, image_ok = frame.gauge_result, frame.image is not None
+        frame.Destroy()
+        settle(0.1)
+    else:
+        image = load_image(args.image) if args.image else make_test_chart()
+        image_ok = image is not None
+        result = run_gauge(args.gauge, image, roi, GaugeParams()) if image_ok else None
+    del app
+    if not image_ok or result is None:
+        print("Cannot read the image %s" % args.image, file=sys.stderr)
+        return 1
+    print(json.dumps(gauge_summary(result)))
+    return 0 if result["ok"] else 2
+
+
+def load_image(path):
+    """The image file as the viewer's panel shows it (BGR), without a window; None when unreadable."""
+    engine = tm.TivraEngine()
+    return engine.GetMat() if engine.LoadImage(path) and engine.HasImage() else None
 
 
 if __name__ == "__main__":

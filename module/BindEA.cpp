@@ -89,6 +89,7 @@ void BindEA(py::module_& m)
     BindEACircleFitting(ea);
     BindEALineFitting(ea);
     BindEAFrontDoors(ea);
+    BindEAGauges(ea);
 }
 
 }  // namespace tivra::bindings

@@ -17,6 +17,7 @@ void BindEAEdgeSearch(pybind11::module_& ea);
 void BindEACircleFitting(pybind11::module_& ea);
 void BindEALineFitting(pybind11::module_& ea);
 void BindEAFrontDoors(pybind11::module_& ea);
+void BindEAGauges(pybind11::module_& ea);
 
 namespace ea {
 

@@ -40,6 +40,12 @@ const char* const kSetEditingROIDoc =
     "    points: List of (x, y) tuples.\n"
     "    angle: Rotation angle (for RotatedRectangle).\n";
 
+const char* const kGetEditingROIDoc =
+    "Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it "
+    "again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an "
+    "annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's "
+    "rotation in degrees, else 0. Without an ROI: (0, [], 0.0).";
+
 const char* const kAppendOverlayDoc =
     "\n"
     "Append an overlay ROI.\n"
@@ -132,6 +138,13 @@ void BindROIMethods(py::class_<Wrapper>& c)
                 w.SetEditingROI(mode, conv::ListToPoints(points), angle);
         },
         "mode"_a, "points"_a, "angle"_a = 0.0, kSetEditingROIDoc);
+    c.def(
+        "GetEditingROI",
+        [](const Wrapper& w) {
+            const cvROI roi = w.GetEditingROI();
+            return py::make_tuple(roi.mode, conv::PointsToList(roi.points), roi.angle);
+        },
+        kGetEditingROIDoc);
     c.def("SetCanvasBgColor", &Wrapper::SetCanvasBgColor, "r"_a, "g"_a, "b"_a, doc::SetCanvasBgColor);
     c.def("SetMenuROIEnable", &Wrapper::SetMenuROIEnable, "Point"_a = true, "Line"_a = true, "Rectangle"_a = true,
           "RotatedRectangle"_a = true, "Circle"_a = true, "Annulus"_a = true, "Polygon"_a = true,

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace py = pybind11;
 
@@ -31,6 +32,43 @@ int ChannelsOfShape(const std::vector<py::ssize_t>& shape)
                              ShapeText(shape));
 }
 
+// Size and channel count of an image array, checked.
+std::pair<cv::Size, int> ImageShapeOf(const py::array& array)
+{
+    if (array.ndim() != 2 && array.ndim() != 3)
+        throw std::runtime_error("Number of dimensions must be 2 or 3");
+    const std::vector<py::ssize_t> shape(array.shape(), array.shape() + array.ndim());
+    const int channels = ChannelsOfShape(shape);
+    if (shape[0] > INT_MAX || shape[1] > INT_MAX)
+        throw std::runtime_error("Image array is too large, got shape " + ShapeText(shape));
+    return {cv::Size(static_cast<int>(shape[1]), static_cast<int>(shape[0])), channels};
+}
+
+// The array's elements as packed row-major T (a view when they already are),
+// brought to an owned 8-bit image: cloned, or converted with saturation and
+// rounding.
+template <typename T>
+cv::Mat PackedToMat(const py::array& array, cv::Size size, int depth, int channels)
+{
+    using Packed = py::array_t<T, py::array::c_style | py::array::forcecast>;
+    const Packed packed = Packed::ensure(array);  // numbers cast to T always
+    const size_t rowBytes = static_cast<size_t>(size.width) * static_cast<size_t>(channels) * sizeof(T);
+    const cv::Mat view(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes);
+    if (depth == CV_8U)
+        return view.clone();
+    cv::Mat owned;
+    if (depth == CV_32F || depth == CV_64F) {
+        // Clipped first: the rounding inside convertTo overflows int beyond
+        // 2^31 and would turn 1e12 into 0.
+        cv::max(view, 0.0, owned);
+        cv::min(owned, 255.0, owned);
+        owned.convertTo(owned, CV_MAKETYPE(CV_8U, channels));
+    } else {
+        view.convertTo(owned, CV_MAKETYPE(CV_8U, channels));
+    }
+    return owned;
+}
+
 // Decodes invalid UTF-8 with U+FFFD instead of raising: one badly encoded EXIF
 // field must not make a whole photo's information unreadable.
 py::str DecodeText(const std::string& text)
@@ -43,22 +81,32 @@ py::str DecodeText(const std::string& text)
 
 }  // namespace
 
-cv::Mat ArrayToMat(const ImageArray& array)
+cv::Mat ArrayToMat(const ImageArray& image)
 {
-    const py::buffer_info buffer = array.request();
-    if (buffer.ndim != 2 && buffer.ndim != 3)
-        throw std::runtime_error("Number of dimensions must be 2 or 3");
-    const int channels = ChannelsOfShape(buffer.shape);
-    if (buffer.shape[0] > INT_MAX || buffer.shape[1] > INT_MAX)
-        throw std::runtime_error("Image array is too large, got shape " + ShapeText(buffer.shape));
-    const int rows = static_cast<int>(buffer.shape[0]);
-    const int cols = static_cast<int>(buffer.shape[1]);
-    if (rows == 0 || cols == 0)
+    const py::array& array = image.array;
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
         return cv::Mat();
-    // ImageArray guarantees packed row-major storage, so the rows can be read
-    // as they lie; clone() gives the image its own pixels.
-    const size_t rowBytes = static_cast<size_t>(cols) * static_cast<size_t>(channels);
-    return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr, rowBytes).clone();
+
+    const py::dtype type = array.dtype();
+    const char kind = type.kind();
+    const py::ssize_t bytes = type.itemsize();
+    if ((kind == 'u' || kind == 'b') && bytes == 1)
+        return PackedToMat<std::uint8_t>(array, size, CV_8U, channels);  // bool: 0 and 1
+    if (kind == 'i' && bytes == 1)
+        return PackedToMat<std::int8_t>(array, size, CV_8S, channels);
+    if (kind == 'u' && bytes == 2)
+        return PackedToMat<std::uint16_t>(array, size, CV_16U, channels);
+    if (kind == 'i' && bytes == 2)
+        return PackedToMat<std::int16_t>(array, size, CV_16S, channels);
+    if (kind == 'i' && bytes == 4)
+        return PackedToMat<std::int32_t>(array, size, CV_32S, channels);
+    if (kind == 'f' && bytes == 4)
+        return PackedToMat<float>(array, size, CV_32F, channels);
+    // float64 and what OpenCV has no depth for (64-bit and unsigned 32-bit
+    // integers, half floats, Python objects): read as float64, which keeps
+    // every value's side of 0 and 255.
+    return PackedToMat<double>(array, size, CV_64F, channels);
 }
 
 py::array_t<std::uint8_t> MatToArray(const cv::Mat& mat)
@@ -167,19 +215,18 @@ py::dict InfoToDict(const ImageFileInfo& info)
 
 namespace tivra::conversion {
 
-cv::Mat ArrayAsMat(const ImageArray& array)
+cv::Mat ArrayAsMat(const ImageArray& image)
 {
-    const py::buffer_info buffer = array.request();
-    if (buffer.ndim != 2 && buffer.ndim != 3)
-        throw std::runtime_error("Number of dimensions must be 2 or 3");
-    const int channels = ChannelsOfShape(buffer.shape);
-    if (buffer.shape[0] > INT_MAX || buffer.shape[1] > INT_MAX)
-        throw std::runtime_error("Image array is too large, got shape " + ShapeText(buffer.shape));
-    const int rows = static_cast<int>(buffer.shape[0]);
-    const int cols = static_cast<int>(buffer.shape[1]);
-    if (rows == 0 || cols == 0)
+    const py::array& array = image.array;
+    const py::dtype type = array.dtype();
+    const bool packedBytes =
+        type.kind() == 'u' && type.itemsize() == 1 && (array.flags() & py::array::c_style) != 0;
+    if (!packedBytes)
+        return ArrayToMat(image);  // an owned, saturated copy
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
         return cv::Mat();
-    return cv::Mat(rows, cols, CV_MAKETYPE(CV_8U, channels), buffer.ptr);
+    return cv::Mat(size, CV_MAKETYPE(CV_8U, channels), const_cast<void*>(array.data()));
 }
 
 namespace {

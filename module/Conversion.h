@@ -14,13 +14,18 @@
 
 namespace tivra::conversion {
 
-/// Parameter type for images. NumPy casts any array-like object to uint8
-/// (forced casting) and hands over row-major contiguous data, copying slices,
-/// transposes and negative strides first.
-using ImageArray = pybind11::array_t<std::uint8_t, pybind11::array::c_style | pybind11::array::forcecast>;
+/// Parameter type for images: any object NumPy can turn into an array (an
+/// array of any numeric dtype, nested lists), taken as it is; ArrayToMat
+/// brings its values to uint8.
+struct ImageArray {
+    pybind11::array array;
+};
 
 /// Array of shape (h, w), (h, w, 1), (h, w, 3) or (h, w, 4) to an owned image
-/// with 1, 3 or 4 channels. Throws std::runtime_error for other shapes.
+/// with 1, 3 or 4 channels. Values of other dtypes saturate as outputs do:
+/// clipped to 0..255, floats rounded, booleans 0 and 1. Slices, transposes and
+/// negative strides are read as Python sees them. Throws std::runtime_error for
+/// other shapes.
 cv::Mat ArrayToMat(const ImageArray& array);
 
 /// Image to a new uint8 array: (0,) when empty, (rows, cols) for one channel,
@@ -48,9 +53,10 @@ pybind11::list PointsToList(const std::vector<cv::Point2f>& points);
 /// replacement characters instead of failing the whole call.
 pybind11::dict InfoToDict(const ImageFileInfo& info);
 
-/// The image of `array` read in place, for calls that only look at it while
-/// they run and keep nothing: the same shapes as ArrayToMat, without the copy.
-/// Valid only while `array` lives.
+/// The image of `array` for calls that only look at it while they run and keep
+/// nothing: the same shapes and values as ArrayToMat, read in place (without
+/// the copy) when the array already holds packed uint8. Valid only while
+/// `array` lives.
 cv::Mat ArrayAsMat(const ImageArray& array);
 
 /// Any (N, 2) array-like of real numbers (a NumPy array of any real dtype, a
@@ -66,3 +72,26 @@ cv::Point2f TupleToPoint(const pybind11::handle& point, const char* name);
 pybind11::array_t<float> PointsToArray(const std::vector<cv::Point2f>& points);
 
 }  // namespace tivra::conversion
+
+namespace pybind11::detail {
+
+// Takes any array-like object without casting it: NumPy's own cast to uint8
+// would wrap values around (1000 -> 232) where the module saturates.
+template <>
+struct type_caster<tivra::conversion::ImageArray> {
+    PYBIND11_TYPE_CASTER(tivra::conversion::ImageArray, const_name("numpy.ndarray[numpy.uint8]"));
+
+    bool load(handle source, bool convert)
+    {
+        if (!convert && !array::check_(source))
+            return false;
+        value.array = array::ensure(source);
+        if (!value.array)
+            return false;
+        // Booleans, integers and floats; None, text and objects are no image.
+        const char kind = value.array.dtype().kind();
+        return kind == 'b' || kind == 'i' || kind == 'u' || kind == 'f';
+    }
+};
+
+}  // namespace pybind11::detail

@@ -16,18 +16,20 @@ static const char* const kModuleDoc =
     "- TivraROIAdvPanel: Advanced ROI panel with editing (requires wxPython)\n"
     "\n"
     "Usage with wxPython:\n"
+    "    import numpy as np\n"
     "    import wx\n"
     "    import TivraModule\n"
     "\n"
     "    app = wx.App()\n"
-    "    frame = wx.Frame(None, title=\"Test\")\n"
+    "    frame = wx.Frame(None, title=\"Test\", size=(680, 520))\n"
     "    panel = wx.Panel(frame)\n"
+    "    frame.Show()  # a window has a native handle once it is shown\n"
     "\n"
     "    # The native panel is created embedded in the wxPython panel\n"
-    "    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)\n"
+    "    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), width=640, height=480)\n"
+    "    image_array = np.zeros((480, 640, 3), np.uint8)  # B, G, R\n"
     "    cv_panel.SetMat(image_array)\n"
     "\n"
-    "    frame.Show()\n"
     "    app.MainLoop()\n";
 
 PYBIND11_MODULE(TivraModule, m)

@@ -1,7 +1,8 @@
 // The Python callbacks of TivraROIAdvPanel: crop events, double clicks and mouse
 // moves. Each call into Python takes the interpreter lock for its own duration
-// (the panel calls from wx handlers, where the lock may or may not be held) and
-// drops whatever the callback raises, so the panel always goes on.
+// (the panel calls from wx handlers, where the lock may or may not be held).
+// What a callback raises cannot propagate into a wx handler: it goes to
+// sys.unraisablehook, as Python reports errors in __del__, and the panel goes on.
 #include "TivraROIAdvPanelWrapper.h"
 
 #include <wx/weakref.h>
@@ -45,8 +46,8 @@ void TivraROIAdvPanelWrapper::DeliverCrop(const AliveFlag& alive, const py::obje
             try {
                 const cv::Rect& r = event.m_rect;
                 callback(py::make_tuple(r.x, r.y, r.width, r.height));
-            } catch (const py::error_already_set&) {
-                // Dropped: a failing callback must not stop the panel.
+            } catch (py::error_already_set& error) {
+                error.discard_as_unraisable(callback);
             }
         }
     }
@@ -64,8 +65,8 @@ void TivraROIAdvPanelWrapper::CallPointCallback(const AliveFlag& alive, const py
     const py::object callback = *slot;
     try {
         callback(py::make_tuple(point.x, point.y));
-    } catch (const py::error_already_set&) {
-        // Dropped, as for the crop callback.
+    } catch (py::error_already_set& error) {
+        error.discard_as_unraisable(callback);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
+#include <algorithm>
+
 namespace py = pybind11;
 
 TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width,
@@ -226,6 +228,12 @@ double TivraROIAdvPanelWrapper::GetOuterRadius() const
     return panel ? panel->GetOuterRadius() : 0.0;
 }
 
+cvROI TivraROIAdvPanelWrapper::GetEditingROI() const
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->GetROI() : cvROI();
+}
+
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
 {
     TivraROIAdvPanel* const panel = Panel();
@@ -336,7 +344,8 @@ void TivraROIAdvPanelWrapper::SetSize(int w, int h)
     TivraROIAdvPanel* const panel = Panel();
     if (!panel)
         return;
-    panel->SetSize(-1, -1, w, h, 0);
+    // -1 keeps a dimension; other negative sizes, which GTK refuses, do too.
+    panel->SetSize(-1, -1, std::max(w, -1), std::max(h, -1), 0);
     panel->Refresh(true);
 }
 
@@ -420,15 +429,16 @@ bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index
         return false;
     // Called from a wx handler: the lock may or may not be held at this moment.
     py::gil_scoped_acquire gil;
+    // A local reference: the callback may drop the wrapper, and with it the slot.
+    const py::object callback = m_rightClickCallback;
     try {
-        // A local reference: the callback may drop the wrapper, and with it the slot.
-        const py::object callback = m_rightClickCallback;
         const py::object result = callback(py::make_tuple(point.x, point.y), index);
         return result.cast<bool>();
-    } catch (const py::error_already_set&) {
-        // A raising callback counts as False; nothing propagates into the panel.
+    } catch (py::error_already_set& error) {
+        // Reported as Python reports errors it cannot raise; counts as False.
+        error.discard_as_unraisable(callback);
     } catch (const py::cast_error&) {
-        // So does a result that has no truth value.
+        // A result without a truth value the binding layer takes counts as False too.
     }
     return false;
 }

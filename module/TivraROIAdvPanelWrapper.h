@@ -16,6 +16,7 @@
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/io/ImageFileInfo.h"
+#include "tivra/roi/ROIRecords.h"
 
 class TivraROIAdvPanel;
 class CropEvent;
@@ -55,6 +56,8 @@ public:
     double GetRotateAngle() const;
     double GetInnerRadius() const;
     double GetOuterRadius() const;
+    /// The current ROI as SetEditingROI takes it; a record of kind None without a panel.
+    cvROI GetEditingROI() const;
     std::vector<cv::Point2f> GetPolygonPoints() const;
     void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
     void SetCanvasBgColor(int r, int g, int b);
@@ -104,7 +107,7 @@ private:
     /// the GUI thread may still call its hooks and crop handler until then.
     using AliveFlag = std::shared_ptr<bool>;
     static void DeliverCrop(const AliveFlag& alive, const pybind11::object* slot, CropEvent& event);
-    /// Calls a point callback with (x, y); exceptions raised in it are dropped.
+    /// Calls a point callback with (x, y); what it raises goes to sys.unraisablehook.
     static void CallPointCallback(const AliveFlag& alive, const pybind11::object* slot, const cv::Point2f& point);
     using PointSetter = void (TivraROIAdvPanel::*)(std::function<void(const cv::Point2f&)>);
     void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);

@@ -143,6 +143,43 @@ void Apply(ROIEditState& s, const cvROI& roi)
     }
 }
 
+cvROI ToRecord(const ROIEditState& s)
+{
+    cvROI roi;
+    roi.visible = true;
+    roi.mode = s.mode;
+    const cv::Rect2f& r = s.roiRect;
+    const cv::Point2f radius(static_cast<float>(OuterRadius(s)), 0.0f);
+    switch (s.mode) {
+    case CvROIMode::Point:
+        roi.points = {s.leftDownPoint};
+        break;
+    case CvROIMode::Line:
+        roi.points = {s.leftDownPoint, s.leftUpPoint};
+        break;
+    case CvROIMode::Rectangle:
+        roi.points = {r.tl(), cv::Point2f(r.width, r.height)};
+        break;
+    case CvROIMode::RotatedRectangle:
+        roi.points = {r.tl(), cv::Point2f(r.width, r.height)};
+        roi.angle = s.rotateAngle;
+        break;
+    case CvROIMode::Circle:
+        roi.points = {r.tl(), radius};
+        break;
+    case CvROIMode::Annulus:
+        roi.points = {r.tl(), radius, cv::Point2f(static_cast<float>(InnerRadius(s)), 0.0f),
+                      cv::Point2f(static_cast<float>(s.startAngle), static_cast<float>(s.endAngle))};
+        break;
+    case CvROIMode::Polygon:
+        roi.points = s.polygonPoints;
+        break;
+    default:
+        break;
+    }
+    return roi;
+}
+
 cv::Rect ReportedRect(const ROIEditState& s)
 {
     const cv::Point2f& down = s.leftDownPoint;

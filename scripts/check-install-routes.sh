@@ -11,7 +11,7 @@ VERSION=$(sed -n 's/^project(TivraModule VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMak
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 unset PYTHONPATH  # the module must come from each install, never from the build tree
-step() { echo "== $*"; }
+step() { echo "== $* (at ${SECONDS}s)"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
 # Imports the module with the given interpreter, checks where it came from and runs
@@ -79,4 +79,4 @@ export PKG_CONFIG_PATH="$WORK/root/usr/lib/$(gcc -print-multiarch)/pkgconfig"
 g++ -std=c++17 "$ROOT/examples/cpp/circle_demo.cpp" $(pkg-config --cflags --libs tivra) -o "$WORK/pc_demo" \
   || fail "pkg-config build"
 "$WORK/pc_demo" >/dev/null
-echo "install routes: all passed"
+echo "install routes: all passed in ${SECONDS}s"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the project's main job, the viewer, with the module just built in <build>/python.
 # With a display it opens the viewer's window; without one it runs the viewer under a
-# virtual X server, which draws one ROI, writes <build>/viewer.png and exits.
+# virtual X server, which measures the ring target of its test chart with the circle
+# gauge, writes <build>/viewer.png, prints the result as JSON and exits.
 set -euo pipefail
 BUILD=${1:-build}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,4 +13,5 @@ VIEWER="$ROOT/examples/viewer.py"
 if [ -n "${DISPLAY:-}" ]; then
   exec /usr/bin/python3 "$VIEWER" "${@:2}"
 fi
-exec xvfb-run -a -s "-screen 0 1280x800x24" /usr/bin/python3 "$VIEWER" --screenshot "$BUILD/viewer.png" "${@:2}"
+exec xvfb-run -a -s "-screen 0 1280x800x24" /usr/bin/python3 "$VIEWER" --screenshot "$BUILD/viewer.png" \
+  --gauge circle --roi 960,600,40,56 "${@:2}"

@@ -116,8 +116,9 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
         const wxString extension = LowerExtension(path);
         cv::Mat image;
         cv::Mat raw;
-        if (extension == "heic" || extension == "jxl") {
-            image = extension == "heic" ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
+        const bool heif = extension == "heic" || extension == "heif";
+        if (heif || extension == "jxl") {
+            image = heif ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
             if (image.empty())
                 return false;
             raw = image.clone();

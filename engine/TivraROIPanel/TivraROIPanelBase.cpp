@@ -116,6 +116,13 @@ double TivraROIPanelBase::GetOuterRadius() const
     return ROIEditRecord::OuterRadius(m_edit);
 }
 
+cvROI TivraROIPanelBase::GetROI() const
+{
+    ROIEditState s = m_edit;
+    s.mode = m_roiMode;
+    return ROIEditRecord::ToRecord(s);
+}
+
 void TivraROIPanelBase::GetPolygonPoints(std::vector<cv::Point2f>& out) const
 {
     out = m_edit.polygonPoints;

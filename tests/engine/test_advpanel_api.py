@@ -207,13 +207,14 @@ def test_loading_jxl_by_capital_extension(shown, tmp_path):
     assert view.panel.GetMat().shape[:2] == (48, 64)
 
 
-def test_loading_heic_by_capital_extension(shown, tmp_path):
+@pytest.mark.parametrize("name", ["picture.HEIC", "photo.heif"])
+def test_loading_heif_by_either_extension(shown, tmp_path, name):
     view = shown()
     colour = np.zeros((64, 96, 3), np.uint8)
     colour[:, :48] = (0, 0, 255)
     png = tmp_path / "source.png"
     cv2.imwrite(str(png), colour)
-    heic = tmp_path / "picture.HEIC"
+    heic = tmp_path / name
     import subprocess
     subprocess.run(["heif-enc", "-q", "90", "-o", str(heic), str(png)], check=True, capture_output=True)
     assert view.panel.LoadImage(str(heic)) is True

@@ -12,7 +12,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump
+from wxpanel_support import Shown, pump, unraisable_reports
 
 W, H = 400, 300
 
@@ -210,11 +210,17 @@ def test_crop_callback_bound_once_replaced_cleared_and_raising(view):
         calls.append(rect)
         raise ValueError("callback failure")
 
+    def divide(point):
+        return 1 / 0
+
     view.panel.SetOnCropCallback(failing)
-    view.panel.SetOnMouseMoveCallback(lambda p: 1 / 0)
-    mouse.drag((100, 100), (150, 130))
-    mouse.drag((200, 200), (220, 220))
+    view.panel.SetOnMouseMoveCallback(divide)
+    with unraisable_reports() as unraisable:
+        mouse.drag((100, 100), (150, 130))
+        mouse.drag((200, 200), (220, 220))
     assert calls == [(100, 100, 50, 30), (200, 200, 20, 20)]
+    assert unraisable.count((ValueError, failing)) == 2, "each failure is reported, naming the callback"
+    assert (ZeroDivisionError, divide) in unraisable
 
     view.panel.SetOnCropCallback(None)
     mouse.drag((10, 10), (40, 30))
@@ -278,3 +284,25 @@ def test_callbacks_destroying_their_panel_host_or_frame():
                           capture_output=True, text=True, timeout=240)
     assert proc.returncode == 0, proc.stdout + proc.stderr[-3000:]
     assert proc.stdout.count("survived") == 15, proc.stdout
+
+
+@pytest.mark.parametrize("mode, points, angle", [
+    (1, [(30.0, 40.0)], 0.0),
+    (2, [(10.0, 20.0), (110.0, 70.0)], 0.0),
+    (3, [(50.0, 50.0), (200.0, 150.0)], 0.0),
+    (4, [(100.0, 100.0), (120.0, 60.0)], 30.0),
+    (5, [(200.0, 150.0), (80.0, 0.0)], 0.0),
+    (6, [(200.0, 150.0), (100.0, 0.0), (40.0, 0.0), (30.0, 200.0)], 0.0),
+    (7, [(10.0, 10.0), (90.0, 20.0), (50.0, 80.0)], 0.0),
+])
+def test_editing_roi_reads_back_as_set(view, mode, points, angle):
+    view.panel.SetEditingROI(mode, points, angle)
+    got_mode, got_points, got_angle = view.panel.GetEditingROI()
+    assert (got_mode, got_angle) == (mode, pytest.approx(angle))
+    assert np.allclose(got_points, points, atol=1e-4)
+
+
+def test_editing_roi_follows_a_drawn_rectangle(view):
+    view.panel.SetROIMode(tm.CvROIMode.Rectangle)
+    Mouse(view).drag((10, 10), (40, 30))
+    assert view.panel.GetEditingROI() == (3, [(10.0, 10.0), (30.0, 20.0)], 0.0)

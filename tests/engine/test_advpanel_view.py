@@ -8,7 +8,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump, rgb
+from wxpanel_support import Shown, pump, rgb, unraisable_reports
 
 RED = (255, 0, 0)
 BLACK = (0, 0, 0)
@@ -229,7 +229,7 @@ class NoTruth:
 
 
 @pytest.mark.parametrize("behaviour", ["raise", "no truth"])
-def test_failing_right_click_callback_counts_as_false(view, behaviour):
+def test_failing_right_click_callback_counts_as_false_and_is_reported(view, behaviour):
     view.panel.SetMat(np.zeros((300, 400, 3), np.uint8))
     view.panel.SetFuncEnable(True)
     calls = []
@@ -244,8 +244,10 @@ def test_failing_right_click_callback_counts_as_false(view, behaviour):
     watch = MenuWatch(view)
     right_click(view, 50, 50)
     assert calls and watch.opened is True
-    right_click(view, 60, 60)
+    with unraisable_reports() as unraisable:
+        right_click(view, 60, 60)
     assert len(calls) == 2
+    assert unraisable == ([(RuntimeError, on_right_click)] if behaviour == "raise" else [])
 
 
 def test_no_callback_and_menu_disabled_opens_nothing(view):

@@ -1,6 +1,8 @@
 """Support for tests that show TivraROIAdvPanel in a real wxPython window under Xvfb:
 one application for the whole process, a shown frame per test, event pumping, and
 screen captures of what the user sees."""
+import contextlib
+import sys
 import time
 
 import gi
@@ -78,3 +80,14 @@ class Shown:
 
 def rgb(capture, x, y):
     return tuple(int(v) for v in capture[y, x])
+
+
+@contextlib.contextmanager
+def unraisable_reports():
+    """Collects what reaches sys.unraisablehook meanwhile, as (exception type, object) pairs."""
+    seen = []
+    previous, sys.unraisablehook = sys.unraisablehook, lambda report: seen.append((report.exc_type, report.object))
+    try:
+        yield seen
+    finally:
+        sys.unraisablehook = previous

@@ -1,5 +1,5 @@
 """Images crossing the Python boundary, through TivraEngine.SetMat and GetMat:
-shapes, casting, strides, copies and deep images."""
+shapes, saturation, strides, copies and deep images."""
 import cv2
 import numpy as np
 import pytest
@@ -40,12 +40,24 @@ def test_unsupported_channel_counts_are_rejected_naming_the_shape(depth):
     assert not engine.HasImage()
 
 
-def test_other_dtypes_and_lists_are_cast_by_numpy():
-    floats = np.array([[0.0, 1.9, 254.2], [255.0, 7.5, 3.0]])
-    _, back = round_trip(floats)
-    np.testing.assert_array_equal(back, floats.astype(np.uint8))
-    _, back = round_trip([[1, 2, 3], [4, 5, 6]])
-    np.testing.assert_array_equal(back, np.array([[1, 2, 3], [4, 5, 6]], np.uint8))
+@pytest.mark.parametrize("values, expected", [
+    (np.array([[1000, 65535, 7]], np.uint16), [[255, 255, 7]]),
+    (np.array([[300.7, -3.2, 254.6, 1e12, -np.inf, np.nan]]), [[255, 0, 255, 255, 0, 0]]),
+    (np.array([[0.4, 0.6, 127.5]], np.float32), [[0, 1, 128]]),
+    (np.array([[-129, 40, 2 ** 40]], np.int64), [[0, 40, 255]]),
+    (np.array([[-1, 300]], np.int16), [[0, 255]]),
+    (np.array([[True, False]]), [[1, 0]]),
+    ([[1, 2, 3], [-4, 500, 6]], [[1, 2, 3], [0, 255, 6]]),
+])
+def test_other_dtypes_and_lists_saturate_as_outputs_do(values, expected):
+    _, back = round_trip(values)
+    np.testing.assert_array_equal(back, expected)
+
+
+@pytest.mark.parametrize("value", [None, "image", np.array([[1j]])])
+def test_objects_without_numbers_are_refused_with_type_error(value):
+    with pytest.raises(TypeError):
+        tm.TivraEngine().SetMat(value)
 
 
 @pytest.mark.parametrize("view", [

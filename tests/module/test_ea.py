@@ -187,3 +187,22 @@ def test_a_fit_on_a_thread_lets_the_main_thread_run():
     assert duration > 0.05, "the fit must last long enough to observe"
     during = [t for t in ticks if span["start"] + 0.2 * duration < t < span["end"] - 0.2 * duration]
     assert len(during) > 100
+
+
+@pytest.mark.parametrize("fitter", [EA.fitCircleRANSAC, EA.fitCircleRANSAC2])
+def test_rand_based_fitters_keep_their_result_on_parallel_threads(fitter):
+    rng = np.random.default_rng(4)
+    t = rng.uniform(0, 2 * np.pi, 2000)
+    pts = np.stack([300 + 100 * np.cos(t), 200 + 100 * np.sin(t)], 1) + rng.normal(0, 1.0, (t.size, 2))
+    expected = fitter(pts, 2000, 1.0)
+    results = []
+
+    def fit():
+        results.extend(fitter(pts, 2000, 1.0) for _ in range(4))
+
+    workers = [threading.Thread(target=fit) for _ in range(4)]
+    for w in workers:
+        w.start()
+    for w in workers:
+        w.join()
+    assert results == [expected] * 16

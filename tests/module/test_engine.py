@@ -4,6 +4,7 @@ import shutil
 import subprocess
 import sys
 import threading
+import time
 
 import cv2
 import numpy as np
@@ -316,3 +317,28 @@ def test_one_engine_shared_by_threads_stays_consistent():
     for thread in threads:
         thread.join()
     assert errors == []
+
+
+@pytest.mark.parametrize("waiting_call", ["HasImage", "GetMat", "GetImageSize", "Clear"])
+def test_a_call_waiting_for_a_busy_engine_lets_other_threads_run(waiting_call):
+    engine = engine_with(picture(1500, 2000, seed=3))
+    blurring = threading.Thread(target=engine.GaussianBlur, args=(101,))
+    state = {"calling": False, "returned": False}
+
+    def call_while_blurring():
+        state["calling"] = True
+        getattr(engine, waiting_call)()
+        state["returned"] = True
+
+    waiting = threading.Thread(target=call_while_blurring)
+    blurring.start()
+    time.sleep(0.05)  # the blur holds the engine now
+    waiting.start()
+    seen_waiting = []  # a pure-Python ticker: when it ran while the call waited
+    while blurring.is_alive() or not state["returned"]:
+        if state["calling"] and not state["returned"]:
+            seen_waiting.append(time.monotonic())
+    waiting.join()
+    # A call waiting with the interpreter lock held would freeze this thread
+    # for the rest of the blur.
+    assert len(seen_waiting) > 1 and seen_waiting[-1] - seen_waiting[0] > 0.05

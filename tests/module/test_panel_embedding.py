@@ -133,8 +133,9 @@ def test_load_image(parent, tmp_path):
     assert np.array_equal(panel.GetMat(), image)
 
 
-def test_set_size_keeps_position_and_unset_dimensions(parent):
-    panel = tm.TivraPanel(parent.GetHandle(), x=5, y=6, width=100, height=80)
+@pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
+def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
+    panel = panel_class(parent.GetHandle(), x=5, y=6, width=100, height=80)
     view = child_with_handle(parent, panel.GetHandle())
     panel.SetSize(150, 120)
     assert view.GetRect() == wx.Rect(5, 6, 150, 120)

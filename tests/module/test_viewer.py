@@ -2,12 +2,14 @@
 that shows something, and a user's menu choice and drag make an ROI that the
 readout and the status bar report."""
 import importlib.util
+import json
 import os
 import subprocess
 import sys
 import time
 
 import numpy as np
+import pytest
 import wx
 
 import TivraModule as tm
@@ -82,3 +84,60 @@ def test_a_circle_drawn_through_the_menu_and_the_mouse(tmp_path):
         frame.Destroy()
         pump(0.1)
 
+
+
+def disc_and_edge_image(path):
+    """A bright disc (centre (200, 150), radius 40) and a straight edge at y = 400 + x tan 5 deg."""
+    h, w = 900, 900  # larger than the view: at 1:1 window pixels are image pixels
+    ys, xs = np.mgrid[0:h, 0:w]
+    image = np.full((h, w), 50, np.uint8)
+    image[np.hypot(xs - 200, ys - 150) <= 40] = 200
+    image[ys > 400 + (xs - 450) * np.tan(np.radians(5))] = 200
+    wx.Image(w, h, np.dstack([image] * 3).tobytes()).SaveFile(str(path), wx.BITMAP_TYPE_PNG)
+    return str(path)
+
+
+def test_headless_gauges_print_one_json_object(tmp_path):
+    app = get_app()  # noqa: F841 (wx.Image needs the app)
+    image = disc_and_edge_image(tmp_path / "target.png")
+    results = []
+    for args in (["--gauge", "circle", "--roi", "200,150,25,60"], ["--gauge", "line", "--roi", "450,400,400,60,0"]):
+        proc = subprocess.run([sys.executable, VIEWER, image] + args, capture_output=True, text=True, timeout=120,
+                              env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+        assert proc.returncode == 0, proc.stderr
+        results.append(json.loads(proc.stdout))
+    circle, line = results
+    assert circle["status"] == "ok" and circle["points"] >= 30
+    assert circle["center"] == pytest.approx([200, 150], abs=0.3) and circle["radius"] == pytest.approx(40, abs=0.5)
+    assert {"diameter", "roundness"} <= circle.keys()
+    assert line["status"] == "ok" and line["angle"] == pytest.approx(5, abs=0.1) and line["straightness"] < 1.5
+
+
+def test_dragging_the_annulus_over_the_disc_measures_it(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    viewer = load_viewer()
+    frame = viewer.ViewerFrame(disc_and_edge_image(tmp_path / "target.png"), headless=True)
+    try:
+        pump(0.3)
+        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["1:1"]))
+        frame.set_roi(tm.CvROIMode.Annulus, [(400, 150), (60, 0), (25, 0), (0, 360)])
+        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["gauge-circle"]))
+        pump(0.2)
+        assert "failed: too few edges" in frame.readout.GetValue()
+        origin = frame.host.ClientToScreen(wx.Point(0, 0))
+        sim = wx.UIActionSimulator()
+        sim.MouseMove(origin.x + 400, origin.y + 150)  # the centre: the drag moves the annulus
+        pump(0.1)
+        sim.MouseDown()
+        pump(0.05)
+        for x in (350, 280, 200):
+            sim.MouseMove(origin.x + x, origin.y + 150)
+            pump(0.05)
+        sim.MouseUp()
+        pump(0.3)
+        readout = frame.readout.GetValue()
+        assert "radius   40.0" in readout or "radius   39.9" in readout, readout
+        assert frame.panel.GetDisplayOverlay()
+    finally:
+        frame.Destroy()
+        pump(0.1)

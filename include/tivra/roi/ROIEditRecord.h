@@ -21,6 +21,11 @@ void RequireFiniteGeometry(const cvROI& roi);
 /// cvROI). A record with the wrong number of points for its kind resets the ROI.
 void Apply(ROIEditState& s, const cvROI& roi);
 
+/// The record Apply takes to set this ROI again: its kind, its points in the layout of
+/// cvROI (circles and annuli with radii as (r, 0), the annulus's inner radius as
+/// InnerRadius gives it) and a rotated rectangle's angle. No points for None.
+cvROI ToRecord(const ROIEditState& s);
+
 /// The ROI's rectangle, truncated toward zero, or (0, 0, 0, 0) when there is no
 /// shape: the point (size 0), a line's span, a shape's roiRect (for circles
 /// centre and radius vector), a polygon's bounding box.

@@ -281,3 +281,70 @@ def FitLine(points: Any, threshold: float = ..., robust: bool = ...) -> Any:
     """Fits a straight line to (N, 2) edge points and returns ((vx, vy, x0, y0), inliers): a unit direction and a point on the line as cv::fitLine gives them, and a boolean array of N marking the points within threshold pixels of the line; None for fewer than two points.
 
     robust=True (for points with outliers) runs fitLineGeminiPro with 500 iterations, threshold as its inlier threshold and one principal-axis refinement of the inliers; robust=False runs fitLineLeastSquares. threshold must be positive."""
+
+@overload
+def measureEdges(image: numpy.typing.NDArray[numpy.uint8], p1: Any, p2: Any, threshold: float = ..., polarity: SupportsIndex = ..., kernel_size: SupportsIndex = ..., width: SupportsIndex = ..., select: str = ...) -> dict:
+    """measureEdges(image, p1, p2, ...) or measureEdges(image, rect, ...)
+
+    Edge gauge: the edges along the line p1 -> p2, or along the long axis of the rotated rectangle
+    rect = ((cx, cy), (w, h), angle) averaged over its whole short side (width is then not used).
+    Positions are sub-pixel, in image pixels with pixel centres at whole numbers.
+
+    Args:
+        image: uint8 array with 1, 3 or 4 channels.
+        threshold: minimum step contrast in grey levels (the kernel response divided by half its size).
+        polarity: 0 either, 1 rising (dark to bright along the search), 2 falling.
+        kernel_size: width of the step kernel in samples, limited to 2..15.
+        width: lines averaged across each caliper, one pixel apart.
+        select: 'first' or 'strongest' edge of each caliper, or 'all' (the default here).
+
+    Returns a dict: ok, reason (why it failed, '' when ok), edges (a list of dicts with point (x, y),
+    position along the search in pixels, polarity 1 rising or 2 falling, strength), gaps (distances
+    between consecutive edges). Unsuitable input (empty image, NaN or degenerate geometry, an ROI
+    outside the image) gives ok False with a reason, never an exception."""
+@overload
+def measureEdges(image: numpy.typing.NDArray[numpy.uint8], rect: Any, threshold: float = ..., polarity: SupportsIndex = ..., kernel_size: SupportsIndex = ..., select: str = ...) -> dict:
+    """Edge gauge along the long axis of the rotated rectangle rect = ((cx, cy), (w, h), angle), averaged
+    over its whole short side; arguments and result as in the line form above."""
+
+def measureLine(image: numpy.typing.NDArray[numpy.uint8], rect: Any, threshold: float = ..., polarity: SupportsIndex = ..., kernel_size: SupportsIndex = ..., width: SupportsIndex = ..., select: str = ..., calipers: SupportsIndex = ..., inlier_threshold: float = ...) -> dict:
+    """Line gauge: calipers spread along the long axis of the rotated rectangle rect = ((cx, cy), (w, h),
+    angle), each searching across it (the long axis turned by +90 degrees, downwards for a level
+    rectangle), and a robust line fit of their edges.
+
+    Args:
+        image: uint8 array with 1, 3 or 4 channels.
+        rect: ((cx, cy), (w, h), angle in degrees).
+        threshold: minimum step contrast in grey levels (the kernel response divided by half its size).
+        polarity: 0 either, 1 rising (dark to bright along the search), 2 falling.
+        kernel_size: width of the step kernel in samples, limited to 2..15.
+        width: lines averaged across each caliper, one pixel apart.
+        select: 'first' or 'strongest' edge of each caliper.
+        calipers: number of calipers (>= 2).
+        inlier_threshold: pixels; edge points farther from the line are outliers.
+
+    Returns a dict: ok, reason, line (vx, vy, x0, y0), p1, p2 (the fitted line between the rectangle's
+    short sides), angle (to the horizontal, degrees in (-90, 90], clockwise on screen), straightness
+    (largest minus smallest signed residual of the inliers), inlier_count, and per caliper: points
+    ((x, y) or None), inliers (bool), calipers ((start, end) of each search)."""
+
+def measureCircle(image: numpy.typing.NDArray[numpy.uint8], center: Any, inner_radius: float, outer_radius: float, start_angle: float = ..., end_angle: float = ..., threshold: float = ..., polarity: SupportsIndex = ..., kernel_size: SupportsIndex = ..., width: SupportsIndex = ..., select: str = ..., calipers: SupportsIndex = ..., inward: bool = ..., inlier_threshold: float = ...) -> dict:
+    """Circle gauge: radial calipers over the annulus sector between inner_radius and outer_radius, swept
+    from the smaller to the larger of start_angle and end_angle (degrees, clockwise on screen; a sweep
+    of 360 or more is the full ring), and a robust circle fit of their edges.
+
+    Args:
+        image: uint8 array with 1, 3 or 4 channels.
+        center: (x, y) of the annulus.
+        threshold: minimum step contrast in grey levels (the kernel response divided by half its size).
+        polarity: 0 either, 1 rising (dark to bright along the search), 2 falling.
+        kernel_size: width of the step kernel in samples, limited to 2..15.
+        width: lines averaged across each caliper, one pixel apart.
+        select: 'first' or 'strongest' edge of each caliper.
+        calipers: number of calipers (>= 3).
+        inward: search from the outer towards the inner radius.
+        inlier_threshold: pixels; edge points farther from the circle are outliers.
+
+    Returns a dict: ok, reason, center (x, y), radius, diameter, roundness (largest minus smallest radial
+    distance of the inliers), inlier_count, and per caliper: points ((x, y) or None), inliers (bool),
+    calipers ((start, end) of each search)."""

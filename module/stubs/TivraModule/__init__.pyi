@@ -6,18 +6,20 @@ This module provides:
 - TivraROIAdvPanel: Advanced ROI panel with editing (requires wxPython)
 
 Usage with wxPython:
+    import numpy as np
     import wx
     import TivraModule
 
     app = wx.App()
-    frame = wx.Frame(None, title="Test")
+    frame = wx.Frame(None, title="Test", size=(680, 520))
     panel = wx.Panel(frame)
+    frame.Show()  # a window has a native handle once it is shown
 
     # The native panel is created embedded in the wxPython panel
-    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), 640, 480)
+    cv_panel = TivraModule.TivraROIAdvPanel(panel.GetHandle(), width=640, height=480)
+    image_array = np.zeros((480, 640, 3), np.uint8)  # B, G, R
     cv_panel.SetMat(image_array)
 
-    frame.Show()
     app.MainLoop()"""
 from typing import Any, Callable, ClassVar, Dict, Iterable, Iterator, List, Optional, Sequence, SupportsIndex, Tuple, overload
 
@@ -293,6 +295,8 @@ class TivraROIAdvPanel:
             mode: ROI mode (1=Point, 2=Line, 3=Rect, 4=RotatedRect, 5=Circle, 6=Annulus, 7=Polygon)
             points: List of (x, y) tuples.
             angle: Rotation angle (for RotatedRectangle)."""
+    def GetEditingROI(self) -> tuple:
+        """Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's rotation in degrees, else 0. Without an ROI: (0, [], 0.0)."""
     def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
         """Set the colour around the image (red, green, blue, 0-255)"""
     def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:

@@ -43,6 +43,8 @@ public:
     double GetRotateAngle() override;
     double GetInnerRadius() const override;
     double GetOuterRadius() const override;
+    /// The current ROI as the record SetROI takes to set it again.
+    cvROI GetROI() const;
     void GetPolygonPoints(std::vector<cv::Point2f>& out) const override;
     void GetRotatedRectEdges(cv::Point2f& a, cv::Point2f& b, cv::Point2f& c, cv::Point2f& d) override;
     void SetMenuROIEnable(bool point, bool line, bool rect, bool rotatedRect, bool circle, bool annulus,

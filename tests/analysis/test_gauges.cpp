@@ -1,0 +1,192 @@
+#include "tivra/analysis/Gauges.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+// Area-sampled rendering: each pixel (centre at integer coordinates) takes the share
+// of its 16 x 16 sub-samples for which `bright` holds.
+cv::Mat render(int width, int height, double dark, double light, const std::function<bool(double, double)>& bright) {
+    constexpr int kSub = 16;
+    cv::Mat img(height, width, CV_8UC1);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int hits = 0;
+            for (int j = 0; j < kSub; ++j)
+                for (int i = 0; i < kSub; ++i)
+                    hits += bright(x - 0.5 + (i + 0.5) / kSub, y - 0.5 + (j + 0.5) / kSub) ? 1 : 0;
+            img.at<uchar>(y, x) = cv::saturate_cast<uchar>(dark + (light - dark) * hits / (kSub * kSub));
+        }
+    return img;
+}
+
+cv::Mat disc(double cx, double cy, double r, double inside, double outside) {
+    return render(160, 150, outside, inside, [=](double x, double y) { return std::hypot(x - cx, y - cy) <= r; });
+}
+
+// Bright half-plane below the line through (cx, cy) at `angle` degrees.
+cv::Mat halfPlane(double cx, double cy, double angle, int size) {
+    const double a = angle * CV_PI / 180.0, nx = -std::sin(a), ny = std::cos(a);
+    return render(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
+}
+
+struct CircleCase {
+    bool brightDisc;
+    bool inward;
+    int polarity;
+    double start, end;
+};
+
+class CircleGauge : public testing::TestWithParam<CircleCase> {};
+
+// Full rings and arcs, searched either way, with the polarity the search meets.
+TEST_P(CircleGauge, FindsRenderedDiscToHundredthsOfAPixel) {
+    const CircleCase c = GetParam();
+    const double cx = 80.37, cy = 74.81, r = 41.23;
+    const cv::Mat img = disc(cx, cy, r, c.brightDisc ? 210 : 30, c.brightDisc ? 30 : 210);
+    EA::CircleGaugeParams p;
+    p.inward = c.inward;
+    p.caliper.polarity = c.polarity;
+    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 33, 50, c.start, c.end, p);
+    ASSERT_TRUE(res.ok) << res.reason;
+    EXPECT_NEAR(res.centre.x, cx, 0.03);
+    EXPECT_NEAR(res.centre.y, cy, 0.03);
+    EXPECT_NEAR(res.radius, r, 0.02);
+    EXPECT_NEAR(res.diameter, 2 * r, 0.04);
+    EXPECT_LT(res.roundness, 0.1);
+    EXPECT_EQ(res.inliers, p.calipers);
+    EXPECT_EQ(res.hits.size(), size_t(p.calipers));
+}
+
+INSTANTIATE_TEST_SUITE_P(Gauges, CircleGauge,
+                         testing::Values(CircleCase{true, false, 2, 0, 360}, CircleCase{true, true, 1, 0, 360},
+                                         CircleCase{false, false, 1, 0, 360}, CircleCase{false, true, 0, 0, 360},
+                                         CircleCase{true, false, 2, 200, 290}, CircleCase{true, true, 0, 300, 120}));
+
+TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothing) {
+    const cv::Mat img = disc(80, 75, 40, 210, 30);
+    EA::CircleGaugeParams p;
+    p.caliper.polarity = 1;  // outward over a bright disc the edge falls
+    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 50, 0, 360, p);
+    EXPECT_FALSE(res.ok);
+    EXPECT_NE(res.reason.find("too few edges"), std::string::npos) << res.reason;
+    for (const EA::CaliperHit& h : res.hits) EXPECT_FALSE(h.found);
+}
+
+TEST(Gauges, CircleOutlierIsFlaggedAndLeftOut) {
+    cv::Mat img = disc(80, 75, 40, 210, 30);
+    cv::rectangle(img, cv::Rect(115, 70, 12, 16), cv::Scalar(210), cv::FILLED);  // a bump under the first caliper (7.5 degrees)
+    EA::CircleGaugeParams p;
+    p.calipers = 24;
+    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 55, 0, 360, p);
+    ASSERT_TRUE(res.ok) << res.reason;
+    EXPECT_NEAR(res.radius, 40, 0.05);
+    EXPECT_FALSE(res.hits[0].inlier);
+    EXPECT_EQ(res.inliers, 23);
+}
+
+class LineGauge : public testing::TestWithParam<double> {};
+
+TEST_P(LineGauge, FindsRenderedEdgeAngle) {
+    const double angle = GetParam();
+    const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
+    EA::LineGaugeParams p;
+    p.calipers = 20;
+    // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
+    const EA::LineGaugeResult res = EA::measureLine(img, cv::RotatedRect({120, 120}, {200, 30}, float(angle)), p);
+    ASSERT_TRUE(res.ok) << res.reason;
+    EXPECT_NEAR(std::remainder(res.angle - angle, 180.0), 0.0, 0.03);
+    EXPECT_LT(res.straightness, 0.12);
+    EXPECT_EQ(res.inliers, p.calipers);
+    // The fitted line passes through the edge's anchor point.
+    const double a = angle * CV_PI / 180.0;
+    EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gauges, LineGauge, testing::Values(0.0, 7.3, 45.0, 90.0, 133.0));
+
+TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
+    // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
+    const cv::Mat img = render(140, 40, 20, 220, [](double x, double) {
+        return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);
+    });
+    EA::CaliperParams p;
+    p.select = EA::EdgeSelect::All;
+    for (const EA::EdgeGaugeResult& res :
+         {EA::measureEdges(img, {10, 20}, {130, 20}, p),
+          EA::measureEdges(img, cv::RotatedRect({70, 20}, {120, 9}, 0), p)}) {
+        ASSERT_TRUE(res.ok) << res.reason;
+        ASSERT_EQ(res.edges.size(), 4u);
+        const double expected[4] = {40.25, 60.75, 80.5, 90.5};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(res.edges[i].point.x, expected[i], 0.02) << i;
+            EXPECT_EQ(res.edges[i].polarity, i % 2 == 0 ? 1 : 2);
+            EXPECT_GT(res.edges[i].strength, 100);
+        }
+        ASSERT_EQ(res.gaps.size(), 3u);
+        EXPECT_NEAR(res.gaps[0], 20.5, 0.03);
+        EXPECT_NEAR(res.gaps[2], 10.0, 0.03);
+    }
+    p.select = EA::EdgeSelect::First;
+    p.polarity = 2;
+    const EA::EdgeGaugeResult first = EA::measureEdges(img, {130, 20}, {10, 20}, p);  // searching leftwards
+    ASSERT_TRUE(first.ok);
+    ASSERT_EQ(first.edges.size(), 1u);
+    EXPECT_NEAR(first.edges[0].point.x, 80.5, 0.02);
+}
+
+struct FailureCase {
+    const char* what;
+    std::function<std::string()> reason;
+    const char* expected;
+};
+
+class GaugeFailure : public testing::TestWithParam<FailureCase> {};
+
+// Unsuitable input never throws: it fails with a reason.
+TEST_P(GaugeFailure, ReportsReason) {
+    std::string reason;
+    ASSERT_NO_THROW(reason = GetParam().reason());
+    EXPECT_NE(reason.find(GetParam().expected), std::string::npos) << reason;
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const cv::Mat kDisc = disc(80, 75, 40, 210, 30);
+const cv::Mat kFlat(100, 100, CV_8UC3, cv::Scalar::all(128));
+
+INSTANTIATE_TEST_SUITE_P(
+    Gauges, GaugeFailure,
+    testing::Values(
+        FailureCase{"empty", [] { return EA::measureCircle(cv::Mat(), {5, 5}, 1, 4, 0, 360, {}).reason; }, "empty image"},
+        FailureCase{"float", [] { return EA::measureEdges(cv::Mat(9, 9, CV_32F), {0, 0}, {8, 8}, {}).reason; }, "8-bit"},
+        FailureCase{"inner>outer", [] { return EA::measureCircle(kDisc, {80, 75}, 50, 30, 0, 360, {}).reason; },
+                    "inner radius above"},
+        FailureCase{"nan", [] { return EA::measureCircle(kDisc, {80, 75}, kNaN, 30, 0, 360, {}).reason; }, "not finite"},
+        FailureCase{"nan box", [] { return EA::measureLine(kDisc, cv::RotatedRect({80, 75}, {50, 20}, float(kNaN)), {}).reason; },
+                    "not finite"},
+        FailureCase{"zero box", [] { return EA::measureLine(kDisc, cv::RotatedRect({80, 75}, {0, 0}, 0), {}).reason; },
+                    "degenerate"},
+        FailureCase{"zero line", [] { return EA::measureEdges(kDisc, {80, 75}, {80, 75}, {}).reason; }, "degenerate"},
+        FailureCase{"empty sweep", [] { return EA::measureCircle(kDisc, {80, 75}, 30, 50, 40, 40, {}).reason; }, "sweep"},
+        FailureCase{"outside", [] { return EA::measureCircle(kDisc, {-500, -500}, 30, 50, 0, 360, {}).reason; },
+                    "outside the image"},
+        FailureCase{"flat line", [] { return EA::measureLine(kFlat, cv::RotatedRect({50, 50}, {60, 20}, 0), {}).reason; },
+                    "too few edges"},
+        FailureCase{"flat edges", [] { return EA::measureEdges(kFlat, {10, 50}, {90, 50}, {}).reason; }, "no edge"},
+        FailureCase{"bad polarity", [] {
+            EA::CaliperParams p;
+            p.polarity = 3;
+            return EA::measureEdges(kDisc, {10, 50}, {90, 50}, p).reason;
+        }, "polarity"}),
+    [](const testing::TestParamInfo<FailureCase>& info) {
+        std::string name = info.param.what;
+        for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return name;
+    });
+
+}  // namespace
