@@ -20,6 +20,9 @@ install(TARGETS TivraModule LIBRARY DESTINATION ${TIVRA_PYTHON_INSTALL_DIR} COMP
 # PEP 561 stub package named <module>-stubs.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/module/stubs/TivraModule/
         DESTINATION ${TIVRA_PYTHON_INSTALL_DIR}/TivraModule-stubs COMPONENT python)
+# The batch runner, pure Python, beside the module.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/module/tivra_batch DESTINATION ${TIVRA_PYTHON_INSTALL_DIR}
+        COMPONENT python FILES_MATCHING PATTERN "*.py")
 
 # --- Native libraries for C++ programs ----------------------------------------
 # Every tivra_* library of the areas (and the helper targets they link) is

@@ -24,6 +24,8 @@ import TivraModule
 location, version = sys.argv[1], sys.argv[2]
 assert TivraModule.__file__.startswith(location), TivraModule.__file__
 assert TivraModule.__version__ == version, TivraModule.__version__
+import tivra_batch
+assert tivra_batch.__file__.startswith(location), tivra_batch.__file__
 engine = TivraModule.TivraEngine()
 engine.SetMat(np.full((30, 40, 3), 200, np.uint8))
 engine.Resize(20, 15)

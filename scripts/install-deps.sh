@@ -11,7 +11,7 @@ PACKAGES=(
   libheif-dev libheif-examples libjxl-dev libjxl-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-pytest python3-pytest-timeout python3-pil python3-piexif python3-opencv python3-matplotlib
-  python3-skimage
+  python3-skimage python3-distributed python3-pandas
   xvfb xauth fonts-dejavu-core
   python3-setuptools python3-wheel python3-pip python3-venv python3-build python3-mypy dpkg-dev file
 )

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Copies the built module into Debian's Python (needs root), so that any script
+# Copies the built module and tivra_batch into Debian's Python (needs root), so that any script
 # run with /usr/bin/python3 can "import TivraModule".
 set -euo pipefail
 BUILD=${1:-build}
@@ -12,4 +12,6 @@ SUDO=""
 [[ $(id -u) -eq 0 ]] || SUDO="sudo"
 $SUDO install -d "$TARGET"
 $SUDO install -m 644 "${modules[0]}" "$TARGET/"
-echo "Installed $(basename "${modules[0]}") into $TARGET"
+$SUDO install -d "$TARGET/tivra_batch"
+$SUDO install -m 644 "$ROOT"/module/tivra_batch/*.py "$TARGET/tivra_batch/"
+echo "Installed $(basename "${modules[0]}") and tivra_batch into $TARGET"

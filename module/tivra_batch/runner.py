@@ -1,0 +1,127 @@
+"""Runs a recipe over many files with dask.distributed and collects one row per file."""
+import csv
+import glob
+import os
+import sys
+import time
+
+from .recipe import columns, load_recipe, measure_file
+
+
+def expand_paths(paths):
+    """The files to measure: a glob pattern ('**' matches any depth) or an iterable of patterns and
+    paths, expanded and sorted, each file once."""
+    patterns = [paths] if isinstance(paths, (str, os.PathLike)) else list(paths)
+    found = []
+    for pattern in map(str, patterns):
+        matches = sorted(glob.glob(pattern, recursive=True)) if glob.has_magic(pattern) else [pattern]
+        found += [m for m in matches if not os.path.isdir(m)]
+    return list(dict.fromkeys(found))
+
+
+def done_files(out):
+    """Files already in the CSV at out, and makes the file end after its last whole row so that
+    appended rows never join a row cut short by an interruption."""
+    if not os.path.exists(out):
+        return set()
+    with open(out, "rb+") as f:
+        data = f.read()
+        if data and not data.endswith(b"\n"):
+            f.truncate(data.rfind(b"\n") + 1)
+    with open(out, newline="", encoding="utf-8") as f:
+        return {row["file"] for row in csv.DictReader(f) if row.get("status")}
+
+
+class ProgressBar:
+    """A one-line progress bar on a stream: done/total, rate and the time still needed."""
+
+    def __init__(self, total, stream=sys.stderr, width=30):
+        self.total, self.stream, self.width, self.done = total, stream, width, 0
+        self.start = time.monotonic()
+
+    def advance(self):
+        self.done += 1
+        elapsed = max(time.monotonic() - self.start, 1e-9)
+        rate = self.done / elapsed
+        filled = self.width * self.done // max(self.total, 1)
+        left = (self.total - self.done) / rate if rate else 0.0
+        self.stream.write("\r[%s%s] %d/%d  %.1f files/s  %ds left " % (
+            "#" * filled, "." * (self.width - filled), self.done, self.total, rate, left))
+        if self.done == self.total:
+            self.stream.write("\n")
+        self.stream.flush()
+
+
+def _local_client(workers):
+    from distributed import Client, LocalCluster
+    cluster = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1, processes=True,
+                           dashboard_address=None)
+    return Client(cluster), cluster
+
+
+def _table(rows):
+    try:
+        import pandas
+    except ImportError:
+        return rows
+    return pandas.DataFrame(rows, columns=list(rows[0]) if rows else None)
+
+
+def run(recipe, paths, client=None, out=None, workers=None, progress=False):
+    """Measures every file with the recipe (a dict or a JSON file) on a Dask cluster.
+
+    Args:
+        recipe: recipe dict or path to a recipe JSON file.
+        paths: glob pattern or iterable of paths and patterns.
+        client: a distributed.Client; None starts a LocalCluster of `workers` processes (default one
+            per core) for this call.
+        out: CSV file the rows are appended to as they arrive; files already in it are skipped.
+        progress: draw a progress bar on standard error.
+
+    Returns the rows measured by this call, in the order of the files: a pandas DataFrame when pandas
+    is installed, else a list of dicts. Every file gives a row; failures carry status and reason.
+    """
+    recipe = load_recipe(recipe)
+    files = expand_paths(paths)
+    if out is not None:
+        skip = done_files(out)
+        files = [f for f in files if f not in skip]
+    own = None
+    if client is None and files:
+        client, own = _local_client(workers)
+    try:
+        rows = _collect(client, recipe, files, out, ProgressBar(len(files)) if progress and files else None)
+    finally:
+        if own is not None:
+            client.close()
+            own.close()
+    return _table(rows)
+
+
+def _collect(client, recipe, files, out, bar):
+    from distributed import as_completed
+
+    names = columns(recipe)
+    sink = None
+    if out is not None:
+        fresh = not os.path.exists(out) or os.path.getsize(out) == 0
+        sink = open(out, "a", newline="", encoding="utf-8")
+        writer = csv.DictWriter(sink, fieldnames=names, extrasaction="ignore")
+        if fresh:
+            writer.writeheader()
+    order = {f: i for i, f in enumerate(files)}
+    rows = [None] * len(files)
+    try:
+        futures = client.map(measure_file, [recipe] * len(files), files, pure=False) if files else []
+        for future in as_completed(futures) if futures else []:
+            row = future.result()
+            rows[order[row["file"]]] = row
+            if sink is not None:
+                writer.writerow(row)
+                sink.flush()
+            if bar is not None:
+                bar.advance()
+    finally:
+        if sink is not None:
+            sink.close()
+    return rows

@@ -1,0 +1,91 @@
+"""Batch runs of a circle recipe on a small Dask cluster: figures match the drawn discs, a corrupt
+file gives its own row, and a rerun after an interruption measures only what is missing."""
+import csv
+import os
+import subprocess
+import sys
+
+import cv2
+import numpy as np
+import pytest
+
+import tivra_batch
+
+distributed = pytest.importorskip("distributed")
+
+RADII = [60.0, 70.5, 81.25, 90.0, 95.5, 100.0]
+CENTRE = (160.3, 120.7)
+
+
+def draw_disc(path, radius):
+    # Supersampled 8x so the edge sits at its sub-pixel place.
+    s = 8
+    big = np.full((240 * s, 320 * s), 40, np.uint8)
+    cv2.circle(big, (int(round((CENTRE[0] + 0.5) * s - 0.5)), int(round((CENTRE[1] + 0.5) * s - 0.5))),
+               int(round(radius * s)), 200, -1)
+    cv2.imwrite(str(path), cv2.resize(big, (320, 240), interpolation=cv2.INTER_AREA))
+
+
+@pytest.fixture(scope="module")
+def images(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("images")
+    for i, radius in enumerate(RADII):
+        (folder / ("set%d" % (i % 2))).mkdir(exist_ok=True)
+        draw_disc(folder / ("set%d" % (i % 2)) / ("disc%d.png" % i), radius)
+    (folder / "set0" / "corrupt.png").write_bytes(b"\x89PNG\r\n\x1a\n not really")
+    recipe = tivra_batch.make_recipe("circle", ("Annulus", [CENTRE, (115, 0), (40, 0), (0, 360)], 0.0),
+                                     {"calipers": 48}, pixel_size=0.01)
+    tivra_batch.save_recipe(folder / "recipe.json", recipe)
+    return folder
+
+
+@pytest.fixture(scope="module")
+def client():
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=False,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster) as c:
+        yield c
+
+
+def test_rows_match_the_drawn_discs_and_the_corrupt_file_has_its_reason(images, client):
+    rows = tivra_batch.run(images / "recipe.json", str(images / "**" / "*.png"), client=client)
+    rows = rows.to_dict("records") if hasattr(rows, "to_dict") else rows
+    assert len(rows) == len(RADII) + 1
+    by_name = {os.path.basename(r["file"]): r for r in rows}
+    bad = by_name.pop("corrupt.png")
+    assert bad["status"] == "unreadable" and bad["reason"] and np.isnan(float(bad["radius"] or "nan"))
+    for name, row in by_name.items():
+        radius = RADII[int(name[4])]
+        assert row["status"] == "ok", row
+        assert row["radius"] == pytest.approx(radius, abs=0.1)
+        assert (row["center_x"], row["center_y"]) == pytest.approx(CENTRE, abs=0.1)
+        assert row["diameter_mm"] == pytest.approx(2 * radius * 0.01, abs=0.002)
+
+
+def test_a_rerun_after_an_interruption_measures_only_what_is_missing(images, client, tmp_path):
+    out = tmp_path / "results.csv"
+    first = tivra_batch.run(images / "recipe.json", [str(images / "set0" / "*.png")], client=client, out=out)
+    # An interruption mid-row: the cut row is dropped, whole rows stay.
+    with open(out, "a") as f:
+        f.write(str(images / "set1" / "disc1.png") + ",ok,,160.")
+    tivra_batch.run(images / "recipe.json", str(images / "**" / "*.png"), client=client, out=out)
+    with open(out, newline="") as f:
+        files = [row["file"] for row in csv.DictReader(f)]
+    assert len(first) == 4 and sorted(files) == sorted(set(files)) and len(files) == len(RADII) + 1
+    # The command line resumes the same way: nothing left to measure.
+    proc = subprocess.run([sys.executable, "-m", "tivra_batch", str(images / "recipe.json"),
+                           str(images / "**" / "*.png"), "--out", str(out), "--workers", "1"],
+                          capture_output=True, text=True, timeout=60, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+    assert proc.returncode == 0, proc.stderr
+    assert proc.stdout.startswith("0 measured")
+
+
+@pytest.mark.parametrize("recipe, message", [
+    ({"gauge": "circle", "roi": {"mode": "Line", "points": [[0, 0], [5, 5]], "angle": 0}}, "needs an annulus"),
+    ({"gauge": "blob", "roi": {"mode": "Line", "points": [[0, 0], [5, 5]], "angle": 0}}, "gauge must be"),
+    ({"gauge": "line", "roi": {"mode": "Square", "points": [], "angle": 0}}, "roi must be"),
+    ({"gauge": "line", "roi": {"mode": "Rectangle", "points": [[0, 0], [9, 9]]}, "parameters": {"calipres": 3}},
+     "unknown gauge parameters: calipres"),
+])
+def test_bad_recipes_are_refused_by_name(recipe, message):
+    with pytest.raises(ValueError, match=message):
+        tivra_batch.load_recipe(recipe)
