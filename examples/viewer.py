@@ -21,6 +21,7 @@ import numpy as np
 import wx
 
 import TivraModule as tm
+import tivra_batch
 
 TITLE = "TivraModule Viewer"
 
@@ -256,6 +257,8 @@ class ViewerFrame(wx.Frame):
         self._item(file_menu, "screenshot", "Save &screenshot...\tCtrl+S", lambda e: self.choose_screenshot())
         self._item(file_menu, "save-view", "Save &view as PNG...", lambda e: self.choose_view_png())
         self._item(file_menu, "export", "&Export measurements...\tCtrl+E", lambda e: self.choose_export())
+        self._item(file_menu, "save-recipe", "Save &recipe...", lambda e: self.choose_save_recipe())
+        self._item(file_menu, "open-recipe", "Open re&cipe...", lambda e: self.choose_open_recipe())
         file_menu.AppendSeparator()
         self._item(file_menu, "quit", "&Quit\tCtrl+Q", lambda e: self.Close())
         bar.Append(file_menu, "&File")
@@ -454,6 +457,43 @@ class ViewerFrame(wx.Frame):
             if dialog.ShowModal() == wx.ID_OK:
                 export_measurements(dialog.GetPath(), self.image_name, self.panel.GetEditingROI(),
                                     self.gauge_controls.params(), self.gauge_result)
+
+    def save_recipe(self, path):
+        """Writes the chosen gauge, the ROI being edited, the gauge parameters and the pixel size
+        as a recipe that tivra_batch runs over many images."""
+        params = self.gauge_controls.params().as_dict()
+        pixel_size = params.pop("pixel_size")
+        tivra_batch.save_recipe(path, tivra_batch.make_recipe(self.gauge, self.panel.GetEditingROI(), params,
+                                                              pixel_size))
+
+    def open_recipe(self, path):
+        """Takes the gauge, the ROI, the gauge parameters and the pixel size from a recipe file."""
+        recipe = tivra_batch.load_recipe(path)
+        self.gauge_controls.set_params(recipe["parameters"], recipe["pixel_size"])
+        roi = recipe["roi"]
+        self.set_roi(tm.CvROIMode.__members__[roi["mode"]], [tuple(p) for p in roi["points"]], roi["angle"])
+        self.set_gauge(recipe["gauge"])
+
+    def choose_save_recipe(self):
+        if not self.gauge:
+            self.report_error("Choose a gauge in the Measure menu first")
+            return
+        with wx.FileDialog(self, "Save recipe", defaultFile="recipe.json", wildcard="Recipe (*.json)|*.json",
+                           style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.save_recipe(dialog.GetPath())
+                except (OSError, ValueError) as error:
+                    self.report_error("Cannot save the recipe: %s" % error)
+
+    def choose_open_recipe(self):
+        with wx.FileDialog(self, "Open recipe", wildcard="Recipe (*.json)|*.json",
+                           style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.open_recipe(dialog.GetPath())
+                except (OSError, ValueError) as error:
+                    self.report_error("Cannot open the recipe: %s" % error)
 
     def choose_view_png(self):
         with wx.FileDialog(self, "Save view as PNG", defaultFile="view.png", wildcard="PNG|*.png",
@@ -678,6 +718,16 @@ class GaugeControls(wx.Panel):
                                (self.width, wx.EVT_SPINCTRL), (self.inward, wx.EVT_CHOICE),
                                (self.pixel_size, wx.EVT_TEXT)):
             control.Bind(event, lambda e: self.on_change())
+
+    def set_params(self, parameters, pixel_size):
+        """Shows a recipe's parameters (as GaugeParams.as_dict gives them, without the pixel size)."""
+        self.threshold.SetValue(parameters["threshold"])
+        self.polarity.SetSelection(parameters["polarity"])
+        self.select.SetStringSelection(parameters["select"])
+        self.calipers.SetValue(parameters["calipers"])
+        self.width.SetValue(parameters["width"])
+        self.inward.SetSelection(1 if parameters["inward"] else 0)
+        self.pixel_size.ChangeValue(repr(pixel_size))
 
     def params(self):
         try:

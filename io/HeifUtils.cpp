@@ -387,9 +387,7 @@ bool cvmat_to_heif(const cv::Mat& image, const Path& path, int quality)
 
 template cv::Mat heif_to_cvmat<std::string>(const std::string&);
 template cv::Mat heif_to_cvmat<std::wstring>(const std::wstring&);
-template cv::Mat heif_to_cvmat<wxString>(const wxString&);
 template bool cvmat_to_heif<std::string>(const cv::Mat&, const std::string&, int);
 template bool cvmat_to_heif<std::wstring>(const cv::Mat&, const std::wstring&, int);
-template bool cvmat_to_heif<wxString>(const cv::Mat&, const wxString&, int);
 
 }  // namespace heif_utils

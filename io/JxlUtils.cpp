@@ -235,11 +235,6 @@ std::string FileName(const std::wstring& path)
     return to_byte_string(path);
 }
 
-std::string FileName(const wxString& path)
-{
-    return tivra::io::NarrowPath(path);
-}
-
 // The path as UTF-8 text for messages.
 std::string MessageText(const std::string& path)
 {
@@ -249,11 +244,6 @@ std::string MessageText(const std::string& path)
 std::string MessageText(const std::wstring& path)
 {
     return to_byte_string(path);
-}
-
-std::string MessageText(const wxString& path)
-{
-    return path.utf8_string();
 }
 
 }  // namespace
@@ -303,9 +293,7 @@ bool cvmat_to_jxl(const cv::Mat& image, const Path& path, int quality)
 
 template cv::Mat jxl_to_cvmat<std::string>(const std::string&);
 template cv::Mat jxl_to_cvmat<std::wstring>(const std::wstring&);
-template cv::Mat jxl_to_cvmat<wxString>(const wxString&);
 template bool cvmat_to_jxl<std::string>(const cv::Mat&, const std::string&, int);
 template bool cvmat_to_jxl<std::wstring>(const cv::Mat&, const std::wstring&, int);
-template bool cvmat_to_jxl<wxString>(const cv::Mat&, const wxString&, int);
 
 }  // namespace jxl_utils

@@ -3,8 +3,6 @@
 #include <stdexcept>
 #include <string>
 
-#include <wx/string.h>
-
 #include "tivra/io/UnicodeImage.h"
 
 namespace tivra::io {
@@ -20,12 +18,6 @@ inline std::string NarrowPath(const std::wstring& path)
     if (narrow.empty() && !path.empty())
         throw std::range_error("path is not valid Unicode");
     return narrow;
-}
-
-inline std::string NarrowPath(const wxString& path)
-{
-    const wxCharBuffer converted = path.mb_str(*wxConvFileName);
-    return std::string(converted.data() ? converted.data() : "");
 }
 
 }  // namespace tivra::io

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "Conversion.h"
-#include "TivraEngine.h"
+#include "tivra/processing/TivraEngine.h"
 
 namespace py = pybind11;
 using tivra::conversion::ArrayToMat;

@@ -13,6 +13,7 @@
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/UnicodeImage.h"
+#include "tivra/io/wx/WxPaths.h"
 #include "tivra/roi/ROIEditRecord.h"
 
 namespace {

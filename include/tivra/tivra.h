@@ -20,6 +20,7 @@
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"
+#include "tivra/io/wx/WxPaths.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 #include "tivra/roi/LineStyles.h"
@@ -27,3 +28,5 @@
 #include "tivra/roi/ROIHitTest.h"
 #include "tivra/roi/ROIRecords.h"
 #include "tivra/roi/ROIRenderer.h"
+#include "tivra/roi/wx/TextRecord.h"
+#include "tivra/roi/wx/WxColors.h"

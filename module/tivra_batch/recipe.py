@@ -12,13 +12,13 @@ GAUGES = ("edges", "line", "circle")
 DEFAULT_PARAMETERS = {"threshold": 20.0, "polarity": 0, "calipers": 32, "width": 5, "select": "first",
                       "inward": False}
 # The figures each gauge adds to a row, after file, status and reason.
-FIGURES = {
+FIGURES: dict[str, list[str]] = {
     "circle": ["center_x", "center_y", "radius", "diameter", "roundness", "points", "calipers"],
     "line": ["angle", "straightness", "p1_x", "p1_y", "p2_x", "p2_y", "points", "calipers"],
     "edges": ["edges", "positions", "gaps"],
 }
 # Lengths that also get a column in millimetres when the recipe has a pixel size.
-LENGTHS = {"circle": ["radius", "diameter", "roundness"], "line": ["straightness"], "edges": []}
+LENGTHS: dict[str, list[str]] = {"circle": ["radius", "diameter", "roundness"], "line": ["straightness"], "edges": []}
 NEEDS = {"edges": "a line or a (rotated) rectangle", "line": "a (rotated) rectangle",
          "circle": "an annulus or a circle"}
 

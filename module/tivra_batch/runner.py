@@ -101,6 +101,8 @@ def run(recipe, paths, client=None, out=None, workers=None, progress=False):
 def _collect(client, recipe, files, out, bar):
     from distributed import as_completed
 
+    if not files:
+        return []
     names = columns(recipe)
     sink = None
     if out is not None:
@@ -109,11 +111,10 @@ def _collect(client, recipe, files, out, bar):
         writer = csv.DictWriter(sink, fieldnames=names, extrasaction="ignore")
         if fresh:
             writer.writeheader()
+    rows: list = [None] * len(files)
     order = {f: i for i, f in enumerate(files)}
-    rows = [None] * len(files)
     try:
-        futures = client.map(measure_file, [recipe] * len(files), files, pure=False) if files else []
-        for future in as_completed(futures) if futures else []:
+        for future in as_completed(client.map(measure_file, [recipe] * len(files), files, pure=False)):
             row = future.result()
             rows[order[row["file"]]] = row
             if sink is not None:

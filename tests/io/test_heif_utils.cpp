@@ -138,13 +138,6 @@ TEST(HeifUtils, AllPathTypesReachTheSameFile)
     ASSERT_TRUE(heif_utils::cvmat_to_heif(image, to_wide_string(name), 100));
     EXPECT_EQ(MaxDifference(DecodeCapturing(name).first, image), 0);
 
-    const std::string ascii = dir / "plain.heic";
-    ASSERT_TRUE(heif_utils::cvmat_to_heif(image, wxString::FromUTF8(ascii.c_str()), 100));
-    testing::internal::CaptureStderr();
-    const cv::Mat viaWx = heif_utils::heif_to_cvmat(wxString::FromUTF8(ascii.c_str()));
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(MaxDifference(viaWx, image), 0);
-
     EXPECT_THROW(heif_utils::heif_to_cvmat(std::wstring(1, static_cast<wchar_t>(0xD800))), std::range_error);
 }
 

@@ -13,6 +13,7 @@ import pytest
 import wx
 
 import TivraModule as tm
+import tivra_batch
 from wx_support import get_app
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -141,3 +142,29 @@ def test_dragging_the_annulus_over_the_disc_measures_it(tmp_path):
     finally:
         frame.Destroy()
         pump(0.1)
+
+
+def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    viewer = load_viewer()
+    image, recipe = disc_and_edge_image(tmp_path / "target.png"), str(tmp_path / "recipe.json")
+    frame = viewer.ViewerFrame(image, headless=True)
+    try:
+        pump(0.3)
+        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 360)])
+        frame.gauge_controls.pixel_size.ChangeValue("0.02")
+        frame.set_gauge("circle")
+        shown = frame.gauge_result
+        frame.save_recipe(recipe)
+        frame.set_gauge(None)
+        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+        frame.gauge_controls.pixel_size.ChangeValue("0")
+        frame.open_recipe(recipe)
+        assert frame.gauge == "circle" and frame.gauge_controls.params().pixel_size == 0.02
+        assert frame.gauge_result["radius"] == shown["radius"] and shown["ok"]
+    finally:
+        frame.Destroy()
+        pump(0.1)
+    row = tivra_batch.measure_file(tivra_batch.load_recipe(recipe), image)
+    assert row["radius"] == pytest.approx(shown["radius"], abs=0.05)
+    assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)

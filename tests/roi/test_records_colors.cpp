@@ -43,15 +43,6 @@ std::map<std::string, const cv::Scalar*> CvTable()
     return table;
 }
 
-std::map<std::string, const wxColour*> WxTable()
-{
-    std::map<std::string, const wxColour*> table;
-#define ADD_WX(name, rgb) table[#name] = &wx_Color_Defines::name;
-    TIVRA_CSS_COLOR_KEYWORDS(ADD_WX)
-#undef ADD_WX
-    return table;
-}
-
 } // namespace
 
 TEST(ROIRecords, DefaultRecord)
@@ -94,19 +85,11 @@ TEST(ColourTables, MatchTheCssLevel3Keywords)
     const std::map<std::string, Rgb> reference = LoadReferenceColours();
     ASSERT_EQ(reference.size(), 147u) << "fixture missing or damaged";
     const auto cvTable = CvTable();
-    const auto wxTable = WxTable();
     ASSERT_EQ(cvTable.size(), 147u);
-    ASSERT_EQ(wxTable.size(), 147u);
     for (const auto& [name, rgb] : reference) {
         SCOPED_TRACE(name);
         ASSERT_EQ(cvTable.count(name), 1u);
         EXPECT_EQ(*cvTable.at(name), cv::Scalar(rgb.b, rgb.g, rgb.r, 0.0));
-        ASSERT_EQ(wxTable.count(name), 1u);
-        const wxColour& wx = *wxTable.at(name);
-        EXPECT_EQ(wx.Red(), rgb.r);
-        EXPECT_EQ(wx.Green(), rgb.g);
-        EXPECT_EQ(wx.Blue(), rgb.b);
-        EXPECT_EQ(wx.Alpha(), 255);
     }
 }
 
@@ -118,5 +101,4 @@ TEST(ColourTables, TellingRowsAndDarkYellow)
     EXPECT_EQ(cv_Color_Defines::yellow, cv::Scalar(0, 255, 255, 0));
     EXPECT_EQ(cv_Color_Defines::green, cv::Scalar(0, 128, 0, 0));
     EXPECT_EQ(cv_Color_Defines::darkyellow, cv::Scalar(0, 210, 210, 0));
-    EXPECT_EQ(wx_Color_Defines::yellow, wxColour(255, 255, 0, 255));
 }

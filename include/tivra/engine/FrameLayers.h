@@ -16,6 +16,7 @@
 
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 namespace FrameLayers {
 

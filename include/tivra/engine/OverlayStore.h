@@ -10,6 +10,7 @@
 
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 /// Pass/fail/recycle badge settings; a font height below zero asks the panel to fit it again.
 struct PassFailBadge {

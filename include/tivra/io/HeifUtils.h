@@ -4,13 +4,12 @@
 #include <string>
 
 #include <opencv2/core.hpp>
-#include <wx/string.h>
 
 namespace heif_utils {
 
 /// Decodes the primary image: 8-bit BGR, or BGRA when the file has alpha; empty on failure.
-/// `Path` is std::string (UTF-8), std::wstring (throws std::range_error when it is not
-/// valid Unicode) or wxString (converted with wxConvFileName).
+/// `Path` is std::string (UTF-8) or std::wstring (throws std::range_error when it is
+/// not valid Unicode); wxString paths come with "tivra/io/wx/WxPaths.h".
 template <typename Path>
 cv::Mat heif_to_cvmat(const Path& path);
 
@@ -22,9 +21,7 @@ bool cvmat_to_heif(const cv::Mat& image, const Path& path, int quality);
 
 extern template cv::Mat heif_to_cvmat<std::string>(const std::string&);
 extern template cv::Mat heif_to_cvmat<std::wstring>(const std::wstring&);
-extern template cv::Mat heif_to_cvmat<wxString>(const wxString&);
 extern template bool cvmat_to_heif<std::string>(const cv::Mat&, const std::string&, int);
 extern template bool cvmat_to_heif<std::wstring>(const cv::Mat&, const std::wstring&, int);
-extern template bool cvmat_to_heif<wxString>(const cv::Mat&, const wxString&, int);
 
 }  // namespace heif_utils

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <opencv2/core.hpp>
-#include <wx/string.h>
 
 /// Decodes JPEG XL bytes to 8-bit gray or BGR (alpha is dropped); empty on failure.
 cv::Mat LoadJxlFromVector(std::vector<unsigned char>& data);
@@ -14,7 +13,8 @@ cv::Mat LoadJxlFromVector(std::vector<unsigned char>& data);
 namespace jxl_utils {
 
 /// Reads the whole file and decodes it; empty (without a message) when the file
-/// cannot be read. `Path` is std::string (UTF-8), std::wstring or wxString.
+/// cannot be read. `Path` is std::string (UTF-8) or std::wstring;
+/// wxString paths come with "tivra/io/wx/WxPaths.h".
 template <typename Path>
 cv::Mat jxl_to_cvmat(const Path& path);
 
@@ -26,9 +26,7 @@ bool cvmat_to_jxl(const cv::Mat& image, const Path& path, int quality);
 
 extern template cv::Mat jxl_to_cvmat<std::string>(const std::string&);
 extern template cv::Mat jxl_to_cvmat<std::wstring>(const std::wstring&);
-extern template cv::Mat jxl_to_cvmat<wxString>(const wxString&);
 extern template bool cvmat_to_jxl<std::string>(const cv::Mat&, const std::string&, int);
 extern template bool cvmat_to_jxl<std::wstring>(const cv::Mat&, const std::wstring&, int);
-extern template bool cvmat_to_jxl<wxString>(const cv::Mat&, const wxString&, int);
 
 }  // namespace jxl_utils

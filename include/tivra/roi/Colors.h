@@ -1,7 +1,6 @@
 #pragma once
 
 #include <opencv2/core.hpp>
-#include <wx/colour.h>
 
 // The 147 CSS Color Level 3 (SVG 1.1) colour keywords with their sRGB values as
 // 0xRRGGBB, in alphabetical order. TIVRA_CSS_COLOR_KEYWORDS(X) calls X(name, rgb)
@@ -171,11 +170,3 @@ TIVRA_CSS_COLOR_KEYWORDS(TIVRA_DEFINE_CV_COLOR)
 // Not a CSS keyword; offered for OpenCV drawing only.
 inline const cv::Scalar darkyellow(0.0, 210.0, 210.0, 0.0);
 } // namespace cv_Color_Defines
-
-// wx colours: opaque wxColour (R, G, B, 255).
-namespace wx_Color_Defines {
-#define TIVRA_DEFINE_WX_COLOR(name, rgb) \
-    inline const wxColour name(TIVRA_RGB_RED(rgb), TIVRA_RGB_GREEN(rgb), TIVRA_RGB_BLUE(rgb), wxALPHA_OPAQUE);
-TIVRA_CSS_COLOR_KEYWORDS(TIVRA_DEFINE_WX_COLOR)
-#undef TIVRA_DEFINE_WX_COLOR
-} // namespace wx_Color_Defines

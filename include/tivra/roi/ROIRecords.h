@@ -1,8 +1,6 @@
 #pragma once
 
 #include <opencv2/core.hpp>
-#include <wx/arrstr.h>
-#include <wx/string.h>
 
 #include <vector>
 
@@ -52,17 +50,4 @@ struct cvROI {
     cv::Scalar color = cv::Scalar(0, 0, 0, 0); // B, G, R, A on 0..255
     std::vector<cv::Point2f> points;
     cv::Mat mask;        // Mask only: non-zero pixels are covered
-};
-
-// One text overlay, anchored in source-image pixels.
-struct cvText {
-    bool visible = false;
-    cv::Point2f position{0.0f, 0.0f};
-    wxArrayString lines;
-    cv::Scalar color = cv::Scalar(0, 0, 0, 0);
-    cv::Scalar bgColor = cv::Scalar(0, 0, 0, 0);
-    int fontHeight = 20;  // source pixels at 100 % zoom
-    bool drawBackground = false;
-    wxString fontPath;
-    wxString reservedText;
 };

@@ -7,6 +7,7 @@
 
 #include "tivra/engine/GuideLines.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 #include <opencv2/core.hpp>
 #include <wx/bitmap.h>

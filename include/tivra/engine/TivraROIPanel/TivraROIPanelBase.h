@@ -21,6 +21,7 @@
 #include "tivra/engine/Viewport.h"
 #include "tivra/roi/ROIEditor.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 
 class TivraROIPanelBase : public TivraPanel {
 public:

@@ -1,4 +1,4 @@
-#include "TivraEngine.h"
+#include "tivra/processing/TivraEngine.h"
 
 #include <algorithm>
 #include <climits>

@@ -7,7 +7,7 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "TivraEngine.h"
+#include "tivra/processing/TivraEngine.h"
 
 namespace {
 
