@@ -1,5 +1,5 @@
 // Cost of GetImageFileInfo on a 12-megapixel JPEG with EXIF: the whole call
-// (OpenCV decodes the pixels to learn size and type) against the EXIF scan
+// (size and layout from the frame header, no decoding) against the EXIF scan
 // alone (64 KiB read and parsed). And on a large JPEG XL file: the reader that
 // looks at the file's head against merely reading the whole file, which is
 // what handing the whole file to the decoder would cost at least.

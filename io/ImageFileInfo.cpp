@@ -1,6 +1,7 @@
 #include "tivra/io/ImageFileInfo.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -12,6 +13,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "tivra/io/ExifReader.h"
+#include "tivra/io/JpegHeader.h"
 #include "tivra/io/UnicodeImage.h"
 
 namespace {
@@ -154,6 +156,34 @@ void ReadWithOpenCv(const std::string& path, ImageFileInfo& info)
     info.bit_depth = BitDepthOfCvDepth(image.depth());
 }
 
+// OpenCV refuses images above OPENCV_IO_MAX_IMAGE_PIXELS (2^30 by default); a
+// frame header above that limit is left to the decoder, which reports it.
+bool WithinDecoderLimit(const ImageFileInfo& info)
+{
+    std::uint64_t limit = std::uint64_t{1} << 30;
+    if (const char* configured = std::getenv("OPENCV_IO_MAX_IMAGE_PIXELS"))
+        limit = std::strtoull(configured, nullptr, 10);
+    return static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(info.height) <= limit;
+}
+
+// A JPEG's size and layout come from its frame header when the header vouches
+// for what the decoder would report; other files are decoded to learn them.
+void ReadJpeg(const std::string& path, ImageFileInfo& info)
+{
+    const std::vector<std::uint8_t> head = ReadFileHead(path, exif_reader::kJpegScanLimit);
+    ImageFileInfo frame;
+    if (jpeg_header::ReadJpegFrame(head.data(), head.size(), frame) && WithinDecoderLimit(frame)) {
+        info.width = frame.width;
+        info.height = frame.height;
+        info.channels = frame.channels;
+        info.bit_depth = frame.bit_depth;
+    } else {
+        ReadWithOpenCv(path, info);
+    }
+    // The EXIF scan runs even when the pixels cannot be decoded.
+    exif_reader::ParseJpegExif(head.data(), head.size(), info);
+}
+
 }  // namespace
 
 ImageFileInfo GetImageFileInfo(const std::string& path)
@@ -170,13 +200,10 @@ ImageFileInfo GetImageFileInfo(const std::string& path)
             ReadHeif(path, info);
         } else if (extension == "jxl") {
             ReadJxl(path, info);
+        } else if (extension == "jpg" || extension == "jpeg") {
+            ReadJpeg(path, info);
         } else {
             ReadWithOpenCv(path, info);
-            // The EXIF scan runs even when OpenCV could not decode the pixels.
-            if (extension == "jpg" || extension == "jpeg") {
-                const std::vector<std::uint8_t> head = ReadFileHead(path, exif_reader::kJpegScanLimit);
-                exif_reader::ParseJpegExif(head.data(), head.size(), info);
-            }
         }
     } catch (const std::exception&) {
         // Unreadable input (an OpenCV decoder error, memory exhaustion) leaves

@@ -227,11 +227,39 @@ void BindGuideLineMethods(py::class_<Wrapper>& c)
           doc::GetAspectRatio);
 }
 
+// The wrapper of a Python object, or nullptr while it is not yet (or no
+// longer) constructed.
+Wrapper* ConstructedWrapper(PyObject* self)
+{
+    auto* instance = reinterpret_cast<py::detail::instance*>(self);
+    const auto holder = instance->get_value_and_holder(py::detail::get_type_info(typeid(Wrapper)), false);
+    return holder && holder.holder_constructed() ? holder.value_ptr<Wrapper>() : nullptr;
+}
+
+// A callback that uses its own panel (`lambda rect: print(panel.GetRect())`)
+// and the panel holding it form a cycle: the type takes part in garbage
+// collection, so a dropped panel in such a cycle is freed with its window.
+void TakePartInGarbageCollection(PyHeapTypeObject* heapType)
+{
+    PyTypeObject* type = &heapType->ht_type;
+    type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+    type->tp_traverse = [](PyObject* self, visitproc visit, void* arg) {
+        Py_VISIT(Py_TYPE(self));
+        const Wrapper* wrapper = ConstructedWrapper(self);
+        return wrapper ? wrapper->VisitCallbacks(visit, arg) : 0;
+    };
+    type->tp_clear = [](PyObject* self) {
+        if (Wrapper* wrapper = ConstructedWrapper(self))
+            wrapper->ClearCallbacks();
+        return 0;
+    };
+}
+
 }  // namespace
 
 void BindROIAdvPanel(py::module_& m)
 {
-    py::class_<Wrapper> c(m, "TivraROIAdvPanel", kClassDoc);
+    py::class_<Wrapper> c(m, "TivraROIAdvPanel", kClassDoc, py::custom_type_setup(TakePartInGarbageCollection));
     c.def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(), "parent_handle"_a,
           "id"_a = -1, "x"_a = -1, "y"_a = -1, "width"_a = -1, "height"_a = -1, "style"_a = 0,
           "name"_a = "TivraROIAdvPanel");

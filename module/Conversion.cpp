@@ -69,6 +69,24 @@ cv::Mat PackedToMat(const py::array& array, cv::Size size, int depth, int channe
     return owned;
 }
 
+std::string Repr(const py::handle& value)
+{
+    return py::repr(value).cast<std::string>();
+}
+
+// Element i of a tuple argument as T. One that does not convert fails with a
+// message naming the argument and its expected form, instead of the binding
+// layer's "Unable to cast Python instance to C++ type".
+template <typename T>
+T Element(const py::tuple& tuple, size_t i, const std::string& argument, const char* form)
+{
+    try {
+        return tuple[i].cast<T>();
+    } catch (const py::cast_error&) {
+        throw std::runtime_error(argument + " must be " + form + ", got " + Repr(tuple));
+    }
+}
+
 // Decodes invalid UTF-8 with U+FFFD instead of raising: one badly encoded EXIF
 // field must not make a whole photo's information unreadable.
 py::str DecodeText(const std::string& text)
@@ -140,11 +158,17 @@ std::vector<cv::Point2f> ListToPoints(const py::list& points)
     // The length is re-read every step: a conversion may run Python code.
     for (size_t i = 0; i < py::len(points); ++i) {
         py::object item = points[i];
-        const py::tuple pair = py::isinstance<py::tuple>(item) ? py::reinterpret_borrow<py::tuple>(item)
-                                                               : py::tuple(item);
+        const std::string name = "points[" + std::to_string(i) + "]";
+        py::tuple pair;
+        try {
+            pair = py::isinstance<py::tuple>(item) ? py::reinterpret_borrow<py::tuple>(item) : py::tuple(item);
+        } catch (const py::error_already_set&) {
+            throw py::type_error(name + " must be an (x, y) pair of numbers, got " + Repr(item));
+        }
         if (pair.size() < 2)
             continue;
-        result.emplace_back(pair[0].cast<float>(), pair[1].cast<float>());
+        result.emplace_back(Element<float>(pair, 0, name, "an (x, y) pair of numbers"),
+                            Element<float>(pair, 1, name, "an (x, y) pair of numbers"));
     }
     return result;
 }
@@ -153,15 +177,19 @@ cv::Scalar TupleToColor(const py::tuple& color)
 {
     if (color.size() < 3)
         return cv::Scalar(0, 0, 0, 0);
-    const double alpha = color.size() >= 4 ? color[3].cast<double>() : 255.0;
-    return cv::Scalar(color[0].cast<double>(), color[1].cast<double>(), color[2].cast<double>(), alpha);
+    const char* const form = "(B, G, R) or (B, G, R, A) numbers";
+    const double alpha = color.size() >= 4 ? Element<double>(color, 3, "color", form) : 255.0;
+    return cv::Scalar(Element<double>(color, 0, "color", form), Element<double>(color, 1, "color", form),
+                      Element<double>(color, 2, "color", form), alpha);
 }
 
 cv::Rect TupleToRect(const py::tuple& rect)
 {
     if (rect.size() != 4)
         throw std::runtime_error("Rect tuple must have 4 elements (x, y, w, h)");
-    return cv::Rect(rect[0].cast<int>(), rect[1].cast<int>(), rect[2].cast<int>(), rect[3].cast<int>());
+    const char* const form = "(x, y, w, h) of ints";
+    return cv::Rect(Element<int>(rect, 0, "rect", form), Element<int>(rect, 1, "rect", form),
+                    Element<int>(rect, 2, "rect", form), Element<int>(rect, 3, "rect", form));
 }
 
 py::tuple RectToTuple(const cv::Rect& rect)

@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <exception>
 
 TivraPanelWrapper::TivraPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
                                      std::int64_t style, const std::string& name)
@@ -48,10 +49,22 @@ bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
     TivraPanel* panel = Panel();
     if (!panel)
         return false;
-    const cv::Mat image = LoadImageByExtension(path, flags);
+    cv::Mat image;
+    try {
+        image = LoadImageByExtension(path, flags);
+    } catch (const std::exception&) {
+        return false;  // a file too large to decode
+    }
     if (image.empty())
         return false;
-    panel->SetCVmat(image, false, false);
+    // An image the panel cannot show is refused like an unreadable file: the
+    // previous one comes back (SetCVmat gives it a fresh buffer each time).
+    const cv::Mat previous = panel->GetSourceMat();
+    if (!panel->SetCVmat(image, false, false)) {
+        if (!previous.empty())
+            panel->SetCVmat(previous, false, true);
+        return false;
+    }
     Repaint();
     return true;
 }

@@ -21,6 +21,20 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
     py::error_scope keepPendingError;
     *m_alive = false;
     tivra::embedding::ReleasePanel(m_panel);
+    ClearCallbacks();
+}
+
+int TivraROIAdvPanelWrapper::VisitCallbacks(visitproc visit, void* arg) const
+{
+    for (const py::object* slot :
+         {&m_cropCallback, &m_rightClickCallback, &m_leftDClickCallback, &m_rightDClickCallback, &m_mouseMoveCallback})
+        Py_VISIT(slot->ptr());
+    return 0;
+}
+
+void TivraROIAdvPanelWrapper::ClearCallbacks()
+{
+    // The panel's hooks stay; with empty slots they call nothing.
     m_cropCallback = py::object();
     m_rightClickCallback = py::object();
     m_leftDClickCallback = py::object();

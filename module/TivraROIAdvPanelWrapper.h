@@ -97,6 +97,12 @@ public:
     void SetOnRightDClickCallback(const pybind11::object& callback);
     void SetOnMouseMoveCallback(const pybind11::object& callback);
 
+    /// For Python's garbage collector: a callback that uses its own panel
+    /// makes a cycle through the wrapper, which the collector can only see,
+    /// and break, through these.
+    int VisitCallbacks(visitproc visit, void* arg) const;
+    void ClearCallbacks();
+
 private:
     // The panel, or nullptr; throws when called off the GUI thread.
     TivraROIAdvPanel* Panel() const;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 
 #include <sys/mman.h>
 
@@ -57,14 +58,17 @@ void TivraEngine::Clear()
 
 bool TivraEngine::LoadImage(const std::string& utf8Path, int flags)
 {
-    m_image.release();
+    cv::Mat image;
     try {
-        m_image = LoadImageByExtension(utf8Path, flags);
+        image = LoadImageByExtension(utf8Path, flags);
     } catch (const std::exception&) {
         // A file too large to decode: failure shows only in the result.
-        m_image.release();
+        return false;
     }
-    return !m_image.empty();
+    if (image.empty())
+        return false;
+    m_image = std::move(image);
+    return true;
 }
 
 bool TivraEngine::SaveImage(const std::string& utf8Path) const

@@ -9,7 +9,7 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I"$ROOT/include" "$ROOT/tests/fuzz/fuzz_exif_reader.cpp" "$ROOT/io/ExifReader.cpp" -o "$WORK/fuzz_exif_reader"
+  -I"$ROOT/include" "$ROOT/tests/fuzz/fuzz_exif_reader.cpp" "$ROOT/io/ExifReader.cpp" "$ROOT/io/JpegHeader.cpp" -o "$WORK/fuzz_exif_reader"
 
 mkdir -p "$WORK/corpus" "$WORK/artifacts"
 cp "$ROOT"/tests/data/exif-seeds/* "$ROOT"/tests/data/exif-regressions/* "$WORK/corpus/" 2>/dev/null || true

@@ -17,6 +17,7 @@
 #include "tivra/io/ExifReader.h"
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/ImageFileInfo.h"
+#include "tivra/io/JpegHeader.h"
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"

@@ -244,3 +244,35 @@ def test_text_that_is_not_utf8_is_decoded_with_replacement_characters(tmp_path):
     assert info["camera_make"] == "Café Ωmega"
     assert info["camera_model"] == "Cam\ufffdra"
     assert info["date_time"].startswith("2024") and "\ufffd" in info["date_time"]
+
+
+def decoded_layout(path):
+    try:
+        image = cv2.imread(path, cv2.IMREAD_UNCHANGED)
+    except cv2.error:  # beyond OpenCV's pixel limit
+        image = None
+    if image is None:
+        return (0, 0, 0, 0)
+    return (image.shape[1], image.shape[0], 1 if image.ndim == 2 else image.shape[2], 8 * image.itemsize)
+
+
+def test_jpeg_size_from_the_header_is_what_decoding_gives(tmp_path):
+    pixels = np.random.default_rng(5).integers(0, 255, (30, 50, 3), dtype=np.uint8)
+    files = []
+    for mode in ("L", "RGB", "CMYK"):
+        for progressive in (False, True):
+            for orientation in range(1, 9):
+                out = io.BytesIO()
+                exif = piexif.dump({"0th": {piexif.ImageIFD.Orientation: orientation}})
+                Image.fromarray(pixels).convert(mode).save(out, "JPEG", progressive=progressive, exif=exif)
+                files.append(out.getvalue())
+    whole = jpeg_bytes(size=(50, 30))
+    sof, sos = whole.index(b"\xff\xc0"), whole.index(b"\xff\xda")
+    files += [whole[:n] for n in (sof + 6, sos + 6, sos + 14, sos + 40, len(whole) // 2, len(whole) - 2)]
+    lying = bytearray(whole)
+    lying[sof + 5:sof + 9] = struct.pack(">HH", 60000, 60000)  # 3.6 gigapixels
+    files.append(bytes(lying))
+    for index, data in enumerate(files):
+        path = write(tmp_path / f"corpus{index}.jpg", data)
+        info = tm.GetImageFileInfo(path)
+        assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == decoded_layout(path), index

@@ -28,13 +28,21 @@ def test_points_skip_short_items_and_ignore_extra_elements(panel):
     assert all(type(x) is float and type(y) is float for x, y in panel.GetPolygonPoints())
 
 
-def test_points_that_are_not_sequences_or_numbers_are_rejected(panel):
-    with pytest.raises(TypeError):
-        panel.SetEditingROI(tm.Polygon.value, [(1, 2), 5, (3, 4)])
-    with pytest.raises(RuntimeError):
-        panel.SetEditingROI(tm.Polygon.value, [(1, 2), ("x", 4), (3, 4)])
-    with pytest.raises(TypeError):
-        panel.SetEditingROI(tm.Polygon.value, ((1, 2), (3, 4), (5, 6)))  # a tuple where a list is declared
+@pytest.mark.parametrize("call, error, message", [
+    (lambda p: p.SetEditingROI(7, [(1, 2), 5]), TypeError, r"points\[1\] must be an \(x, y\) pair of numbers, got 5"),
+    (lambda p: p.SetEditingROI(7, [(1, 2), ("x", 4)]), RuntimeError,
+     r"points\[1\] must be an \(x, y\) pair of numbers, got \('x', 4\)"),
+    (lambda p: p.AppendOverlay(7, [(None, 2)], (0, 0, 255)), RuntimeError, r"points\[0\] must be an \(x, y\) pair"),
+    (lambda p: p.AppendOverlay(3, [(1, 2), (3, 4)], (0, "red", 255)), RuntimeError,
+     r"color must be \(B, G, R\) or \(B, G, R, A\) numbers, got \(0, 'red', 255\)"),
+    (lambda p: p.SetRect((1, 2, 3.5, 4)), RuntimeError, r"rect must be \(x, y, w, h\) of ints, got \(1, 2, 3.5, 4\)"),
+    # a tuple where a list is declared
+    (lambda p: p.SetEditingROI(7, ((1, 2), (3, 4))), TypeError, r"SetEditingROI\(\): incompatible"),
+])
+def test_bad_point_arguments_name_the_argument_and_its_form(panel, call, error, message):
+    with pytest.raises(error, match=f"^{message}"):
+        call(panel)
+    assert panel.GetRect() == (0, 0, 0, 0)
 
 
 def test_rectangles_round_trip_as_int_tuples(panel):

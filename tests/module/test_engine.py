@@ -190,20 +190,6 @@ def test_load_flags(tmp_path):
     assert engine.GetImageSize() == (20, 30, 3)
 
 
-def test_failed_load_empties_the_engine(tmp_path):
-    engine = engine_with(picture(10, 10))
-    assert not engine.LoadImage(str(tmp_path / "missing.png"))
-    assert not engine.HasImage()
-
-    text = tmp_path / "notes.png"
-    text.write_text("not a picture")
-    engine.SetMat(picture(10, 10))
-    assert not engine.LoadImage(str(text))
-    assert not engine.HasImage()
-    (tmp_path / "zero.jpg").write_bytes(b"")
-    assert not engine.LoadImage(str(tmp_path / "zero.jpg"))
-
-
 def test_paths_with_nul_never_reach_another_file(tmp_path):
     real = tmp_path / "real.png"
     cv2_write(str(real), picture(8, 8))

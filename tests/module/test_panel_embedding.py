@@ -1,5 +1,10 @@
 """TivraPanel inside real wxPython windows: construction, ids, placement,
 handles, lifetime with the parent window, and the application's main loop."""
+import ctypes
+import gc
+import weakref
+
+import cv2
 import numpy as np
 import pytest
 import wx
@@ -238,3 +243,60 @@ def test_last_reference_dropped_on_another_thread():
     """)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == ["1", "0 0"]
+
+
+@pytest.mark.parametrize("loader", ["TivraEngine", "TivraPanel", "TivraROIAdvPanel"])
+def test_unreadable_files_give_false_and_keep_the_image(parent, tmp_path, loader):
+    image = np.full((20, 30, 3), 90, np.uint8)
+    target = tm.TivraEngine() if loader == "TivraEngine" else getattr(tm, loader)(parent.GetHandle())
+    noise = np.random.default_rng(0).integers(0, 256, (64, 64, 3), dtype=np.uint8)
+    png = cv2.imencode(".png", noise)[1].tobytes()
+    (tmp_path / "folder.png").mkdir()
+    files = {"missing.png": None, "empty.png": b"", "noise.png": bytes(range(256)) * 4, "half.png": png[:2000],
+             "junk.heic": b"junk" * 30, "junk.jxl": b"junk" * 30, "folder.png": None}
+    if loader == "TivraPanel":  # read unchanged, a float image the panel cannot show
+        files["float.tiff"] = cv2.imencode(".tiff", np.full((8, 8), 0.5, np.float32))[1].tobytes()
+    for name, content in files.items():
+        if content is not None:
+            (tmp_path / name).write_bytes(content)
+        target.SetMat(image)
+        flags = (tm.IMREAD_UNCHANGED,) if loader == "TivraPanel" else ()
+        assert target.LoadImage(str(tmp_path / name), *flags) is False, name
+        np.testing.assert_array_equal(target.GetMat(), image, err_msg=name)
+
+
+class _MallInfo2(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_size_t) for name in
+                ("arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks",
+                 "keepcost")]
+
+
+def heap_in_use():
+    """Bytes the C heap has handed out (glibc), whether or not freed pages went back to the system."""
+    mallinfo2 = ctypes.CDLL(None).mallinfo2
+    mallinfo2.restype = _MallInfo2
+    info = mallinfo2()
+    return info.uordblks + info.hblkhd
+
+
+def test_dropped_panels_whose_callbacks_use_them_free_windows_and_memory(parent):
+    def panel_in_a_cycle():
+        panel = tm.TivraROIAdvPanel(parent.GetHandle(), width=120, height=90)
+        panel.SetMat(np.zeros((600, 800, 3), np.uint8))
+
+        def use_panel(*args):
+            return panel.GetPolygonPoints()
+
+        for setter in (panel.SetOnCropCallback, panel.SetOnRightClickCallback, panel.SetOnLeftDClickCallback,
+                       panel.SetOnRightDClickCallback, panel.SetOnMouseMoveCallback):
+            setter(use_panel)
+        return weakref.ref(panel)
+
+    gc.collect()
+    before = heap_in_use()
+    dropped = [panel_in_a_cycle() for _ in range(60)]
+    gc.collect()
+    pump(0.1)
+    assert [ref for ref in dropped if ref() is not None] == []
+    assert len(parent.GetChildren()) == 0
+    assert heap_in_use() - before < 20 * 600 * 800 * 3, "60 panels of 1.4 MB each were freed"

@@ -21,7 +21,7 @@ public:
     void Clear();
 
     /// Loads through the extension dispatch. A failed load (missing, unreadable or
-    /// undecodable file) empties the engine and gives false.
+    /// undecodable file) gives false and keeps the image held before.
     bool LoadImage(const std::string& utf8Path, int flags = cv::IMREAD_COLOR);
     /// Writes the image by the path's extension; false for an empty engine or a failed write.
     bool SaveImage(const std::string& utf8Path) const;
