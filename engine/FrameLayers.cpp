@@ -326,10 +326,16 @@ void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font
     const cv::Point2f anchor = viewport.OriginalToView(text.position) - viewport.GetCenteringOffset();
     if (anchor.x < -100.0f || anchor.y < -100.0f)
         return;
+    DrawTextAt(buffer, text, font, anchor, scale, 0);
+}
+
+void DrawTextAt(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const cv::Point2f& anchor,
+                double scale, int indent)
+{
     const int height = std::max(static_cast<int>(scale * text.fontHeight), 1);
     const int pad = static_cast<int>(scale * 10.0);
     const int step = height + pad;
-    const int x = static_cast<int>(std::nearbyint(anchor.x));
+    const int x = static_cast<int>(std::nearbyint(anchor.x)) + indent;
     for (size_t i = 0; i < text.lines.size(); ++i) {
         const std::string line(text.lines[i].utf8_str());
         const int y = static_cast<int>(std::nearbyint(anchor.y + height + static_cast<float>(i * step)));

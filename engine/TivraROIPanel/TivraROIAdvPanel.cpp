@@ -1,10 +1,8 @@
 // State, image loading, the current ROI set from code, and the overlay, text and
 // badge stores of the advanced panel.
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
-#include "PanelMenuIds.h"
 
 #include <algorithm>
-#include <cfloat>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -16,7 +14,6 @@
 #include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/wx/WxPaths.h"
-#include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 
 namespace {
@@ -48,33 +45,22 @@ wxString LowerExtension(const wxString& path)
 
 }  // namespace
 
-TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraPanel(parent, size)
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
 {
     Init();
 }
 
 TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                                    const wxString& name)
-    : TivraPanel(parent, id, pos, size, style, name)
+    : TivraROIPanelBase(parent, id, pos, size, style, name)
 {
     Init();
 }
 
 void TivraROIAdvPanel::Init()
 {
-    m_defaultFontPath = FrameLayers::kDefaultFontPath;
-    m_roiColor = cv_Color_Defines::yellow;
-    SetScrollRate(8, 8);
-    // The panel repaints itself on scrolling: the window must not blit.
-    EnableScrolling(false, false);
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleUp, this, PanelMenuIds::kScaleUp);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ScaleDown, this, PanelMenuIds::kScaleDown);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ZoomtoFit, this, PanelMenuIds::kZoomToFit);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_Origianl, this, PanelMenuIds::kOriginal);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_ROIChange, this, PanelMenuIds::kFirstKind, PanelMenuIds::kLastKind);
-    Bind(wxEVT_MENU, &TivraROIAdvPanel::OnMenu_SIMDChange, this, PanelMenuIds::kFirstSIMD, PanelMenuIds::kDefaultSIMD);
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -216,189 +202,22 @@ bool TivraROIAdvPanel::SetCVmatDisplay(const wxString& path)
     return false;
 }
 
-void TivraROIAdvPanel::UpdateDrawImage(bool resize)
-{
-    if (!m_bitmap.IsOk() || m_matBitmap.empty())
-        return;
-    SetCVmat(m_matBitmap, true, true);
-    if (resize)
-        SetVirtualSize(m_bitmap.GetSize());
-}
-
 // ---------------------------------------------------------------- current ROI
 
-void TivraROIAdvPanel::ResetEditingState()
+void TivraROIAdvPanel::RedrawLayers()
 {
-    m_roiRect = cv::Rect2f();
-    m_leftDownPoint = m_leftUpPoint = cv::Point2f();
-    m_innerRadius = -1.0;
-    m_startAngle = 0.0;
-    m_endAngle = 360.0;
-    m_rotateAngle = 0.0;
-    m_rotationAccum = 0.0;
-    m_polygonPoints.clear();
-    m_hoverPoint = cv::Point2f(-1.0f, -1.0f);
-    m_activeVertex = -1;
-    m_edgeDragStarted = false;
-    m_hit = ROIHitResult{-1, -1, -1, FLT_MAX};
-    m_dragging = false;
+    Refresh(true);
 }
 
 void TivraROIAdvPanel::SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable)
 {
-    m_menuEnable = menu_enable;
-    m_cropEnable = crop_enable;
-    m_moveEnable = move_enable;
+    // Without editing the current ROI goes.
     if (!crop_enable)
-        ResetEditingState();
+        ROIEditRecord::Reset(m_edit);
+    TivraROIPanelBase::SetFuncEnable(menu_enable, crop_enable, move_enable);
 }
 
-void TivraROIAdvPanel::SetSIMDMenuEnable(bool enable)
-{
-    m_simdMenuEnable = enable;
-}
-
-void TivraROIAdvPanel::SetLockROI(bool lock)
-{
-    m_lockROI = lock;
-}
-
-void TivraROIAdvPanel::SetROIMode(CvROIMode mode)
-{
-    if (mode == m_roiMode)
-        return;
-    ResetEditingState();
-    Refresh(true);
-    m_roiMode = mode;
-}
-
-void TivraROIAdvPanel::ClearROIState()
-{
-    ResetEditingState();
-    Refresh(true);
-}
-
-void TivraROIAdvPanel::HideROI()
-{
-    ClearROIState();
-}
-
-void TivraROIAdvPanel::SetROIParamDefault()
-{
-    ResetEditingState();
-}
-
-void TivraROIAdvPanel::SetROI(cvROI roi, bool refresh)
-{
-    ROIEditRecord::RequireFiniteGeometry(roi);
-    ROIEditState s = TakeEditState();
-    ROIEditRecord::Apply(s, roi);
-    m_roiMode = s.mode;
-    PutEditState(std::move(s));
-    if (refresh)
-        Refresh(true);
-}
-
-void TivraROIAdvPanel::GetRect(cv::Rect& out)
-{
-    ROIEditState s = TakeEditState();
-    out = ROIEditRecord::ReportedRect(s);
-    PutEditState(std::move(s));
-}
-
-void TivraROIAdvPanel::SetRect(const cv::Rect& r)
-{
-    if (r.width >= 1 && r.height > 0)
-        m_roiRect = cv::Rect2f(r);
-    else
-        ResetEditingState();
-    Refresh(true);
-}
-
-cv::Point2f TivraROIAdvPanel::GetLeftMouseDownPoint()
-{
-    return m_leftDownPoint;
-}
-
-cv::Point2f TivraROIAdvPanel::GetLeftMouseUpPoint()
-{
-    return m_leftUpPoint;
-}
-
-double TivraROIAdvPanel::GetStartAngle()
-{
-    return m_startAngle;
-}
-
-double TivraROIAdvPanel::GetEndAngle()
-{
-    return m_endAngle;
-}
-
-double TivraROIAdvPanel::GetRotateAngle()
-{
-    return m_rotateAngle;
-}
-
-double TivraROIAdvPanel::GetOuterRadius() const
-{
-    return ROIEditRecord::OuterRadius(RadiusState());
-}
-
-double TivraROIAdvPanel::GetInnerRadius() const
-{
-    return ROIEditRecord::InnerRadius(RadiusState());
-}
-
-ROIEditState TivraROIAdvPanel::RadiusState() const
-{
-    ROIEditState s;
-    s.roiRect = m_roiRect;
-    s.innerRadius = m_innerRadius;
-    return s;
-}
-
-cvROI TivraROIAdvPanel::GetROI() const
-{
-    ROIEditState s = RadiusState();
-    s.mode = m_roiMode;
-    s.leftDownPoint = m_leftDownPoint;
-    s.leftUpPoint = m_leftUpPoint;
-    s.startAngle = m_startAngle;
-    s.endAngle = m_endAngle;
-    s.rotateAngle = m_rotateAngle;
-    s.polygonPoints = m_polygonPoints;
-    return ROIEditRecord::ToRecord(s);
-}
-
-void TivraROIAdvPanel::GetPolygonPoints(std::vector<cv::Point2f>& out) const
-{
-    out = m_polygonPoints;
-}
-
-void TivraROIAdvPanel::GetRotatedRectEdges(cv::Point2f& a, cv::Point2f& b, cv::Point2f& c, cv::Point2f& d)
-{
-    if (m_roiMode != CvROIMode::RotatedRectangle || m_polygonPoints.size() < 4)
-        return;
-    a = m_polygonPoints[1];
-    b = m_polygonPoints[2];
-    c = m_polygonPoints[3];
-    d = m_polygonPoints[0];
-}
-
-// ---------------------------------------------------------------- overlays and texts
-
-void TivraROIAdvPanel::ClearOverlay()
-{
-    m_overlays.clear();
-}
-
-int TivraROIAdvPanel::AppendOverlay(cvROI roi)
-{
-    ROIEditRecord::RequireFiniteGeometry(roi);
-    m_overlays.push_back(std::move(roi));
-    return static_cast<int>(m_overlays.size()) - 1;
-}
+// ---------------------------------------------------------------- overlays
 
 int TivraROIAdvPanel::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha)
 {
@@ -441,80 +260,8 @@ std::vector<cv::Point2f> TivraROIAdvPanel::ConvertMaskToPolygon(const cv::Mat& m
     return std::vector<cv::Point2f>(largest->begin(), largest->end());
 }
 
-int TivraROIAdvPanel::AppendOverlay(cvText text)
-{
-    m_textFonts.push_back(FrameLayers::LoadFont(text.fontPath, m_defaultFontPath));
-    m_texts.push_back(std::move(text));
-    return static_cast<int>(m_texts.size()) - 1;
-}
-
-void TivraROIAdvPanel::UpdateOverlayByIndex(int index, cvROI roi, bool show)
-{
-    ROIEditRecord::RequireFiniteGeometry(roi);
-    if (index < 0 || index >= static_cast<int>(m_overlays.size()))
-        return;
-    m_overlays[index] = std::move(roi);
-    if (show) {
-        m_overlays[index].visible = true;
-        Refresh(true);
-    }
-}
-
-void TivraROIAdvPanel::UpdateOverlayByIndex(int index, cvText text, bool show)
-{
-    if (index < 0 || index >= static_cast<int>(m_texts.size()))
-        return;
-    const bool fontChanged = m_texts[index].fontPath != text.fontPath;
-    m_texts[index] = std::move(text);
-    if (show)
-        m_texts[index].visible = true;
-    if (fontChanged && index < static_cast<int>(m_textFonts.size()))
-        m_textFonts[index] = FrameLayers::LoadFont(m_texts[index].fontPath, m_defaultFontPath);
-    if (show)
-        Refresh(true);
-}
-
 void TivraROIAdvPanel::SetDisplayOverlay(bool on)
 {
     m_displayOverlay = on;
     SetCVmat(m_matBitmap, true, false);
-}
-
-bool TivraROIAdvPanel::GetDisplayOverlay()
-{
-    return m_displayOverlay;
-}
-
-void TivraROIAdvPanel::SetExtDisplay(std::vector<cvROI*>* list)
-{
-    m_overlayStore.SetExtDisplay(list);
-}
-
-void TivraROIAdvPanel::SetExtText(std::vector<cvText*>* list)
-{
-    m_overlayStore.SetExtText(list, m_defaultFontPath);
-}
-
-// ---------------------------------------------------------------- badge and settings
-
-void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state)
-{
-    m_overlayStore.UpdateBadge(show, state);
-}
-
-void TivraROIAdvPanel::UpdatePassFailRecycleLogo(bool show, int state, wxString fontPath, wxString passText,
-                                                 wxString failText, wxString recycleText)
-{
-    m_overlayStore.UpdateBadge(show, state, fontPath, passText, failText, recycleText);
-}
-
-void TivraROIAdvPanel::SetMenuROIEnable(bool point, bool line, bool rect, bool rotatedRect, bool circle,
-                                        bool annulus, bool polygon)
-{
-    m_menuROIEnable = {point, line, rect, rotatedRect, circle, annulus, polygon};
-}
-
-void TivraROIAdvPanel::SetStatusTarget(wxWindow* target)
-{
-    m_statusTarget = target;
 }

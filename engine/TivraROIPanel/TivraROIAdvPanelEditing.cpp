@@ -31,65 +31,6 @@ void ShowStatus(wxWindow* target, const wxString& text)
 
 } // namespace
 
-// The editing fields move into the editor's record and back, so that one set of
-// rules serves this panel and the classic one. Nothing runs in between.
-ROIEditState TivraROIAdvPanel::TakeEditState()
-{
-    ROIEditState s;
-    s.mode = m_roiMode;
-    s.roiRect = m_roiRect;
-    s.leftDownPoint = m_leftDownPoint;
-    s.leftUpPoint = m_leftUpPoint;
-    s.innerRadius = m_innerRadius;
-    s.startAngle = m_startAngle;
-    s.endAngle = m_endAngle;
-    s.rotateAngle = m_rotateAngle;
-    s.polygonPoints = std::move(m_polygonPoints);
-    s.hoverPoint = m_hoverPoint;
-    s.activeVertex = m_activeVertex;
-    s.edgeDragStarted = m_edgeDragStarted;
-    s.hit = m_hit;
-    s.dragging = m_dragging;
-    s.dragStartPoint = m_dragStartPoint;
-    s.dragStartRect = m_dragStartRect;
-    s.lastAnglePoint = m_lastAnglePoint;
-    s.edgeCorners = m_edgeCorners;
-    s.rotationAccum = m_rotationAccum;
-    s.edgeSlope = m_edgeSlope;
-    s.lastClickTime = m_lastClickTime.GetValue();
-    s.lastClickPoint = m_lastClickPoint;
-    s.polygonDrawing = m_polygonDrawing;
-    s.polygonSnapshot = std::move(m_polygonSnapshot);
-    return s;
-}
-
-void TivraROIAdvPanel::PutEditState(ROIEditState&& s)
-{
-    m_roiRect = s.roiRect;
-    m_leftDownPoint = s.leftDownPoint;
-    m_leftUpPoint = s.leftUpPoint;
-    m_innerRadius = s.innerRadius;
-    m_startAngle = s.startAngle;
-    m_endAngle = s.endAngle;
-    m_rotateAngle = s.rotateAngle;
-    m_polygonPoints = std::move(s.polygonPoints);
-    m_hoverPoint = s.hoverPoint;
-    m_activeVertex = s.activeVertex;
-    m_edgeDragStarted = s.edgeDragStarted;
-    m_hit = s.hit;
-    m_dragging = s.dragging;
-    m_dragStartPoint = s.dragStartPoint;
-    m_dragStartRect = s.dragStartRect;
-    m_lastAnglePoint = s.lastAnglePoint;
-    m_edgeCorners = s.edgeCorners;
-    m_rotationAccum = s.rotationAccum;
-    m_edgeSlope = s.edgeSlope;
-    m_lastClickTime = s.lastClickTime;
-    m_lastClickPoint = s.lastClickPoint;
-    m_polygonDrawing = s.polygonDrawing;
-    m_polygonSnapshot = std::move(s.polygonSnapshot);
-}
-
 cv::Point2f TivraROIAdvPanel::EventToSource(const wxMouseEvent& event)
 {
     const wxSize client = GetClientSize();
@@ -101,22 +42,17 @@ ROIHitResult TivraROIAdvPanel::HitTestCurrentROI(const cv::Point2f& p)
 {
     if (!m_cropEnable || m_roiMode == CvROIMode::None)
         return ROIHitResult{};
-    ROIEditState s = TakeEditState();
-    const ROIHitResult hit = ROIEditor::HitTest(s, p, ROIEditor::ToleranceAt(m_scale));
-    PutEditState(std::move(s));
-    return hit;
+    return ROIEditor::HitTest(Edit(), p, ROIEditor::ToleranceAt(m_scale));
 }
 
 void TivraROIAdvPanel::UpdateROIFromDrag(const cv::Point2f& p)
 {
-    ROIEditState s = TakeEditState();
-    ROIEditor::Drag(s, p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
-    PutEditState(std::move(s));
+    ROIEditor::Drag(Edit(), p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
 }
 
 bool TivraROIAdvPanel::FinalizeCurrentROI()
 {
-    if (m_roiMode == CvROIMode::Polygon && m_polygonDrawing)
+    if (m_roiMode == CvROIMode::Polygon && m_edit.polygonDrawing)
         return true;
     cv::Rect rect;
     GetRect(rect);
@@ -136,12 +72,10 @@ void TivraROIAdvPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
         event.Skip(); // the background around a centred image is not editable
         return;
     }
-    ROIEditState s = TakeEditState();
     const bool closed =
-        ROIEditor::Press(s, p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
-    PutEditState(std::move(s));
+        ROIEditor::Press(Edit(), p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
     // Captured, the release reaches the panel even when it happens outside the window.
-    if (m_dragging && !HasCapture())
+    if (m_edit.dragging && !HasCapture())
         CaptureMouse();
     if (closed && !FinalizeCurrentROI())
         return;
@@ -152,9 +86,7 @@ void TivraROIAdvPanel::EndEditDrag()
 {
     if (HasCapture() && !m_panning)
         ReleaseMouse();
-    ROIEditState s = TakeEditState();
-    const bool finished = ROIEditor::Release(s);
-    PutEditState(std::move(s));
+    const bool finished = ROIEditor::Release(Edit());
     if (finished && !FinalizeCurrentROI())
         return;
     Refresh(true);
@@ -162,7 +94,7 @@ void TivraROIAdvPanel::EndEditDrag()
 
 void TivraROIAdvPanel::OnImgeLeftMouseUp(wxMouseEvent& event)
 {
-    if (!m_dragging) {
+    if (!m_edit.dragging) {
         // The drag may have been reset from code while the mouse was captured.
         if (HasCapture() && !m_panning)
             ReleaseMouse();
@@ -190,19 +122,17 @@ bool TivraROIAdvPanel::ReportMouseMove(const cv::Point2f& p)
 void TivraROIAdvPanel::EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p)
 {
     // A drag goes on beyond the image: the editor holds the ROI at its border.
-    const bool dragOutside = m_dragging && m_cropEnable && !m_matBitmap.empty();
+    const bool dragOutside = m_edit.dragging && m_cropEnable && !m_matBitmap.empty();
     if (!dragOutside && !InsideImage(m_matBitmap, p)) {
         event.Skip();
         return;
     }
     if (m_cropEnable) {
-        ROIEditState s = TakeEditState();
-        const bool bandMoved = ROIEditor::TrackRubberBand(s, p);
-        PutEditState(std::move(s));
+        const bool bandMoved = ROIEditor::TrackRubberBand(Edit(), p);
         if (bandMoved)
             Refresh(true);
     }
-    if (m_dragging) {
+    if (m_edit.dragging) {
         if (m_cropEnable) {
             UpdateROIFromDrag(p);
             Refresh(true);
@@ -211,9 +141,7 @@ void TivraROIAdvPanel::EditOnMouseMove(wxMouseEvent& event, const cv::Point2f& p
         return;
     }
     if (m_cropEnable) {
-        ROIEditState s = TakeEditState();
-        const bool overROI = ROIEditor::Hover(s, p, ROIEditor::ToleranceAt(m_scale));
-        PutEditState(std::move(s));
+        const bool overROI = ROIEditor::Hover(Edit(), p, ROIEditor::ToleranceAt(m_scale));
         SetCursor(wxCursor(overROI ? wxCURSOR_HAND : wxCURSOR_CROSS));
     }
     event.Skip();
@@ -223,9 +151,7 @@ void TivraROIAdvPanel::OnImgeLeftDClick(wxMouseEvent& event)
 {
     const cv::Point2f p = EventToSource(event);
     if (m_cropEnable) {
-        ROIEditState s = TakeEditState();
-        const bool closed = ROIEditor::CloseOnDoubleClick(s);
-        PutEditState(std::move(s));
+        const bool closed = ROIEditor::CloseOnDoubleClick(Edit());
         if (closed) {
             if (!FinalizeCurrentROI())
                 return;

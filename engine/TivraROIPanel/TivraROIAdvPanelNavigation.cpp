@@ -10,18 +10,6 @@
 #include "tivra/engine/ZoomSteps.h"
 #include "PanelMenuIds.h"
 
-namespace {
-
-struct MenuKind {
-    int id;
-    const char* label;
-};
-// Menu order (the rectangle before the rotated one), indexed like the enable flags.
-constexpr MenuKind kMenuKinds[] = {{404, "Point"},  {405, "Line"},    {407, "Rectangle"}, {406, "Rotated Rectangle"},
-                                   {408, "Circle"}, {409, "Annulus"}, {410, "Polygon"}};
-
-}  // namespace
-
 // ---------------------------------------------------------------- zoom
 
 void TivraROIAdvPanel::ApplyScale(double scale)
@@ -183,7 +171,7 @@ void TivraROIAdvPanel::OnMouseCaptureLost(wxMouseCaptureLostEvent&)
         m_panning = false;
         SetCursor(wxCursor(wxCURSOR_ARROW));
     }
-    if (m_dragging)
+    if (m_edit.dragging)
         EndEditDrag();
 }
 
@@ -214,25 +202,14 @@ void TivraROIAdvPanel::SetMouseEventConnect(bool connect)
 {
     if (connect == m_mouseConnected)
         return;
-    if (connect) {
-        Bind(wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown, this);
-        Bind(wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp, this);
-        Bind(wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick, this);
-        Bind(wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick, this);
-        Bind(wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown, this);
-        Bind(wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp, this);
-        Bind(wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove, this);
-        Bind(wxEVT_MOUSE_CAPTURE_LOST, &TivraROIAdvPanel::OnMouseCaptureLost, this);
-    } else {
-        Unbind(wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown, this);
-        Unbind(wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp, this);
-        Unbind(wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick, this);
-        Unbind(wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick, this);
-        Unbind(wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown, this);
-        Unbind(wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp, this);
-        Unbind(wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove, this);
-        Unbind(wxEVT_MOUSE_CAPTURE_LOST, &TivraROIAdvPanel::OnMouseCaptureLost, this);
-    }
+    BindWhile(connect, wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown);
+    BindWhile(connect, wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp);
+    BindWhile(connect, wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick);
+    BindWhile(connect, wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick);
+    BindWhile(connect, wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown);
+    BindWhile(connect, wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp);
+    BindWhile(connect, wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove);
+    BindWhile(connect, wxEVT_MOUSE_CAPTURE_LOST, &TivraROIAdvPanel::OnMouseCaptureLost);
     m_mouseConnected = connect;
 }
 
@@ -266,7 +243,7 @@ void TivraROIAdvPanel::ShowContextMenu(const wxPoint& pos)
     menu.AppendSeparator();
     for (size_t i = 0; i < m_menuROIEnable.size(); ++i) {
         if (m_menuROIEnable[i])
-            menu.Append(kMenuKinds[i].id, kMenuKinds[i].label);
+            menu.Append(PanelMenuIds::kKindItems[i].id, PanelMenuIds::kKindItems[i].label);
     }
     if (m_simdMenuEnable) {
         menu.AppendSeparator();
@@ -282,43 +259,4 @@ void TivraROIAdvPanel::ShowContextMenu(const wxPoint& pos)
         }
     }
     PopupMenu(&menu, pos.x, pos.y);
-}
-
-void TivraROIAdvPanel::OnMenu_ScaleUp(wxCommandEvent&)
-{
-    SetZoomIn();
-}
-
-void TivraROIAdvPanel::OnMenu_ScaleDown(wxCommandEvent&)
-{
-    SetZoomOut();
-}
-
-void TivraROIAdvPanel::OnMenu_ZoomtoFit(wxCommandEvent&)
-{
-    SetZoomToFit();
-}
-
-void TivraROIAdvPanel::OnMenu_Origianl(wxCommandEvent&)
-{
-    SetOriginal(true);
-}
-
-void TivraROIAdvPanel::OnMenu_ROIChange(wxCommandEvent& event)
-{
-    const int id = event.GetId();
-    m_roiMode = PanelMenuIds::KindOfMenuId(id, m_roiMode);
-    ResetEditingState();
-    Refresh(true);
-    wxCommandEvent changed(TIVRAPanel_EVT_TOOL_CHANGE, GetId());
-    changed.SetEventObject(this);
-    changed.SetInt(m_roiMode);
-    GetEventHandler()->ProcessEvent(changed);
-}
-
-void TivraROIAdvPanel::OnMenu_SIMDChange(wxCommandEvent& event)
-{
-    const int id = event.GetId();
-    m_simdMode = PanelMenuIds::SIMDModeOfMenuId(id);
-    UpdateDrawImage(true);
 }

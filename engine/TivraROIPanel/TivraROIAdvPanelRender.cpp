@@ -96,9 +96,9 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
     if (withLayers) {
         DrawGuideOnVisibleBuffer(buffer);
         DrawCurrentEditingROI(buffer);
-        DrawStoredOverlays(buffer);
+        DrawStoredOverlays(buffer, m_viewport);
         DrawTexts(buffer);
-        DrawPFRLogo(buffer);
+        DrawBadge(buffer);
     }
     const wxBitmap bitmap = ConvertMatToBitmap(buffer, m_simdMode);
     if (!bitmap.IsOk())
@@ -161,21 +161,21 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
     const cv::Point2f offset = m_viewport.GetCenteringOffset();
     const auto toBuffer = [&](const cv::Point2f& p) { return m_viewport.OriginalToView(p) - offset; };
     const auto cross = [&](const cv::Point& c) { ID::drawReularCrossLine(buffer, c, lime, t, 10); };
-    const bool hasArea = m_roiRect.width > 0 && m_roiRect.height > 0;
-    const cv::Point2f topLeft(m_roiRect.x, m_roiRect.y);
+    const bool hasArea = m_edit.roiRect.width > 0 && m_edit.roiRect.height > 0;
+    const cv::Point2f topLeft(m_edit.roiRect.x, m_edit.roiRect.y);
 
     switch (m_roiMode) {
     case CvROIMode::Point: {
-        const cv::Point p = Trunc(toBuffer(m_leftDownPoint));
+        const cv::Point p = Trunc(toBuffer(m_edit.leftDownPoint));
         if (IsInside(buffer, p))
             cross(p);
         break;
     }
     case CvROIMode::Line: {
-        if (m_leftDownPoint == m_leftUpPoint)
+        if (m_edit.leftDownPoint == m_edit.leftUpPoint)
             break;
-        const cv::Point2f down = toBuffer(m_leftDownPoint);
-        const cv::Point2f up = toBuffer(m_leftUpPoint);
+        const cv::Point2f down = toBuffer(m_edit.leftDownPoint);
+        const cv::Point2f up = toBuffer(m_edit.leftUpPoint);
         ID::drawArrowLine(buffer, Trunc(down), Trunc(up), 15, 20, lime, t, cv::LINE_8);
         const cv::Point mid = Trunc((down + up) * 0.5f);
         if (IsInside(buffer, mid))
@@ -186,7 +186,7 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         if (!hasArea)
             break;
         const cv::Point tl = Trunc(toBuffer(topLeft));
-        const cv::Point size = Trunc(cv::Point2d(m_roiRect.width, m_roiRect.height) * m_scale);
+        const cv::Point size = Trunc(cv::Point2d(m_edit.roiRect.width, m_edit.roiRect.height) * m_scale);
         // Corner to corner in double: the far corner of a huge rectangle must not wrap around.
         const cv::Point2d far = cv::Point2d(tl) + cv::Point2d(size) - cv::Point2d(1, 1);
         cv::rectangle(buffer, tl, Trunc(far), lime, t, cv::LINE_8);
@@ -200,12 +200,12 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         if (!hasArea)
             break;
         std::vector<cv::Point2f> corners(4);
-        if (m_edgeDragStarted && m_polygonPoints.size() >= 4) {
-            std::copy_n(m_polygonPoints.begin(), 4, corners.begin());
+        if (m_edit.edgeDragStarted && m_edit.polygonPoints.size() >= 4) {
+            std::copy_n(m_edit.polygonPoints.begin(), 4, corners.begin());
         } else {
-            const cv::Size2f size = m_roiRect.size();
+            const cv::Size2f size = m_edit.roiRect.size();
             cv::RotatedRect(topLeft + cv::Point2f(size.width, size.height) * 0.5f, size,
-                            static_cast<float>(m_rotateAngle))
+                            static_cast<float>(m_edit.rotateAngle))
                 .points(corners.data());
         }
         std::vector<cv::Point2f> c(4);
@@ -223,11 +223,11 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             break;
         const cv::Point2f centreF = toBuffer(topLeft);
         const cv::Point centre = Trunc(centreF);
-        const double radius = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
+        const double radius = m_scale * std::hypot(m_edit.roiRect.width, m_edit.roiRect.height);
         ShapeDrawing::DrawCircle(buffer, centreF, radius, lime, t);
         cross(centre);
-        if (m_hit.handle == ROIHandle::OuterEdge)
-            cv::circle(buffer, Trunc(toBuffer(m_leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
+        if (m_edit.hit.handle == ROIHandle::OuterEdge)
+            cv::circle(buffer, Trunc(toBuffer(m_edit.leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
         break;
     }
     case CvROIMode::Annulus: {
@@ -235,14 +235,14 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             break;
         const cv::Point2f centreF = toBuffer(topLeft);
         const cv::Point centre = Trunc(centreF);
-        const double outer = m_scale * std::hypot(m_roiRect.width, m_roiRect.height);
-        const double inner = m_innerRadius > 0 ? m_scale * m_innerRadius : outer * 0.5;
+        const double outer = m_scale * std::hypot(m_edit.roiRect.width, m_edit.roiRect.height);
+        const double inner = m_edit.innerRadius > 0 ? m_scale * m_edit.innerRadius : outer * 0.5;
         for (double radius : {outer, inner})
-            ShapeDrawing::DrawArc(buffer, centreF, radius, m_startAngle, m_endAngle, lime, t);
-        const cv::Point outerStart = ShapeDrawing::PointOnCircle(centreF, outer, m_startAngle);
-        const cv::Point innerStart = ShapeDrawing::PointOnCircle(centreF, inner, m_startAngle);
-        const cv::Point outerEnd = ShapeDrawing::PointOnCircle(centreF, outer, m_endAngle);
-        const cv::Point innerEnd = ShapeDrawing::PointOnCircle(centreF, inner, m_endAngle);
+            ShapeDrawing::DrawArc(buffer, centreF, radius, m_edit.startAngle, m_edit.endAngle, lime, t);
+        const cv::Point outerStart = ShapeDrawing::PointOnCircle(centreF, outer, m_edit.startAngle);
+        const cv::Point innerStart = ShapeDrawing::PointOnCircle(centreF, inner, m_edit.startAngle);
+        const cv::Point outerEnd = ShapeDrawing::PointOnCircle(centreF, outer, m_edit.endAngle);
+        const cv::Point innerEnd = ShapeDrawing::PointOnCircle(centreF, inner, m_edit.endAngle);
         cv::line(buffer, outerStart, innerStart, lime, t, cv::LINE_8);
         cv::line(buffer, outerEnd, innerEnd, lime, t, cv::LINE_8);
         for (const cv::Point& p : {outerStart, innerStart, outerEnd, innerEnd})
@@ -251,15 +251,15 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
         break;
     }
     case CvROIMode::Polygon: {
-        if (m_polygonPoints.empty())
+        if (m_edit.polygonPoints.empty())
             break;
         std::vector<cv::Point> v;
-        v.reserve(m_polygonPoints.size());
-        for (const cv::Point2f& p : m_polygonPoints)
+        v.reserve(m_edit.polygonPoints.size());
+        for (const cv::Point2f& p : m_edit.polygonPoints)
             v.push_back(Trunc(toBuffer(p)));
         for (size_t i = 0; i + 1 < v.size(); ++i)
             cv::line(buffer, v[i], v[i + 1], lime, t, cv::LINE_8);
-        if (!m_polygonDrawing && v.size() > 2) {
+        if (!m_edit.polygonDrawing && v.size() > 2) {
             cv::line(buffer, v.back(), v.front(), lime, t, cv::LINE_8);
             const auto byX = [](const cv::Point& a, const cv::Point& b) { return a.x < b.x; };
             const auto byY = [](const cv::Point& a, const cv::Point& b) { return a.y < b.y; };
@@ -269,33 +269,20 @@ void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
             const cv::Point centre = Trunc(cv::Point2d((minX->x + 0.0 + maxX->x + 1.0) / 2.0,
                                                       (minY->y + 0.0 + maxY->y + 1.0) / 2.0));
             cross(centre);
-            if (m_hit.handle == ROIHandle::Body)
+            if (m_edit.hit.handle == ROIHandle::Body)
                 cv::circle(buffer, centre, 5, cv_Color_Defines::red, -1, cv::LINE_8);
         }
-        if (m_polygonDrawing && m_hoverPoint.x >= 0 && m_hoverPoint.y >= 0)
-            cv::line(buffer, v.back(), Trunc(toBuffer(m_hoverPoint)), lime, t, cv::LINE_8);
+        if (m_edit.polygonDrawing && m_edit.hoverPoint.x >= 0 && m_edit.hoverPoint.y >= 0)
+            cv::line(buffer, v.back(), Trunc(toBuffer(m_edit.hoverPoint)), lime, t, cv::LINE_8);
         for (const cv::Point& p : v)
             cv::circle(buffer, p, 3, lime, -1, cv::LINE_8);
-        if (m_activeVertex >= 0 && m_activeVertex < static_cast<int>(v.size()))
-            cv::circle(buffer, v[m_activeVertex], 5, lime, t, cv::LINE_8);
+        if (m_edit.activeVertex >= 0 && m_edit.activeVertex < static_cast<int>(v.size()))
+            cv::circle(buffer, v[m_edit.activeVertex], 5, lime, t, cv::LINE_8);
         break;
     }
     default:
         break;
     }
-}
-
-void TivraROIAdvPanel::DrawStoredOverlays(cv::Mat& buffer)
-{
-    if (!m_displayOverlay)
-        return;
-    std::vector<const cvROI*> records;
-    records.reserve(m_overlays.size() + (m_overlayStore.ExtDisplay() ? m_overlayStore.ExtDisplay()->size() : 0));
-    for (const cvROI& roi : m_overlays)
-        records.push_back(&roi);
-    if (m_overlayStore.ExtDisplay())
-        records.insert(records.end(), m_overlayStore.ExtDisplay()->begin(), m_overlayStore.ExtDisplay()->end());
-    FrameLayers::DrawOverlays(buffer, records, m_viewport, m_scale, m_matBitmap.size(), m_roiColor);
 }
 
 void TivraROIAdvPanel::DrawROI(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2f>& viewPoints)
@@ -305,36 +292,6 @@ void TivraROIAdvPanel::DrawROI(cv::Mat& buffer, const cvROI& roi, const std::vec
 
 void TivraROIAdvPanel::DrawTexts(cv::Mat& buffer)
 {
-    if (!m_displayOverlay)
-        return;
-    const auto draw = [&](const cvText* text, cv::freetype::FreeType2* font) {
-        if (text && text->visible && font)
-            FrameLayers::DrawText(buffer, *text, *font, m_viewport, m_scale);
-    };
-    for (size_t i = 0; i < m_texts.size(); ++i)
-        draw(&m_texts[i], i < m_textFonts.size() ? m_textFonts[i].get() : nullptr);
-    for (const auto& [text, font] : m_overlayStore.ExtTextsWithFonts(m_defaultFontPath))
-        draw(text, font);
-}
-
-void TivraROIAdvPanel::DrawPFRLogo(cv::Mat& buffer)
-{
-    PassFailBadge& badge = m_overlayStore.Badge();
-    if (!badge.show || badge.state > 2)
-        return;
-    const std::string pass(badge.passText.utf8_str());
-    const std::string fail(badge.failText.utf8_str());
-    const std::string recycle(badge.recycleText.utf8_str());
-    if (badge.fontHeight < 0 || m_pfrCacheSize != buffer.size()) {
-        m_pfrFont = FrameLayers::LoadFont(badge.fontPath, m_defaultFontPath);
-        m_pfrBaseline = 0;
-        badge.fontHeight = 1;
-        if (m_pfrFont) {
-            const std::string widest = FrameLayers::WidestBadgeLabel(*m_pfrFont, pass, fail, recycle);
-            badge.fontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, widest, buffer.cols / 6, buffer.cols / 12);
-        }
-        m_pfrCacheSize = buffer.size();
-    }
-    const std::string& label = badge.state == 1 ? fail : badge.state == 2 ? recycle : pass;
-    FrameLayers::DrawBadge(buffer, badge.state, label, m_pfrFont.get(), badge.fontHeight, m_pfrBaseline);
+    for (const auto& [text, font] : TextsToDraw())
+        FrameLayers::DrawText(buffer, *text, *font, m_viewport, m_scale);
 }

@@ -13,17 +13,10 @@ void TivraROIPanel::SetMouseEventConnect(bool connect)
 {
     if (connect == m_mouseConnected)
         return;
-    if (connect) {
-        Bind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
-        Bind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
-        Bind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
-        Bind(wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick, this);
-    } else {
-        Unbind(wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown, this);
-        Unbind(wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp, this);
-        Unbind(wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove, this);
-        Unbind(wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick, this);
-    }
+    BindWhile(connect, wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown);
+    BindWhile(connect, wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp);
+    BindWhile(connect, wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove);
+    BindWhile(connect, wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick);
     m_mouseConnected = connect;
 }
 
@@ -82,11 +75,10 @@ void TivraROIPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
         event.Skip();
         return;
     }
-    m_edit.mode = m_roiMode;
     const bool polygon = m_roiMode == CvROIMode::Polygon;
     // A press on a closed polygon's background starts a new one: nothing was there before.
     m_pressVertices = polygon && m_edit.polygonDrawing ? m_edit.polygonPoints.size() : 0;
-    m_pressClosed = ROIEditor::Press(m_edit, p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
+    m_pressClosed = ROIEditor::Press(Edit(), p, ROIEditor::ToleranceAt(m_scale), wxGetLocalTimeMillis().GetValue());
     if (polygon)
         LogPolygonPress(m_pressVertices, m_pressClosed);
     if (m_pressClosed && !FinalizeCurrentROI())
@@ -116,8 +108,7 @@ void TivraROIPanel::OnImgeLeftDClick(wxMouseEvent& event)
     cv::Point2f p;
     if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p))
         return;
-    m_edit.mode = m_roiMode;
-    if (!ROIEditor::CloseOnDoubleClick(m_edit))
+    if (!ROIEditor::CloseOnDoubleClick(Edit()))
         return;
     LogRecord(wxLOG_Info, "OnImgeLeftDClick", "polygon end");
     if (!FinalizeCurrentROI()) {
@@ -160,8 +151,7 @@ void TivraROIPanel::OnImgeMouseMove(wxMouseEvent& event)
         const wxPoint display = CalcUnscrolledPosition(event.GetPosition());
         p = cv::Point2f(static_cast<float>(display.x / m_scale), static_cast<float>(display.y / m_scale));
     }
-    m_edit.mode = m_roiMode;
-    bool redraw = ROIEditor::TrackRubberBand(m_edit, p);
+    bool redraw = ROIEditor::TrackRubberBand(Edit(), p);
     if (m_edit.dragging) {
         ROIEditor::Drag(m_edit, p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
         redraw = true;

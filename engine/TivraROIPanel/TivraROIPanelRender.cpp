@@ -39,7 +39,7 @@ Viewport WholeImageViewport(cv::Size source, double scale, cv::Size scaled)
 void TivraROIPanel::Update_showDisplayROIs()
 {
     DrawCurrentROI(m_drawmatBitmap);
-    DrawStoredOverlays(m_drawmatBitmap);
+    DrawStoredOverlays(m_drawmatBitmap, WholeImageViewport(m_matBitmap.size(), m_scale, m_drawmatBitmap.size()));
     RenderTextsAndLogos(m_scale);
 }
 
@@ -114,71 +114,13 @@ void TivraROIPanel::DrawCurrentROI(cv::Mat& image)
     }
 }
 
-void TivraROIPanel::DrawStoredOverlays(cv::Mat& image)
-{
-    if (!m_displayOverlay)
-        return;
-    std::vector<const cvROI*> records;
-    for (const cvROI& roi : m_overlays)
-        records.push_back(&roi);
-    if (m_overlayStore.ExtDisplay()) {
-        for (const cvROI* roi : *m_overlayStore.ExtDisplay())
-            records.push_back(roi);
-    }
-    const Viewport viewport = WholeImageViewport(m_matBitmap.size(), m_scale, image.size());
-    FrameLayers::DrawOverlays(image, records, viewport, m_scale, m_matBitmap.size(), m_roiColor);
-}
-
 void TivraROIPanel::RenderTextsAndLogos(double scale)
 {
-    cv::Mat& image = m_drawmatBitmap;
-    if (m_displayOverlay) {
-        std::vector<std::pair<const cvText*, cv::freetype::FreeType2*>> texts;
-        for (size_t i = 0; i < m_texts.size() && i < m_textFonts.size(); ++i)
-            texts.emplace_back(&m_texts[i], m_textFonts[i].get());
-        const auto extTexts = m_overlayStore.ExtTextsWithFonts(m_defaultFontPath);
-        texts.insert(texts.end(), extTexts.begin(), extTexts.end());
-        const int pad = static_cast<int>(scale * 10.0);
-        for (const auto& [text, font] : texts) {
-            if (!text || !font || !text->visible)
-                continue;
-            const int height = std::max(1, static_cast<int>(scale * text->fontHeight));
-            const int x = static_cast<int>(scale * text->position.x) + pad;
-            const int top = static_cast<int>(scale * text->position.y);
-            for (size_t i = 0; i < text->lines.size(); ++i) {
-                const std::string line(text->lines[i].utf8_str());
-                const int y = top + height + static_cast<int>(i) * (height + pad);
-                if (text->drawBackground) {
-                    int baseline = 0;
-                    const cv::Size size = font->getTextSize(line, height, -1, &baseline);
-                    cv::rectangle(image, cv::Point(x, y + baseline), cv::Point(x + pad + size.width, y - size.height),
-                                  text->bgColor, -1, cv::LINE_8);
-                }
-                font->putText(image, line, cv::Point(x, y), height, text->color, -1, cv::LINE_AA, true);
-            }
-        }
+    // Texts start at the truncated display point, their lines indented by 10 x zoom.
+    const int indent = static_cast<int>(scale * 10.0);
+    for (const auto& [text, font] : TextsToDraw()) {
+        const cv::Point2f anchor(Trunc(cv::Point2d(text->position) * scale));
+        FrameLayers::DrawTextAt(m_drawmatBitmap, *text, *font, anchor, scale, indent);
     }
-    DrawBadge(image);
-}
-
-void TivraROIPanel::DrawBadge(cv::Mat& image)
-{
-    PassFailBadge& badge = m_overlayStore.Badge();
-    if (!badge.show || badge.state > 2)
-        return;
-    if (badge.fontHeight < 0 || m_pfrCacheWidth != image.cols) {
-        m_pfrFont = FrameLayers::LoadFont(badge.fontPath, m_defaultFontPath);
-        m_pfrBaseline = 0;
-        badge.fontHeight = 1;
-        if (m_pfrFont) {
-            const std::string label = FrameLayers::WidestBadgeLabel(
-                *m_pfrFont, std::string(badge.passText.utf8_str()), std::string(badge.failText.utf8_str()),
-                std::string(badge.recycleText.utf8_str()));
-            badge.fontHeight = FrameLayers::FitBadgeFontHeight(*m_pfrFont, label, image.cols / 6, image.cols / 12);
-        }
-        m_pfrCacheWidth = image.cols;
-    }
-    const wxString& label = badge.state == 1 ? badge.failText : badge.state == 2 ? badge.recycleText : badge.passText;
-    FrameLayers::DrawBadge(image, badge.state, std::string(label.utf8_str()), m_pfrFont.get(), badge.fontHeight,
-                           m_pfrBaseline);
+    DrawBadge(m_drawmatBitmap);
 }

@@ -7,27 +7,12 @@
 #include <wx/wupdlock.h>
 
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
-#include "tivra/roi/ROIEditRecord.h"
 #include "PanelMenuIds.h"
 
 const std::array<double, 16> TivraROIPanel::kZoomLadder = {0.1, 0.11, 0.13, 0.14, 0.17, 0.25, 0.33, 0.5,
                                                              1.0, 2.0,  3.0,  4.0,  5.0,  6.0,  7.0,  8.0};
 
 namespace {
-
-struct MenuKind {
-    int id;
-    int kind;
-    const char* label;
-};
-// Menu order (the rectangle before the rotated one), indexed like the enable flags.
-constexpr MenuKind kMenuKinds[] = {{404, CvROIMode::Point, "Point"},
-                                   {405, CvROIMode::Line, "Line"},
-                                   {407, CvROIMode::Rectangle, "Rectangle"},
-                                   {406, CvROIMode::RotatedRectangle, "RotatedRectangle"},
-                                   {408, CvROIMode::Circle, "Circle"},
-                                   {409, CvROIMode::Annulus, "Annulus"},
-                                   {410, CvROIMode::Polygon, "Polygon"}};
 
 constexpr double kTopOfLadder = 8.0;
 constexpr double kBottomOfLadder = 0.1;
@@ -165,21 +150,13 @@ void TivraROIPanel::SetZoomOut()
     }
 }
 
-void TivraROIPanel::OnMenu_ScaleUp(wxCommandEvent&)
+void TivraROIPanel::MenuZoomStep(bool zoomIn)
 {
     try {
-        ZoomAroundCursor(true);
+        ZoomAroundCursor(zoomIn);
     } catch (...) {
-        LogRecord(wxLOG_Info, "OnMenu_ScaleUp", "TivraROIPanel::OnMenu_ScaleUp error occor!");
-    }
-}
-
-void TivraROIPanel::OnMenu_ScaleDown(wxCommandEvent&)
-{
-    try {
-        ZoomAroundCursor(false);
-    } catch (...) {
-        LogRecord(wxLOG_Info, "OnMenu_ScaleDown", "TivraROIPanel::OnMenu_ScaleDown error occor!");
+        const char* function = zoomIn ? "OnMenu_ScaleUp" : "OnMenu_ScaleDown";
+        LogRecord(wxLOG_Info, function, wxString::Format("TivraROIPanel::%s error occor!", function));
     }
 }
 
@@ -229,16 +206,6 @@ void TivraROIPanel::SetOriginal(bool showScrollbars)
     UpdateDrawImage(true);
 }
 
-void TivraROIPanel::OnMenu_ZoomtoFit(wxCommandEvent&)
-{
-    SetZoomToFit();
-}
-
-void TivraROIPanel::OnMenu_Origianl(wxCommandEvent&)
-{
-    SetOriginal(true);
-}
-
 // ---------------------------------------------------------------- context menu
 
 void TivraROIPanel::OnContextMenu(wxContextMenuEvent& event)
@@ -275,7 +242,8 @@ void TivraROIPanel::ShowContextMenu(const wxPoint& pos)
     if (m_cropEnable) {
         for (size_t i = 0; i < m_menuROIEnable.size(); ++i) {
             if (m_menuROIEnable[i])
-                appendChoice(kMenuKinds[i].id, kMenuKinds[i].label, kMenuKinds[i].kind == m_roiMode);
+                appendChoice(PanelMenuIds::kKindItems[i].id, PanelMenuIds::kKindItems[i].classicLabel,
+                             PanelMenuIds::kKindItems[i].kind == m_roiMode);
         }
     }
     if (m_simdMenuEnable) {
@@ -286,24 +254,4 @@ void TivraROIPanel::ShowContextMenu(const wxPoint& pos)
         }
     }
     PopupMenu(&menu, pos.x, pos.y);
-}
-
-void TivraROIPanel::OnMenu_ROIChange(wxCommandEvent& event)
-{
-    const int id = event.GetId();
-    m_roiMode = PanelMenuIds::KindOfMenuId(id, m_roiMode);
-    ROIEditRecord::Reset(m_edit);
-    m_edit.mode = m_roiMode;
-    UpdateDrawImage(false);
-    wxCommandEvent changed(TIVRAPanel_EVT_TOOL_CHANGE, GetId());
-    changed.SetEventObject(this);
-    changed.SetInt(m_roiMode);
-    GetEventHandler()->ProcessEvent(changed);
-}
-
-void TivraROIPanel::OnMenu_SIMDChange(wxCommandEvent& event)
-{
-    const int id = event.GetId();
-    m_simdMode = PanelMenuIds::SIMDModeOfMenuId(id);
-    UpdateDrawImage(false);
 }

@@ -51,6 +51,11 @@ void DrawOverlays(cv::Mat& buffer, const std::vector<const cvROI*>& records, con
 void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const Viewport& viewport,
               double scale);
 
+/// The same at a buffer anchor, its lines starting `indent` pixels right of it
+/// (the classic panel indents by 10 x zoom); nothing is skipped.
+void DrawTextAt(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const cv::Point2f& anchor,
+                double scale, int indent);
+
 /// The badge's rectangle for a buffer `bufferWidth` pixels wide, both corners
 /// included: from (W - W/6 - 3, 3) to (W - 3, W/12 + 3).
 struct BadgeBox {

@@ -2,8 +2,8 @@
 // The wxWidgets window that shows one OpenCV image: it keeps the image it is
 // given (the source Mat), derives a scaled copy for display, turns that copy
 // into a wxBitmap and paints it in a scrolled window with the guide overlay on
-// top. Both ROI panels derive from it and override its virtual operations;
-// the operations marked "hook" do nothing here.
+// top. Both ROI panels derive from it (through TivraROIPanelBase) and
+// override its virtual operations; the operations marked "hook" do nothing here.
 
 #include "tivra/engine/GuideLines.h"
 #include "tivra/roi/ROIRecords.h"
