@@ -11,9 +11,9 @@ STUBS = os.path.join(ROOT, "module", "stubs")
 
 
 def load_stub_writer():
-    spec = importlib.util.spec_from_file_location("make_stubs", os.path.join(ROOT, "scripts", "make_stubs.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_stubs", os.path.join(ROOT, "scripts", "make_stubs.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
