@@ -76,7 +76,7 @@ def native_micros(ultra, from_points):
     return times
 
 
-def thread_speedup(points, fits=64, threads=4):
+def thread_speedup(points, fits=512, threads=4):
     """Best wall times of `fits` fits on one thread and spread over `threads` threads, and the
     CPU-time parallelism of the threaded run (process CPU time / wall time): at most 1.0 if the
     fits held the interpreter lock, whatever the cores."""
@@ -122,7 +122,7 @@ def main():
     one, many, parallelism = thread_speedup(ultra)
     cores = len(os.sched_getaffinity(0))
     load = os.getloadavg()[0]
-    print(f"\n64 fitCircleGeminiUltra fits: 1 thread {one * 1e3:.1f} ms, 4 threads {many * 1e3:.1f} ms, "
+    print(f"\n512 fitCircleGeminiUltra fits: 1 thread {one * 1e3:.1f} ms, 4 threads {many * 1e3:.1f} ms, "
           f"speed-up {one / many:.2f} on {cores} cores (load average {load:.1f}); CPU-time parallelism of the "
           f"threaded run {parallelism:.2f}")
     if load > cores:
