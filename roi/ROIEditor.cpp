@@ -389,9 +389,12 @@ void DragCircleOrAnnulus(ROIEditState& s, const cv::Point2f& p, const cv::Size& 
         break;
     case ROIHandle::OuterEdge:
         SetRadius(s, p);
+        // The inner rim never lies outside the outer one.
+        s.innerRadius = std::min(s.innerRadius, static_cast<double>(RadiusOf(s.roiRect)));
         break;
     case ROIHandle::InnerEdge:
-        s.innerRadius = ROIGeometry::DistanceToPoint(p, {s.roiRect.x, s.roiRect.y});
+        s.innerRadius = std::min(static_cast<double>(ROIGeometry::DistanceToPoint(p, {s.roiRect.x, s.roiRect.y})),
+                                 static_cast<double>(RadiusOf(s.roiRect)));
         break;
     case ROIHandle::StartAngleEdge:
         DragStartAngle(s, TurnSinceLastStep(s, Truncated({s.roiRect.x, s.roiRect.y}), p));

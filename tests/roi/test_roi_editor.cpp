@@ -388,6 +388,12 @@ TEST(ROIEditor, AnnulusRims)
     EXPECT_NEAR(s.innerRadius, 60.0, 1e-4);
     Gesture(s, {300, 200}, {{320, 200}}); // outer rim at 100
     EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 120.0, 1e-3);
+    ROIEditState past = s;
+    Gesture(past, {200, 140}, {{200, 10}}); // the inner rim dragged past the outer one stops there
+    EXPECT_NEAR(past.innerRadius, 120.0, 1e-3);
+    Gesture(s, {320, 200}, {{240, 200}}); // the outer rim dragged inside the inner one takes it along
+    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 40.0, 1e-3);
+    EXPECT_NEAR(s.innerRadius, 40.0, 1e-3);
 }
 
 TEST(ROIEditor, NothingGrabbedWithoutAShape)
