@@ -554,18 +554,7 @@ class GaugeParams:
 def gauge_roi(gauge, roi):
     """The gauge's own ROI from (kind, points, angle) as GetEditingROI gives it, or None
     when this kind of ROI does not suit the gauge."""
-    kind, points, angle = tm.CvROIMode(int(roi[0])), roi[1], roi[2]
-    if gauge in ("edges", "line") and kind in (tm.CvROIMode.Rectangle, tm.CvROIMode.RotatedRectangle):
-        (x, y), (w, h) = points[0], points[1]
-        return {"rect": ((x + w / 2, y + h / 2), (w, h), angle if kind == tm.CvROIMode.RotatedRectangle else 0.0)}
-    if gauge == "edges" and kind == tm.CvROIMode.Line:
-        return {"p1": points[0], "p2": points[1]}
-    if gauge == "circle" and kind == tm.CvROIMode.Annulus:
-        return {"center": points[0], "inner": points[2][0], "outer": points[1][0],
-                "start": points[3][0], "end": points[3][1]}
-    if gauge == "circle" and kind == tm.CvROIMode.Circle:
-        return {"center": points[0], "inner": 0.0, "outer": points[1][0], "start": 0.0, "end": 360.0}
-    return None
+    return tivra_batch.recipe.gauge_region(gauge, tm.CvROIMode(int(roi[0])), roi[1], roi[2])
 
 
 NEEDS = {"edges": "a line or a (rotated) rectangle", "line": "a (rotated) rectangle",

@@ -87,7 +87,12 @@ def columns(recipe):
 def gauge_roi(recipe):
     """What the recipe's gauge measures in, from its ROI, or None when the ROI does not suit it."""
     gauge, roi = recipe["gauge"], recipe["roi"]
-    kind, points, angle = tm.CvROIMode.__members__[roi["mode"]], roi["points"], roi["angle"]
+    return gauge_region(gauge, tm.CvROIMode.__members__[roi["mode"]], roi["points"], roi["angle"])
+
+
+def gauge_region(gauge, kind, points, angle):
+    """The gauge's own ROI from an ROI of this kind in the form GetEditingROI gives, or None
+    when this kind of ROI does not suit the gauge."""
     try:
         if gauge in ("edges", "line") and kind in (tm.CvROIMode.Rectangle, tm.CvROIMode.RotatedRectangle):
             (x, y), (w, h) = points[0], points[1]
