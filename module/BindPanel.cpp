@@ -24,9 +24,7 @@ void BindPanel(py::module_& m)
         .def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(),
              py::arg("parent_handle"), py::arg("id") = -1, py::arg("x") = -1, py::arg("y") = -1,
              py::arg("width") = -1, py::arg("height") = -1, py::arg("style") = 0, py::arg("name") = "TivraPanel")
-        .def(
-            "SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToMat(img)); },
-            py::arg("img"), doc::SetMat)
+        .def("SetMat", &W::SetMat, py::arg("img"), py::arg("copy") = true, doc::SetMat)
         .def("LoadImage", &W::LoadImage, py::arg("path"), py::arg("flags") = 1,
              "Load image from file (supports Unicode paths)")
         .def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); }, doc::GetMat)

@@ -73,7 +73,7 @@ using Wrapper = TivraROIAdvPanelWrapper;
 
 void BindImageMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToMat(img)); }, "img"_a, doc::SetMat);
+    c.def("SetMat", &Wrapper::SetMat, "img"_a, "copy"_a = true, doc::SetMat);
     c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
     c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); }, doc::GetMat);
     c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },

@@ -1,4 +1,5 @@
 #include "TivraPanelWrapper.h"
+#include "PanelImage.h"
 
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 #include "tivra/io/UnicodeImage.h"
@@ -35,13 +36,10 @@ void TivraPanelWrapper::Repaint()
     m_panel->Update();
 }
 
-void TivraPanelWrapper::SetMat(const cv::Mat& image)
+void TivraPanelWrapper::SetMat(const tivra::conversion::ImageArray& image, bool copy)
 {
-    TivraPanel* panel = Panel();
-    if (!panel)
-        return;
-    panel->SetCVmat(image, false, false);
-    Repaint();
+    if (TivraPanel* panel = Panel())
+        tivra::panel_image::Show(*panel, image, copy, m_keptArray);
 }
 
 bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
@@ -65,6 +63,7 @@ bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
             panel->SetCVmat(previous, false, true);
         return false;
     }
+    m_keptArray = pybind11::object();
     Repaint();
     return true;
 }
@@ -142,7 +141,7 @@ void TivraPanelWrapper::SetCenterImageEnable(bool enable)
 void TivraPanelWrapper::Refresh()
 {
     if (TivraPanel* panel = Panel())
-        panel->Refresh(true);
+        tivra::panel_image::Refresh(*panel, m_keptArray);
 }
 
 std::uintptr_t TivraPanelWrapper::GetHandle() const

@@ -5,6 +5,7 @@
 // does nothing or returns a neutral value. Methods called from a thread other
 // than wxPython's GUI thread raise instead of touching the window.
 
+#include "Conversion.h"
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
 
@@ -23,7 +24,8 @@ public:
     TivraPanelWrapper(const TivraPanelWrapper&) = delete;
     TivraPanelWrapper& operator=(const TivraPanelWrapper&) = delete;
 
-    void SetMat(const cv::Mat& image);
+    /// Copies the image, or without `copy` keeps the caller's array (see PanelImage.h).
+    void SetMat(const tivra::conversion::ImageArray& image, bool copy);
     bool LoadImage(const std::string& path, int flags);
     cv::Mat GetMat() const;
     void SetMode(int mode);
@@ -52,4 +54,6 @@ private:
     void Repaint();
 
     TivraPanel* m_panel = nullptr;
+    // The caller's array the panel shows without a copy, or None.
+    pybind11::object m_keptArray;
 };

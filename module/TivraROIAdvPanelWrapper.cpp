@@ -1,4 +1,5 @@
 #include "TivraROIAdvPanelWrapper.h"
+#include "PanelImage.h"
 
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
@@ -54,13 +55,10 @@ void TivraROIAdvPanelWrapper::Repaint()
     m_panel->Update();
 }
 
-void TivraROIAdvPanelWrapper::SetMat(const cv::Mat& image)
+void TivraROIAdvPanelWrapper::SetMat(const tivra::conversion::ImageArray& image, bool copy)
 {
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetCVmat(image, false, false);
-    Repaint();
+    if (TivraROIAdvPanel* const panel = Panel())
+        tivra::panel_image::Show(*panel, image, copy, m_keptArray);
 }
 
 bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
@@ -69,8 +67,10 @@ bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
     if (!panel)
         return false;
     const bool loaded = panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
-    if (loaded)
+    if (loaded) {
+        m_keptArray = pybind11::object();
         Repaint();
+    }
     return loaded;
 }
 
@@ -365,9 +365,8 @@ void TivraROIAdvPanelWrapper::SetSize(int w, int h)
 
 void TivraROIAdvPanelWrapper::Refresh()
 {
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->Refresh(true);
+    if (TivraROIAdvPanel* const panel = Panel())
+        tivra::panel_image::Refresh(*panel, m_keptArray);
 }
 
 std::uintptr_t TivraROIAdvPanelWrapper::GetHandle() const

@@ -13,6 +13,7 @@
 #include <opencv2/core.hpp>
 #include <pybind11/pybind11.h>
 
+#include "Conversion.h"
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/io/ImageFileInfo.h"
@@ -29,7 +30,8 @@ public:
     TivraROIAdvPanelWrapper(const TivraROIAdvPanelWrapper&) = delete;
     TivraROIAdvPanelWrapper& operator=(const TivraROIAdvPanelWrapper&) = delete;
 
-    void SetMat(const cv::Mat& image);
+    /// Copies the image, or without `copy` keeps the caller's array (see PanelImage.h).
+    void SetMat(const tivra::conversion::ImageArray& image, bool copy);
     bool LoadImage(const std::string& path);
     cv::Mat GetMat() const;
     cv::Mat GetDrawMat() const;
@@ -119,6 +121,8 @@ private:
     void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);
 
     TivraROIAdvPanel* m_panel = nullptr;
+    // The caller's array the panel shows without a copy, or None.
+    pybind11::object m_keptArray;
     pybind11::object m_cropCallback;
     pybind11::object m_rightClickCallback;
     pybind11::object m_leftDClickCallback;

@@ -16,6 +16,6 @@ done
 for script in "$ROOT"/bench/bench_*.py; do
   [[ -f "$script" ]] || continue
   echo "== $(basename "$script")"
-  xvfb-run -a /usr/bin/python3 "$script" || status=1
+  xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 "$script" || status=1
 done
 exit $status

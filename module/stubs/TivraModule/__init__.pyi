@@ -180,7 +180,7 @@ class TivraEngine:
 class TivraPanel:
     """Basic image display panel (requires wxPython parent)"""
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
         """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
     def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
         """Load image from file (supports Unicode paths)"""
@@ -228,7 +228,7 @@ class TivraPanel:
 class TivraROIAdvPanel:
     """Advanced ROI panel with editing (requires wxPython parent)"""
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
         """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
     def LoadImage(self, path: str) -> bool:
         """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
