@@ -75,7 +75,7 @@ def measure_panel(app, parent, megapixels):
 
     def pan():
         x, y = next(steps)
-        for position, orient in ((x // STEP, wx.HORIZONTAL), (y // STEP, wx.VERTICAL)):
+        for position, orient in ((x, wx.HORIZONTAL), (y, wx.VERTICAL)):  # the panel scrolls by pixels
             event = wx.ScrollWinEvent(wx.wxEVT_SCROLLWIN_THUMBTRACK, position, orient)
             window.GetEventHandler().ProcessEvent(event)
         window.Update()

@@ -19,6 +19,8 @@
 namespace {
 
 constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
+// Scrolling by single pixels lets code place the view exactly.
+constexpr int kScrollPixelsPerUnit = 1;
 
 void LogPanelError(const char* function, const wxString& message)
 {
@@ -61,6 +63,7 @@ void TivraROIAdvPanel::Init()
 {
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
+    BindViewEvents();
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -75,6 +78,7 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
+    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedLevels.clear();
@@ -128,6 +132,7 @@ bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
 
 bool TivraROIAdvPanel::ShowImage(bool keepScale)
 {
+    ViewChangeScope change(*this);
     if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
         ClearImg();
         return false;
@@ -138,7 +143,7 @@ bool TivraROIAdvPanel::ShowImage(bool keepScale)
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     SetMouseEventConnect(true);
     Refresh(true);
     return true;
@@ -209,7 +214,7 @@ bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
     m_viewport.SetWindowSize(cv::Size(client.x, client.y));
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     wxClientDC dc(this);
     RenderFrameFast(dc, mat);
     return true;
