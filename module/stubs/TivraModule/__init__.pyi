@@ -180,8 +180,8 @@ class TivraEngine:
 class TivraPanelBase:
     """What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)"""
     def __init__(self, *args: Any, **kwargs: Any) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
+        """Show a copy of img (uint8 array: gray, BGR or BGRA); with copy=False keep img itself, a C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def SetMode(self, mode: SupportsIndex) -> None:
