@@ -57,7 +57,7 @@ bool TivraROIAdvPanel::EditingAllowed() const
 
 void TivraROIAdvPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
 {
-    SetFocus(); // the keys edit the ROI of the panel last clicked
+    SetFocus();  // a click gives the keys to the panel
     if (!m_cropEnable) {
         event.Skip();
         return;

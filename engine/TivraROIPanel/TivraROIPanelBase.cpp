@@ -38,6 +38,8 @@ void TivraROIPanelBase::Init()
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_ROIChange, this, PanelMenuIds::kFirstKind, PanelMenuIds::kLastKind);
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_SIMDChange, this, PanelMenuIds::kFirstSIMD,
          PanelMenuIds::kDefaultSIMD);
+    // The ROI keys come first, as keys go down; what they leave reaches the
+    // panel's navigation keys as a character (arrows scroll without an ROI).
     Bind(wxEVT_KEY_DOWN, &TivraROIPanelBase::OnKeyDown, this);
 }
 
