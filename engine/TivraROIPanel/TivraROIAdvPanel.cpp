@@ -177,8 +177,7 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
             if (image.channels() == 1)
                 cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
         }
-        // The decoded image is the panel's own: no copy of it is made.
-        if (!(internal ? SetCVmat(image, true, keepScale) : AdoptImage(image, keepScale)))
+        if (!SetCVmat(image, internal, keepScale))
             return false;
         // The Mat form resets both to the converted image; the file's own
         // information and channel count are what a loaded file reports.
