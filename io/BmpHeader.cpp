@@ -70,13 +70,14 @@ bool HoldsAllRows(const FileBytes& file, const Header& header)
 bool ReadBmpHeader(const FileBytes& file, ImageFileInfo& info)
 {
     Header header;
-    if (!ReadHeaders(file, header) || !DecodableLayout(header) || !HoldsAllRows(file, header))
-        return false;
-    bool gray = false;
-    if (header.bitsPerPixel <= 8 && !ReadPaletteIsGray(file, header, gray))
+    if (!ReadHeaders(file, header))
         return false;
     info.width = static_cast<int>(header.width);
     info.height = static_cast<int>(header.height);
+    bool gray = false;
+    if (!DecodableLayout(header) || !HoldsAllRows(file, header) ||
+        (header.bitsPerPixel <= 8 && !ReadPaletteIsGray(file, header, gray)))
+        return false;
     info.channels = gray ? 1 : 3;
     info.bit_depth = 8;
     return true;

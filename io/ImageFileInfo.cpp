@@ -14,6 +14,7 @@
 
 #include "tivra/io/ExifReader.h"
 #include "tivra/io/ImageHeader.h"
+#include "tivra/io/PixelLimit.h"
 #include "tivra/io/UnicodeImage.h"
 
 namespace {
@@ -186,7 +187,9 @@ void ReadByContent(const std::string& path, const std::string& extension, ImageF
         info.height = layout.height;
         info.channels = layout.channels;
         info.bit_depth = layout.bit_depth;
-    } else {
+    } else if (static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height) <=
+               tivra::io::GetMaxImagePixels()) {
+        // Headers declaring more pixels than loads accept are not decoded either.
         ReadWithOpenCv(path, info);
     }
     // The EXIF scan runs even when the pixels cannot be decoded.

@@ -155,17 +155,17 @@ int DecodedChannels(const Header& header)
 bool ReadPngHeader(const FileBytes& file, ImageFileInfo& info)
 {
     const std::uint8_t* signature = file.At(0, sizeof(kSignature));
-    const std::uint8_t* end = file.Size() >= sizeof(kEndChunk) ? file.At(file.Size() - sizeof(kEndChunk), 12) : nullptr;
-    // A file cut short fails to decode; one that ends with IEND holds all its chunks.
-    if (!signature || std::memcmp(signature, kSignature, sizeof(kSignature)) != 0 || !end ||
-        std::memcmp(end, kEndChunk, sizeof(kEndChunk)) != 0)
-        return false;
     Header header;
     Chunk ihdr;
-    if (!ReadChunk(file, 8, ihdr) || !ReadIhdr(ihdr, header) || !ReadChunksBeforeData(file, 8 + 25, header))
+    if (!signature || std::memcmp(signature, kSignature, sizeof(kSignature)) != 0 || !ReadChunk(file, 8, ihdr) ||
+        !ReadIhdr(ihdr, header))
         return false;
     info.width = static_cast<int>(header.width);
     info.height = static_cast<int>(header.height);
+    // A file cut short fails to decode; one that ends with IEND holds all its chunks.
+    const std::uint8_t* end = file.Size() >= sizeof(kEndChunk) ? file.At(file.Size() - sizeof(kEndChunk), 12) : nullptr;
+    if (!end || std::memcmp(end, kEndChunk, sizeof(kEndChunk)) != 0 || !ReadChunksBeforeData(file, 8 + 25, header))
+        return false;
     info.channels = DecodedChannels(header);
     info.bit_depth = header.depth == 16 ? 16 : 8;
     return true;

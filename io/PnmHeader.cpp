@@ -61,13 +61,13 @@ bool ReadPnmHeader(const FileBytes& file, ImageFileInfo& info)
         return false;
     if (width == 0 || height == 0 || maxValue == 0 || maxValue > 65535)
         return false;
+    info.width = static_cast<int>(width);
+    info.height = static_cast<int>(height);
     const std::uint64_t sampleBytes = maxValue > 255 ? 2 : 1;
     const std::uint64_t rowBytes = bitmap ? (std::uint64_t{width} + 7) / 8 : width * sampleBytes * channels;
     // A file cut short fails to decode.
     if (pos + rowBytes * height > file.Size())
         return false;
-    info.width = static_cast<int>(width);
-    info.height = static_cast<int>(height);
     info.channels = channels;
     info.bit_depth = maxValue > 255 ? 16 : 8;
     return true;

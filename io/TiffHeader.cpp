@@ -205,11 +205,13 @@ bool ReadTiffHeader(const FileBytes& file, ImageFileInfo& info)
         return false;
     const TiffReader tiff(file, header[0] == 'M');
     Directory dir;
-    if (tiff.U16(2) != 42u || !ReadDirectory(tiff, *tiff.U32(4), dir) || !DecodableLayout(dir) ||
-        !HoldsAllChunks(tiff, dir, file.Size()))
+    if (tiff.U16(2) != 42u || !ReadDirectory(tiff, *tiff.U32(4), dir) || dir.width == 0 || dir.height == 0 ||
+        dir.width > INT32_MAX || dir.height > INT32_MAX)
         return false;
     info.width = static_cast<int>(dir.width);
     info.height = static_cast<int>(dir.height);
+    if (!DecodableLayout(dir) || !HoldsAllChunks(tiff, dir, file.Size()))
+        return false;
     info.channels = static_cast<int>(dir.samples);
     info.bit_depth = static_cast<int>(dir.bits);
     return true;

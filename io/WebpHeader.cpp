@@ -78,14 +78,14 @@ bool ReadWebpHeader(const FileBytes& file, ImageFileInfo& info)
     const std::uint8_t* riff = file.At(0, kFirstChunk);
     if (!riff || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WEBP", 4) != 0)
         return false;
-    // A file shorter than its RIFF header announces fails to decode.
-    if (std::uint64_t{LittleEndian32(riff + 4)} + 8 > file.Size())
-        return false;
     Layout layout;
     if (!ReadFirstChunk(file, layout) || layout.width == 0 || layout.height == 0)
         return false;
     info.width = static_cast<int>(layout.width);
     info.height = static_cast<int>(layout.height);
+    // A file shorter than its RIFF header announces fails to decode.
+    if (std::uint64_t{LittleEndian32(riff + 4)} + 8 > file.Size())
+        return false;
     info.channels = layout.alpha ? 4 : 3;
     info.bit_depth = 8;
     return true;

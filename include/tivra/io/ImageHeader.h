@@ -32,8 +32,9 @@ private:
 
 /// Recognises the format by its content (JPEG, PNG, TIFF, BMP, WebP, binary
 /// PNM) and fills `width`, `height`, `channels` and `bit_depth` of `info` as
-/// OpenCV's decoder would report them with IMREAD_UNCHANGED. False, with
-/// `info` untouched, when no reader can vouch for the file.
+/// OpenCV's decoder would report them with IMREAD_UNCHANGED. False when no
+/// reader can vouch for the file; `width` and `height` then hold the size the
+/// headers declare where a reader got that far (else they are untouched).
 bool ReadImageLayout(const FileBytes& file, ImageFileInfo& info);
 
 }  // namespace image_header

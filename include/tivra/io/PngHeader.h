@@ -9,7 +9,8 @@ namespace image_header {
 /// requires the file to end with IEND. When the file is one the decoder reads,
 /// fills `width`, `height`, `channels` and `bit_depth` of `info` as the decoder
 /// reports them (palette and RGB with a tRNS chunk decode to 4 channels) and
-/// returns true; otherwise leaves `info` alone and returns false.
+/// returns true. Otherwise returns false, with `width` and `height` set to the
+/// declared size when a valid IHDR was read and `info` untouched before that.
 bool ReadPngHeader(const FileBytes& file, ImageFileInfo& info);
 
 }  // namespace image_header

@@ -8,8 +8,9 @@ namespace image_header {
 /// Reads the magic number, width, height and maximum value. When the file is a
 /// binary bitmap, graymap or pixmap that holds all its samples, fills `width`,
 /// `height`, `channels` (3 for P6, else 1) and `bit_depth` (16 for a maximum
-/// above 255, else 8) of `info` and returns true; otherwise (text formats
-/// included) leaves `info` alone and returns false.
+/// above 255, else 8) of `info` and returns true. Otherwise (text formats
+/// included) returns false, with `width` and `height` set to the declared size
+/// when a binary header was read.
 bool ReadPnmHeader(const FileBytes& file, ImageFileInfo& info);
 
 }  // namespace image_header

@@ -10,7 +10,8 @@ namespace image_header {
 /// unsigned, 16-bit, 32-bit signed or float, 64-bit float samples, stored
 /// uncompressed, LZW, Deflate or PackBits) and every strip or tile lies inside
 /// the file, fills `width`, `height`, `channels` and `bit_depth` of `info` and
-/// returns true; otherwise leaves `info` alone and returns false.
+/// returns true. Otherwise returns false, with `width` and `height` set to the
+/// declared size when the directory was read.
 bool ReadTiffHeader(const FileBytes& file, ImageFileInfo& info);
 
 }  // namespace image_header
