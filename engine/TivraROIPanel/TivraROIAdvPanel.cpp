@@ -19,6 +19,8 @@
 namespace {
 
 constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
+// Scrolling by single pixels lets code place the view exactly.
+constexpr int kScrollPixelsPerUnit = 1;
 
 void LogPanelError(const char* function, const wxString& message)
 {
@@ -60,6 +62,7 @@ void TivraROIAdvPanel::Init()
 {
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
+    BindViewEvents();
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -74,6 +77,7 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
+    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedMat.release();
@@ -89,6 +93,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
                                       "; the previous image stays");
         return false;
     }
+    ViewChangeScope change(*this);
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();
@@ -108,7 +113,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     SetMouseEventConnect(true);
     Refresh(true);
     return true;
@@ -177,7 +182,7 @@ bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
     m_viewport.SetWindowSize(cv::Size(client.x, client.y));
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     wxClientDC dc(this);
     RenderFrameFast(dc, mat);
     return true;
