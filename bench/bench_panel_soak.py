@@ -6,6 +6,7 @@ import ctypes
 import gc
 import os
 import statistics
+import subprocess
 import sys
 import tempfile
 
@@ -48,18 +49,16 @@ def soak(name, operations, block, step):
 
 
 def image_files(folder):
-    """The same image as PNG, JPEG, TIFF, HEIF and JPEG XL files."""
+    """The same image as PNG, JPEG, TIFF, HEIF and JPEG XL files (the last two by libheif's and libjxl's tools)."""
     image = cv2.resize(np.indices((48, 64, 3)).sum(0).astype(np.uint8) * 3, (640, 480))
     paths = []
     for suffix in ("png", "jpg", "tiff"):
         paths.append(os.path.join(folder, f"image.{suffix}"))
         cv2.imwrite(paths[-1], image)
-    engine = tm.TivraEngine()
-    engine.SetMat(image)
-    for suffix in ("heic", "jxl"):
-        path = os.path.join(folder, f"image.{suffix}")
-        if engine.SaveImage(path):
-            paths.append(path)
+    for suffix, tool in (("heic", ["heif-enc", "-q", "80", "-o"]), ("jxl", ["cjxl", "-q", "80"])):
+        paths.append(os.path.join(folder, f"image.{suffix}"))
+        arguments = [paths[-1], paths[0]] if suffix == "heic" else [paths[0], paths[-1]]
+        subprocess.run(tool + arguments, check=True, capture_output=True)
     return paths
 
 
