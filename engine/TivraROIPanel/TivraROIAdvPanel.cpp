@@ -45,30 +45,10 @@ wxString LowerExtension(const wxString& path)
 
 }  // namespace
 
-TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
-{
-    Init();
-}
-
-TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
-                                   const wxString& name)
-    : TivraROIPanelBase(parent, id, pos, size, style, name)
-{
-    Init();
-}
-
-void TivraROIAdvPanel::Init()
-{
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
-}
-
 TivraROIAdvPanel::~TivraROIAdvPanel()
 {
     EndPanning();
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
 }
 
 // ---------------------------------------------------------------- image

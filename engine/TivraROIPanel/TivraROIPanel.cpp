@@ -18,15 +18,11 @@ TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size) : TivraROIPan
     m_roiMode = CvROIMode::Rectangle;
     m_edit.mode = m_roiMode;
     m_edit.polygonDrawing = false;
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 TivraROIPanel::~TivraROIPanel()
 {
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 void TivraROIPanel::LogRecord(wxLogLevel level, const char* function, const wxString& message)
