@@ -19,6 +19,8 @@
 namespace {
 
 constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
+// Scrolling by single pixels lets code place the view exactly.
+constexpr int kScrollPixelsPerUnit = 1;
 
 void LogPanelError(const char* function, const wxString& message)
 {
@@ -45,6 +47,18 @@ wxString LowerExtension(const wxString& path)
 
 }  // namespace
 
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIAdvPanel(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
+{
+}
+
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
+                                   const wxString& name)
+    : TivraROIPanelBase(parent, id, pos, size, style, name)
+{
+    BindViewEvents();
+}
+
 TivraROIAdvPanel::~TivraROIAdvPanel()
 {
     EndPanning();
@@ -55,6 +69,7 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
+    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedMat.release();
@@ -70,6 +85,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
                                       "; the previous image stays");
         return false;
     }
+    ViewChangeScope change(*this);
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();
@@ -89,7 +105,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     SetMouseEventConnect(true);
     Refresh(true);
     return true;
@@ -158,7 +174,7 @@ bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
     m_viewport.SetWindowSize(cv::Size(client.x, client.y));
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     wxClientDC dc(this);
     RenderFrameFast(dc, mat);
     return true;

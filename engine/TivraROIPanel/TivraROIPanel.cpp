@@ -13,7 +13,8 @@
 std::int64_t TivraROIPanel::s_lastGoodBitmapSize = std::int64_t(1) << 30;
 std::int64_t TivraROIPanel::s_lastBadBitmapSize = std::int64_t(1) << 33;
 
-TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
+TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIPanelBase(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
 {
     m_roiMode = CvROIMode::Rectangle;
     m_edit.mode = m_roiMode;

@@ -10,11 +10,6 @@
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 
-TivraROIPanelBase::TivraROIPanelBase(wxWindow* parent, const wxSize& size) : TivraPanel(parent, size)
-{
-    Init();
-}
-
 TivraROIPanelBase::TivraROIPanelBase(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                                      const wxString& name)
     : TivraPanel(parent, id, pos, size, style, name)

@@ -25,7 +25,6 @@
 
 class TivraROIPanelBase : public TivraPanel {
 public:
-    TivraROIPanelBase(wxWindow* parent, const wxSize& size);
     TivraROIPanelBase(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                       const wxString& name);
     ~TivraROIPanelBase() override;
