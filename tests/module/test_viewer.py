@@ -168,3 +168,28 @@ def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_pat
     row = tivra_batch.measure_file(tivra_batch.load_recipe(recipe), image)
     assert row["radius"] == pytest.approx(shown["radius"], abs=0.05)
     assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)
+
+
+def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    frame = load_viewer().ViewerFrame(headless=True)
+    path = str(tmp_path / "roi.json")
+    menu = lambda key: frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))  # noqa: E731
+    try:
+        pump(0.3)
+        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 270)])
+        annulus = frame.panel.GetROIState()
+        frame.save_roi(path)
+        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+        rectangle = frame.panel.GetROIState()
+        frame.load_roi(path)
+        assert frame.panel.GetROIState() == annulus == json.load(open(path))
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Annulus])
+        menu("undo")
+        assert frame.panel.GetROIState() == rectangle
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
+        menu("redo")
+        assert frame.panel.GetROIState() == annulus
+    finally:
+        frame.Destroy()
+        pump(0.1)
