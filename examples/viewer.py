@@ -6,6 +6,7 @@ menu runs an edge, line or circle gauge inside the ROI after every edit.
     python3 examples/viewer.py --screenshot OUT   # draw one ROI, save a PNG, exit
     python3 examples/viewer.py IMAGE --gauge circle --roi CX,CY,INNER,OUTER   # print one JSON result
     python3 examples/viewer.py IMAGE --gauge line --roi CX,CY,W,H,ANGLE
+    python3 examples/viewer.py --window --gauge circle --roi 960,600,40,56  # the window, measuring live
 
 Without an IMAGE the viewer shows a test chart of its own. With --screenshot it
 needs no user: run it under `xvfb-run -a` where there is no display.
@@ -774,19 +775,29 @@ def main(argv=None):
     parser.add_argument("--gauge", choices=[g for _, g, _ in GAUGES],
                         help="measure inside --roi, print the result as one JSON object and exit")
     parser.add_argument("--roi", help="circle: CX,CY,INNER,OUTER[,START,END]; line and edges: CX,CY,W,H,ANGLE")
+    parser.add_argument("--window", action="store_true",
+                        help="with --gauge: print the first result and keep the window open, measuring live")
     args = parser.parse_args(argv)
-    if args.gauge:
+    if args.gauge and not args.window:
         return measure_headless(parser, args)
 
+    roi = parsed_gauge_roi(parser, args) if args.gauge else None
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     frame = ViewerFrame(args.image, headless=bool(args.screenshot))
+    if roi:
+        settle(0.3)  # the panel takes its final size first, so the fit zoom fits the window
+        frame.zoom("fit")
+        frame.set_roi(*roi)
+        frame.set_gauge(args.gauge)
+        print(json.dumps(gauge_summary(frame.gauge_result)), flush=True)
     if not args.screenshot:
         app.MainLoop()
         return 0
     settle(0.5)
-    frame.zoom("fit")
-    draw_sample_roi(frame)
+    if not roi:
+        frame.zoom("fit")
+        draw_sample_roi(frame)
     save_screenshot(frame, args.screenshot)
     print("; ".join(describe_roi(frame.panel)))
     print("screenshot written to", args.screenshot)
@@ -810,13 +821,19 @@ def gauge_roi_argument(gauge, text):
     return None
 
 
-def measure_headless(parser, args):
-    """--gauge: measures without a user and prints one JSON object; with --screenshot the
-    window shows the result first."""
+def parsed_gauge_roi(parser, args):
+    """The ROI of --roi for --gauge; exits with a usage message when it does not parse."""
     roi = gauge_roi_argument(args.gauge, args.roi)
     if roi is None:
         parser.error("--roi for the %s gauge: %s" % (args.gauge, "CX,CY,INNER,OUTER[,START,END]"
                                                      if args.gauge == "circle" else "CX,CY,W,H,ANGLE"))
+    return roi
+
+
+def measure_headless(parser, args):
+    """--gauge: measures without a user and prints one JSON object; with --screenshot the
+    window shows the result first."""
+    roi = parsed_gauge_roi(parser, args)
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     if args.screenshot:
