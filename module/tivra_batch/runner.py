@@ -84,7 +84,7 @@ def write_parquet(out):
     if not os.path.exists(out) or os.path.getsize(out) == 0:
         return None
     with open(out, newline="", encoding="utf-8") as f:
-        header = next(csv.reader(f), [])
+        header: list[str] = next(csv.reader(f), [])
     # Files, reasons and the JSON lists stay text even when a column happens to look numeric.
     text = {name: pyarrow.string() for name in header if name in ("file", "status", "reason", "positions", "gaps")}
     table = pa_csv.read_csv(out, convert_options=pa_csv.ConvertOptions(column_types=text))
