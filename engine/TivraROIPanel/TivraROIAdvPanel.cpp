@@ -19,6 +19,8 @@
 namespace {
 
 constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
+// Scrolling by single pixels lets code place the view exactly.
+constexpr int kScrollPixelsPerUnit = 1;
 
 void LogPanelError(const char* function, const wxString& message)
 {
@@ -61,6 +63,7 @@ void TivraROIAdvPanel::Init()
 {
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
+    BindViewEvents();
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -75,6 +78,7 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
+    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedMat.release();
@@ -90,6 +94,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
                                       "; the previous image stays");
         return false;
     }
+    ViewChangeScope change(*this);
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();
@@ -109,7 +114,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     SetMouseEventConnect(true);
     Refresh(true);
     return true;
@@ -178,7 +183,7 @@ bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
     m_viewport.SetWindowSize(cv::Size(client.x, client.y));
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    SetScrollRate(20, 20);
+    SetScrollRate(kScrollPixelsPerUnit, kScrollPixelsPerUnit);
     wxClientDC dc(this);
     RenderFrameFast(dc, mat);
     return true;

@@ -63,6 +63,7 @@ bool TivraROIAdvPanel::FinalizeCurrentROI()
 
 void TivraROIAdvPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
 {
+    SetFocus();  // a click gives the keys to the panel
     if (!m_cropEnable) {
         event.Skip();
         return;

@@ -10,6 +10,13 @@
 #include "tivra/engine/ZoomSteps.h"
 #include "PanelMenuIds.h"
 
+namespace {
+
+// One wheel line scrolls this many window pixels.
+constexpr int kWheelLinePixels = 20;
+
+}  // namespace
+
 // ---------------------------------------------------------------- zoom
 
 void TivraROIAdvPanel::ApplyScale(double scale)
@@ -39,6 +46,7 @@ bool TivraROIAdvPanel::CalcZoomOut()
 
 void TivraROIAdvPanel::SetZoomIn()
 {
+    ViewChangeScope change(*this);
     const double next = ZoomSteps::StepIn(m_scale);
     if (next != m_scale)
         ApplyScale(next);
@@ -46,6 +54,7 @@ void TivraROIAdvPanel::SetZoomIn()
 
 void TivraROIAdvPanel::SetZoomOut()
 {
+    ViewChangeScope change(*this);
     const double next = ZoomSteps::StepOut(m_scale);
     if (next != m_scale)
         ApplyScale(next);
@@ -55,6 +64,7 @@ void TivraROIAdvPanel::SetZoomToFit()
 {
     if (m_matBitmap.empty())
         return;
+    ViewChangeScope change(*this);
     // The whole window inside its border: scroll bars shown for the current zoom
     // vanish once the image fits, so they must not shrink the fit.
     const wxSize area = GetSize() - GetWindowBorderSize();
@@ -63,6 +73,7 @@ void TivraROIAdvPanel::SetZoomToFit()
 
 void TivraROIAdvPanel::SetOriginal(bool)
 {
+    ViewChangeScope change(*this);
     ApplyScale(1.0);
 }
 
@@ -73,6 +84,7 @@ void TivraROIAdvPanel::UpdateScale()
 
 void TivraROIAdvPanel::SetCenterImageEnable(bool on)
 {
+    ViewChangeScope change(*this);
     m_centerImage = on;
     m_viewport.SetCenteringEnabled(on);
     Refresh(true);
@@ -84,6 +96,7 @@ void TivraROIAdvPanel::OnMouseWheel(wxMouseEvent& event)
 {
     if (m_matBitmap.empty())
         return;
+    ViewChangeScope change(*this);
     const int rotation = event.GetWheelRotation();
     if (event.ControlDown()) {
         wxWindowUpdateLocker frozen(this);
@@ -118,11 +131,11 @@ void TivraROIAdvPanel::OnMouseWheel(wxMouseEvent& event)
     if (event.GetWheelAxis() == wxMOUSE_WHEEL_VERTICAL) {
         if (unitY < 1)
             return;
-        Scroll(-1, start.y - lines);
+        Scroll(-1, start.y - lines * kWheelLinePixels / unitY);
     } else {
         if (unitX < 1)
             return;
-        Scroll(start.x + lines, -1);
+        Scroll(start.x + lines * kWheelLinePixels / unitX, -1);
     }
     Refresh(true);
 }
@@ -139,6 +152,7 @@ void TivraROIAdvPanel::OnMiddleMouseDown(wxMouseEvent& event)
     if (GetScrollRange(wxHORIZONTAL) < 2 && GetScrollRange(wxVERTICAL) < 2)
         return;  // the whole image is in view: nothing to pan
     m_panning = true;
+    SetFocus();  // a click gives the keys to the panel
     m_panStartMouse = event.GetPosition();
     const wxPoint start = GetViewStart();
     m_panStartScroll = {start.x, start.y};
@@ -177,6 +191,7 @@ void TivraROIAdvPanel::OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 
 void TivraROIAdvPanel::PanTo(const wxPoint& mouse)
 {
+    ViewChangeScope change(*this);
     int unitX = 0, unitY = 0;
     GetScrollPixelsPerUnit(&unitX, &unitY);
     if (unitX >= 1 && unitY >= 1)

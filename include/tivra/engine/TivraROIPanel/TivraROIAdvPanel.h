@@ -5,6 +5,8 @@
 // part through the Viewport and draws the layers into that small buffer.
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -14,6 +16,8 @@
 #include "tivra/engine/Viewport.h"
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIHitTest.h"
+
+class ViewLink;
 
 class TivraROIAdvPanel : public TivraROIPanelBase {
 public:
@@ -53,6 +57,27 @@ public:
     void ShowContextMenu(const wxPoint& pos);
 
     double GetZoomFactor() const { return m_viewport.GetScale(); }
+
+    // View control (TivraROIAdvPanelNavigationView.cpp). Points and rectangles are
+    // in source pixels; arguments that are not finite throw std::invalid_argument.
+    /// The source rectangle the window shows, clipped to the image; empty without one.
+    cv::Rect2d GetViewRect() const;
+    /// Source point at the middle of the window (it may lie beyond the image).
+    cv::Point2d GetViewCenter() const;
+    /// Zooms to `factor`, held within the zoom limits, keeping `center` (default:
+    /// the current view centre) in the middle of the window as far as scrolling allows.
+    void SetZoomFactor(double factor, std::optional<cv::Point2d> center = std::nullopt);
+    void SetViewCenter(const cv::Point2d& center);
+    /// Scrolls by window pixels; positive values show what lies right and below.
+    void ScrollBy(int dx, int dy);
+    /// The largest zoom within the limits that shows all of `rect`, centred on it.
+    void ZoomToRect(const cv::Rect2d& rect);
+    using ViewChangedHook = std::function<void(double zoom, const cv::Rect2d& viewRect)>;
+    /// Called once after every change of zoom or visible area, whatever caused it.
+    void SetOnViewChanged(ViewChangedHook hook) { m_onViewChanged = std::move(hook); }
+    /// The group of linked panels this one follows; null when not linked.
+    void SetViewLink(std::shared_ptr<ViewLink> link) { m_viewLink = std::move(link); }
+    const std::shared_ptr<ViewLink>& GetViewLink() const { return m_viewLink; }
     const ImageFileInfo& GetLoadedImageInfo() const { return m_loadedImageInfo; }
     const cv::Mat& GetRawMat() const { return m_rawMat; }
     int GetROIMode() const { return m_roiMode; }
@@ -100,6 +125,38 @@ protected:
     /// cuts it (from the reduced copy for large images far below 1:1).
     cv::Mat VisibleImage();
     void ApplyScale(double scale);
+
+    /// Reports a view change once, when the outermost of nested changes ends.
+    class ViewChangeScope {
+    public:
+        explicit ViewChangeScope(TivraROIAdvPanel& panel) : m_panel(panel) { ++m_panel.m_viewChangeDepth; }
+        ~ViewChangeScope();
+        ViewChangeScope(const ViewChangeScope&) = delete;
+        ViewChangeScope& operator=(const ViewChangeScope&) = delete;
+
+    private:
+        TivraROIAdvPanel& m_panel;
+    };
+    struct ViewState {
+        double zoom = 1.0;
+        cv::Rect2d rect;
+        bool operator==(const ViewState& other) const { return zoom == other.zoom && rect == other.rect; }
+    };
+    ViewChangedHook m_onViewChanged;
+    std::shared_ptr<ViewLink> m_viewLink;
+    ViewState m_reportedView;
+    int m_viewChangeDepth = 0;
+    /// Tells the hook and the linked panels when the view differs from the one last reported.
+    void ReportViewChange();
+    /// Every scroll, from code, keys, wheel or a pan, ends in a view report.
+    void DoScroll(int x, int y) override;
+    /// Scroll position in window pixels.
+    cv::Point ScrollPixels() const;
+    /// Where the image starts in the window when it is centred and smaller than the window.
+    cv::Point2d CentringOffset() const;
+    void ScrollToPixels(double x, double y);
+    void BindViewEvents();
+    void OnNavigationKey(wxKeyEvent& event);
     void EndPanning();
     void PanTo(const wxPoint& mouse);
     /// Source-image point under a client position, through the viewport's
