@@ -443,6 +443,11 @@ class ViewerFrame(wx.Frame):
             self.panel.AppendOverlay(kind, points, colour, size, angle)
         for kind, points, colour, size in gauge_overlays(self.gauge_result) if self.gauge_result else []:
             self.panel.AppendOverlay(int(kind), points, colour, size)
+        label = gauge_label(self.gauge_result, self.gauge_controls.params().pixel_size) if self.gauge_result else None
+        if label:
+            # Sized for the current zoom: about LABEL_HEIGHT screen pixels high.
+            size = max(1, min(1000, round(LABEL_HEIGHT / self.panel.GetZoomFactor())))
+            self.panel.AppendTextOverlay(label[0], label[1], FIT_COLOUR, size, LABEL_BACKGROUND)
         if self.gauge_result:
             self.panel.SetDisplayOverlay(True)
             self.overlay_item.Check(True)
@@ -538,6 +543,8 @@ POLARITIES = ["either", "rising", "falling"]
 INLIER_COLOUR = (0, 220, 0)      # B, G, R
 OUTLIER_COLOUR = (0, 0, 255)
 FIT_COLOUR = (255, 200, 0)
+LABEL_BACKGROUND = (24, 24, 24)
+LABEL_HEIGHT = 16                # screen pixels
 
 
 class GaugeParams:
@@ -650,6 +657,19 @@ def gauge_overlays(result):
         records.append((tm.CvROIMode.Circle, [result["center"], (result["radius"], 0)], FIT_COLOUR, 1))
         records.append((tm.CvROIMode.Point, [result["center"]], FIT_COLOUR, 3))
     return [r for r in records if r[1]]
+
+
+def gauge_label(result, pixel_size=0.0):
+    """(text, anchor) of the label drawn on the image: the diameter beside a fitted circle (below
+    and right of its rim), the angle at the middle of a fitted line; None for other results."""
+    if not result["ok"] or result["gauge"] not in ("circle", "line"):
+        return None
+    if result["gauge"] == "circle":
+        (cx, cy), r, d = result["center"], result["radius"], result["diameter"]
+        mm = "  %.4f mm" % (d * pixel_size) if pixel_size > 0 else ""
+        return "\u2300 %.3f px%s" % (d, mm), (cx + r * 0.71, cy + r * 0.71)
+    (x1, y1), (x2, y2) = result["p1"], result["p2"]
+    return "\u2220 %.3f\u00b0" % result["angle"], ((x1 + x2) / 2, (y1 + y2) / 2)
 
 
 def export_measurements(path, image_name, roi, params, result):

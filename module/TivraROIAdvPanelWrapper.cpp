@@ -284,8 +284,16 @@ void TivraROIAdvPanelWrapper::SetCanvasBgColor(int r, int g, int b)
 void TivraROIAdvPanelWrapper::ClearOverlay()
 {
     TivraROIAdvPanel* const panel = Panel();
-    if (panel)
+    if (panel) {
         panel->ClearOverlay();
+        panel->ClearTexts();  // from Python, texts are overlays like the shapes
+    }
+}
+
+int TivraROIAdvPanelWrapper::AppendTextOverlay(const cvText& text)
+{
+    TivraROIAdvPanel* const panel = Panel();
+    return panel ? panel->AppendOverlay(text) : -1;
 }
 
 void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)
