@@ -71,7 +71,10 @@ GESTURES = """Editing with the left mouse button:
     places the last vertex), a click on the first vertex, or a second
     quick click on the last one.
 Navigation: Ctrl+wheel zooms, the wheel scrolls, the middle button pans,
-the right button opens the panel's menu."""
+the right button opens the panel's menu.
+Keys, after a click on the image: the arrow keys move the ROI (Shift: by
+10 pixels), Ctrl+arrow keys resize it, Delete removes it, Escape cancels a
+drag or an open polygon; Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes."""
 
 IMAGE_WILDCARD = ("Images|*.png;*.jpg;*.jpeg;*.bmp;*.tif;*.tiff;*.webp;*.heic;*.heif;*.jxl;"
                   "*.PNG;*.JPG;*.JPEG;*.BMP;*.TIF;*.TIFF;*.WEBP;*.HEIC;*.HEIF;*.JXL|All files|*")
@@ -260,9 +263,18 @@ class ViewerFrame(wx.Frame):
         self._item(file_menu, "export", "&Export measurements...\tCtrl+E", lambda e: self.choose_export())
         self._item(file_menu, "save-recipe", "Save &recipe...", lambda e: self.choose_save_recipe())
         self._item(file_menu, "open-recipe", "Open re&cipe...", lambda e: self.choose_open_recipe())
+        self._item(file_menu, "save-roi", "Save RO&I...", lambda e: self.choose_save_roi())
+        self._item(file_menu, "load-roi", "&Load ROI...", lambda e: self.choose_load_roi())
         file_menu.AppendSeparator()
         self._item(file_menu, "quit", "&Quit\tCtrl+Q", lambda e: self.Close())
         bar.Append(file_menu, "&File")
+
+        edit = wx.Menu()
+        self._item(edit, "undo", "&Undo\tCtrl+Z", lambda e: self.panel.UndoROI())
+        self._item(edit, "redo", "&Redo\tCtrl+Y", lambda e: self.panel.RedoROI())
+        self.Bind(wx.EVT_UPDATE_UI, lambda e: e.Enable(self.panel.CanUndoROI()), id=self.ids["undo"])
+        self.Bind(wx.EVT_UPDATE_UI, lambda e: e.Enable(self.panel.CanRedoROI()), id=self.ids["redo"])
+        bar.Append(edit, "&Edit")
 
         view = wx.Menu()
         self._item(view, "fit", "Zoom to &fit\tCtrl+0", lambda e: self.zoom("fit"))
@@ -280,7 +292,7 @@ class ViewerFrame(wx.Frame):
         roi.AppendSeparator()
         self._item(roi, "keep", "&Keep ROI as overlay\tCtrl+K", lambda e: self.keep_roi())
         self._item(roi, "clear-overlays", "Clear o&verlays", lambda e: self.clear_overlays())
-        self._item(roi, "clear", "C&lear ROI\tEsc", lambda e: self.clear_roi())
+        self._item(roi, "clear", "C&lear ROI", lambda e: self.clear_roi())
         bar.Append(roi, "&ROI")
 
         measure = wx.Menu()
@@ -479,6 +491,35 @@ class ViewerFrame(wx.Frame):
         roi = recipe["roi"]
         self.set_roi(tm.CvROIMode.__members__[roi["mode"]], [tuple(p) for p in roi["points"]], roi["angle"])
         self.set_gauge(recipe["gauge"])
+
+    def save_roi(self, path):
+        """Writes the ROI being edited as JSON (the panel's ROI state)."""
+        with open(path, "w", encoding="utf-8") as stream:
+            json.dump(self.panel.GetROIState(), stream, indent=1)
+
+    def load_roi(self, path):
+        """Makes the ROI saved in a JSON file the one being edited (undoable)."""
+        with open(path, encoding="utf-8") as stream:
+            self.panel.SetROIState(json.load(stream))
+        self._on_crop(self.panel.GetRect())
+
+    def choose_save_roi(self):
+        with wx.FileDialog(self, "Save ROI", defaultFile="roi.json", wildcard="ROI (*.json)|*.json",
+                           style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.save_roi(dialog.GetPath())
+                except OSError as error:
+                    self.report_error("Cannot save the ROI: %s" % error)
+
+    def choose_load_roi(self):
+        with wx.FileDialog(self, "Load ROI", wildcard="ROI (*.json)|*.json",
+                           style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.load_roi(dialog.GetPath())
+                except (OSError, ValueError) as error:
+                    self.report_error("Cannot load the ROI: %s" % error)
 
     def choose_save_recipe(self):
         if not self.gauge:

@@ -5,6 +5,7 @@
 #include "Bindings.h"
 #include "Conversion.h"
 #include "TextOverlay.h"
+#include "ROIStateConversion.h"
 #include "TivraROIAdvPanelWrapper.h"
 
 namespace py = pybind11;
@@ -62,6 +63,22 @@ const char* const kGetEditingROIDoc =
     "again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an "
     "annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's "
     "rotation in degrees, else 0. Without an ROI: (0, [], 0.0).";
+
+const char* const kUndoROIDoc =
+    "Undo the last finished edit of the current ROI (a drag, a closed polygon, a burst of key presses, "
+    "SetEditingROI, SetROIState); a drag or polygon in progress is cancelled first. Raises the crop callback as "
+    "an edit does. Returns True when the ROI changed (100 steps are kept).";
+
+const char* const kGetROIStateDoc =
+    "Return the current ROI as a dict that round-trips exactly through json: {'version': 1, 'kind': name} and "
+    "the geometry in image pixels as floats: x, y (Point); x1, y1, x2, y2 (Line); x, y, width, height "
+    "(Rectangle; RotatedRectangle adds angle, in degrees, of the unrotated rectangle); cx, cy, radius (Circle; "
+    "Annulus adds inner_radius, start_angle, end_angle); points [[x, y], ...] and closed (Polygon).";
+
+const char* const kSetROIStateDoc =
+    "Make the ROI that a GetROIState dict describes the current one (one undo step). Raises ValueError naming "
+    "the field at fault (missing key, wrong type, NaN, infinite or absurd value, unknown kind or version); "
+    "nothing changes then.";
 
 const char* const kAppendOverlayDoc =
     "\n"
@@ -150,6 +167,15 @@ void BindROIMethods(py::class_<Wrapper, PanelWrapperBase>& c)
                 w.SetEditingROI(mode, conv::ListToPoints(points), angle);
         },
         "mode"_a, "points"_a, "angle"_a = 0.0, kSetEditingROIDoc);
+    c.def("UndoROI", &Wrapper::UndoROI, kUndoROIDoc);
+    c.def("RedoROI", &Wrapper::RedoROI,
+          "Redo the ROI edit last undone; raises the crop callback. Returns True when the ROI changed.");
+    c.def("CanUndoROI", &Wrapper::CanUndoROI, "Return True when UndoROI would change the ROI");
+    c.def("CanRedoROI", &Wrapper::CanRedoROI, "Return True when there is an undone ROI edit to redo");
+    c.def("GetROIState", [](const Wrapper& w) { return conv::ROIStateToDict(w.GetROIState()); }, kGetROIStateDoc);
+    c.def(
+        "SetROIState", [](Wrapper& w, const py::dict& state) { w.SetROIState(conv::DictToROIState(state)); },
+        "state"_a, kSetROIStateDoc);
     c.def(
         "GetEditingROI",
         [](const Wrapper& w) {

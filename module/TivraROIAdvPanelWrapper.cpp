@@ -321,3 +321,40 @@ void TivraROIAdvPanelWrapper::SetOnRightClickCallback(const py::object& callback
     else
         panel->SetOnRightClick([this](const cv::Point2f& point, int index) { return CallRightClick(point, index); });
 }
+
+bool TivraROIAdvPanelWrapper::UndoROI()
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->UndoROI();
+}
+
+bool TivraROIAdvPanelWrapper::RedoROI()
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->RedoROI();
+}
+
+bool TivraROIAdvPanelWrapper::CanUndoROI() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->CanUndoROI();
+}
+
+bool TivraROIAdvPanelWrapper::CanRedoROI() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->CanRedoROI();
+}
+
+ROIStateFields TivraROIAdvPanelWrapper::GetROIState() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel ? panel->GetROIState() : ROIState::Save(ROIEditState{});
+}
+
+void TivraROIAdvPanelWrapper::SetROIState(const ROIStateFields& fields)
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    if (panel)
+        panel->SetROIState(fields);
+}

@@ -15,6 +15,7 @@
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIRecords.h"
 #include "tivra/roi/wx/TextRecord.h"
+#include "tivra/roi/ROIState.h"
 
 class TivraROIAdvPanel;
 class CropEvent;
@@ -49,6 +50,15 @@ public:
     cvROI GetEditingROI() const;
     std::vector<cv::Point2f> GetPolygonPoints() const;
     void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
+    /// Undo and redo of the current ROI: true when a step changed it.
+    bool UndoROI();
+    bool RedoROI();
+    bool CanUndoROI() const;
+    bool CanRedoROI() const;
+    /// The state of an ROI of kind None without a panel.
+    ROIStateFields GetROIState() const;
+    /// Throws std::invalid_argument naming the field at fault; nothing changes then.
+    void SetROIState(const ROIStateFields& fields);
     void ClearOverlay();
     void SetDisplayOverlay(bool show);
     bool GetDisplayOverlay() const;

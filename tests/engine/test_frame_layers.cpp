@@ -246,6 +246,12 @@ TEST(ViewPoints, LengthsAreScaledPositionsMapped)
     EXPECT_EQ(ring[1], cv::Point2f(20, 0));
     EXPECT_EQ(ring[2], cv::Point2f(8, 0));
     EXPECT_EQ(ring[3], cv::Point2f(30, 300));
+    // An ellipse's axes are lengths and its angles stay: a scrolled view must not shift them.
+    const auto arc =
+        FrameLayers::OverlayViewPoints(Record(CvROIMode::Ellipse, {{60, 40}, {10, 5}, {0, 270}}), view, 2.0);
+    ASSERT_EQ(arc.size(), 3u);
+    EXPECT_EQ(arc[1], cv::Point2f(20, 10));
+    EXPECT_EQ(arc[2], cv::Point2f(0, 270));
     EXPECT_TRUE(FrameLayers::OverlayViewPoints(Record(CvROIMode::Mask, {{1, 1}}), view, 2.0).empty());
 }
 

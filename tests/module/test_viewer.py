@@ -200,3 +200,28 @@ def test_make_demo_on_a_display_opens_the_viewer_measuring_the_ring_target():
     finally:
         demo.terminate()
         demo.wait(10)
+
+
+def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    frame = load_viewer().ViewerFrame(headless=True)
+    path = str(tmp_path / "roi.json")
+    menu = lambda key: frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))  # noqa: E731
+    try:
+        pump(0.3)
+        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 270)])
+        annulus = frame.panel.GetROIState()
+        frame.save_roi(path)
+        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+        rectangle = frame.panel.GetROIState()
+        frame.load_roi(path)
+        assert frame.panel.GetROIState() == annulus == json.load(open(path))
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Annulus])
+        menu("undo")
+        assert frame.panel.GetROIState() == rectangle
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
+        menu("redo")
+        assert frame.panel.GetROIState() == annulus
+    finally:
+        frame.Destroy()
+        pump(0.1)
