@@ -294,13 +294,24 @@ void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font
 void DrawTextAt(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const cv::Point2f& anchor,
                 double scale, int indent)
 {
-    const int height = std::max(static_cast<int>(scale * text.fontHeight), 1);
+    // Text starts right of and below its anchor: an anchor past the buffer's right or bottom edge
+    // (or not a number) shows nothing, and skipping it keeps the pixel casts below in range.
+    if (!(anchor.x < static_cast<float>(buffer.cols) && anchor.y < static_cast<float>(buffer.rows)) ||
+        !(anchor.x > -1e6f && anchor.y > -1e6f))
+        return;
+    // Glyphs taller than the buffer cannot be read; capping them keeps FreeType from rasterising
+    // huge bitmaps at high zoom.
+    const double wanted = std::min(scale * text.fontHeight, static_cast<double>(std::max(buffer.rows, 1)));
+    const int height = std::max(static_cast<int>(wanted), 1);
     const int pad = static_cast<int>(scale * 10.0);
     const int step = height + pad;
     const int x = static_cast<int>(std::nearbyint(anchor.x)) + indent;
     for (size_t i = 0; i < text.lines.size(); ++i) {
+        const double top = anchor.y + static_cast<double>(i) * step;
+        if (top >= buffer.rows)
+            break;
         const std::string line(text.lines[i].utf8_str());
-        const int y = static_cast<int>(std::nearbyint(anchor.y + height + static_cast<float>(i * step)));
+        const int y = static_cast<int>(std::nearbyint(top + height));
         if (text.drawBackground) {
             int baseline = 0;
             const cv::Size size = font.getTextSize(line, height, -1, &baseline);

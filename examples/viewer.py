@@ -6,6 +6,7 @@ menu runs an edge, line or circle gauge inside the ROI after every edit.
     python3 examples/viewer.py --screenshot OUT   # draw one ROI, save a PNG, exit
     python3 examples/viewer.py IMAGE --gauge circle --roi CX,CY,INNER,OUTER   # print one JSON result
     python3 examples/viewer.py IMAGE --gauge line --roi CX,CY,W,H,ANGLE
+    python3 examples/viewer.py --window --gauge circle --roi 960,600,40,56  # the window, measuring live
 
 Without an IMAGE the viewer shows a test chart of its own. With --screenshot it
 needs no user: run it under `xvfb-run -a` where there is no display.
@@ -454,6 +455,11 @@ class ViewerFrame(wx.Frame):
             self.panel.AppendOverlay(kind, points, colour, size, angle)
         for kind, points, colour, size in gauge_overlays(self.gauge_result) if self.gauge_result else []:
             self.panel.AppendOverlay(int(kind), points, colour, size)
+        label = gauge_label(self.gauge_result, self.gauge_controls.params().pixel_size) if self.gauge_result else None
+        if label:
+            # Sized for the current zoom: about LABEL_HEIGHT screen pixels high.
+            size = max(1, min(1000, round(LABEL_HEIGHT / self.panel.GetZoomFactor())))
+            self.panel.AppendTextOverlay(label[0], label[1], FIT_COLOUR, size, LABEL_BACKGROUND)
         if self.gauge_result:
             self.panel.SetDisplayOverlay(True)
             self.overlay_item.Check(True)
@@ -578,6 +584,8 @@ POLARITIES = ["either", "rising", "falling"]
 INLIER_COLOUR = (0, 220, 0)      # B, G, R
 OUTLIER_COLOUR = (0, 0, 255)
 FIT_COLOUR = (255, 200, 0)
+LABEL_BACKGROUND = (24, 24, 24)
+LABEL_HEIGHT = 16                # screen pixels
 
 
 class GaugeParams:
@@ -690,6 +698,19 @@ def gauge_overlays(result):
         records.append((tm.CvROIMode.Circle, [result["center"], (result["radius"], 0)], FIT_COLOUR, 1))
         records.append((tm.CvROIMode.Point, [result["center"]], FIT_COLOUR, 3))
     return [r for r in records if r[1]]
+
+
+def gauge_label(result, pixel_size=0.0):
+    """(text, anchor) of the label drawn on the image: the diameter beside a fitted circle (below
+    and right of its rim), the angle at the middle of a fitted line; None for other results."""
+    if not result["ok"] or result["gauge"] not in ("circle", "line"):
+        return None
+    if result["gauge"] == "circle":
+        (cx, cy), r, d = result["center"], result["radius"], result["diameter"]
+        mm = "  %.4f mm" % (d * pixel_size) if pixel_size > 0 else ""
+        return "\u2300 %.3f px%s" % (d, mm), (cx + r * 0.71, cy + r * 0.71)
+    (x1, y1), (x2, y2) = result["p1"], result["p2"]
+    return "\u2220 %.3f\u00b0" % result["angle"], ((x1 + x2) / 2, (y1 + y2) / 2)
 
 
 def export_measurements(path, image_name, roi, params, result):
@@ -815,19 +836,29 @@ def main(argv=None):
     parser.add_argument("--gauge", choices=[g for _, g, _ in GAUGES],
                         help="measure inside --roi, print the result as one JSON object and exit")
     parser.add_argument("--roi", help="circle: CX,CY,INNER,OUTER[,START,END]; line and edges: CX,CY,W,H,ANGLE")
+    parser.add_argument("--window", action="store_true",
+                        help="with --gauge: print the first result and keep the window open, measuring live")
     args = parser.parse_args(argv)
-    if args.gauge:
+    if args.gauge and not args.window:
         return measure_headless(parser, args)
 
+    roi = parsed_gauge_roi(parser, args) if args.gauge else None
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     frame = ViewerFrame(args.image, headless=bool(args.screenshot))
+    if roi:
+        settle(0.3)  # the panel takes its final size first, so the fit zoom fits the window
+        frame.zoom("fit")
+        frame.set_roi(*roi)
+        frame.set_gauge(args.gauge)
+        print(json.dumps(gauge_summary(frame.gauge_result)), flush=True)
     if not args.screenshot:
         app.MainLoop()
         return 0
     settle(0.5)
-    frame.zoom("fit")
-    draw_sample_roi(frame)
+    if not roi:
+        frame.zoom("fit")
+        draw_sample_roi(frame)
     save_screenshot(frame, args.screenshot)
     print("; ".join(describe_roi(frame.panel)))
     print("screenshot written to", args.screenshot)
@@ -851,13 +882,19 @@ def gauge_roi_argument(gauge, text):
     return None
 
 
-def measure_headless(parser, args):
-    """--gauge: measures without a user and prints one JSON object; with --screenshot the
-    window shows the result first."""
+def parsed_gauge_roi(parser, args):
+    """The ROI of --roi for --gauge; exits with a usage message when it does not parse."""
     roi = gauge_roi_argument(args.gauge, args.roi)
     if roi is None:
         parser.error("--roi for the %s gauge: %s" % (args.gauge, "CX,CY,INNER,OUTER[,START,END]"
                                                      if args.gauge == "circle" else "CX,CY,W,H,ANGLE"))
+    return roi
+
+
+def measure_headless(parser, args):
+    """--gauge: measures without a user and prints one JSON object; with --screenshot the
+    window shows the result first."""
+    roi = parsed_gauge_roi(parser, args)
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     if args.screenshot:

@@ -4,6 +4,7 @@
 
 #include "Bindings.h"
 #include "Conversion.h"
+#include "TextOverlay.h"
 #include "ROIStateConversion.h"
 #include "TivraROIAdvPanelWrapper.h"
 
@@ -30,6 +31,23 @@ const char* const kGetRawMatDoc =
 const char* const kLoadedInfoDoc =
     "Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display "
     "conversion.";
+
+const char* const kAppendTextOverlayDoc =
+    "\n"
+    "Append a text overlay, drawn while the overlays are shown and removed by ClearOverlay().\n"
+    "\n"
+    "Args:\n"
+    "    text: the text (any Unicode the font has); '\\n' starts a new line\n"
+    "    position: (x, y) in image pixels of the first line's top-left corner\n"
+    "    color: Tuple (B, G, R) or (B, G, R, A), values 0-255 (default: green)\n"
+    "    size: glyph height in image pixels at 100% zoom, 1-1000 (default: 20)\n"
+    "    background: colour of a filled box behind each line, or None for no box\n"
+    "\n"
+    "Returns:\n"
+    "    Index of the text overlay (texts are counted apart from AppendOverlay's shapes)\n"
+    "\n"
+    "Raises ValueError naming the argument for a position that is not a finite (x, y),\n"
+    "a colour that is not 3 or 4 values in 0-255, or a size outside 1-1000.\n";
 
 const char* const kSetEditingROIDoc =
     "\n"
@@ -173,7 +191,7 @@ void BindROIMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 
 void BindOverlayMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
-    c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay appended so far");
+    c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay and text overlay appended so far");
     c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a, "Show or hide the overlays");
     c.def("GetDisplayOverlay", &Wrapper::GetDisplayOverlay, "Return whether the overlays are shown");
     c.def(
@@ -185,6 +203,15 @@ void BindOverlayMethods(py::class_<Wrapper, PanelWrapperBase>& c)
             return w.AppendOverlay(mode, conv::ListToPoints(points), colour, size, angle);
         },
         "mode"_a, "points"_a, "color"_a, "size"_a = 2, "angle"_a = 0.0, kAppendOverlayDoc);
+    c.def(
+        "AppendTextOverlay",
+        [](Wrapper& w, const std::string& text, const py::object& position, const py::object& color, int size,
+           const py::object& background) {
+            const cvText record = tivra::text_overlay::Make(text, position, color, size, background);
+            return w.IsOk() ? w.AppendTextOverlay(record) : -1;
+        },
+        "text"_a, "position"_a, "color"_a = py::make_tuple(0, 255, 0), "size"_a = 20, "background"_a = py::none(),
+        kAppendTextOverlayDoc);
     c.def("UpdateDrawImage", &Wrapper::UpdateDrawImage, "update"_a = false, "Update display after modifying overlays");
     c.def(
         "AppendMaskOverlay",

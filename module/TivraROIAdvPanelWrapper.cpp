@@ -213,8 +213,16 @@ void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Poin
 void TivraROIAdvPanelWrapper::ClearOverlay()
 {
     TivraROIAdvPanel* const panel = AdvPanel();
-    if (panel)
+    if (panel) {
         panel->ClearOverlay();
+        panel->ClearTexts();  // from Python, texts are overlays like the shapes
+    }
+}
+
+int TivraROIAdvPanelWrapper::AppendTextOverlay(const cvText& text)
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel ? panel->AppendOverlay(text) : -1;
 }
 
 void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)

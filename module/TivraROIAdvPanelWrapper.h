@@ -14,6 +14,7 @@
 #include "PanelWrapperBase.h"
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
 #include "tivra/roi/ROIState.h"
 
 class TivraROIAdvPanel;
@@ -63,6 +64,8 @@ public:
     bool GetDisplayOverlay() const;
     int AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color, int size,
                       double angle);
+    /// Appends a text record; its index (texts count apart from shapes), -1 without a panel.
+    int AppendTextOverlay(const cvText& text);
     void UpdateDrawImage(bool update);
     int AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha);
     std::vector<cv::Point2f> ConvertMaskToPolygon(const cv::Mat& mask);

@@ -369,6 +369,12 @@ void TivraROIPanelBase::ClearOverlay()
     m_overlays.clear();
 }
 
+void TivraROIPanelBase::ClearTexts()
+{
+    m_texts.clear();
+    m_textFonts.clear();
+}
+
 int TivraROIPanelBase::AppendOverlay(cvROI roi)
 {
     ROIEditRecord::RequireFiniteGeometry(roi);

@@ -4,6 +4,7 @@ readout and the status bar report."""
 import importlib.util
 import json
 import os
+import select
 import subprocess
 import sys
 import time
@@ -168,6 +169,37 @@ def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_pat
     row = tivra_batch.measure_file(tivra_batch.load_recipe(recipe), image)
     assert row["radius"] == pytest.approx(shown["radius"], abs=0.05)
     assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)
+
+
+def fit_colour_pixels():
+    """How many screen pixels show the colour the viewer draws a fitted circle in."""
+    from gi.repository import Gdk
+    root = Gdk.get_default_root_window()
+    shot = Gdk.pixbuf_get_from_window(root, 0, 0, root.get_width(), root.get_height())
+    rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(shot.get_height(), shot.get_rowstride())
+    pixels = rows[:, :shot.get_width() * shot.get_n_channels()].reshape(shot.get_height(), shot.get_width(), -1)
+    return int((np.abs(pixels[:, :, :3].astype(int) - (0, 200, 255)).max(axis=2) < 40).sum())
+
+
+def test_make_demo_on_a_display_opens_the_viewer_measuring_the_ring_target():
+    get_app()
+    before = fit_colour_pixels()
+    build = os.path.dirname(os.path.dirname(tm.__file__))
+    demo = subprocess.Popen(["bash", os.path.join(ROOT, "scripts", "run-demo.sh"), build], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+    try:
+        assert select.select([demo.stdout], [], [], 90)[0], "the viewer printed no measurement"
+        ring = json.loads(demo.stdout.readline())
+        assert ring["status"] == "ok" and ring["gauge"] == "circle"
+        assert ring["center"] == pytest.approx([960, 600], abs=0.5) and ring["radius"] == pytest.approx(48, abs=1)
+        deadline = time.monotonic() + 30
+        while fit_colour_pixels() < before + 50 and time.monotonic() < deadline:
+            time.sleep(0.2)
+        assert fit_colour_pixels() >= before + 50, "the fitted circle is not on screen"
+        assert demo.poll() is None, "the window closed by itself"
+    finally:
+        demo.terminate()
+        demo.wait(10)
 
 
 def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):

@@ -306,7 +306,7 @@ class TivraROIAdvPanel(TivraPanelBase):
     def HideROI(self) -> None:
         """Remove the current ROI"""
     def ClearOverlay(self) -> None:
-        """Remove every overlay appended so far"""
+        """Remove every overlay and text overlay appended so far"""
     def SetDisplayOverlay(self, show: bool) -> None:
         """Show or hide the overlays"""
     def GetDisplayOverlay(self) -> bool:
@@ -332,6 +332,21 @@ class TivraROIAdvPanel(TivraPanelBase):
 
         Returns:
             Index of the appended overlay"""
+    def AppendTextOverlay(self, text: str, position: Any, color: Any = ..., size: SupportsIndex = ..., background: Any = ...) -> int:
+        """Append a text overlay, drawn while the overlays are shown and removed by ClearOverlay().
+
+        Args:
+            text: the text (any Unicode the font has); '\\n' starts a new line
+            position: (x, y) in image pixels of the first line's top-left corner
+            color: Tuple (B, G, R) or (B, G, R, A), values 0-255 (default: green)
+            size: glyph height in image pixels at 100% zoom, 1-1000 (default: 20)
+            background: colour of a filled box behind each line, or None for no box
+
+        Returns:
+            Index of the text overlay (texts are counted apart from AppendOverlay's shapes)
+
+        Raises ValueError naming the argument for a position that is not a finite (x, y),
+        a colour that is not 3 or 4 values in 0-255, or a size outside 1-1000."""
     def UpdateDrawImage(self, update: bool = ...) -> None:
         """Update display after modifying overlays"""
     def AppendMaskOverlay(self, mask: numpy.typing.NDArray[numpy.uint8], color: tuple, alpha: float = ...) -> int:

@@ -80,6 +80,8 @@ public:
     // Overlays, texts and badge; ROI records with points or an angle that are
     // not finite are refused with std::invalid_argument.
     void ClearOverlay() override;
+    /// Empties the panel's own texts (ClearOverlay keeps them); the external list stays.
+    void ClearTexts();
     int AppendOverlay(cvROI roi) override;
     int AppendOverlay(cvText text) override;
     void UpdateOverlayByIndex(int index, cvROI roi, bool show) override;
