@@ -353,12 +353,18 @@ class ViewerFrame(wx.Frame):
         self._after_load(name)
 
     def open_image(self, path):
-        if not self.panel.LoadImage(path):
+        return self._image_loaded(path, self.panel.LoadImage(path), tm.GetImageFileInfo(path))
+
+    def open_image_async(self, path):
+        """File > Open: the file decodes on a worker thread while the window stays live."""
+        self.panel.LoadImageAsync(path, lambda ok, info: self._image_loaded(path, ok, info))
+
+    def _image_loaded(self, path, ok, info):
+        if not ok:
             self.report_error("Cannot read the image %s" % path)
             return False
         self.image = self.panel.GetMat()
         self.image_name = path
-        info = tm.GetImageFileInfo(path)
         print("%s: %d x %d px, %d channels, %d bits" % (path, info.get("width", 0), info.get("height", 0),
                                                         info.get("channels", 0), info.get("bit_depth", 0)),
               file=sys.stderr if self.headless else sys.stdout)
@@ -381,7 +387,7 @@ class ViewerFrame(wx.Frame):
         with wx.FileDialog(self, "Open image", wildcard=IMAGE_WILDCARD,
                            style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
             if dialog.ShowModal() == wx.ID_OK:
-                self.open_image(dialog.GetPath())
+                self.open_image_async(dialog.GetPath())
 
     def choose_screenshot(self):
         with wx.FileDialog(self, "Save screenshot", defaultFile="viewer.png", wildcard="PNG|*.png",

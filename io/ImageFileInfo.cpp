@@ -1,5 +1,6 @@
 #include "tivra/io/ImageFileInfo.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstdint>
@@ -146,17 +147,6 @@ void ReadJxl(const std::string& path, ImageFileInfo& info)
     info.bit_depth = static_cast<int>(basic.bits_per_sample);
 }
 
-void ReadWithOpenCv(const std::string& path, ImageFileInfo& info)
-{
-    const cv::Mat image = cv::imread(path, cv::IMREAD_UNCHANGED);
-    if (image.empty())
-        return;
-    info.width = image.cols;
-    info.height = image.rows;
-    info.channels = image.channels();
-    info.bit_depth = BitDepthOfCvDepth(image.depth());
-}
-
 // OpenCV refuses images wider or higher than OPENCV_IO_MAX_IMAGE_WIDTH or
 // _HEIGHT (2^20 by default) or above OPENCV_IO_MAX_IMAGE_PIXELS (2^30); a header
 // beyond those limits is left to the decoder, which reports it.
@@ -177,27 +167,50 @@ bool WithinDecoderLimit(const ImageFileInfo& info)
 
 // Size and layout come from the file's headers when a header reader vouches
 // for what the decoder would report; other files are decoded to learn them.
-void ReadByContent(const std::string& path, const std::string& extension, ImageFileInfo& info)
+void ReadByContent(const std::string& path, ImageFileInfo& info)
 {
     image_header::FileSample sample;
     const bool sampled = sample.Read(path);
-    ImageFileInfo layout;
-    if (sampled && image_header::ReadImageLayout(sample.Bytes(), layout) && WithinDecoderLimit(layout)) {
-        info.width = layout.width;
-        info.height = layout.height;
-        info.channels = layout.channels;
-        info.bit_depth = layout.bit_depth;
-    } else if (static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height) <=
-               tivra::io::GetMaxImagePixels()) {
-        // Headers declaring more pixels than loads accept are not decoded either.
-        ReadWithOpenCv(path, info);
-    }
-    // The EXIF scan runs even when the pixels cannot be decoded.
-    if (extension == "jpg" || extension == "jpeg")
-        exif_reader::ParseJpegExif(sample.Head().data(), sample.Head().size(), info);
+    ImageFileInfo declared;
+    if (sampled && ReadInfoFromHeaders(path, sample.Bytes(), info, declared))
+        return;
+    // Headers declaring more pixels than loads accept are not decoded either.
+    if (static_cast<std::uint64_t>(declared.width) * static_cast<std::uint64_t>(declared.height) <=
+        tivra::io::GetMaxImagePixels())
+        FillLayoutFromDecoded(cv::imread(path, cv::IMREAD_UNCHANGED), info);
 }
 
 }  // namespace
+
+bool ReadInfoFromHeaders(const std::string& path, const image_header::FileBytes& file, ImageFileInfo& info,
+                         ImageFileInfo& declared)
+{
+    info.format = FormatOfExtension(LowerExtension(path));
+    const bool vouched = image_header::ReadImageLayout(file, declared) && WithinDecoderLimit(declared);
+    if (vouched) {
+        info.width = declared.width;
+        info.height = declared.height;
+        info.channels = declared.channels;
+        info.bit_depth = declared.bit_depth;
+    }
+    // The EXIF scan runs even when the pixels cannot be decoded.
+    if (info.format == "JPEG") {
+        const auto scanned = std::min<std::uint64_t>(file.HeadSize(), exif_reader::kJpegScanLimit);
+        if (const std::uint8_t* head = file.At(0, scanned))
+            exif_reader::ParseJpegExif(head, static_cast<std::size_t>(scanned), info);
+    }
+    return vouched;
+}
+
+void FillLayoutFromDecoded(const cv::Mat& unchanged, ImageFileInfo& info)
+{
+    if (unchanged.empty())
+        return;
+    info.width = unchanged.cols;
+    info.height = unchanged.rows;
+    info.channels = unchanged.channels();
+    info.bit_depth = BitDepthOfCvDepth(unchanged.depth());
+}
 
 ImageFileInfo GetImageFileInfo(const std::string& path)
 {
@@ -214,7 +227,7 @@ ImageFileInfo GetImageFileInfo(const std::string& path)
         } else if (extension == "jxl") {
             ReadJxl(path, info);
         } else {
-            ReadByContent(path, extension, info);
+            ReadByContent(path, info);
         }
     } catch (const std::exception&) {
         // Unreadable input (an OpenCV decoder error, memory exhaustion) leaves

@@ -1,15 +1,11 @@
 #include "tivra/io/UnicodeImage.h"
 
-#include <climits>
 #include <fstream>
 
 #include <sys/stat.h>
 
 #include "FileWrite.h"
-#include "tivra/io/HeifUtils.h"
-#include "tivra/io/ImageHeader.h"
-#include "tivra/io/PixelLimit.h"
-#include "tivra/io/JxlUtils.h"
+#include "tivra/io/ImageReader.h"
 
 namespace {
 
@@ -59,24 +55,6 @@ void AppendUtf8(std::string& out, char32_t c)
 bool HasNul(const std::string& path)
 {
     return path.find('\0') != std::string::npos;
-}
-
-std::string LowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-// Refuses the file before decoding when its headers declare more pixels than
-// the limit allows.
-bool WithinPixelLimit(const std::wstring& path, const std::vector<unsigned char>& bytes)
-{
-    ImageFileInfo declared;
-    image_header::ReadImageLayout(image_header::FileBytes(bytes.data(), bytes.size()), declared);
-    return tivra::io::WithinPixelLimit(to_byte_string(path), static_cast<std::uint64_t>(declared.width),
-                                       static_cast<std::uint64_t>(declared.height));
 }
 
 }  // namespace
@@ -188,18 +166,13 @@ bool ReadFileBytes(const std::string& utf8Path, std::vector<unsigned char>& byte
 
 void Unicode_CvImread(std::wstring path, cv::Mat& image, int flags)
 {
+    const std::string utf8Path = to_byte_string(path);
     std::vector<unsigned char> bytes;
-    if (!ReadFileBytes(to_byte_string(path), bytes))
+    if (!ReadFileBytes(utf8Path, bytes))
         return;
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
-        CV_Error(cv::Error::StsOutOfRange, "Must not be larger than INT_MAX");
-    // An empty file holds no image; OpenCV's decoder would reject the empty buffer
-    // with an assertion instead.
-    image = bytes.empty() || !WithinPixelLimit(path, bytes) ? cv::Mat() : cv::imdecode(bytes, flags);
-    // Formats without a header reader are measured once decoded.
-    if (!image.empty() && !tivra::io::WithinPixelLimit(to_byte_string(path), static_cast<std::uint64_t>(image.cols),
-                                                       static_cast<std::uint64_t>(image.rows)))
-        image.release();
+    ImageFileInfo info;
+    std::string error;
+    image = tivra::io::DecodeImageBytes(utf8Path, bytes, flags, info, error);
 }
 
 bool Unicode_CvImwrite(const std::wstring& path, const cv::Mat& image, const std::vector<int>& params)
@@ -219,13 +192,5 @@ bool Unicode_CvImwrite(const std::wstring& path, const cv::Mat& image, const std
 
 cv::Mat LoadImageByExtension(const std::string& utf8Path, int flags)
 {
-    cv::Mat image;
-    const std::wstring widePath = to_wide_string(utf8Path);
-    const std::string extension = LowerAscii(GetExtension(utf8Path));
-    if (extension == ".heic" || extension == ".heif")
-        return heif_utils::heif_to_cvmat(widePath);
-    if (extension == ".jxl")
-        return jxl_utils::jxl_to_cvmat(widePath);
-    Unicode_CvImread(widePath, image, flags);
-    return image;
+    return tivra::io::ReadImageFile(utf8Path, flags).image;
 }

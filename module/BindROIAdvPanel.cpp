@@ -23,6 +23,24 @@ const char* const kLoadImageDoc =
     "Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so "
     "that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS.";
 
+const char* const kLoadImageAsyncDoc =
+    "\n"
+    "Load an image file on a worker thread while the window keeps handling events.\n"
+    "\n"
+    "Returns at once; the panel shows a loading indicator until the load ends. Then\n"
+    "callback(ok, info) runs on the GUI thread: ok tells whether the image is shown, info\n"
+    "is the file's information dict as GetImageFileInfo returns it. A failed load keeps\n"
+    "the previous image. A later LoadImageAsync, LoadImage or SetMat supersedes\n"
+    "a pending load: its image is dropped and its callback never runs; so does the\n"
+    "panel's destruction.\n"
+    "\n"
+    "Args:\n"
+    "    path: the image file (any Unicode path)\n"
+    "    callback: called as callback(ok, info)\n"
+    "\n"
+    "Raises TypeError when callback is not callable and RuntimeError when the panel\n"
+    "has been destroyed.\n";
+
 const char* const kGetRawMatDoc =
     "Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by "
     "GetMat()). Grayscale \u2192 1-ch, colour \u2192 3-ch BGR, HEIF/JXL \u2192 codec native. Returns empty array "
@@ -108,6 +126,9 @@ using Wrapper = TivraROIAdvPanelWrapper;
 void BindImageMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
     c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
+    c.def("LoadImageAsync", &Wrapper::LoadImageAsync, "path"_a, "callback"_a, kLoadImageAsyncDoc);
+    c.def("IsLoading", &Wrapper::IsLoading,
+          "True while a LoadImageAsync is decoding; the panel shows a loading indicator meanwhile.");
     c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },
           "Return a copy of the panel's drawing buffer; shape (0,) when it is empty");
     c.def("GetRawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetRawMat()); }, kGetRawMatDoc);

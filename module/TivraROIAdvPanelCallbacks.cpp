@@ -1,5 +1,5 @@
-// The Python callbacks of TivraROIAdvPanel: crop events, double clicks and mouse
-// moves. Each call into Python takes the interpreter lock for its own duration
+// The Python callbacks of TivraROIAdvPanel: crop events, double clicks, mouse
+// moves and the end of an asynchronous load. Each call into Python takes the interpreter lock for its own duration
 // (the panel calls from wx handlers, where the lock may or may not be held).
 // What a callback raises cannot propagate into a wx handler: it goes to
 // sys.unraisablehook, as Python reports errors in __del__, and the panel goes on.
@@ -7,6 +7,7 @@
 
 #include <wx/weakref.h>
 
+#include "Conversion.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
 namespace py = pybind11;
@@ -99,4 +100,42 @@ void TivraROIAdvPanelWrapper::SetOnRightDClickCallback(const py::object& callbac
 void TivraROIAdvPanelWrapper::SetOnMouseMoveCallback(const py::object& callback)
 {
     SetPointCallback(m_mouseMoveCallback, callback, &TivraROIAdvPanel::SetOnMouseMove);
+}
+
+void TivraROIAdvPanelWrapper::LoadImageAsync(const std::string& path, const py::object& callback)
+{
+    if (!PyCallable_Check(callback.ptr()))
+        throw py::type_error("LoadImageAsync(): callback must be callable");
+    TivraROIAdvPanel* const panel = AdvPanel();
+    if (!panel)
+        throw std::runtime_error("LoadImageAsync(): the panel has been destroyed");
+    m_loadCallback = callback;
+    panel->LoadImageAsync(wxString::FromUTF8(path.c_str()), [alive = m_alive, this](bool ok, const ImageFileInfo& info) {
+        py::gil_scoped_acquire gil;
+        if (*alive)
+            DeliverLoad(ok, info);
+    });
+}
+
+bool TivraROIAdvPanelWrapper::IsLoading() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->IsLoading();
+}
+
+void TivraROIAdvPanelWrapper::DeliverLoad(bool ok, const ImageFileInfo& info)
+{
+    if (ok) {
+        DropKeptArray();
+        Repaint();
+    }
+    // Taken from the slot first: the callback may start the next load, or drop
+    // the last reference to this wrapper.
+    const py::object callback = std::move(m_loadCallback);
+    m_loadCallback = py::object();
+    try {
+        callback(ok, tivra::conversion::InfoToDict(info));
+    } catch (py::error_already_set& error) {
+        error.discard_as_unraisable(callback);
+    }
 }

@@ -27,6 +27,10 @@ public:
     ~TivraROIAdvPanelWrapper() override;
 
     bool LoadImage(const std::string& path);
+    /// Loads on a worker thread; `callback(ok, info)` runs on the GUI thread
+    /// unless a later load or the panel's end supersedes it.
+    void LoadImageAsync(const std::string& path, const pybind11::object& callback);
+    bool IsLoading() const;
     cv::Mat GetDrawMat() const;
     cv::Mat GetRawMat() const;
     void SetZoomToFit();
@@ -101,6 +105,8 @@ private:
     using AliveFlag = std::shared_ptr<bool>;
     static void DeliverCrop(const AliveFlag& alive, const pybind11::object* slot, CropEvent& event);
     /// Calls a point callback with (x, y); what it raises goes to sys.unraisablehook.
+    /// The end of an asynchronous load: the kept array goes and the callback runs.
+    void DeliverLoad(bool ok, const ImageFileInfo& info);
     static void CallPointCallback(const AliveFlag& alive, const pybind11::object* slot, const cv::Point2f& point);
     using PointSetter = void (TivraROIAdvPanel::*)(std::function<void(const cv::Point2f&)>);
     void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);
@@ -110,6 +116,7 @@ private:
     pybind11::object m_leftDClickCallback;
     pybind11::object m_rightDClickCallback;
     pybind11::object m_mouseMoveCallback;
+    pybind11::object m_loadCallback;
     bool m_cropBound = false;
     AliveFlag m_alive = std::make_shared<bool>(true);
 };

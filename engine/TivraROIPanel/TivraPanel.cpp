@@ -2,8 +2,7 @@
 
 #include "tivra/engine/FramePainter.h"
 
-#include "tivra/io/HeifUtils.h"
-#include "tivra/io/JxlUtils.h"
+#include "tivra/io/ImageReader.h"
 #include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"
@@ -94,11 +93,13 @@ void ResizeByFactor(const cv::Mat& source, cv::Mat& target, double scale, int in
 // IMREAD_UNCHANGED).
 constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
 
-cv::Mat ReadWithOpenCv(const wxString& path, int flags)
+// The image, or an empty Mat after logging why the file could not be loaded.
+cv::Mat ReadForPanel(const wxString& path, int flags)
 {
-    cv::Mat mat;
-    Unicode_CvImread(path.ToStdWstring(), mat, flags);
-    return mat;
+    tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(std::string(path.utf8_str()), flags);
+    if (loaded.image.empty())
+        LogError("TivraPanel: %s", wxString::FromUTF8(loaded.error.c_str()));
+    return loaded.image;
 }
 
 }  // namespace
@@ -215,25 +216,20 @@ void TivraPanel::RefreshImage()
 
 bool TivraPanel::SetCVmat(const wxString& imagePath, bool internal, bool keepScale)
 {
+    if (!wxFileExists(imagePath)) {
+        ClearImg();
+        return false;
+    }
+    // Names without a three- or four-letter extension are not read (HEIC and
+    // JXL included); a file that cannot be loaded leaves the previous image shown.
+    const size_t extension = wxFileName(imagePath).GetExt().length();
+    if (extension != 3 && extension != 4)
+        return false;
+    cv::Mat mat = ReadForPanel(imagePath, kReadFlags);
+    if (mat.empty())
+        return false;
     try {
-        if (!wxFileExists(imagePath)) {
-            ClearImg();
-            return false;
-        }
-        const wxString ext = wxFileName(imagePath).GetExt().Lower();
-        cv::Mat mat;
-        if (ext == "heic") {
-            mat = heif_utils::heif_to_cvmat(imagePath.ToStdWstring());
-        } else if (ext == "jxl") {
-            mat = jxl_utils::jxl_to_cvmat(imagePath.ToStdWstring());
-        } else if (ext.length() == 3 || ext.length() == 4) {
-            mat = ReadWithOpenCv(imagePath, kReadFlags);
-            Convert16bitTo8bit(mat);
-        } else {
-            return false;
-        }
-        if (mat.empty())
-            return false;
+        Convert16bitTo8bit(mat);
         return SetCVmat(mat, internal, keepScale);
     } catch (const cv::Exception& e) {
         LogError("TivraPanel::SetCVmat(const wxString& imagePath) get cv error %s", e.what());
@@ -277,9 +273,7 @@ bool TivraPanel::SetCVmatDisplay(cv::Mat& mat)
 bool TivraPanel::SetCVmatDisplay(const wxString& imagePath)
 {
     try {
-        if (!wxFileExists(imagePath))
-            return false;
-        cv::Mat mat = ReadWithOpenCv(imagePath, cv::IMREAD_COLOR);
+        cv::Mat mat = ReadForPanel(imagePath, cv::IMREAD_COLOR);
         // An unreadable file neither clears the panel's image nor reports
         // success.
         if (mat.empty() || !SetCVmatDisplay(mat))

@@ -1,19 +1,15 @@
-// State, image loading, the current ROI set from code, and the overlay, text and
-// badge stores of the advanced panel.
+// State, images set from code, the current ROI set from code, and the overlay,
+// text and badge stores of the advanced panel.
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
 #include <algorithm>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
-#include <wx/filefn.h>
 
 #include "tivra/engine/FrameLayers.h"
-#include "tivra/io/HeifUtils.h"
-#include "tivra/io/JxlUtils.h"
+#include "tivra/io/ImageReader.h"
 #include "tivra/io/Log.h"
-#include "tivra/io/UnicodeImage.h"
-#include "tivra/io/wx/WxPaths.h"
 #include "tivra/roi/ROIEditRecord.h"
 
 namespace {
@@ -21,27 +17,14 @@ namespace {
 constexpr const char* kComponent = "engine/TivraROIPanel/TivraROIAdvPanel";
 // Scrolling by single pixels lets code place the view exactly.
 constexpr int kScrollPixelsPerUnit = 1;
+// The file's own depth and colours, turned upright by its EXIF orientation as
+// the engine's default reading does (OpenCV ignores the orientation only for
+// IMREAD_UNCHANGED).
+constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
 
 void LogPanelError(const char* function, const wxString& message)
 {
     tivra::log::Write(tivra::log::Level::Error, kComponent, std::string(function) + ": " + message.utf8_str().data());
-}
-
-// The file's own depth and colours, turned upright by its EXIF orientation as
-// the engine's default reading does (OpenCV ignores the orientation only for
-// IMREAD_UNCHANGED). The file information keeps the stored size.
-cv::Mat ReadWithOpenCV(const wxString& path)
-{
-    constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
-    cv::Mat image;
-    Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
-    return image;
-}
-
-wxString LowerExtension(const wxString& path)
-{
-    const int dot = path.Find('.', true);
-    return dot == wxNOT_FOUND ? wxString() : path.Mid(dot + 1).Lower();
 }
 
 }  // namespace
@@ -60,6 +43,7 @@ TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos,
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
 {
+    DetachAsyncLoad();
     EndPanning();
     SetMouseEventConnect(false);
 }
@@ -69,6 +53,7 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 void TivraROIAdvPanel::ClearImg()
 {
     ViewChangeScope change(*this);
+    SupersedeAsyncLoad();
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedLevels.clear();
@@ -110,6 +95,7 @@ bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
 {
     // The raw image and the displayed one are the same pixels until a display
     // mapping makes them differ: one buffer serves both.
+    SupersedeAsyncLoad();
     m_matBitmap = pixels;
     m_rawMat = pixels;
     m_reducedLevels.clear();
@@ -137,49 +123,6 @@ bool TivraROIAdvPanel::ShowImage(bool keepScale)
     SetMouseEventConnect(true);
     Refresh(true);
     return true;
-}
-
-bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepScale)
-{
-    if (!wxFileExists(path))
-        return false;
-    m_displayOverlay = false;
-    try {
-        ImageFileInfo info = GetImageFileInfo(std::string(path.utf8_str()));
-        const wxString extension = LowerExtension(path);
-        cv::Mat image;
-        cv::Mat raw;
-        const bool heif = extension == "heic" || extension == "heif";
-        if (heif || extension == "jxl") {
-            image = heif ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
-            if (image.empty())
-                return false;
-            raw = image;
-        } else {
-            image = ReadWithOpenCV(path);
-            if (image.empty())
-                return false;
-            Convert16bitTo8bit(image);
-            if (image.channels() == 4)
-                cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
-            // The gray conversion below writes a new buffer: raw keeps the gray pixels.
-            raw = image;
-            if (image.channels() == 1)
-                cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
-        }
-        if (!SetCVmat(image, internal, keepScale))
-            return false;
-        // The Mat form resets both to the converted image; the file's own
-        // information and channel count are what a loaded file reports.
-        m_loadedImageInfo = info;
-        m_rawMat = raw;
-        return true;
-    } catch (const cv::Exception& e) {
-        LogPanelError("SetCVmat", wxString::Format("OpenCV error: %s", e.what()));
-    } catch (...) {
-        LogPanelError("SetCVmat", "Unknown error loading image");
-    }
-    return false;
 }
 
 bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
@@ -211,10 +154,8 @@ bool TivraROIAdvPanel::SetCVmatDisplay(cv::Mat& mat)
 
 bool TivraROIAdvPanel::SetCVmatDisplay(const wxString& path)
 {
-    if (!wxFileExists(path))
-        return false;
     try {
-        cv::Mat image = ReadWithOpenCV(path);
+        cv::Mat image = tivra::io::ReadImageFile(std::string(path.utf8_str()), kReadFlags).image;
         if (image.empty())
             return false;
         Convert16bitTo8bit(image);

@@ -142,6 +142,8 @@ void TivraROIAdvPanel::RenderFrame(wxDC& dc)
 {
     RenderVisible(dc, m_matBitmap, true);
     DrawGuideLineWxDC(dc);
+    if (m_loading)
+        DrawLoadingIndicator(dc);
 }
 
 void TivraROIAdvPanel::RenderFrameFast(wxDC& dc, const cv::Mat& mat)

@@ -4,6 +4,10 @@
 #include <map>
 #include <string>
 
+#include <opencv2/core.hpp>
+
+#include "tivra/io/FileBytes.h"
+
 /// Image-information record. The field names are also the keys of the Python
 /// information dict, in this order.
 struct ImageFileInfo
@@ -36,3 +40,14 @@ struct ImageFileInfo
 /// also get their EXIF block parsed. Never throws for a missing, unreadable or
 /// malformed file: it returns what it could fill.
 ImageFileInfo GetImageFileInfo(const std::string& path);
+
+/// GetImageFileInfo's reading of headers over bytes already read: sets `format`
+/// by the extension of `path`, the layout where a header reader vouches for it
+/// (true then) and, for JPEG, the EXIF fields. `declared` gets the size the
+/// headers declare, where a reader got that far.
+bool ReadInfoFromHeaders(const std::string& path, const image_header::FileBytes& file, ImageFileInfo& info,
+                         ImageFileInfo& declared);
+
+/// Size, channels and bit depth of an image decoded with IMREAD_UNCHANGED, for
+/// the formats no header reader vouches for; an empty image changes nothing.
+void FillLayoutFromDecoded(const cv::Mat& unchanged, ImageFileInfo& info);

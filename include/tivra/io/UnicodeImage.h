@@ -52,6 +52,6 @@ void Unicode_CvImread(std::wstring path, cv::Mat& image, int flags = cv::IMREAD_
 /// its old content and no partial file is left behind.
 bool Unicode_CvImwrite(const std::wstring& path, const cv::Mat& image, const std::vector<int>& params = {});
 
-/// Loads ".heic"/".heif" (any case) through the HEIF adapter, ".jxl" through the
-/// JPEG XL adapter and everything else with Unicode_CvImread; empty on failure.
+/// ReadImageFile(utf8Path, flags).image: HEIF and JPEG XL through their
+/// adapters, everything else by content with OpenCV; empty on failure.
 cv::Mat LoadImageByExtension(const std::string& utf8Path, int flags = cv::IMREAD_COLOR);

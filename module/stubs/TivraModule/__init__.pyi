@@ -234,6 +234,24 @@ class TivraROIAdvPanel(TivraPanelBase):
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
     def LoadImage(self, path: str) -> bool:
         """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
+    def LoadImageAsync(self, path: str, callback: Any) -> None:
+        """Load an image file on a worker thread while the window keeps handling events.
+
+        Returns at once; the panel shows a loading indicator until the load ends. Then
+        callback(ok, info) runs on the GUI thread: ok tells whether the image is shown, info
+        is the file's information dict as GetImageFileInfo returns it. A failed load keeps
+        the previous image. A later LoadImageAsync, LoadImage or SetMat supersedes
+        a pending load: its image is dropped and its callback never runs; so does the
+        panel's destruction.
+
+        Args:
+            path: the image file (any Unicode path)
+            callback: called as callback(ok, info)
+
+        Raises TypeError when callback is not callable and RuntimeError when the panel
+        has been destroyed."""
+    def IsLoading(self) -> bool:
+        """True while a LoadImageAsync is decoding; the panel shows a loading indicator meanwhile."""
     def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
     def GetRawMat(self) -> numpy.typing.NDArray[numpy.uint8]:

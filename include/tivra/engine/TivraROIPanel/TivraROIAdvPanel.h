@@ -4,9 +4,11 @@
 // It never builds a scaled copy of the whole image: every paint cuts the visible
 // part through the Viewport and draws the layers into that small buffer.
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -80,6 +82,16 @@ public:
     /// The group of linked panels this one follows; null when not linked.
     void SetViewLink(std::shared_ptr<ViewLink> link) { m_viewLink = std::move(link); }
     const std::shared_ptr<ViewLink>& GetViewLink() const { return m_viewLink; }
+    /// Loading a file (TivraROIAdvPanelLoading.cpp). Called on the GUI thread
+    /// when an asynchronous load ends: whether the file's image is now shown,
+    /// and the file's information.
+    using LoadDoneHook = std::function<void(bool ok, const ImageFileInfo& info)>;
+    /// Reads and decodes `path` on a worker thread while the window keeps
+    /// handling events; the panel shows a loading indicator meanwhile. A later
+    /// load or image supersedes this one (its hook is then never called), and
+    /// so does the panel's destruction. A failed load keeps the previous image.
+    void LoadImageAsync(const wxString& path, LoadDoneHook done);
+    bool IsLoading() const { return m_loading; }
     const ImageFileInfo& GetLoadedImageInfo() const { return m_loadedImageInfo; }
     const cv::Mat& GetRawMat() const { return m_rawMat; }
     int GetROIMode() const { return m_roiMode; }
@@ -127,6 +139,33 @@ protected:
     /// image through the cache. Each level is made at the first paint that
     /// needs it (empty until then); all are dropped with the image.
     std::vector<cv::Mat> m_reducedLevels;
+
+    /// A decoded file made ready for the panel on any thread: the raw image as
+    /// the file holds it and the display image, one buffer where they agree.
+    struct PreparedImage {
+        cv::Mat display;
+        cv::Mat raw;
+        ImageFileInfo info;
+        std::string error;
+    };
+    static PreparedImage PrepareImageFile(const std::string& utf8Path);
+    /// Shows a prepared image; false (the previous image kept, the reason logged) when it cannot.
+    bool AdoptPrepared(const PreparedImage& prepared, bool internal, bool keepScale);
+    /// Shared with the worker threads of asynchronous loads; its fields are
+    /// touched on the GUI thread only.
+    struct AsyncLoad {
+        TivraROIAdvPanel* panel = nullptr;
+        std::uint64_t generation = 0;
+        LoadDoneHook done;
+    };
+    std::shared_ptr<AsyncLoad> m_asyncLoad;
+    bool m_loading = false;
+    /// A pending load's result is dropped when it arrives.
+    void SupersedeAsyncLoad();
+    /// Called by the destructor: no pending load reaches this panel any more.
+    void DetachAsyncLoad();
+    void FinishAsyncLoad(const PreparedImage& prepared);
+    void DrawLoadingIndicator(wxDC& dc);
 
     /// Makes `pixels` the image (raw and display alike, one buffer) and shows it.
     bool AdoptImage(const cv::Mat& pixels, bool keepScale);

@@ -1,0 +1,146 @@
+// Loading image files into the advanced panel, at once or on a worker thread.
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+#include <thread>
+
+#include <opencv2/imgproc.hpp>
+#include <wx/app.h>
+
+#include "tivra/io/ImageReader.h"
+#include "tivra/io/Log.h"
+
+namespace {
+
+// The file's own depth and colours, turned upright by its EXIF orientation as
+// the engine's default reading does (OpenCV ignores the orientation only for
+// IMREAD_UNCHANGED).
+constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
+constexpr const char* kLoadingText = "Loading...";
+
+void LogLoadError(const std::string& message)
+{
+    tivra::log::Write(tivra::log::Level::Error, "engine/TivraROIPanel/TivraROIAdvPanel", message);
+}
+
+}  // namespace
+
+TivraROIAdvPanel::PreparedImage TivraROIAdvPanel::PrepareImageFile(const std::string& utf8Path)
+{
+    PreparedImage prepared;
+    try {
+        tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(utf8Path, kReadFlags);
+        prepared.info = std::move(loaded.info);
+        prepared.error = std::move(loaded.error);
+        cv::Mat image = std::move(loaded.image);
+        if (image.empty())
+            return prepared;
+        Convert16bitTo8bit(image);
+        if (image.channels() == 4)
+            cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
+        // The display image is BGR (GetMat's promise): gray files keep their one
+        // channel in the raw image, every other file shares one buffer.
+        prepared.raw = image;
+        if (image.channels() == 1)
+            cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
+        prepared.display = image;
+        if (!CanShow(image)) {
+            prepared.display.release();
+            prepared.error = utf8Path + ": cannot show an image of type " + cv::typeToString(image.type());
+        }
+    } catch (const std::exception& e) {
+        // OpenCV's conversions, or memory running out on a large image.
+        prepared.display.release();
+        prepared.raw.release();
+        prepared.error = utf8Path + ": " + e.what();
+    }
+    return prepared;
+}
+
+bool TivraROIAdvPanel::AdoptPrepared(const PreparedImage& prepared, bool internal, bool keepScale)
+{
+    if (prepared.display.empty()) {
+        LogLoadError(prepared.error);
+        return false;
+    }
+    const bool shown = internal ? SetCVmat(prepared.display, true, keepScale) : AdoptImage(prepared.display, keepScale);
+    if (!shown)
+        return false;
+    m_displayOverlay = false;
+    m_loadedImageInfo = prepared.info;
+    m_rawMat = prepared.raw;
+    return true;
+}
+
+bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepScale)
+{
+    return AdoptPrepared(PrepareImageFile(std::string(path.utf8_str())), internal, keepScale);
+}
+
+void TivraROIAdvPanel::LoadImageAsync(const wxString& path, LoadDoneHook done)
+{
+    SupersedeAsyncLoad();
+    if (!m_asyncLoad) {
+        m_asyncLoad = std::make_shared<AsyncLoad>();
+        m_asyncLoad->panel = this;
+    }
+    m_asyncLoad->done = std::move(done);
+    const std::uint64_t generation = m_asyncLoad->generation;
+    m_loading = true;
+    Refresh(false);
+    std::thread([state = m_asyncLoad, generation, utf8Path = std::string(path.utf8_str())]() mutable {
+        auto prepared = std::make_shared<PreparedImage>(PrepareImageFile(utf8Path));
+        // wxTheApp queues the call for the GUI thread from any thread; without
+        // an application nothing could receive the image.
+        if (wxAppConsole* const app = wxAppConsole::GetInstance())
+            app->CallAfter([state = std::move(state), generation, prepared = std::move(prepared)]() {
+                if (state->panel && state->generation == generation)
+                    state->panel->FinishAsyncLoad(*prepared);
+            });
+    }).detach();
+}
+
+void TivraROIAdvPanel::FinishAsyncLoad(const PreparedImage& prepared)
+{
+    // Adopting the image supersedes the load: the hook is taken first. It may
+    // destroy the panel, so nothing of it is touched afterwards.
+    const LoadDoneHook done = std::move(m_asyncLoad->done);
+    m_loading = false;
+    const bool ok = AdoptPrepared(prepared, false, false);
+    if (!ok)
+        Refresh(false);  // the indicator goes, the previous image stays
+    if (done)
+        done(ok, prepared.info);
+}
+
+void TivraROIAdvPanel::SupersedeAsyncLoad()
+{
+    if (!m_asyncLoad)
+        return;
+    ++m_asyncLoad->generation;
+    m_asyncLoad->done = nullptr;
+    if (m_loading) {
+        m_loading = false;
+        Refresh(false);
+    }
+}
+
+void TivraROIAdvPanel::DetachAsyncLoad()
+{
+    if (!m_asyncLoad)
+        return;
+    m_asyncLoad->panel = nullptr;
+    m_asyncLoad->done = nullptr;
+}
+
+void TivraROIAdvPanel::DrawLoadingIndicator(wxDC& dc)
+{
+    const wxSize client = GetClientSize();
+    const wxSize text = dc.GetTextExtent(kLoadingText);
+    const wxPoint at((client.x - text.x) / 2, (client.y - text.y) / 2);
+    constexpr int kMargin = 6;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(*wxBLACK_BRUSH);
+    dc.DrawRectangle(at.x - kMargin, at.y - kMargin, text.x + 2 * kMargin, text.y + 2 * kMargin);
+    dc.SetTextForeground(*wxWHITE);
+    dc.DrawText(kLoadingText, at);
+}

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "IoTestSupport.h"
+#include "tivra/io/ImageReader.h"
+#include "tivra/io/PixelLimit.h"
+
+using namespace iotest;
+
+namespace {
+
+constexpr int kPanelFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
+
+std::string Describe(const ImageFileInfo& i)
+{
+    return std::to_string(i.width) + "x" + std::to_string(i.height) + " c" + std::to_string(i.channels) + " b" +
+           std::to_string(i.bit_depth) + " " + i.format + " o" + std::to_string(i.orientation) + " e" +
+           std::to_string(i.has_exif);
+}
+
+std::uint32_t Crc32(const std::string& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A JPEG whose EXIF block sets orientation 6 (turned upright, width and height swap).
+std::string OrientedJpeg(const ScratchDir& dir)
+{
+    std::vector<unsigned char> jpeg;
+    cv::imencode(".jpg", SmoothPicture(40, 24), jpeg);
+    const unsigned char exif[] = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                  0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+    jpeg.insert(jpeg.begin() + 2, std::begin(exif), std::end(exif));
+    const std::string path = dir / "oriented.jpg";
+    WriteBytes(path, std::string(jpeg.begin(), jpeg.end()));
+    return path;
+}
+
+}  // namespace
+
+// The panels' reading gives the image OpenCV decodes and the information
+// GetImageFileInfo reports, from one read of the file.
+TEST(ImageReader, GivesTheDecodedImageAndTheFileInformation)
+{
+    const ScratchDir dir;
+    cv::Mat deep(20, 30, CV_16UC1);
+    cv::randu(deep, 0, 65535);
+    cv::Mat rgba(20, 30, CV_8UC4, cv::Scalar(1, 2, 3, 4));
+    const std::vector<std::pair<std::string, cv::Mat>> files = {
+        {"colour.png", SmoothPicture(30, 20)}, {"deep.tif", deep}, {"alpha.png", rgba},
+        {"gray.bmp", cv::Mat(20, 30, CV_8UC1, cv::Scalar(9))}, {"photo.webp", SmoothPicture(30, 20)}};
+    std::vector<std::string> paths = {OrientedJpeg(dir)};
+    for (const auto& [name, image] : files) {
+        ASSERT_TRUE(cv::imwrite(dir / name, image)) << name;
+        paths.push_back(dir / name);
+    }
+    for (const std::string& path : paths) {
+        const tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(path, kPanelFlags);
+        const cv::Mat expected = cv::imread(path, kPanelFlags);
+        ASSERT_EQ(loaded.image.size(), expected.size()) << path;
+        EXPECT_EQ(loaded.image.type(), expected.type()) << path;
+        EXPECT_EQ(cv::norm(loaded.image, expected, cv::NORM_INF), 0) << path;
+        EXPECT_EQ(Describe(loaded.info), Describe(GetImageFileInfo(path))) << path;
+        EXPECT_TRUE(loaded.error.empty()) << path;
+    }
+}
+
+// Every kind of bad input is a clear failure naming the file, never a hang.
+TEST(ImageReader, RefusesBadInputWithAReason)
+{
+    const ScratchDir dir;
+    std::vector<unsigned char> jpeg;
+    cv::imencode(".jpg", SmoothPicture(64, 64), jpeg);
+    WriteBytes(dir / "cut.jpg", std::string(jpeg.begin(), jpeg.begin() + 200));
+    WriteBytes(dir / "empty.png", "");
+    WriteBytes(dir / "text.png", "not an image");
+    // A PNG header declaring 100000 x 100000 pixels and nothing behind it.
+    std::string lying("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x02\0\0\0", 29);
+    const std::uint32_t crc = Crc32(lying.substr(12));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        lying += static_cast<char>(crc >> shift);
+    WriteBytes(dir / "lying.png", lying);
+    ::mkfifo((dir / "fifo.png").c_str(), 0600);
+    fs::create_directory(dir.path() / "folder.jpg");
+    const std::pair<const char*, const char*> cases[] = {
+        {"cut.jpg", "decoded"},   {"empty.png", "empty"},        {"text.png", "decoded"},
+        {"lying.png", "limit"},   {"fifo.png", "regular file"},  {"folder.jpg", "directory"},
+        {"missing.jpg", "No such file"}, {"folder.jpg/none.heic", "No such file"}};
+    for (const auto& [name, reason] : cases) {
+        const tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(dir / name);
+        EXPECT_TRUE(loaded.image.empty()) << name;
+        EXPECT_NE(loaded.error.find(dir / name), std::string::npos) << loaded.error;
+        EXPECT_NE(loaded.error.find(reason), std::string::npos) << loaded.error;
+    }
+}
