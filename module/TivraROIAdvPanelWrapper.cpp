@@ -27,7 +27,8 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
 int TivraROIAdvPanelWrapper::VisitCallbacks(visitproc visit, void* arg) const
 {
     for (const py::object* slot :
-         {&m_cropCallback, &m_rightClickCallback, &m_leftDClickCallback, &m_rightDClickCallback, &m_mouseMoveCallback})
+         {&m_cropCallback, &m_rightClickCallback, &m_leftDClickCallback, &m_rightDClickCallback, &m_mouseMoveCallback,
+          &m_viewChangedCallback})
         Py_VISIT(slot->ptr());
     return 0;
 }
@@ -40,6 +41,7 @@ void TivraROIAdvPanelWrapper::ClearCallbacks()
     m_leftDClickCallback = py::object();
     m_rightDClickCallback = py::object();
     m_mouseMoveCallback = py::object();
+    m_viewChangedCallback = py::object();
 }
 
 TivraROIAdvPanel* TivraROIAdvPanelWrapper::Panel() const

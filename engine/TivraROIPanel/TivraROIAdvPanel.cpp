@@ -63,7 +63,7 @@ void TivraROIAdvPanel::Init()
 {
     Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
     Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
-    BindViewEvents();
+    Bind(wxEVT_CHAR, &TivraROIAdvPanel::OnNavigationKey, this);
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -78,7 +78,6 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
-    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedMat.release();
@@ -94,7 +93,6 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
                                       "; the previous image stays");
         return false;
     }
-    ViewChangeScope change(*this);
     if (!internal) {
         m_matBitmap = mat.clone();
         m_rawMat = mat.clone();

@@ -54,6 +54,7 @@ void NormaliseBuffer(cv::Mat& buffer)
 void TivraROIAdvPanel::PaintFrame(wxDC& dc)
 {
     RenderFrame(dc);
+    ScheduleViewReport();
 }
 
 cv::Mat& TivraROIAdvPanel::GetDrawMat()
@@ -103,9 +104,16 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
     const wxBitmap bitmap = ConvertMatToBitmap(buffer, m_simdMode);
     if (!bitmap.IsOk())
         return;
-    const cv::Point2f offset = m_viewport.GetCenteringOffset();
-    dc.DrawBitmap(bitmap, static_cast<int>(offset.x), static_cast<int>(offset.y), false);
-    KeepPaintedFrame(buffer, cv::Point(static_cast<int>(offset.x), static_cast<int>(offset.y)));
+    // The buffer starts at a whole source pixel; the scroll position may lie
+    // inside it, so the buffer moves left and up by that part to put each source
+    // pixel where the mouse mapping finds it.
+    const cv::Point scroll = m_viewport.GetScrollPosition();
+    const cv::Rect visible = m_viewport.GetVisibleROI();
+    const cv::Point2f centring = m_viewport.GetCenteringOffset();
+    const cv::Point offset(static_cast<int>(centring.x) - static_cast<int>(scroll.x - visible.x * m_scale),
+                           static_cast<int>(centring.y) - static_cast<int>(scroll.y - visible.y * m_scale));
+    dc.DrawBitmap(bitmap, offset.x, offset.y, false);
+    KeepPaintedFrame(buffer, offset);
 }
 
 cv::Mat TivraROIAdvPanel::VisibleImage()

@@ -370,6 +370,24 @@ class TivraROIAdvPanel:
         """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
     def GetAspectRatio(self) -> AspectRatio:
         """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
+    def SetZoomFactor(self, factor: float, center: Any = ...) -> None:
+        """Zoom to factor (held within 0.1 to 20), keeping center (x, y) in source pixels, by default the current view centre, in the middle of the window as far as scrolling allows."""
+    def GetViewRect(self) -> tuple:
+        """The source rectangle (x, y, width, height) the window shows, in float source pixels, clipped to the image; (0.0, 0.0, 0.0, 0.0) without an image."""
+    def SetViewCenter(self, x: float, y: float) -> None:
+        """Scroll so that source point (x, y) is in the middle of the window as far as scrolling allows."""
+    def ScrollBy(self, dx: SupportsIndex, dy: SupportsIndex) -> None:
+        """Scroll by window pixels; positive values show what lies right and below."""
+    def ZoomToRect(self, x: float, y: float, w: float, h: float) -> None:
+        """Zoom so that the source rectangle (x, y, w, h) fills the window, centred (within the zoom limits)."""
+    def SetOnViewChangedCallback(self, callback: Any) -> None:
+        """Set a callback called with (zoom, (x, y, w, h)) once after every change of zoom or visible area, whatever caused it; None clears it."""
+
+def LinkViews(*args) -> None:
+    """Keep the zoom and the visible area of these TivraROIAdvPanel objects (and of panels already linked to them) equal while any of them is zoomed or panned; the others take the first panel's view now."""
+
+def UnlinkViews(*args) -> None:
+    """Take these TivraROIAdvPanel objects out of their linked groups."""
 
 def GetImageFileInfo(path: str) -> dict:
     """Read image file metadata (size, channels, bit_depth, EXIF, GPS) without loading into a panel. Returns a dict."""
