@@ -9,31 +9,31 @@ namespace py = pybind11;
 
 void TivraROIAdvPanelWrapper::SetZoomFactor(double factor, const std::optional<cv::Point2d>& center)
 {
-    if (TivraROIAdvPanel* panel = Panel())
+    if (TivraROIAdvPanel* panel = AdvPanel())
         panel->SetZoomFactor(factor, center);
 }
 
 cv::Rect2d TivraROIAdvPanelWrapper::GetViewRect() const
 {
-    const TivraROIAdvPanel* panel = Panel();
+    const TivraROIAdvPanel* panel = AdvPanel();
     return panel ? panel->GetViewRect() : cv::Rect2d();
 }
 
 void TivraROIAdvPanelWrapper::SetViewCenter(double x, double y)
 {
-    if (TivraROIAdvPanel* panel = Panel())
+    if (TivraROIAdvPanel* panel = AdvPanel())
         panel->SetViewCenter(cv::Point2d(x, y));
 }
 
 void TivraROIAdvPanelWrapper::ScrollBy(int dx, int dy)
 {
-    if (TivraROIAdvPanel* panel = Panel())
+    if (TivraROIAdvPanel* panel = AdvPanel())
         panel->ScrollBy(dx, dy);
 }
 
 void TivraROIAdvPanelWrapper::ZoomToRect(double x, double y, double width, double height)
 {
-    if (TivraROIAdvPanel* panel = Panel())
+    if (TivraROIAdvPanel* panel = AdvPanel())
         panel->ZoomToRect(cv::Rect2d(x, y, width, height));
 }
 
@@ -42,7 +42,7 @@ void TivraROIAdvPanelWrapper::SetOnViewChangedCallback(const py::object& callbac
     if (!callback.is_none() && !PyCallable_Check(callback.ptr()))
         throw py::type_error("SetOnViewChangedCallback(): callback must be callable or None");
     m_viewChangedCallback = callback;
-    TivraROIAdvPanel* panel = Panel();
+    TivraROIAdvPanel* panel = AdvPanel();
     if (!panel)
         return;
     if (callback.is_none()) {

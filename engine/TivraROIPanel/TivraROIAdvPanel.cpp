@@ -215,8 +215,10 @@ void TivraROIAdvPanel::RedrawLayers()
 void TivraROIAdvPanel::SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable)
 {
     // Without editing the current ROI goes.
-    if (!crop_enable)
+    if (!crop_enable) {
         ROIEditRecord::Reset(m_edit);
+        RecordCodeEdit();
+    }
     TivraROIPanelBase::SetFuncEnable(menu_enable, crop_enable, move_enable);
 }
 

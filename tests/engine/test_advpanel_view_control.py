@@ -23,9 +23,9 @@ def pair():
     app()
     frame = wx.Frame(None, title="linked views", pos=(20, 20), size=(900, 420))
     host = wx.Panel(frame)
+    panels = [tm.TivraROIAdvPanel(host, x=10 + 440 * i, y=10, width=400, height=300) for i in range(2)]
     frame.Show()
     pump(0.3)
-    panels = [tm.TivraROIAdvPanel(host.GetHandle(), -1, 10 + 440 * i, 10, 400, 300) for i in range(2)]
     for panel in panels:
         panel.SetMat(image())
     yield panels
@@ -33,16 +33,6 @@ def pair():
     del panels[:]
     frame.Destroy()
     pump(0.05)
-
-
-def window_of(panel):
-    """The panel as wxPython sees it among its parent's children."""
-    for top in wx.GetTopLevelWindows():
-        for host in top.GetChildren():
-            for child in host.GetChildren():
-                if child.GetHandle() == panel.GetHandle():
-                    return child
-    raise AssertionError("panel window not found")
 
 
 def reports_of(panel):
@@ -86,7 +76,7 @@ def test_bad_view_arguments_raise_and_change_nothing(pair, call, message):
 
 def test_keys_zoom_and_scroll_the_focused_panel(pair):
     panel = pair[0]
-    window = window_of(panel)
+    window = panel.GetWindow()
     sim = wx.UIActionSimulator()
     sim.MouseMove(window.ClientToScreen(wx.Point(200, 150)))
     sim.MouseClick()  # the click gives focus
@@ -115,9 +105,9 @@ def test_each_source_pixel_is_drawn_where_the_mouse_finds_it(pair):
     panel = pair[0]
     panel.SetZoomFactor(4.0, (0, 0))
     panel.ScrollBy(6, 0)  # window x maps to source (x + 6) / 4
-    window_of(panel).Refresh()
+    panel.GetWindow().Refresh()
     pump(0.3)
-    origin = window_of(panel).ClientToScreen(wx.Point(0, 0))
+    origin = panel.GetWindow().ClientToScreen(wx.Point(0, 0))
     shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), origin.x, origin.y, 40, 1)
     blues = list(shot.get_pixels()[2:120:3])
     assert blues == [(x + 6) // 4 for x in range(40)]
@@ -144,14 +134,14 @@ def test_linked_views_stay_equal_through_wheel_and_middle_drag(pair):
     assert b.GetZoomFactor() == 1.0 and b.GetViewRect() == a.GetViewRect()
     seen_a, seen_b = reports_of(a), reports_of(b)
     sim = wx.UIActionSimulator()
-    sim.MouseMove(window_of(a).ClientToScreen(wx.Point(200, 150)))
+    sim.MouseMove(a.GetWindow().ClientToScreen(wx.Point(200, 150)))
     pump(0.1)
     sim.KeyDown(wx.WXK_CONTROL)
     wheel(2, up=True)
     sim.KeyUp(wx.WXK_CONTROL)
     wheel(3, up=False)
     assert a.GetZoomFactor() == 1.5
-    start = window_of(b).ClientToScreen(wx.Point(300, 200))
+    start = b.GetWindow().ClientToScreen(wx.Point(300, 200))
     sim.MouseMove(start)
     pump(0.1)
     sim.MouseDown(wx.MOUSE_BTN_MIDDLE)

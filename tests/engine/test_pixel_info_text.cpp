@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 TEST(PixelInfoText, ColourGrayAndAlphaPixels)
 {
     cv::Mat bgr(480, 640, CV_8UC3, cv::Scalar(0, 0, 0));
@@ -14,8 +17,22 @@ TEST(PixelInfoText, ColourGrayAndAlphaPixels)
     cv::Mat bgra(2, 2, CV_8UC4, cv::Scalar(1, 2, 3, 4));
     EXPECT_EQ(FormatPixelInfo(bgra, {1, 1}, 20.0), "2x2 20.00X 32-bit image value (4,3,2,1) (1,1)");
 
-    cv::Mat deep(2, 2, CV_16UC1, cv::Scalar(1000));
-    EXPECT_EQ(FormatPixelInfo(deep, {0, 0}, 1.0), "2x2 1.00X 16-bit image value  (0,0)") << "no value for 2-byte pixels";
+}
+
+// Deep images show their raw values, not an 8-bit copy of them.
+TEST(PixelInfoText, RawValuesAtTheirOwnDepth)
+{
+    cv::Mat mono16(50, 130, CV_16UC1, cv::Scalar(0));
+    mono16.at<std::uint16_t>(45, 120) = 3071;
+    EXPECT_EQ(FormatPixelInfo(mono16, {120, 45}, 1.0), "130x50 1.00X 16-bit image value 3071 (120,45)");
+    EXPECT_EQ(FormatPixelInfo(cv::Mat(1, 1, CV_16SC1, cv::Scalar(-300)), {0, 0}, 1.0),
+              "1x1 1.00X 16-bit image value -300 (0,0)");
+    EXPECT_EQ(FormatPixelInfo(cv::Mat(1, 1, CV_16UC3, cv::Scalar(1, 2, 60000)), {0, 0}, 1.0),
+              "1x1 1.00X 48-bit image value (60000,2,1) (0,0)");
+    cv::Mat depth(1, 2, CV_32FC1, cv::Scalar(0.125));
+    depth.at<float>(0, 1) = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(FormatPixelInfo(depth, {0, 0}, 1.0), "2x1 1.00X 32-bit image value 0.125 (0,0)");
+    EXPECT_EQ(FormatPixelInfo(depth, {1, 0}, 1.0), "2x1 1.00X 32-bit image value nan (1,0)");
 }
 
 TEST(PixelInfoText, OutsideTheImageIsEmpty)

@@ -4,7 +4,9 @@
 
 #include <string>
 
-/// "<cols>x<rows> <zoom>X <bits>-bit image value <value> (<x>,<y>)", where the value
-/// is (R,G,B) for 3-byte pixels, (A,R,G,B) for 4-byte ones, the byte for gray ones
-/// and empty for other element sizes. Empty when `pixel` lies outside `image`.
+/// "<cols>x<rows> <zoom>X <bits>-bit image value <value> (<x>,<y>)", where bits
+/// counts all channels of a pixel and the value is the raw one at the image's own
+/// depth: (R,G,B) for 3 channels, (A,R,G,B) for 4, the bare value for one channel
+/// ("16-bit image value 3071"), empty for other channel counts. Empty when
+/// `pixel` lies outside `image`.
 std::string FormatPixelInfo(const cv::Mat& image, const cv::Point& pixel, double scale);

@@ -177,21 +177,15 @@ class TivraEngine:
     def Canny(self, threshold1: float, threshold2: float) -> numpy.typing.NDArray[numpy.uint8]:
         """Return the Canny edge map (uint8, 0 or 255, one channel) of a gray copy of the image, which stays as it is; shape (0,) when empty"""
 
-class TivraPanel:
-    """Basic image display panel (requires wxPython parent)"""
-    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+class TivraPanelBase:
+    """What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)"""
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
         """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
-    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
-        """Load image from file (supports Unicode paths)"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def SetMode(self, mode: SupportsIndex) -> None:
         """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
-    def SetZoomToFit(self) -> None:
-        """Fit the whole image into the window"""
-    def SetOriginal(self, is_scrollbar_visible: bool = ...) -> None:
-        """Show the image at scale 1, with scroll bars or without them"""
     def SetZoomIn(self) -> None:
         """Zoom in one step"""
     def SetZoomOut(self) -> None:
@@ -206,6 +200,8 @@ class TivraPanel:
         """Repaint the panel"""
     def GetHandle(self) -> int:
         """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
+    def GetWindow(self) -> Any:
+        """Return the panel as the wx.Window wxPython sees among its parent's children (for sizers, events, focus, tooltips); None once the panel is gone"""
     def IsOk(self) -> bool:
         """Return True while the native panel exists (False once wx destroyed it with its parent)"""
     def SetGuideLineMode(self, mode: GuideLineMode) -> None:
@@ -225,41 +221,45 @@ class TivraPanel:
     def GetAspectRatio(self) -> AspectRatio:
         """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
 
-class TivraROIAdvPanel:
-    """Advanced ROI panel with editing (requires wxPython parent)"""
+class TivraPanel(TivraPanelBase):
+    """Basic image display panel (requires wxPython parent)"""
+    @overload
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+    @overload
+    def __init__(self, parent: Any, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
+        """Load image from file (supports Unicode paths)"""
+    def SetZoomToFit(self) -> None:
+        """Fit the whole image into the window"""
+    def SetOriginal(self, is_scrollbar_visible: bool = ...) -> None:
+        """Show the image at scale 1, with scroll bars or without them"""
+
+class TivraROIAdvPanel(TivraPanelBase):
+    """Advanced ROI panel with editing (requires wxPython parent)"""
+    @overload
+    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    @overload
+    def __init__(self, parent: Any, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
     def LoadImage(self, path: str) -> bool:
         """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
-    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
     def GetRawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by GetMat()). Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
-    def SetMode(self, mode: SupportsIndex) -> None:
-        """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
     def SetZoomToFit(self) -> None:
         """Fit the whole image into the window"""
     def ZoomToFit(self) -> None:
         """Same as SetZoomToFit()"""
     def SetOriginal(self) -> None:
         """Show the image at zoom 1 (one image pixel per screen pixel)"""
-    def SetZoomIn(self) -> None:
-        """Zoom in one step"""
     def ZoomIn(self) -> None:
         """Same as SetZoomIn()"""
-    def SetZoomOut(self) -> None:
-        """Zoom out one step"""
     def ZoomOut(self) -> None:
         """Same as SetZoomOut()"""
     def GetZoomFactor(self) -> float:
         """Return current display zoom factor (1.0 = 100%)"""
     def GetLoadedImageInfo(self) -> dict:
         """Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display conversion."""
-    def SetCenterImageEnable(self, enable: bool) -> None:
-        """Centre an image smaller than the window (True) or keep it at the top left"""
     def SetROIMode(self, mode: SupportsIndex) -> None:
         """Choose the kind of ROI the mouse draws (CvROIMode value)"""
     def GetROIMode(self) -> int:
@@ -297,8 +297,6 @@ class TivraROIAdvPanel:
             angle: Rotation angle (for RotatedRectangle)."""
     def GetEditingROI(self) -> tuple:
         """Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's rotation in degrees, else 0. Without an ROI: (0, [], 0.0)."""
-    def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
-        """Set the colour around the image (red, green, blue, 0-255)"""
     def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:
         """Choose the ROI kinds the context menu offers"""
     def HideROI(self) -> None:
@@ -336,14 +334,6 @@ class TivraROIAdvPanel:
         """Append a pixel-level mask overlay"""
     def ConvertMaskToPolygon(self, mask: numpy.typing.NDArray[numpy.uint8]) -> list:
         """Convert a mask to a polygon (contour points)"""
-    def SetSize(self, w: SupportsIndex, h: SupportsIndex) -> None:
-        """Resize the panel to w x h pixels, keeping its position (-1 keeps that size)"""
-    def Refresh(self) -> None:
-        """Repaint the panel"""
-    def GetHandle(self) -> int:
-        """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
-    def IsOk(self) -> bool:
-        """Return True while the native panel exists (False once wx destroyed it with its parent)"""
     def SetOnRightClickCallback(self, callback: Any) -> None:
         """Set a callback function for right-click events. Should return True to intercept."""
     def SetOnCropCallback(self, callback: Any) -> None:
@@ -354,22 +344,6 @@ class TivraROIAdvPanel:
         """Set a callback function for right double-click"""
     def SetOnMouseMoveCallback(self, callback: Any) -> None:
         """Set a callback function for mouse movement"""
-    def SetGuideLineMode(self, mode: GuideLineMode) -> None:
-        """Set guide line overlay mode (GuideLineMode enum)"""
-    def GetGuideLineMode(self) -> GuideLineMode:
-        """Return the guide line mode (GuideLineMode enum)"""
-    def SetGuideLineVisible(self, visible: bool) -> None:
-        """Show or hide guide lines without changing mode"""
-    def GetGuideLineVisible(self) -> bool:
-        """Return whether the guide lines are shown"""
-    def SetGuideLineColor(self, b: SupportsIndex, g: SupportsIndex, r: SupportsIndex, a: SupportsIndex = ...) -> None:
-        """Set guide line color (BGR + alpha 0-255)"""
-    def SetGuideLineThickness(self, thickness: SupportsIndex) -> None:
-        """Set guide line thickness in pixels"""
-    def SetAspectRatio(self, ratio: AspectRatio) -> None:
-        """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
-    def GetAspectRatio(self) -> AspectRatio:
-        """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
     def SetZoomFactor(self, factor: float, center: Any = ...) -> None:
         """Zoom to factor (held within 0.1 to 20), keeping center (x, y) in source pixels, by default the current view centre, in the middle of the window as far as scrolling allows."""
     def GetViewRect(self) -> tuple:
