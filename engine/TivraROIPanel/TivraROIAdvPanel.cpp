@@ -33,9 +33,8 @@ void LogPanelError(const char* function, const wxString& message)
 cv::Mat ReadWithOpenCV(const wxString& path)
 {
     constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
-    cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), kReadFlags);
-    if (image.empty())
-        Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
+    cv::Mat image;
+    Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
     return image;
 }
 

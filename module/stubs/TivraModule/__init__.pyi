@@ -366,6 +366,12 @@ def UnlinkViews(*args) -> None:
 def GetImageFileInfo(path: str) -> dict:
     """Read image file metadata (size, channels, bit_depth, EXIF, GPS) without loading into a panel. Returns a dict."""
 
+def SetMaxImagePixels(pixels: SupportsIndex) -> None:
+    """Set the largest image, in pixels (width x height), that any load accepts: the engine, both panels and GetImageFileInfo refuse a file declaring more before allocating its pixels. The default is OpenCV's limit (2**30, or OPENCV_IO_MAX_IMAGE_PIXELS); OpenCV's own limit still applies to the formats it decodes."""
+
+def GetMaxImagePixels() -> int:
+    """The largest image, in pixels, that any load accepts (see SetMaxImagePixels)."""
+
 INTER_NEAREST: int
 INTER_LINEAR: int
 INTER_AREA: int
