@@ -15,8 +15,9 @@ using W = PanelWrapperBase;
 
 void BindImageAndViewMethods(py::class_<W>& c)
 {
-    c.def("SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToMat(img)); }, "img"_a,
-          "Show a copy of img (uint8 array: gray, BGR or BGRA)");
+    c.def("SetMat", &W::SetMat, "img"_a, "copy"_a = true,
+          "Show a copy of img (uint8 array: gray, BGR or BGRA); with copy=False keep img itself, a C-contiguous "
+          "uint8 array, alive while shown: changes to it show at the next Refresh()");
     c.def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); },
           "Return a copy of the shown image (3-channel BGR); shape (0,) without one");
     c.def("SetMode", &W::SetMode, "mode"_a, "Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit");

@@ -46,22 +46,15 @@ wxString LowerExtension(const wxString& path)
 
 }  // namespace
 
-TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIAdvPanel(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
 {
-    Init();
 }
 
 TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                                    const wxString& name)
     : TivraROIPanelBase(parent, id, pos, size, style, name)
 {
-    Init();
-}
-
-void TivraROIAdvPanel::Init()
-{
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
     Bind(wxEVT_CHAR, &TivraROIAdvPanel::OnNavigationKey, this);
 }
 
@@ -69,8 +62,6 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 {
     EndPanning();
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
 }
 
 // ---------------------------------------------------------------- image
@@ -79,7 +70,7 @@ void TivraROIAdvPanel::ClearImg()
 {
     m_matBitmap.release();
     m_rawMat.release();
-    m_reducedMat.release();
+    m_reducedLevels.clear();
     m_viewport.SetOriginalSize(cv::Size(0, 0));
     SetVirtualSize(1, 1);
     Refresh(true);
@@ -87,27 +78,56 @@ void TivraROIAdvPanel::ClearImg()
 
 bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
 {
-    if (!internal && !mat.empty() && !CanShow(mat)) {
+    if (internal)
+        return ShowImage(true);
+    if (!mat.empty() && !CanShow(mat)) {
         LogPanelError("SetCVmat", "cannot show an image of type " + cv::typeToString(mat.type()) +
                                       "; the previous image stays");
         return false;
     }
-    if (!internal) {
-        m_matBitmap = mat.clone();
-        m_rawMat = mat.clone();
-        m_reducedMat.release();
-        m_loadedImageInfo = ImageFileInfo();
-        m_loadedImageInfo.width = mat.cols;
-        m_loadedImageInfo.height = mat.rows;
-        m_loadedImageInfo.channels = mat.channels();
+    return AdoptImage(mat.clone(), keepScale);
+}
+
+bool TivraROIAdvPanel::ShareCVmat(const cv::Mat& mat)
+{
+    if (mat.depth() != CV_8U)
+        return SetCVmat(mat, false, false);
+    if (!mat.empty() && !CanShow(mat)) {
+        LogPanelError("ShareCVmat", "cannot show an image of type " + cv::typeToString(mat.type()));
+        return false;
     }
+    return AdoptImage(mat, false);
+}
+
+void TivraROIAdvPanel::RefreshImage()
+{
+    m_reducedLevels.clear();
+    Refresh(true);
+}
+
+bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
+{
+    // The raw image and the displayed one are the same pixels until a display
+    // mapping makes them differ: one buffer serves both.
+    m_matBitmap = pixels;
+    m_rawMat = pixels;
+    m_reducedLevels.clear();
+    m_loadedImageInfo = ImageFileInfo();
+    m_loadedImageInfo.width = pixels.cols;
+    m_loadedImageInfo.height = pixels.rows;
+    m_loadedImageInfo.channels = pixels.channels();
+    return ShowImage(keepScale);
+}
+
+bool TivraROIAdvPanel::ShowImage(bool keepScale)
+{
     if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
         ClearImg();
         return false;
     }
     m_viewport.SetOriginalSize(m_matBitmap.size());
     m_viewport.SetScale(m_scale);
-    if (!internal && !keepScale)
+    if (!keepScale)
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
@@ -132,7 +152,7 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
             image = heif ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
             if (image.empty())
                 return false;
-            raw = image.clone();
+            raw = image;
         } else {
             image = ReadWithOpenCV(path);
             if (image.empty())
@@ -140,7 +160,8 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
             Convert16bitTo8bit(image);
             if (image.channels() == 4)
                 cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
-            raw = image.clone();
+            // The gray conversion below writes a new buffer: raw keeps the gray pixels.
+            raw = image;
             if (image.channels() == 1)
                 cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
         }

@@ -13,20 +13,17 @@
 std::int64_t TivraROIPanel::s_lastGoodBitmapSize = std::int64_t(1) << 30;
 std::int64_t TivraROIPanel::s_lastBadBitmapSize = std::int64_t(1) << 33;
 
-TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
+TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIPanelBase(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
 {
     m_roiMode = CvROIMode::Rectangle;
     m_edit.mode = m_roiMode;
     m_edit.polygonDrawing = false;
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 TivraROIPanel::~TivraROIPanel()
 {
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 void TivraROIPanel::LogRecord(wxLogLevel level, const char* function, const wxString& message)
@@ -88,8 +85,7 @@ bool TivraROIPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             break;
         }
         Update_showDisplayROIs();
-        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
-        if (m_bitmap.IsOk())
+        if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogRecord(wxLOG_Error, "SetCVmat", "Could not convert Mat to wxBitmap.");
     } catch (const cv::Exception& e) {

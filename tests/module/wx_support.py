@@ -15,6 +15,9 @@ gi.require_version("Gtk", "3.0")
 from gi.repository import Gdk, Gtk  # noqa: E402
 
 HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
+# Under `make sanitize` the interpreter runs with the sanitizer runtime preloaded; a
+# child interpreter without it cannot load the module.
+SANITIZER_VARIABLES = ("LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
 
 
 def get_app():
@@ -67,6 +70,19 @@ def screen_pixel(window, x, y):
     return tuple(shot.get_pixels()[:3])
 
 
+def screen_region(window, width, height, origin=(0, 0)):
+    """What the X server shows of window's client area from origin on, read
+    through GDK once the window has painted: an RGB array (h, w, 3)."""
+    window.Update()
+    pump(0.2)
+    sx, sy = window.ClientToScreen(origin)
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), sx, sy, width, height)
+    rows = np.frombuffer(shot.get_pixels(), np.uint8)
+    stride, channels = shot.get_rowstride(), shot.get_n_channels()
+    return np.stack([rows[y * stride:y * stride + width * channels].reshape(width, channels)[:, :3]
+                     for y in range(height)])
+
+
 def capture(window, width, height, origin=(0, 0)):
     """What window's client area shows from origin on (its children included),
     once two reads in a row agree (a loaded machine may paint late): an RGB
@@ -90,6 +106,12 @@ def _read_client(window, width, height, origin):
     buffer = bytearray(width * height * 3)
     bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)
     return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
+
+
+def child_env(**variables):
+    """A minimal environment for a child interpreter: `variables`, the sanitizer's if any."""
+    inherited = {name: os.environ[name] for name in SANITIZER_VARIABLES if name in os.environ}
+    return dict(inherited, **variables)
 
 
 def run_script(code, timeout=60, cwd=None):
