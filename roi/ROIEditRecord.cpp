@@ -1,6 +1,6 @@
 #include "tivra/roi/ROIEditRecord.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
 #include "tivra/roi/ROIGeometry.h"
 #include "tivra/roi/ROIPoints.h"
 
@@ -30,7 +30,7 @@ cv::Rect2f Span(const cv::Point2f& a, const cv::Point2f& b)
 
 int Trunc(float v)
 {
-    return tivra_roi_detail::TruncToInt(v);
+    return tivra::TruncToInt(v);
 }
 
 // A rectangle keeps its corners as the press and release points; a rotated one

@@ -1,6 +1,6 @@
 #include "tivra/roi/ROIGeometry.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -72,7 +72,7 @@ cv::Rect2f BoundsOf(const std::vector<cv::Point2f>& pts)
 cv::Rect GetBoundingBox(const std::vector<cv::Point2f>& pts)
 {
     const cv::Rect2f bounds = BoundsOf(pts);
-    using tivra_roi_detail::TruncToInt;
+    using tivra::TruncToInt;
     return cv::Rect(TruncToInt(bounds.x), TruncToInt(bounds.y), TruncToInt(bounds.width), TruncToInt(bounds.height));
 }
 
