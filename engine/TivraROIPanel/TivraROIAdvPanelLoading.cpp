@@ -19,7 +19,7 @@ constexpr const char* kLoadingText = "Loading...";
 
 void LogLoadError(const std::string& message)
 {
-    tivra::log::Write(tivra::log::Level::Error, "engine/TivraROIPanel/TivraROIAdvPanel", message);
+    tivra::log::Write(tivra::log::Level::Error, "engine/TivraROIPanel/TivraROIAdvPanel", "SetCVmat: " + message);
 }
 
 }  // namespace
