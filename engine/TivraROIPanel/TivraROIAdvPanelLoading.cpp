@@ -45,7 +45,8 @@ TivraROIAdvPanel::PreparedImage TivraROIAdvPanel::PrepareImageFile(const std::st
         prepared.display = image;
         if (!CanShow(image)) {
             prepared.display.release();
-            prepared.error = utf8Path + ": cannot show an image of type " + cv::typeToString(image.type());
+            prepared.error = "cannot show an image of type " + cv::typeToString(image.type()) + " (" + utf8Path +
+                             "); the previous image stays";
         }
     } catch (const std::exception& e) {
         // OpenCV's conversions, or memory running out on a large image.
