@@ -45,11 +45,10 @@ cv::Mat NonFiniteMask(const cv::Mat& raw)
 {
     if (!IsFloat(raw))
         return {};
-    // v - v is 0 for finite values and NaN for NaN and infinities; only NaN
-    // differs from itself.
-    const cv::Mat flat = raw.reshape(1);
-    const cv::Mat difference = flat - flat;
-    const cv::Mat mask = difference != difference;
+    // |v| <= the largest finite value fails exactly for NaN and infinities.
+    cv::Mat finite;
+    cv::compare(cv::abs(raw.reshape(1)), raw.depth() == CV_32F ? FLT_MAX : DBL_MAX, finite, cv::CMP_LE);
+    const cv::Mat mask = ~finite;
     if (cv::countNonZero(mask) == 0)
         return {};
     if (raw.channels() == 1)

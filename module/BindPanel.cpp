@@ -1,4 +1,5 @@
 // Python class TivraPanel: the basic image panel embedded in a wxPython window.
+#include "BindPanelDisplay.h"
 #include "Bindings.h"
 #include "Conversion.h"
 #include "PanelDocs.h"
@@ -20,12 +21,14 @@ AspectRatioValue ToPython(AspectRatio ratio) { return static_cast<AspectRatioVal
 void BindPanel(py::module_& m)
 {
     using W = TivraPanelWrapper;
-    py::class_<W>(m, "TivraPanel", "Basic image display panel (requires wxPython parent)")
+    py::class_<W> c(m, "TivraPanel", "Basic image display panel (requires wxPython parent)");
+    BindDisplayMethods(c, [](const W& w) { return w.DisplayPanel(); });
+    c
         .def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(),
              py::arg("parent_handle"), py::arg("id") = -1, py::arg("x") = -1, py::arg("y") = -1,
              py::arg("width") = -1, py::arg("height") = -1, py::arg("style") = 0, py::arg("name") = "TivraPanel")
         .def(
-            "SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToMat(img)); },
+            "SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToRawMat(img)); },
             py::arg("img"), doc::SetMat)
         .def("LoadImage", &W::LoadImage, py::arg("path"), py::arg("flags") = 1,
              "Load image from file (supports Unicode paths)")

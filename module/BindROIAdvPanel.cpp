@@ -2,6 +2,7 @@
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
+#include "BindPanelDisplay.h"
 #include "Bindings.h"
 #include "Conversion.h"
 #include "PanelDocs.h"
@@ -21,11 +22,6 @@ const char* const kClassDoc = "Advanced ROI panel with editing (requires wxPytho
 const char* const kLoadImageDoc =
     "Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so "
     "that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS.";
-
-const char* const kGetRawMatDoc =
-    "Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by "
-    "GetMat()). Grayscale \u2192 1-ch, colour \u2192 3-ch BGR, HEIF/JXL \u2192 codec native. Returns empty array "
-    "if no image is loaded.";
 
 const char* const kLoadedInfoDoc =
     "Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display "
@@ -73,12 +69,13 @@ using Wrapper = TivraROIAdvPanelWrapper;
 
 void BindImageMethods(py::class_<Wrapper>& c)
 {
-    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToMat(img)); }, "img"_a, doc::SetMat);
+    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToRawMat(img)); }, "img"_a,
+          doc::SetMat);
     c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
     c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); }, doc::GetMat);
     c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },
           "Return a copy of the panel's drawing buffer; shape (0,) when it is empty");
-    c.def("GetRawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetRawMat()); }, kGetRawMatDoc);
+    BindDisplayMethods(c, [](const Wrapper& w) { return w.DisplayPanel(); });
 }
 
 void BindZoomMethods(py::class_<Wrapper>& c)

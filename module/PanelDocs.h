@@ -2,7 +2,9 @@
 // Docstrings of the methods both Python panel classes have.
 
 namespace tivra::bindings::doc {
-inline const char* const SetMat = "Show a copy of img (uint8 array: gray, BGR or BGRA)";
+inline const char* const SetMat =
+    "Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values "
+    "(see SetDisplayLevels), other dtypes are clipped to uint8";
 inline const char* const GetMat = "Return a copy of the shown image (3-channel BGR); shape (0,) without one";
 inline const char* const SetMode = "Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit";
 inline const char* const SetZoomToFit = "Fit the whole image into the window";

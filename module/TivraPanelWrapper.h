@@ -45,6 +45,8 @@ public:
     void SetGuideLineThickness(int thickness);
     void SetAspectRatio(AspectRatio ratio);
     AspectRatio GetAspectRatio() const;
+    /// The panel for the display-level methods, or nullptr; throws off the GUI thread.
+    TivraPanel* DisplayPanel() const { return Panel(); }
 
 private:
     // The panel, or nullptr; throws when called off the GUI thread.

@@ -86,10 +86,9 @@ cv::Mat TivraROIAdvPanelWrapper::GetDrawMat() const
     return panel ? panel->GetDrawMat() : cv::Mat();
 }
 
-cv::Mat TivraROIAdvPanelWrapper::GetRawMat() const
+TivraPanel* TivraROIAdvPanelWrapper::DisplayPanel() const
 {
-    TivraROIAdvPanel* const panel = Panel();
-    return panel ? panel->GetRawMat() : cv::Mat();
+    return Panel();
 }
 
 void TivraROIAdvPanelWrapper::SetMode(int mode)

@@ -18,6 +18,7 @@
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIRecords.h"
 
+class TivraPanel;
 class TivraROIAdvPanel;
 class CropEvent;
 
@@ -33,7 +34,6 @@ public:
     bool LoadImage(const std::string& path);
     cv::Mat GetMat() const;
     cv::Mat GetDrawMat() const;
-    cv::Mat GetRawMat() const;
     void SetMode(int mode);
     void SetZoomToFit();
     void SetOriginal();
@@ -102,6 +102,9 @@ public:
     /// and break, through these.
     int VisitCallbacks(visitproc visit, void* arg) const;
     void ClearCallbacks();
+
+    /// The panel for the display-level methods, or nullptr; throws off the GUI thread.
+    TivraPanel* DisplayPanel() const;
 
 private:
     // The panel, or nullptr; throws when called off the GUI thread.

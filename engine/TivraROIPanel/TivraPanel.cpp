@@ -48,20 +48,20 @@ int RgbaConversionFor(int channels)
     }
 }
 
-// 8-bit form of a Mat the bitmap can show, or an empty Mat. 16-bit Mats are
-// saturated to 8 bits like the panel's file loading does.
+// 8-bit form of a Mat the bitmap can show, or an empty Mat. Deeper Mats are
+// clipped to 8 bits, as without display levels.
 cv::Mat DisplayableEightBit(const cv::Mat& mat)
 {
     if (RgbaConversionFor(mat.channels()) < 0)
         return {};
-    if (mat.depth() == CV_8U)
-        return mat;
-    if (mat.depth() == CV_16U || mat.depth() == CV_16S) {
-        cv::Mat converted;
-        mat.convertTo(converted, CV_8U, 1.0, 0.0);
-        return converted;
+    switch (mat.depth()) {
+    case CV_8U: return mat;
+    case CV_16U:
+    case CV_16S:
+    case CV_32F:
+    case CV_64F: return tivra::display::MapToDisplay(mat, {});
+    default: return {};
     }
-    return {};
 }
 
 void NormaliseToBgr(cv::Mat& mat)
@@ -149,6 +149,7 @@ bool TivraPanel::SetBitmap(const wxBitmap& bmp)
 void TivraPanel::ClearImg()
 {
     m_matBitmap.release();
+    m_rawMat.release();
     m_bitmap = wxBitmap();
     SetVirtualSize(1, 1);
     Refresh(true);
@@ -164,8 +165,10 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
     }
     try {
         if (!internal) {
-            m_matBitmap = mat.clone();
-            NormaliseToBgr(m_matBitmap);
+            m_rawMat = mat.clone();
+            m_matBitmap = m_rawMat;
+            if (m_matBitmap.depth() == CV_8U)
+                NormaliseToBgr(m_matBitmap);  // a new buffer only when the channels change
         }
         if (m_matBitmap.empty()) {
             ClearImg();
@@ -174,13 +177,14 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         if (!internal && !keepScale)
             UpdateScale();
         if (std::abs(m_scale - 1.0) < 1e-6) {
-            m_drawmatBitmap = m_matBitmap.clone();
+            m_drawmatBitmap = DisplaySource().clone();
         } else if (m_scale <= 0) {
             LogError("TivraPanel: Invalid m_scale <= 0");
             return false;
         } else {
-            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         }
+        MapDrawMat();
         m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
         if (m_bitmap.IsOk())
             return SetBitmap(m_bitmap);
@@ -292,13 +296,14 @@ bool TivraPanel::UpdateCVmat()
     try {
         UpdateScale();
         if (m_scale == 1.0) {
-            m_drawmatBitmap = m_matBitmap.clone();
+            m_drawmatBitmap = DisplaySource().clone();
         } else if (m_scale > 0) {
-            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         } else {
             LogError("TivraPanel m_scale<=0 ");
             return false;
         }
+        MapDrawMat();
         m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
         if (m_bitmap.IsOk())
             return SetBitmap(m_bitmap);
@@ -308,6 +313,26 @@ bool TivraPanel::UpdateCVmat()
         LogError("TivraPanel::SetCVmat(const cv::Mat& bitmap,bool internal) get cv error %s", e.what());
         return false;
     }
+}
+
+const cv::Mat& TivraPanel::DisplaySource() const
+{
+    return m_rawMat.empty() || m_displayMapping.IsIdentityFor(m_rawMat) ? m_matBitmap : m_rawMat;
+}
+
+void TivraPanel::MapDrawMat()
+{
+    if (m_displayMapping.IsIdentityFor(m_drawmatBitmap))
+        return;
+    m_drawmatBitmap = tivra::display::MapToDisplay(m_drawmatBitmap, m_displayMapping);
+    NormaliseToBgr(m_drawmatBitmap);
+}
+
+void TivraPanel::SetDisplayMapping(const tivra::display::DisplayMapping& mapping)
+{
+    m_displayMapping = mapping;
+    if (!m_matBitmap.empty())
+        SetCVmat(m_matBitmap, true, true);
 }
 
 wxBitmap TivraPanel::ConvertMatToBitmap(const cv::Mat& mat, int)
@@ -341,9 +366,13 @@ bool TivraPanel::ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, i
     return pixels.data == raw;  // written in place, not into a new buffer
 }
 
+// By type alone: converting a 100-megapixel image just to ask would cost more
+// than showing it.
 bool TivraPanel::CanShow(const cv::Mat& mat)
 {
-    return !mat.empty() && !DisplayableEightBit(mat).empty();
+    const int depth = mat.depth();
+    return !mat.empty() && RgbaConversionFor(mat.channels()) >= 0 &&
+           (depth == CV_8U || depth == CV_16U || depth == CV_16S || depth == CV_32F || depth == CV_64F);
 }
 
 void TivraPanel::Convert16bitTo8bit(cv::Mat& mat)

@@ -97,7 +97,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
     ViewChangeScope change(*this);
     if (!internal) {
         m_matBitmap = mat.clone();
-        m_rawMat = mat.clone();
+        m_rawMat = m_matBitmap;  // held once: the panel never changes its image in place
         m_reducedMat.release();
         m_loadedImageInfo = ImageFileInfo();
         m_loadedImageInfo.width = mat.cols;
@@ -135,24 +135,24 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
             image = heif ? heif_utils::heif_to_cvmat(path) : jxl_utils::jxl_to_cvmat(path);
             if (image.empty())
                 return false;
-            raw = image.clone();
+            raw = image;
         } else {
             image = ReadWithOpenCV(path);
             if (image.empty())
                 return false;
-            Convert16bitTo8bit(image);
             if (image.channels() == 4)
                 cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
-            raw = image.clone();
-            if (image.channels() == 1)
-                cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
+            raw = image;  // at the file's own depth
+            if (image.channels() == 1 && image.depth() == CV_8U)
+                cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);  // a new buffer: raw stays gray
         }
         if (!SetCVmat(image, internal, keepScale))
             return false;
         // The Mat form resets both to the converted image; the file's own
         // information and channel count are what a loaded file reports.
         m_loadedImageInfo = info;
-        m_rawMat = raw;
+        if (raw.data != image.data)
+            m_rawMat = raw;
         return true;
     } catch (const cv::Exception& e) {
         LogPanelError("SetCVmat", wxString::Format("OpenCV error: %s", e.what()));

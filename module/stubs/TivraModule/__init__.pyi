@@ -180,8 +180,22 @@ class TivraEngine:
 class TivraPanel:
     """Basic image display panel (requires wxPython parent)"""
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def GetRawMat(self) -> numpy.typing.NDArray[Any]:
+        """Return the image as given or loaded, at its own dtype (uint8, uint16, int16, float32 or float64) and channel count: Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
+    def SetDisplayLevels(self, low: float, high: float) -> None:
+        """Show raw values from low (black) to high (white), linearly, clipped outside; low < high, both finite"""
+    def SetAutoLevels(self, lowPercent: float = ..., highPercent: float = ...) -> Any:
+        """Set the display levels at the lowPercent and highPercent points of the image's histogram (NaN and inf left out); return them as (low, high), or None without an image"""
+    def GetDisplayLevels(self) -> Any:
+        """Return the display levels (low, high), or None while raw values show clipped to 0..255"""
+    def ResetDisplayLevels(self) -> None:
+        """Show raw values clipped to 0..255 again, as 8-bit images are shown"""
+    def SetColorMap(self, name: Optional[str]) -> None:
+        """False colour for one-channel images, after the levels, by OpenCV colour-map name ("jet", "turbo", "viridis", "inferno", "hot", ...); "gray" or None switches it off. An unknown name raises ValueError listing the valid ones"""
+    def GetColorMap(self) -> str:
+        """Return the colour map's name, "gray" when it is off"""
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8"""
     def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
         """Load image from file (supports Unicode paths)"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
@@ -229,15 +243,27 @@ class TivraROIAdvPanel:
     """Advanced ROI panel with editing (requires wxPython parent)"""
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (uint8 array: gray, BGR or BGRA)"""
+        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8"""
     def LoadImage(self, path: str) -> bool:
         """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
-    def GetRawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by GetMat()). Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
+    def GetRawMat(self) -> numpy.typing.NDArray[Any]:
+        """Return the image as given or loaded, at its own dtype (uint8, uint16, int16, float32 or float64) and channel count: Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
+    def SetDisplayLevels(self, low: float, high: float) -> None:
+        """Show raw values from low (black) to high (white), linearly, clipped outside; low < high, both finite"""
+    def SetAutoLevels(self, lowPercent: float = ..., highPercent: float = ...) -> Any:
+        """Set the display levels at the lowPercent and highPercent points of the image's histogram (NaN and inf left out); return them as (low, high), or None without an image"""
+    def GetDisplayLevels(self) -> Any:
+        """Return the display levels (low, high), or None while raw values show clipped to 0..255"""
+    def ResetDisplayLevels(self) -> None:
+        """Show raw values clipped to 0..255 again, as 8-bit images are shown"""
+    def SetColorMap(self, name: Optional[str]) -> None:
+        """False colour for one-channel images, after the levels, by OpenCV colour-map name ("jet", "turbo", "viridis", "inferno", "hot", ...); "gray" or None switches it off. An unknown name raises ValueError listing the valid ones"""
+    def GetColorMap(self) -> str:
+        """Return the colour map's name, "gray" when it is off"""
     def SetMode(self, mode: SupportsIndex) -> None:
         """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
     def SetZoomToFit(self) -> None:

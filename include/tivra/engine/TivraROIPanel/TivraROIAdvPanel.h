@@ -79,7 +79,6 @@ public:
     void SetViewLink(std::shared_ptr<ViewLink> link) { m_viewLink = std::move(link); }
     const std::shared_ptr<ViewLink>& GetViewLink() const { return m_viewLink; }
     const ImageFileInfo& GetLoadedImageInfo() const { return m_loadedImageInfo; }
-    const cv::Mat& GetRawMat() const { return m_rawMat; }
     int GetROIMode() const { return m_roiMode; }
 
     using RightClickHook = std::function<bool(const cv::Point2f&, int)>;
@@ -101,7 +100,6 @@ public:
 
 protected:
     ImageFileInfo m_loadedImageInfo;
-    cv::Mat m_rawMat;
     cv::Mat m_paintedFrame;
     Viewport m_viewport;
     RightClickHook m_onRightClick;
