@@ -1,3 +1,4 @@
+#include "tivra/io/PixelLimit.h"
 #include "tivra/io/HeifUtils.h"
 
 #include <cstdint>
@@ -165,6 +166,9 @@ cv::Mat DecodeFile(const std::string& fileName)
         PrintError("Failed to get HEIC image handle: ", error);
         return {};
     }
+    if (!tivra::io::WithinPixelLimit(fileName, static_cast<std::uint64_t>(heif_image_handle_get_width(handle.get())),
+                                     static_cast<std::uint64_t>(heif_image_handle_get_height(handle.get()))))
+        return {};
     heif_image* rawImage = nullptr;
     const heif_colorspace colorspace = PreferredColorspace(handle.get());
     const heif_chroma chroma = colorspace == heif_colorspace_RGB ? heif_chroma_444 : heif_chroma_undefined;

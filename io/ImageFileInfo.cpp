@@ -13,7 +13,8 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "tivra/io/ExifReader.h"
-#include "tivra/io/JpegHeader.h"
+#include "tivra/io/ImageHeader.h"
+#include "tivra/io/PixelLimit.h"
 #include "tivra/io/UnicodeImage.h"
 
 namespace {
@@ -156,32 +157,44 @@ void ReadWithOpenCv(const std::string& path, ImageFileInfo& info)
     info.bit_depth = BitDepthOfCvDepth(image.depth());
 }
 
-// OpenCV refuses images above OPENCV_IO_MAX_IMAGE_PIXELS (2^30 by default); a
-// frame header above that limit is left to the decoder, which reports it.
-bool WithinDecoderLimit(const ImageFileInfo& info)
+// OpenCV refuses images wider or higher than OPENCV_IO_MAX_IMAGE_WIDTH or
+// _HEIGHT (2^20 by default) or above OPENCV_IO_MAX_IMAGE_PIXELS (2^30); a header
+// beyond those limits is left to the decoder, which reports it.
+std::uint64_t DecoderLimit(const char* name, std::uint64_t fallback)
 {
-    std::uint64_t limit = std::uint64_t{1} << 30;
-    if (const char* configured = std::getenv("OPENCV_IO_MAX_IMAGE_PIXELS"))
-        limit = std::strtoull(configured, nullptr, 10);
-    return static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(info.height) <= limit;
+    const char* configured = std::getenv(name);
+    return configured ? std::strtoull(configured, nullptr, 10) : fallback;
 }
 
-// A JPEG's size and layout come from its frame header when the header vouches
-// for what the decoder would report; other files are decoded to learn them.
-void ReadJpeg(const std::string& path, ImageFileInfo& info)
+bool WithinDecoderLimit(const ImageFileInfo& info)
 {
-    const std::vector<std::uint8_t> head = ReadFileHead(path, exif_reader::kJpegScanLimit);
-    ImageFileInfo frame;
-    if (jpeg_header::ReadJpegFrame(head.data(), head.size(), frame) && WithinDecoderLimit(frame)) {
-        info.width = frame.width;
-        info.height = frame.height;
-        info.channels = frame.channels;
-        info.bit_depth = frame.bit_depth;
-    } else {
+    const auto width = static_cast<std::uint64_t>(info.width);
+    const auto height = static_cast<std::uint64_t>(info.height);
+    return width <= DecoderLimit("OPENCV_IO_MAX_IMAGE_WIDTH", 1 << 20) &&
+           height <= DecoderLimit("OPENCV_IO_MAX_IMAGE_HEIGHT", 1 << 20) &&
+           width * height <= DecoderLimit("OPENCV_IO_MAX_IMAGE_PIXELS", std::uint64_t{1} << 30);
+}
+
+// Size and layout come from the file's headers when a header reader vouches
+// for what the decoder would report; other files are decoded to learn them.
+void ReadByContent(const std::string& path, const std::string& extension, ImageFileInfo& info)
+{
+    image_header::FileSample sample;
+    const bool sampled = sample.Read(path);
+    ImageFileInfo layout;
+    if (sampled && image_header::ReadImageLayout(sample.Bytes(), layout) && WithinDecoderLimit(layout)) {
+        info.width = layout.width;
+        info.height = layout.height;
+        info.channels = layout.channels;
+        info.bit_depth = layout.bit_depth;
+    } else if (static_cast<std::uint64_t>(layout.width) * static_cast<std::uint64_t>(layout.height) <=
+               tivra::io::GetMaxImagePixels()) {
+        // Headers declaring more pixels than loads accept are not decoded either.
         ReadWithOpenCv(path, info);
     }
     // The EXIF scan runs even when the pixels cannot be decoded.
-    exif_reader::ParseJpegExif(head.data(), head.size(), info);
+    if (extension == "jpg" || extension == "jpeg")
+        exif_reader::ParseJpegExif(sample.Head().data(), sample.Head().size(), info);
 }
 
 }  // namespace
@@ -200,10 +213,8 @@ ImageFileInfo GetImageFileInfo(const std::string& path)
             ReadHeif(path, info);
         } else if (extension == "jxl") {
             ReadJxl(path, info);
-        } else if (extension == "jpg" || extension == "jpeg") {
-            ReadJpeg(path, info);
         } else {
-            ReadWithOpenCv(path, info);
+            ReadByContent(path, extension, info);
         }
     } catch (const std::exception&) {
         // Unreadable input (an OpenCV decoder error, memory exhaustion) leaves

@@ -1,3 +1,4 @@
+#include "tivra/io/PixelLimit.h"
 #include "tivra/io/JxlUtils.h"
 
 #include <algorithm>
@@ -78,6 +79,8 @@ cv::Mat Decode(JxlDecoder* decoder)
                 PrintLine(("Unsupported number of color channels: " + std::to_string(info.num_color_channels)).c_str());
                 return {};
             }
+            if (!tivra::io::WithinPixelLimit("JPEG XL image", info.xsize, info.ysize))
+                return {};
             format.num_channels = info.num_color_channels;
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
             size_t size = 0;

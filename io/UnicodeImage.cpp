@@ -7,6 +7,8 @@
 
 #include "FileWrite.h"
 #include "tivra/io/HeifUtils.h"
+#include "tivra/io/ImageHeader.h"
+#include "tivra/io/PixelLimit.h"
 #include "tivra/io/JxlUtils.h"
 
 namespace {
@@ -65,6 +67,16 @@ std::string LowerAscii(std::string text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+// Refuses the file before decoding when its headers declare more pixels than
+// the limit allows.
+bool WithinPixelLimit(const std::wstring& path, const std::vector<unsigned char>& bytes)
+{
+    ImageFileInfo declared;
+    image_header::ReadImageLayout(image_header::FileBytes(bytes.data(), bytes.size()), declared);
+    return tivra::io::WithinPixelLimit(to_byte_string(path), static_cast<std::uint64_t>(declared.width),
+                                       static_cast<std::uint64_t>(declared.height));
 }
 
 }  // namespace
@@ -183,7 +195,11 @@ void Unicode_CvImread(std::wstring path, cv::Mat& image, int flags)
         CV_Error(cv::Error::StsOutOfRange, "Must not be larger than INT_MAX");
     // An empty file holds no image; OpenCV's decoder would reject the empty buffer
     // with an assertion instead.
-    image = bytes.empty() ? cv::Mat() : cv::imdecode(bytes, flags);
+    image = bytes.empty() || !WithinPixelLimit(path, bytes) ? cv::Mat() : cv::imdecode(bytes, flags);
+    // Formats without a header reader are measured once decoded.
+    if (!image.empty() && !tivra::io::WithinPixelLimit(to_byte_string(path), static_cast<std::uint64_t>(image.cols),
+                                                       static_cast<std::uint64_t>(image.rows)))
+        image.release();
 }
 
 bool Unicode_CvImwrite(const std::wstring& path, const cv::Mat& image, const std::vector<int>& params)

@@ -2,10 +2,8 @@
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
-#include "BindPanelDisplay.h"
 #include "Bindings.h"
 #include "Conversion.h"
-#include "PanelDocs.h"
 #include "TivraROIAdvPanelWrapper.h"
 
 namespace py = pybind11;
@@ -67,26 +65,20 @@ const char* const kAppendOverlayDoc =
 
 using Wrapper = TivraROIAdvPanelWrapper;
 
-void BindImageMethods(py::class_<Wrapper>& c)
+void BindImageMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
-    c.def("SetMat", [](Wrapper& w, const ImageArray& img) { w.SetMat(conv::ArrayToRawMat(img)); }, "img"_a,
-          doc::SetMat);
     c.def("LoadImage", &Wrapper::LoadImage, "path"_a, kLoadImageDoc);
-    c.def("GetMat", [](const Wrapper& w) { return conv::MatToArray(w.GetMat()); }, doc::GetMat);
     c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },
           "Return a copy of the panel's drawing buffer; shape (0,) when it is empty");
-    BindDisplayMethods(c, [](const Wrapper& w) { return w.DisplayPanel(); });
 }
 
-void BindZoomMethods(py::class_<Wrapper>& c)
+void BindZoomMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
-    c.def("SetMode", &Wrapper::SetMode, "mode"_a, doc::SetMode);
-    c.def("SetZoomToFit", &Wrapper::SetZoomToFit, doc::SetZoomToFit);
+    c.def("SetZoomToFit", &Wrapper::SetZoomToFit, "Fit the whole image into the window");
     c.def("ZoomToFit", &Wrapper::SetZoomToFit, "Same as SetZoomToFit()");
-    c.def("SetOriginal", &Wrapper::SetOriginal, "Show the image at zoom 1 (one image pixel per screen pixel)");
-    c.def("SetZoomIn", &Wrapper::SetZoomIn, doc::SetZoomIn);
+    c.def("SetOriginal", [](Wrapper& w) { w.SetOriginal(true); },
+          "Show the image at zoom 1 (one image pixel per screen pixel)");
     c.def("ZoomIn", &Wrapper::SetZoomIn, "Same as SetZoomIn()");
-    c.def("SetZoomOut", &Wrapper::SetZoomOut, doc::SetZoomOut);
     c.def("ZoomOut", &Wrapper::SetZoomOut, "Same as SetZoomOut()");
     c.def("GetZoomFactor", &Wrapper::GetZoomFactor, "Return current display zoom factor (1.0 = 100%)");
     c.def(
@@ -96,10 +88,9 @@ void BindZoomMethods(py::class_<Wrapper>& c)
             return info ? conv::InfoToDict(*info) : py::dict();
         },
         kLoadedInfoDoc);
-    c.def("SetCenterImageEnable", &Wrapper::SetCenterImageEnable, "enable"_a, doc::SetCenterImageEnable);
 }
 
-void BindROIMethods(py::class_<Wrapper>& c)
+void BindROIMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
     c.def("SetROIMode", &Wrapper::SetROIMode, "mode"_a, "Choose the kind of ROI the mouse draws (CvROIMode value)");
     c.def("GetROIMode", &Wrapper::GetROIMode, "Return the kind of the current ROI (CvROIMode value as an int)");
@@ -142,14 +133,13 @@ void BindROIMethods(py::class_<Wrapper>& c)
             return py::make_tuple(roi.mode, conv::PointsToList(roi.points), roi.angle);
         },
         kGetEditingROIDoc);
-    c.def("SetCanvasBgColor", &Wrapper::SetCanvasBgColor, "r"_a, "g"_a, "b"_a, doc::SetCanvasBgColor);
     c.def("SetMenuROIEnable", &Wrapper::SetMenuROIEnable, "Point"_a = true, "Line"_a = true, "Rectangle"_a = true,
           "RotatedRectangle"_a = true, "Circle"_a = true, "Annulus"_a = true, "Polygon"_a = true,
           "Choose the ROI kinds the context menu offers");
     c.def("HideROI", &Wrapper::HideROI, "Remove the current ROI");
 }
 
-void BindOverlayMethods(py::class_<Wrapper>& c)
+void BindOverlayMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
     c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay appended so far");
     c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a, "Show or hide the overlays");
@@ -183,12 +173,8 @@ void BindOverlayMethods(py::class_<Wrapper>& c)
         "mask"_a, "Convert a mask to a polygon (contour points)");
 }
 
-void BindWindowMethods(py::class_<Wrapper>& c)
+void BindWindowMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
-    c.def("SetSize", &Wrapper::SetSize, "w"_a, "h"_a, doc::SetSize);
-    c.def("Refresh", &Wrapper::Refresh, doc::Refresh);
-    c.def("GetHandle", &Wrapper::GetHandle, doc::GetHandle);
-    c.def("IsOk", &Wrapper::IsOk, doc::IsOk);
     c.def("SetOnRightClickCallback", &Wrapper::SetOnRightClickCallback, "callback"_a,
           "Set a callback function for right-click events. Should return True to intercept.");
     c.def("SetOnCropCallback", &Wrapper::SetOnCropCallback, "callback"_a, "Set a callback function for crop events");
@@ -198,30 +184,6 @@ void BindWindowMethods(py::class_<Wrapper>& c)
           "Set a callback function for right double-click");
     c.def("SetOnMouseMoveCallback", &Wrapper::SetOnMouseMoveCallback, "callback"_a,
           "Set a callback function for mouse movement");
-}
-
-void BindGuideLineMethods(py::class_<Wrapper>& c)
-{
-    c.def(
-        "SetGuideLineMode",
-        [](Wrapper& w, GuideLineModeValue mode) { w.SetGuideLineMode(static_cast<GuideLineMode>(mode)); },
-        "mode"_a, "Set guide line overlay mode (GuideLineMode enum)");
-    c.def("GetGuideLineMode",
-          [](const Wrapper& w) { return static_cast<GuideLineModeValue>(w.GetGuideLineMode()); },
-          doc::GetGuideLineMode);
-    c.def("SetGuideLineVisible", &Wrapper::SetGuideLineVisible, "visible"_a,
-          "Show or hide guide lines without changing mode");
-    c.def("GetGuideLineVisible", &Wrapper::GetGuideLineVisible, doc::GetGuideLineVisible);
-    c.def("SetGuideLineColor", &Wrapper::SetGuideLineColor, "b"_a, "g"_a, "r"_a, "a"_a = 180,
-          "Set guide line color (BGR + alpha 0-255)");
-    c.def("SetGuideLineThickness", &Wrapper::SetGuideLineThickness, "thickness"_a,
-          "Set guide line thickness in pixels");
-    c.def(
-        "SetAspectRatio",
-        [](Wrapper& w, AspectRatioValue ratio) { w.SetAspectRatio(static_cast<AspectRatio>(ratio)); }, "ratio"_a,
-        "Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)");
-    c.def("GetAspectRatio", [](const Wrapper& w) { return static_cast<AspectRatioValue>(w.GetAspectRatio()); },
-          doc::GetAspectRatio);
 }
 
 // The wrapper of a Python object, or nullptr while it is not yet (or no
@@ -256,7 +218,7 @@ void TakePartInGarbageCollection(PyHeapTypeObject* heapType)
 
 void BindROIAdvPanel(py::module_& m)
 {
-    py::class_<Wrapper> c(m, "TivraROIAdvPanel", kClassDoc, py::custom_type_setup(TakePartInGarbageCollection));
+    py::class_<Wrapper, PanelWrapperBase> c(m, "TivraROIAdvPanel", kClassDoc, py::custom_type_setup(TakePartInGarbageCollection));
     c.def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(), "parent_handle"_a,
           "id"_a = -1, "x"_a = -1, "y"_a = -1, "width"_a = -1, "height"_a = -1, "style"_a = 0,
           "name"_a = "TivraROIAdvPanel");
@@ -265,7 +227,6 @@ void BindROIAdvPanel(py::module_& m)
     BindROIMethods(c);
     BindOverlayMethods(c);
     BindWindowMethods(c);
-    BindGuideLineMethods(c);
 }
 
 }  // namespace tivra::bindings

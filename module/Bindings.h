@@ -19,6 +19,7 @@ enum class AspectRatioValue : int32_t {};
 void BindEnums(pybind11::module_& m);
 void BindEngine(pybind11::module_& m);
 void BindImageInfo(pybind11::module_& m);
+void BindPanelBase(pybind11::module_& m);  // before the two panel classes that derive from it
 void BindPanel(pybind11::module_& m);
 void BindROIAdvPanel(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);

@@ -44,6 +44,7 @@ PYBIND11_MODULE(TivraModule, m)
     TraceLinux("Binding TivraEngine...");
     BindEngine(m);
     TraceLinux("Binding TivraPanel...");
+    BindPanelBase(m);
     BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
     BindROIAdvPanel(m);

@@ -26,10 +26,11 @@ void TivraROIAdvPanelWrapper::SetOnCropCallback(const py::object& callback)
         throw py::type_error("SetOnCropCallback(): callback must be callable or None");
     m_cropCallback = callback;
     // One binding per panel: every crop event calls the current callback once.
-    if (!m_panel || m_cropBound)
+    wxWindow* const panel = PanelUnchecked();
+    if (!panel || m_cropBound)
         return;
-    m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE,
-                  [alive = m_alive, slot = &m_cropCallback](CropEvent& event) { DeliverCrop(alive, slot, event); });
+    panel->Bind(TIVRAPanel_EVT_CROP_CHANGE,
+                [alive = m_alive, slot = &m_cropCallback](CropEvent& event) { DeliverCrop(alive, slot, event); });
     m_cropBound = true;
 }
 
@@ -73,13 +74,14 @@ void TivraROIAdvPanelWrapper::CallPointCallback(const AliveFlag& alive, const py
 void TivraROIAdvPanelWrapper::SetPointCallback(py::object& slot, const py::object& callback, PointSetter setter)
 {
     slot = callback;
-    if (!m_panel)
+    auto* const panel = static_cast<TivraROIAdvPanel*>(PanelUnchecked());
+    if (!panel)
         return;
     if (callback.is_none()) {
-        (m_panel->*setter)(nullptr);
+        (panel->*setter)(nullptr);
         return;
     }
-    (m_panel->*setter)([alive = m_alive, stored = &slot](const cv::Point2f& point) {
+    (panel->*setter)([alive = m_alive, stored = &slot](const cv::Point2f& point) {
         CallPointCallback(alive, stored, point);
     });
 }

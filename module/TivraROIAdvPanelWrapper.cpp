@@ -8,9 +8,9 @@ namespace py = pybind11;
 
 TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width,
                                                  int height, std::int64_t style, const std::string& name)
+    : PanelWrapperBase({parentHandle, id, x, y, width, height, static_cast<long>(style), name},
+                       FactoryOf<TivraROIAdvPanel>())
 {
-    tivra::embedding::PanelRequest request{parentHandle, id, x, y, width, height, static_cast<long>(style), name};
-    m_panel = tivra::embedding::CreateEmbeddedPanel<TivraROIAdvPanel>(request, [this] { m_panel = nullptr; });
 }
 
 TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
@@ -20,7 +20,7 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
     // must survive that.
     py::error_scope keepPendingError;
     *m_alive = false;
-    tivra::embedding::ReleasePanel(m_panel);
+    ReleasePanel();
     ClearCallbacks();
 }
 
@@ -42,30 +42,14 @@ void TivraROIAdvPanelWrapper::ClearCallbacks()
     m_mouseMoveCallback = py::object();
 }
 
-TivraROIAdvPanel* TivraROIAdvPanelWrapper::Panel() const
+TivraROIAdvPanel* TivraROIAdvPanelWrapper::AdvPanel() const
 {
-    tivra::embedding::RequireGuiThread();
-    return m_panel;
-}
-
-void TivraROIAdvPanelWrapper::Repaint()
-{
-    m_panel->Refresh(true);
-    m_panel->Update();
-}
-
-void TivraROIAdvPanelWrapper::SetMat(const cv::Mat& image)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetCVmat(image, false, false);
-    Repaint();
+    return static_cast<TivraROIAdvPanel*>(Panel());
 }
 
 bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (!panel)
         return false;
     const bool loaded = panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
@@ -74,118 +58,63 @@ bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
     return loaded;
 }
 
-cv::Mat TivraROIAdvPanelWrapper::GetMat() const
-{
-    TivraROIAdvPanel* const panel = Panel();
-    return panel ? panel->GetSourceMat() : cv::Mat();
-}
-
 cv::Mat TivraROIAdvPanelWrapper::GetDrawMat() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetDrawMat() : cv::Mat();
-}
-
-TivraPanel* TivraROIAdvPanelWrapper::DisplayPanel() const
-{
-    return Panel();
-}
-
-void TivraROIAdvPanelWrapper::SetMode(int mode)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetDisplayMode(mode);
-    panel->UpdateScale();
-    panel->Refresh(true);
 }
 
 void TivraROIAdvPanelWrapper::SetZoomToFit()
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (!panel)
         return;
     panel->SetZoomToFit();
     panel->Refresh(true);
 }
 
-void TivraROIAdvPanelWrapper::SetOriginal()
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetOriginal(true);
-    panel->Refresh(true);
-}
-
-void TivraROIAdvPanelWrapper::SetZoomIn()
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetZoomIn();
-    panel->Refresh(true);
-}
-
-void TivraROIAdvPanelWrapper::SetZoomOut()
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetZoomOut();
-    panel->Refresh(true);
-}
-
 double TivraROIAdvPanelWrapper::GetZoomFactor() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetZoomFactor() : 1.0;
 }
 
 const ImageFileInfo* TivraROIAdvPanelWrapper::GetLoadedImageInfo() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? &panel->GetLoadedImageInfo() : nullptr;
-}
-
-void TivraROIAdvPanelWrapper::SetCenterImageEnable(bool enable)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->SetCenterImageEnable(enable);
 }
 
 void TivraROIAdvPanelWrapper::SetROIMode(int mode)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetROIMode(static_cast<CvROIMode>(mode));
 }
 
 int TivraROIAdvPanelWrapper::GetROIMode() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetROIMode() : 0;
 }
 
 void TivraROIAdvPanelWrapper::SetFuncEnable(bool menuEnable, bool cropEnable, bool moveEnable)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetFuncEnable(menuEnable, cropEnable, moveEnable);
 }
 
 void TivraROIAdvPanelWrapper::SetLockROI(bool lock)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetLockROI(lock);
 }
 
 cv::Rect TivraROIAdvPanelWrapper::GetRect() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     cv::Rect rect;
     if (panel)
         panel->GetRect(rect);
@@ -194,62 +123,62 @@ cv::Rect TivraROIAdvPanelWrapper::GetRect() const
 
 void TivraROIAdvPanelWrapper::SetRect(const cv::Rect& rect)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetRect(rect);
 }
 
 cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseDownPoint() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetLeftMouseDownPoint() : cv::Point2f();
 }
 
 cv::Point2f TivraROIAdvPanelWrapper::GetLeftMouseUpPoint() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetLeftMouseUpPoint() : cv::Point2f();
 }
 
 double TivraROIAdvPanelWrapper::GetStartAngle() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetStartAngle() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetEndAngle() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetEndAngle() : 360.0;
 }
 
 double TivraROIAdvPanelWrapper::GetRotateAngle() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetRotateAngle() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetInnerRadius() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetInnerRadius() : 0.0;
 }
 
 double TivraROIAdvPanelWrapper::GetOuterRadius() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetOuterRadius() : 0.0;
 }
 
 cvROI TivraROIAdvPanelWrapper::GetEditingROI() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetROI() : cvROI();
 }
 
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     std::vector<cv::Point2f> points;
     if (panel)
         panel->GetPolygonPoints(points);
@@ -258,7 +187,7 @@ std::vector<cv::Point2f> TivraROIAdvPanelWrapper::GetPolygonPoints() const
 
 void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (!panel)
         return;
     cvROI roi;
@@ -273,37 +202,30 @@ void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Poin
     panel->SetROI(roi, true);
 }
 
-void TivraROIAdvPanelWrapper::SetCanvasBgColor(int r, int g, int b)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->SetCanvasBgColor(r, g, b);
-}
-
 void TivraROIAdvPanelWrapper::ClearOverlay()
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->ClearOverlay();
 }
 
 void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetDisplayOverlay(show);
 }
 
 bool TivraROIAdvPanelWrapper::GetDisplayOverlay() const
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->GetDisplayOverlay() : false;
 }
 
 int TivraROIAdvPanelWrapper::AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color,
                                            int size, double angle)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (!panel)
         return -1;
     cvROI roi;
@@ -320,118 +242,36 @@ int TivraROIAdvPanelWrapper::AppendOverlay(int mode, const std::vector<cv::Point
 
 void TivraROIAdvPanelWrapper::UpdateDrawImage(bool update)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->UpdateDrawImage(update);
 }
 
 int TivraROIAdvPanelWrapper::AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->AppendMaskOverlay(mask, color, alpha) : -1;
 }
 
 std::vector<cv::Point2f> TivraROIAdvPanelWrapper::ConvertMaskToPolygon(const cv::Mat& mask)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     return panel ? panel->ConvertMaskToPolygon(mask) : std::vector<cv::Point2f>();
 }
 
 void TivraROIAdvPanelWrapper::SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle,
                                                bool circle, bool annulus, bool polygon)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->SetMenuROIEnable(point, line, rectangle, rotatedRectangle, circle, annulus, polygon);
 }
 
 void TivraROIAdvPanelWrapper::HideROI()
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     if (panel)
         panel->HideROI();
-}
-
-void TivraROIAdvPanelWrapper::SetSize(int w, int h)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    // -1 keeps a dimension; other negative sizes, which GTK refuses, do too.
-    panel->SetSize(-1, -1, std::max(w, -1), std::max(h, -1), 0);
-    panel->Refresh(true);
-}
-
-void TivraROIAdvPanelWrapper::Refresh()
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->Refresh(true);
-}
-
-std::uintptr_t TivraROIAdvPanelWrapper::GetHandle() const
-{
-    TivraROIAdvPanel* const panel = Panel();
-    return tivra::embedding::NativeHandleOf(panel);
-}
-
-void TivraROIAdvPanelWrapper::SetGuideLineMode(GuideLineMode mode)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->SetGuideLineMode(mode);
-}
-
-GuideLineMode TivraROIAdvPanelWrapper::GetGuideLineMode() const
-{
-    TivraROIAdvPanel* const panel = Panel();
-    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
-}
-
-void TivraROIAdvPanelWrapper::SetGuideLineVisible(bool visible)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->SetGuideLineVisible(visible);
-}
-
-bool TivraROIAdvPanelWrapper::GetGuideLineVisible() const
-{
-    TivraROIAdvPanel* const panel = Panel();
-    return panel ? panel->GetGuideLineVisible() : false;
-}
-
-void TivraROIAdvPanelWrapper::SetGuideLineColor(int b, int g, int r, int a)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    GuideLineStyle style = panel->GetGuideLineStyle();
-    style.color = cv::Scalar(b, g, r, a);
-    panel->SetGuideLineStyle(style);
-}
-
-void TivraROIAdvPanelWrapper::SetGuideLineThickness(int thickness)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (!panel)
-        return;
-    GuideLineStyle style = panel->GetGuideLineStyle();
-    style.thickness = thickness;
-    panel->SetGuideLineStyle(style);
-}
-
-void TivraROIAdvPanelWrapper::SetAspectRatio(AspectRatio ratio)
-{
-    TivraROIAdvPanel* const panel = Panel();
-    if (panel)
-        panel->SetAspectRatio(ratio);
-}
-
-AspectRatio TivraROIAdvPanelWrapper::GetAspectRatio() const
-{
-    TivraROIAdvPanel* const panel = Panel();
-    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
 }
 
 // ---------------------------------------------------------------- right click
@@ -458,7 +298,7 @@ bool TivraROIAdvPanelWrapper::CallRightClick(const cv::Point2f& point, int index
 
 void TivraROIAdvPanelWrapper::SetOnRightClickCallback(const py::object& callback)
 {
-    TivraROIAdvPanel* const panel = Panel();
+    TivraROIAdvPanel* const panel = AdvPanel();
     m_rightClickCallback = callback;
     if (!panel)
         return;

@@ -1,9 +1,7 @@
 #pragma once
-// The object behind the Python class TivraROIAdvPanel: it creates an advanced
-// ROI panel inside a wxPython window and turns the Python calls into panel
-// operations. Without a panel (never made, or destroyed by wx with its parent
-// window) every method does nothing or returns a neutral value. Methods called
-// from a thread other than wxPython's GUI thread raise instead of touching the window.
+// The object behind the Python class TivraROIAdvPanel: an advanced ROI panel
+// inside a wxPython window. It adds to what both panel classes share the ROI,
+// overlay and zoom operations and the Python callbacks.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,36 +11,25 @@
 #include <opencv2/core.hpp>
 #include <pybind11/pybind11.h>
 
-#include "PanelEmbedding.h"
-#include "tivra/engine/GuideLines.h"
+#include "PanelWrapperBase.h"
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIRecords.h"
 
-class TivraPanel;
 class TivraROIAdvPanel;
 class CropEvent;
 
-class TivraROIAdvPanelWrapper {
+class TivraROIAdvPanelWrapper : public PanelWrapperBase {
 public:
     TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
                             std::int64_t style, const std::string& name);
-    ~TivraROIAdvPanelWrapper();
-    TivraROIAdvPanelWrapper(const TivraROIAdvPanelWrapper&) = delete;
-    TivraROIAdvPanelWrapper& operator=(const TivraROIAdvPanelWrapper&) = delete;
+    ~TivraROIAdvPanelWrapper() override;
 
-    void SetMat(const cv::Mat& image);
     bool LoadImage(const std::string& path);
-    cv::Mat GetMat() const;
     cv::Mat GetDrawMat() const;
-    void SetMode(int mode);
     void SetZoomToFit();
-    void SetOriginal();
-    void SetZoomIn();
-    void SetZoomOut();
     double GetZoomFactor() const;
     /// Null without a panel.
     const ImageFileInfo* GetLoadedImageInfo() const;
-    void SetCenterImageEnable(bool enable);
     void SetROIMode(int mode);
     int GetROIMode() const;
     void SetFuncEnable(bool menuEnable, bool cropEnable, bool moveEnable);
@@ -60,7 +47,6 @@ public:
     cvROI GetEditingROI() const;
     std::vector<cv::Point2f> GetPolygonPoints() const;
     void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
-    void SetCanvasBgColor(int r, int g, int b);
     void ClearOverlay();
     void SetDisplayOverlay(bool show);
     bool GetDisplayOverlay() const;
@@ -72,19 +58,7 @@ public:
     void SetMenuROIEnable(bool point, bool line, bool rectangle, bool rotatedRectangle, bool circle, bool annulus,
                           bool polygon);
     void HideROI();
-    void SetSize(int w, int h);
-    void Refresh();
-    std::uintptr_t GetHandle() const;
-    bool IsOk() const { return m_panel != nullptr; }
 
-    void SetGuideLineMode(GuideLineMode mode);
-    GuideLineMode GetGuideLineMode() const;
-    void SetGuideLineVisible(bool visible);
-    bool GetGuideLineVisible() const;
-    void SetGuideLineColor(int b, int g, int r, int a);
-    void SetGuideLineThickness(int thickness);
-    void SetAspectRatio(AspectRatio ratio);
-    AspectRatio GetAspectRatio() const;
 
     /// None clears the panel's hook. The callback gets ((x, y), index) and keeps
     /// the context menu closed by returning True.
@@ -103,13 +77,9 @@ public:
     int VisitCallbacks(visitproc visit, void* arg) const;
     void ClearCallbacks();
 
-    /// The panel for the display-level methods, or nullptr; throws off the GUI thread.
-    TivraPanel* DisplayPanel() const;
-
 private:
     // The panel, or nullptr; throws when called off the GUI thread.
-    TivraROIAdvPanel* Panel() const;
-    void Repaint();
+    TivraROIAdvPanel* AdvPanel() const;
     bool CallRightClick(const cv::Point2f& point, int index);
 
     /// False once this wrapper is gone: a panel whose destruction was handed to
@@ -121,7 +91,6 @@ private:
     using PointSetter = void (TivraROIAdvPanel::*)(std::function<void(const cv::Point2f&)>);
     void SetPointCallback(pybind11::object& slot, const pybind11::object& callback, PointSetter setter);
 
-    TivraROIAdvPanel* m_panel = nullptr;
     pybind11::object m_cropCallback;
     pybind11::object m_rightClickCallback;
     pybind11::object m_leftDClickCallback;

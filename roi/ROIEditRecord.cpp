@@ -245,6 +245,25 @@ cv::Rect2f CoveredBox(const ROIEditState& s)
     }
 }
 
+bool HasShape(const ROIEditState& s)
+{
+    switch (s.mode) {
+    case CvROIMode::Point:
+        return s.leftDownPoint.x > 0 || s.leftDownPoint.y > 0;
+    case CvROIMode::Line:
+        return s.leftDownPoint != s.leftUpPoint;
+    case CvROIMode::Rectangle:
+    case CvROIMode::RotatedRectangle:
+    case CvROIMode::Circle:
+    case CvROIMode::Annulus:
+        return s.roiRect.width > 0 && s.roiRect.height > 0;
+    case CvROIMode::Polygon:
+        return s.polygonPoints.size() >= 3 && !s.polygonDrawing;
+    default:
+        return false;
+    }
+}
+
 double OuterRadius(const ROIEditState& s)
 {
     const double w = s.roiRect.width;

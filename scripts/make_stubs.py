@@ -114,7 +114,9 @@ class StubWriter:
             head, _, body = chunk.partition("\n")
             parsed = self.signature(head, method and not static)
             if parsed is None:
-                parsed = (name, "self, *args: Any, **kwargs: Any" if method else "*args: Any, **kwargs: Any", "Any")
+                # Routines without a signature line; a class without a constructor of its own has one such __init__.
+                parsed = (name, "self, *args: Any, **kwargs: Any" if method else "*args: Any, **kwargs: Any",
+                          "None" if name == "__init__" else "Any")
             if len(chunks) > 1:
                 self.emit(indent, "@overload")
             if static:

@@ -92,11 +92,7 @@ constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
 cv::Mat ReadWithOpenCv(const wxString& path, int flags)
 {
     cv::Mat mat;
-    const wxCharBuffer narrow = path.mb_str(wxConvLibc);
-    if (narrow.length() > 0)
-        mat = cv::imread(narrow.data(), flags);
-    if (mat.empty())
-        Unicode_CvImread(path.ToStdWstring(), mat, flags);
+    Unicode_CvImread(path.ToStdWstring(), mat, flags);
     return mat;
 }
 

@@ -33,9 +33,8 @@ void LogPanelError(const char* function, const wxString& message)
 cv::Mat ReadWithOpenCV(const wxString& path)
 {
     constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
-    cv::Mat image = cv::imread(std::string(path.mb_str(wxConvLibc)), kReadFlags);
-    if (image.empty())
-        Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
+    cv::Mat image;
+    Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
     return image;
 }
 
@@ -217,8 +216,10 @@ void TivraROIAdvPanel::RedrawLayers()
 void TivraROIAdvPanel::SetFuncEnable(bool menu_enable, bool crop_enable, bool move_enable)
 {
     // Without editing the current ROI goes.
-    if (!crop_enable)
+    if (!crop_enable) {
         ROIEditRecord::Reset(m_edit);
+        RecordCodeEdit();
+    }
     TivraROIPanelBase::SetFuncEnable(menu_enable, crop_enable, move_enable);
 }
 

@@ -50,15 +50,9 @@ void TivraROIAdvPanel::UpdateROIFromDrag(const cv::Point2f& p)
     ROIEditor::Drag(Edit(), p, wxGetKeyState(WXK_SHIFT), m_matBitmap.size());
 }
 
-bool TivraROIAdvPanel::FinalizeCurrentROI()
+bool TivraROIAdvPanel::EditingAllowed() const
 {
-    if (m_roiMode == CvROIMode::Polygon && m_edit.polygonDrawing)
-        return true;
-    cv::Rect rect;
-    GetRect(rect);
-    CropEvent crop(TIVRAPanel_EVT_CROP_CHANGE, GetId(), rect);
-    crop.SetEventObject(this);
-    return SurvivesCall([&] { GetEventHandler()->ProcessEvent(crop); });
+    return m_cropEnable && !m_matBitmap.empty();
 }
 
 void TivraROIAdvPanel::OnImgeLeftMouseDown(wxMouseEvent& event)

@@ -8,6 +8,9 @@
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
+#include "tivra/roi/ROIKeyboard.h"
+
+#include <wx/time.h>
 
 TivraROIPanelBase::TivraROIPanelBase(wxWindow* parent, const wxSize& size) : TivraPanel(parent, size)
 {
@@ -35,6 +38,9 @@ void TivraROIPanelBase::Init()
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_ROIChange, this, PanelMenuIds::kFirstKind, PanelMenuIds::kLastKind);
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_SIMDChange, this, PanelMenuIds::kFirstSIMD,
          PanelMenuIds::kDefaultSIMD);
+    // The ROI keys come first, as keys go down; what they leave reaches the
+    // panel's navigation keys as a character (arrows scroll without an ROI).
+    Bind(wxEVT_KEY_DOWN, &TivraROIPanelBase::OnKeyDown, this);
 }
 
 ROIEditState& TivraROIPanelBase::Edit()
@@ -78,6 +84,7 @@ void TivraROIPanelBase::SetRect(const cv::Rect& r)
         m_edit.roiRect = cv::Rect2f(r);
     else
         ROIEditRecord::Reset(m_edit);
+    RecordCodeEdit();
     RedrawLayers();
 }
 
@@ -148,12 +155,14 @@ void TivraROIPanelBase::SetMenuROIEnable(bool point, bool line, bool rect, bool 
 void TivraROIPanelBase::HideROI()
 {
     ROIEditRecord::Reset(m_edit);
+    RecordCodeEdit();
     RedrawLayers();
 }
 
 void TivraROIPanelBase::SetROIParamDefault()
 {
     ROIEditRecord::Reset(m_edit);
+    RecordCodeEdit();
 }
 
 void TivraROIPanelBase::SetLockROI(bool lock)
@@ -166,6 +175,7 @@ void TivraROIPanelBase::SetROI(cvROI roi, bool refresh)
     ROIEditRecord::RequireFiniteGeometry(roi);
     ROIEditRecord::Apply(m_edit, roi);
     m_roiMode = m_edit.mode;
+    RecordCodeEdit();
     if (refresh)
         RedrawLayers();
 }
@@ -177,12 +187,161 @@ void TivraROIPanelBase::SetROIMode(CvROIMode mode)
     ROIEditRecord::Reset(m_edit);
     m_roiMode = mode;
     m_edit.mode = mode;
+    RecordCodeEdit();
     RedrawLayers();
 }
 
 void TivraROIPanelBase::SetStatusTarget(wxWindow* target)
 {
     m_statusTarget = target;
+}
+
+// ---------------------------------------------------------------- history, state and keys
+
+void TivraROIPanelBase::RecordCodeEdit()
+{
+    m_history.Commit(Edit());
+}
+
+bool TivraROIPanelBase::FinalizeCurrentROI()
+{
+    if (!ROIEditor::IsReportable(Edit()))
+        return true;
+    m_history.Commit(m_edit);
+    CropEvent crop(TIVRAPanel_EVT_CROP_CHANGE, GetId());
+    GetRect(crop.m_rect);
+    crop.SetEventObject(this);
+    return SurvivesCall([&] { GetEventHandler()->ProcessEvent(crop); });
+}
+
+bool TivraROIPanelBase::ShowRestoredROI(bool changed)
+{
+    if (!changed)
+        return false;
+    m_roiMode = m_edit.mode;
+    if (HasCapture())
+        ReleaseMouse();  // the drag it was capturing for is gone
+    RedrawLayers();
+    return FinalizeCurrentROI();
+}
+
+bool TivraROIPanelBase::UndoROI()
+{
+    return ShowRestoredROI(m_history.Undo(Edit()));
+}
+
+bool TivraROIPanelBase::RedoROI()
+{
+    return ShowRestoredROI(m_history.Redo(Edit()));
+}
+
+bool TivraROIPanelBase::CanUndoROI() const
+{
+    ROIEditState s = m_edit;
+    s.mode = m_roiMode;
+    return m_history.CanUndo(s);
+}
+
+bool TivraROIPanelBase::CanRedoROI() const
+{
+    return m_history.CanRedo();
+}
+
+ROIStateFields TivraROIPanelBase::GetROIState() const
+{
+    ROIEditState s = m_edit;
+    s.mode = m_roiMode;
+    return ROIState::Save(s);
+}
+
+void TivraROIPanelBase::SetROIState(const ROIStateFields& fields)
+{
+    const ROIEditState loaded = ROIState::Load(fields);
+    ROIShape::Of(loaded).RestoreInto(m_edit);
+    m_roiMode = m_edit.mode;
+    if (HasCapture())
+        ReleaseMouse();
+    m_history.Commit(m_edit);
+    RedrawLayers();
+}
+
+void TivraROIPanelBase::OnKeyDown(wxKeyEvent& event)
+{
+    if (!HandleROIKey(event))
+        event.Skip();
+}
+
+bool TivraROIPanelBase::HandleROIKey(const wxKeyEvent& event)
+{
+    if (!EditingAllowed())
+        return false;
+    const int key = event.GetKeyCode();
+    const bool ctrl = event.ControlDown();
+    const bool shift = event.ShiftDown();
+    if (ctrl && (key == 'Z' || key == 'z')) {
+        if (shift)
+            RedoROI();
+        else
+            UndoROI();
+        return true;
+    }
+    if (ctrl && (key == 'Y' || key == 'y')) {
+        RedoROI();
+        return true;
+    }
+    if (key == WXK_ESCAPE)
+        return CancelROIGesture();
+    if (key == WXK_DELETE || key == WXK_NUMPAD_DELETE || key == WXK_BACK)
+        return DeleteROI();
+    return StepROIByKey(key, ctrl, shift);
+}
+
+bool TivraROIPanelBase::CancelROIGesture()
+{
+    const ROIEditState& s = Edit();
+    const bool openPolygon = s.mode == CvROIMode::Polygon && s.polygonDrawing && !s.polygonPoints.empty();
+    if (!s.dragging && !openPolygon)
+        return false;
+    m_history.Revert(m_edit);
+    m_roiMode = m_edit.mode;
+    if (HasCapture())
+        ReleaseMouse();
+    RedrawLayers();
+    return true;
+}
+
+bool TivraROIPanelBase::DeleteROI()
+{
+    if (!ROIKeyboard::Remove(Edit()))
+        return false;
+    if (HasCapture())
+        ReleaseMouse();
+    RedrawLayers();
+    FinalizeCurrentROI();
+    return true;
+}
+
+bool TivraROIPanelBase::StepROIByKey(int key, bool resize, bool shift)
+{
+    cv::Point2f direction;
+    switch (key) {
+    case WXK_LEFT: case WXK_NUMPAD_LEFT: direction = {-1, 0}; break;
+    case WXK_RIGHT: case WXK_NUMPAD_RIGHT: direction = {1, 0}; break;
+    case WXK_UP: case WXK_NUMPAD_UP: direction = {0, -1}; break;
+    case WXK_DOWN: case WXK_NUMPAD_DOWN: direction = {0, 1}; break;
+    default: return false;
+    }
+    // Without an ROI to edit the arrows are left to scroll the view.
+    if (!ROIKeyboard::Editable(Edit()))
+        return false;
+    const cv::Point2f d = direction * (shift ? ROIKeyboard::kShiftStep : ROIKeyboard::kStep);
+    const bool changed = resize ? ROIKeyboard::Resize(m_edit, d) : ROIKeyboard::Move(m_edit, d, m_matBitmap.size());
+    if (changed) {
+        m_history.CommitBurst(m_edit, wxGetLocalTimeMillis().GetValue());
+        RedrawLayers();
+        FinalizeCurrentROI();
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- overlays and texts
@@ -351,6 +510,7 @@ void TivraROIPanelBase::OnMenu_ROIChange(wxCommandEvent& event)
     m_roiMode = PanelMenuIds::KindOfMenuId(event.GetId(), m_roiMode);
     ROIEditRecord::Reset(m_edit);
     m_edit.mode = m_roiMode;
+    m_history.Commit(m_edit);
     RedrawLayers();
     wxCommandEvent changed(TIVRAPanel_EVT_TOOL_CHANGE, GetId());
     changed.SetEventObject(this);

@@ -34,16 +34,6 @@ bool TivraROIPanel::SourcePointAt(const wxPoint& windowPos, cv::Point2f& source)
     return true;
 }
 
-bool TivraROIPanel::FinalizeCurrentROI()
-{
-    if (!ROIEditor::IsReportable(m_edit))
-        return true;
-    CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, GetId());
-    GetRect(event.m_rect);
-    event.SetEventObject(this);
-    return SurvivesCall([&] { GetEventHandler()->ProcessEvent(event); });
-}
-
 void TivraROIPanel::LogPolygonPress(size_t verticesBefore, bool closed)
 {
     if (closed)
@@ -70,6 +60,7 @@ void TivraROIPanel::LogPolygonRelease(size_t verticesBefore, bool closed)
 
 void TivraROIPanel::OnImgeLeftMouseDown(wxMouseEvent& event)
 {
+    SetFocus(); // the keys edit the ROI of the panel last clicked
     cv::Point2f p;
     if (!EditingAllowed() || !SourcePointAt(event.GetPosition(), p)) {
         event.Skip();

@@ -469,3 +469,34 @@ TEST_F(ClassicPanelTest, DoubleClickClosesAPolygonOfThreeVertices)
     ASSERT_EQ(m_crops.size(), 1u);
     EXPECT_EQ(m_crops[0], cv::Rect(20, 20, 101, 81));
 }
+
+TEST_F(ClassicPanelTest, KeysMoveResizeRemoveAndUndoTheROI)
+{
+    ShowImage(100, 80);
+    m_panel->SetFuncEnable(false, true, true);
+    cvROI roi;
+    roi.mode = CvROIMode::Rectangle;
+    roi.points = {{10, 10}, {30, 20}};
+    m_panel->SetROI(roi, true);
+    const auto press = [&](int key, bool ctrl = false, bool shift = false) {
+        wxKeyEvent event(wxEVT_KEY_DOWN);
+        event.m_keyCode = key;
+        event.m_controlDown = ctrl;
+        event.m_shiftDown = shift;
+        event.SetEventObject(m_panel);
+        m_panel->GetEventHandler()->ProcessEvent(event);
+        cv::Rect rect;
+        m_panel->GetRect(rect);
+        return rect;
+    };
+    EXPECT_EQ(press(WXK_RIGHT, false, true), cv::Rect(20, 10, 30, 20));
+    EXPECT_EQ(press(WXK_DOWN, true), cv::Rect(20, 10, 30, 21));
+    EXPECT_EQ(press(WXK_DELETE), cv::Rect());
+    EXPECT_EQ(press('Z', true), cv::Rect(20, 10, 30, 21)); // the burst of keys is one step
+    EXPECT_EQ(press('Z', true), cv::Rect(10, 10, 30, 20));
+    EXPECT_EQ(press('Y', true), cv::Rect(20, 10, 30, 21));
+    const std::vector<cv::Rect> reported = {cv::Rect(20, 10, 30, 20), cv::Rect(20, 10, 30, 21), cv::Rect(),
+                                            cv::Rect(20, 10, 30, 21), cv::Rect(10, 10, 30, 20),
+                                            cv::Rect(20, 10, 30, 21)};
+    EXPECT_EQ(m_crops, reported);
+}

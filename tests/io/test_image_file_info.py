@@ -3,6 +3,7 @@ OpenCV, libheif's heif-enc, libjxl's cjxl) and on damaged or hand-built files.""
 import io
 import struct
 import subprocess
+import zlib
 
 import cv2
 import numpy as np
@@ -256,23 +257,86 @@ def decoded_layout(path):
     return (image.shape[1], image.shape[0], 1 if image.ndim == 2 else image.shape[2], 8 * image.itemsize)
 
 
-def test_jpeg_size_from_the_header_is_what_decoding_gives(tmp_path):
-    pixels = np.random.default_rng(5).integers(0, 255, (30, 50, 3), dtype=np.uint8)
+PIXELS = np.random.default_rng(5).integers(0, 255, (30, 50, 3), dtype=np.uint8)
+
+
+def pillow_bytes(image, fmt, **options):
+    out = io.BytesIO()
+    image.save(out, fmt, **options)
+    return out.getvalue()
+
+
+def cv2_bytes(extension, array, params=()):
+    ok, data = cv2.imencode(extension, array, list(params))
+    return data.tobytes()
+
+
+def png_chunk(kind, payload):
+    return struct.pack(">I", len(payload)) + kind + payload + struct.pack(">I", zlib.crc32(kind + payload))
+
+
+def jpeg_corpus():
     files = []
     for mode in ("L", "RGB", "CMYK"):
         for progressive in (False, True):
             for orientation in range(1, 9):
-                out = io.BytesIO()
                 exif = piexif.dump({"0th": {piexif.ImageIFD.Orientation: orientation}})
-                Image.fromarray(pixels).convert(mode).save(out, "JPEG", progressive=progressive, exif=exif)
-                files.append(out.getvalue())
+                files.append(pillow_bytes(Image.fromarray(PIXELS).convert(mode), "JPEG", progressive=progressive,
+                                          exif=exif))
+    files.append(cv2_bytes(".jpg", np.dstack([PIXELS, PIXELS[:, :, :1]])))
     whole = jpeg_bytes(size=(50, 30))
     sof, sos = whole.index(b"\xff\xc0"), whole.index(b"\xff\xda")
-    files += [whole[:n] for n in (sof + 6, sos + 6, sos + 14, sos + 40, len(whole) // 2, len(whole) - 2)]
     lying = bytearray(whole)
     lying[sof + 5:sof + 9] = struct.pack(">HH", 60000, 60000)  # 3.6 gigapixels
-    files.append(bytes(lying))
-    for index, data in enumerate(files):
-        path = write(tmp_path / f"corpus{index}.jpg", data)
+    files += [whole[:n] for n in (sof + 6, sos + 6, sos + 14, sos + 40)] + [bytes(lying)]
+    return "jpg", files
+
+
+def png_corpus():
+    rgb = Image.fromarray(PIXELS)
+    big_ihdr = png_chunk(b"IHDR", struct.pack(">IIBBBBB", 100000, 100000, 8, 2, 0, 0, 0))
+    return "png", [cv2_bytes(".png", PIXELS), cv2_bytes(".png", PIXELS.astype(np.uint16) * 257),
+                   cv2_bytes(".png", PIXELS[:, :, 0].astype(np.uint16)), pillow_bytes(rgb.convert("P"), "PNG"),
+                   pillow_bytes(rgb.convert("P"), "PNG", transparency=3),
+                   pillow_bytes(rgb, "PNG", transparency=(1, 2, 3)), pillow_bytes(rgb.convert("LA"), "PNG"),
+                   pillow_bytes(rgb.convert("L"), "PNG", transparency=5), pillow_bytes(rgb.convert("1"), "PNG"),
+                   b"\x89PNG\r\n\x1a\n" + big_ihdr + png_chunk(b"IDAT", zlib.compress(b"\0" * 64))
+                   + png_chunk(b"IEND", b"")]
+
+
+def tiff_corpus():
+    rgb = Image.fromarray(PIXELS)
+    return "tif", [cv2_bytes(".tif", PIXELS), cv2_bytes(".tif", PIXELS.astype(np.uint16) * 257),
+                   cv2_bytes(".tif", PIXELS[:, :, 0].astype(np.float32)), cv2_bytes(".tif", PIXELS.astype(np.float32)),
+                   pillow_bytes(rgb, "TIFF"), pillow_bytes(rgb, "TIFF", compression="tiff_lzw"),
+                   pillow_bytes(rgb.convert("RGBA"), "TIFF", compression="tiff_adobe_deflate"),
+                   pillow_bytes(Image.fromarray(PIXELS[:, :, 0].astype(np.uint16) * 200), "TIFF"), pillow_bytes(rgb.convert("P"), "TIFF"),
+                   pillow_bytes(rgb.convert("1"), "TIFF"), pillow_bytes(rgb.convert("CMYK"), "TIFF")]
+
+
+def other_corpus(extension):
+    rgb = Image.fromarray(PIXELS)
+    if extension == "bmp":
+        return [pillow_bytes(rgb.convert(mode), "BMP") for mode in ("RGB", "L", "P", "1", "RGBA")]
+    if extension == "webp":
+        bgra = np.dstack([PIXELS, PIXELS[:, :, :1]])
+        return [pillow_bytes(rgb, "WEBP"), pillow_bytes(rgb, "WEBP", lossless=True), cv2_bytes(".webp", bgra),
+                cv2_bytes(".webp", bgra, (cv2.IMWRITE_WEBP_QUALITY, 101)), pillow_bytes(rgb, "WEBP", exif=b"Exif")]
+    return [cv2_bytes(".pgm", PIXELS[:, :, 0]), cv2_bytes(".pgm", PIXELS[:, :, 0].astype(np.uint16) * 257),
+            cv2_bytes(".ppm", PIXELS), pillow_bytes(rgb.convert("1"), "PPM"),
+            b"P5\n# made by a scanner\n50 30\n#depth\n255\n" + PIXELS[:, :, 0].tobytes(),
+            cv2_bytes(".ppm", PIXELS, (cv2.IMWRITE_PXM_BINARY, 0))]
+
+
+CORPORA = {"jpeg": jpeg_corpus, "png": png_corpus, "tiff": tiff_corpus, "bmp": lambda: ("bmp", other_corpus("bmp")),
+           "webp": lambda: ("webp", other_corpus("webp")), "pnm": lambda: ("pnm", other_corpus("pnm"))}
+
+
+@pytest.mark.parametrize("family", CORPORA)
+def test_size_from_the_header_is_what_decoding_gives(tmp_path, family):
+    extension, files = CORPORA[family]()
+    cut = [data[:n] for data in files for n in (len(data) - 1, len(data) // 2, 40)]
+    for index, data in enumerate(files + cut):
+        path = write(tmp_path / f"corpus{index}.{extension}", data)
         info = tm.GetImageFileInfo(path)
         assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == decoded_layout(path), index

@@ -30,7 +30,9 @@ struct ImageFileInfo
 };
 
 /// Reads the information of the image file at `path` (UTF-8). The reader is
-/// chosen by the extension: libheif for .heic/.heif, libjxl for .jxl, OpenCV
-/// otherwise; JPEG files also get their EXIF block parsed. Never throws for a
-/// missing, unreadable or malformed file: it returns what it could fill.
+/// chosen by the extension: libheif for .heic/.heif, libjxl for .jxl; other
+/// files get their size and layout from their headers where a header reader
+/// vouches for them (see ImageHeader.h), else from OpenCV's decoder; JPEG files
+/// also get their EXIF block parsed. Never throws for a missing, unreadable or
+/// malformed file: it returns what it could fill.
 ImageFileInfo GetImageFileInfo(const std::string& path);

@@ -38,6 +38,10 @@ cv::Rect ReportedRect(const ROIEditState& s);
 /// there is no shape.
 cv::Rect2f CoveredBox(const ROIEditState& s);
 
+/// Whether there is a shape to show and edit: a point off the origin, a line of
+/// some length, a sized (rotated) rectangle, circle or annulus, a closed polygon.
+bool HasShape(const ROIEditState& s);
+
 /// Length of the radius vector (roiRect width, height) in single precision; 0 when neither is positive.
 double OuterRadius(const ROIEditState& s);
 

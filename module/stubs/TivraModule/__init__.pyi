@@ -177,35 +177,15 @@ class TivraEngine:
     def Canny(self, threshold1: float, threshold2: float) -> numpy.typing.NDArray[numpy.uint8]:
         """Return the Canny edge map (uint8, 0 or 255, one channel) of a gray copy of the image, which stays as it is; shape (0,) when empty"""
 
-class TivraPanel:
-    """Basic image display panel (requires wxPython parent)"""
-    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
-    def GetRawMat(self) -> numpy.typing.NDArray[Any]:
-        """Return the image as given or loaded, at its own dtype (uint8, uint16, int16, float32 or float64) and channel count: Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
-    def SetDisplayLevels(self, low: float, high: float) -> None:
-        """Show raw values from low (black) to high (white), linearly, clipped outside; low < high, both finite"""
-    def SetAutoLevels(self, lowPercent: float = ..., highPercent: float = ...) -> Any:
-        """Set the display levels at the lowPercent and highPercent points of the image's histogram (NaN and inf left out); return them as (low, high), or None without an image"""
-    def GetDisplayLevels(self) -> Any:
-        """Return the display levels (low, high), or None while raw values show clipped to 0..255"""
-    def ResetDisplayLevels(self) -> None:
-        """Show raw values clipped to 0..255 again, as 8-bit images are shown"""
-    def SetColorMap(self, name: Optional[str]) -> None:
-        """False colour for one-channel images, after the levels, by OpenCV colour-map name ("jet", "turbo", "viridis", "inferno", "hot", ...); "gray" or None switches it off. An unknown name raises ValueError listing the valid ones"""
-    def GetColorMap(self) -> str:
-        """Return the colour map's name, "gray" when it is off"""
+class TivraPanelBase:
+    """What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)"""
+    def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
         """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8"""
-    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
-        """Load image from file (supports Unicode paths)"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def SetMode(self, mode: SupportsIndex) -> None:
         """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
-    def SetZoomToFit(self) -> None:
-        """Fit the whole image into the window"""
-    def SetOriginal(self, is_scrollbar_visible: bool = ...) -> None:
-        """Show the image at scale 1, with scroll bars or without them"""
     def SetZoomIn(self) -> None:
         """Zoom in one step"""
     def SetZoomOut(self) -> None:
@@ -238,18 +218,6 @@ class TivraPanel:
         """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
     def GetAspectRatio(self) -> AspectRatio:
         """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
-
-class TivraROIAdvPanel:
-    """Advanced ROI panel with editing (requires wxPython parent)"""
-    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8"""
-    def LoadImage(self, path: str) -> bool:
-        """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
-    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
-    def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
     def GetRawMat(self) -> numpy.typing.NDArray[Any]:
         """Return the image as given or loaded, at its own dtype (uint8, uint16, int16, float32 or float64) and channel count: Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
     def SetDisplayLevels(self, low: float, high: float) -> None:
@@ -264,28 +232,38 @@ class TivraROIAdvPanel:
         """False colour for one-channel images, after the levels, by OpenCV colour-map name ("jet", "turbo", "viridis", "inferno", "hot", ...); "gray" or None switches it off. An unknown name raises ValueError listing the valid ones"""
     def GetColorMap(self) -> str:
         """Return the colour map's name, "gray" when it is off"""
-    def SetMode(self, mode: SupportsIndex) -> None:
-        """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
+
+class TivraPanel(TivraPanelBase):
+    """Basic image display panel (requires wxPython parent)"""
+    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
+        """Load image from file (supports Unicode paths)"""
+    def SetZoomToFit(self) -> None:
+        """Fit the whole image into the window"""
+    def SetOriginal(self, is_scrollbar_visible: bool = ...) -> None:
+        """Show the image at scale 1, with scroll bars or without them"""
+
+class TivraROIAdvPanel(TivraPanelBase):
+    """Advanced ROI panel with editing (requires wxPython parent)"""
+    def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    def LoadImage(self, path: str) -> bool:
+        """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
+    def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
     def SetZoomToFit(self) -> None:
         """Fit the whole image into the window"""
     def ZoomToFit(self) -> None:
         """Same as SetZoomToFit()"""
     def SetOriginal(self) -> None:
         """Show the image at zoom 1 (one image pixel per screen pixel)"""
-    def SetZoomIn(self) -> None:
-        """Zoom in one step"""
     def ZoomIn(self) -> None:
         """Same as SetZoomIn()"""
-    def SetZoomOut(self) -> None:
-        """Zoom out one step"""
     def ZoomOut(self) -> None:
         """Same as SetZoomOut()"""
     def GetZoomFactor(self) -> float:
         """Return current display zoom factor (1.0 = 100%)"""
     def GetLoadedImageInfo(self) -> dict:
         """Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display conversion."""
-    def SetCenterImageEnable(self, enable: bool) -> None:
-        """Centre an image smaller than the window (True) or keep it at the top left"""
     def SetROIMode(self, mode: SupportsIndex) -> None:
         """Choose the kind of ROI the mouse draws (CvROIMode value)"""
     def GetROIMode(self) -> int:
@@ -323,8 +301,6 @@ class TivraROIAdvPanel:
             angle: Rotation angle (for RotatedRectangle)."""
     def GetEditingROI(self) -> tuple:
         """Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's rotation in degrees, else 0. Without an ROI: (0, [], 0.0)."""
-    def SetCanvasBgColor(self, r: SupportsIndex, g: SupportsIndex, b: SupportsIndex) -> None:
-        """Set the colour around the image (red, green, blue, 0-255)"""
     def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:
         """Choose the ROI kinds the context menu offers"""
     def HideROI(self) -> None:
@@ -362,14 +338,6 @@ class TivraROIAdvPanel:
         """Append a pixel-level mask overlay"""
     def ConvertMaskToPolygon(self, mask: numpy.typing.NDArray[numpy.uint8]) -> list:
         """Convert a mask to a polygon (contour points)"""
-    def SetSize(self, w: SupportsIndex, h: SupportsIndex) -> None:
-        """Resize the panel to w x h pixels, keeping its position (-1 keeps that size)"""
-    def Refresh(self) -> None:
-        """Repaint the panel"""
-    def GetHandle(self) -> int:
-        """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
-    def IsOk(self) -> bool:
-        """Return True while the native panel exists (False once wx destroyed it with its parent)"""
     def SetOnRightClickCallback(self, callback: Any) -> None:
         """Set a callback function for right-click events. Should return True to intercept."""
     def SetOnCropCallback(self, callback: Any) -> None:
@@ -380,25 +348,15 @@ class TivraROIAdvPanel:
         """Set a callback function for right double-click"""
     def SetOnMouseMoveCallback(self, callback: Any) -> None:
         """Set a callback function for mouse movement"""
-    def SetGuideLineMode(self, mode: GuideLineMode) -> None:
-        """Set guide line overlay mode (GuideLineMode enum)"""
-    def GetGuideLineMode(self) -> GuideLineMode:
-        """Return the guide line mode (GuideLineMode enum)"""
-    def SetGuideLineVisible(self, visible: bool) -> None:
-        """Show or hide guide lines without changing mode"""
-    def GetGuideLineVisible(self) -> bool:
-        """Return whether the guide lines are shown"""
-    def SetGuideLineColor(self, b: SupportsIndex, g: SupportsIndex, r: SupportsIndex, a: SupportsIndex = ...) -> None:
-        """Set guide line color (BGR + alpha 0-255)"""
-    def SetGuideLineThickness(self, thickness: SupportsIndex) -> None:
-        """Set guide line thickness in pixels"""
-    def SetAspectRatio(self, ratio: AspectRatio) -> None:
-        """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
-    def GetAspectRatio(self) -> AspectRatio:
-        """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
 
 def GetImageFileInfo(path: str) -> dict:
     """Read image file metadata (size, channels, bit_depth, EXIF, GPS) without loading into a panel. Returns a dict."""
+
+def SetMaxImagePixels(pixels: SupportsIndex) -> None:
+    """Set the largest image, in pixels (width x height), that any load accepts: the engine, both panels and GetImageFileInfo refuse a file declaring more before allocating its pixels. The default is OpenCV's limit (2**30, or OPENCV_IO_MAX_IMAGE_PIXELS); OpenCV's own limit still applies to the formats it decodes."""
+
+def GetMaxImagePixels() -> int:
+    """The largest image, in pixels, that any load accepts (see SetMaxImagePixels)."""
 
 INTER_NEAREST: int
 INTER_LINEAR: int

@@ -172,8 +172,7 @@ protected:
     // Mouse editing of the current ROI (TivraROIAdvPanelEditing.cpp).
     ROIHitResult HitTestCurrentROI(const cv::Point2f& p);
     void UpdateROIFromDrag(const cv::Point2f& p);
-    /// Raises the crop event for a finished edit; false when a handler destroyed the panel.
-    bool FinalizeCurrentROI();
+    bool EditingAllowed() const override;
     void OnImgeLeftMouseDown(wxMouseEvent& event);
     void OnImgeLeftMouseUp(wxMouseEvent& event);
     void OnImgeLeftDClick(wxMouseEvent& event);

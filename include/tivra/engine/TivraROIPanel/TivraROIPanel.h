@@ -76,9 +76,7 @@ protected:
     // Mouse editing
     /// The source pixel under a window position, or false when it is not on the image.
     bool SourcePointAt(const wxPoint& windowPos, cv::Point2f& source) const;
-    bool EditingAllowed() const;
-    /// Raises the crop event for a finished edit; false when a handler destroyed the panel.
-    bool FinalizeCurrentROI();
+    bool EditingAllowed() const override;
     void ReportPixelInfo();
     void LogPolygonPress(size_t verticesBefore, bool closed);
     void LogPolygonRelease(size_t verticesBefore, bool closed);

@@ -19,8 +19,10 @@
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 #include "tivra/engine/TivraROIPanel/TivraPanelEvents.h"
 #include "tivra/engine/Viewport.h"
+#include "tivra/roi/ROIEditHistory.h"
 #include "tivra/roi/ROIEditor.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/ROIState.h"
 #include "tivra/roi/wx/TextRecord.h"
 
 class TivraROIPanelBase : public TivraPanel {
@@ -58,6 +60,19 @@ public:
     void SetStatusTarget(wxWindow* target) override;
     void SetROIParamDefault();
 
+    // Undo and redo of the current ROI: one step per finished edit (a drag, a
+    // closed polygon, a burst of key presses, a record or state set from code).
+    // Each step taken raises the crop event as an edit does; false when there
+    // was none to take (or a handler destroyed the panel).
+    bool UndoROI();
+    bool RedoROI();
+    bool CanUndoROI() const;
+    bool CanRedoROI() const;
+    /// The current ROI as plain fields (ROIState); reading them back sets it again.
+    ROIStateFields GetROIState() const;
+    /// Throws std::invalid_argument naming the field at fault, changing nothing.
+    void SetROIState(const ROIStateFields& fields);
+
     // Overlays, texts and badge; ROI records with points or an angle that are
     // not finite are refused with std::invalid_argument.
     void ClearOverlay() override;
@@ -80,6 +95,19 @@ protected:
     virtual void MenuZoomStep(bool zoomIn);
     /// The current ROI, its kind following the panel's ROI mode.
     ROIEditState& Edit();
+    /// Whether the mouse and the keys may edit the current ROI now.
+    virtual bool EditingAllowed() const = 0;
+    /// Records a finished edit and raises the crop event for it (none while a
+    /// polygon is open); false when a handler destroyed the panel.
+    bool FinalizeCurrentROI();
+    /// A finished edit made from code: recorded, not reported.
+    void RecordCodeEdit();
+    /// Keys with the panel focused: arrows move the ROI (Shift: 10 source
+    /// pixels), Ctrl+arrows resize it, Delete and Backspace remove it, Escape
+    /// cancels a gesture in progress, Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y
+    /// redo. Returns false for a key left to others: arrows when there is no ROI
+    /// to move, Escape with no gesture in progress.
+    bool HandleROIKey(const wxKeyEvent& event);
     /// Binds (connect true) or unbinds one mouse handler of a panel.
     template <class Panel, class Event>
     void BindWhile(bool connect, const wxEventTypeTag<Event>& type, void (Panel::*handler)(Event&))
@@ -130,4 +158,12 @@ protected:
 
 private:
     void Init();
+    void OnKeyDown(wxKeyEvent& event);
+    /// Shows a state the history put back and reports it.
+    bool ShowRestoredROI(bool changed);
+    bool CancelROIGesture();
+    bool DeleteROI();
+    bool StepROIByKey(int key, bool resize, bool shift);
+
+    ROIEditHistory m_history;
 };

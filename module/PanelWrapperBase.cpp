@@ -1,0 +1,181 @@
+#include "PanelWrapperBase.h"
+
+#include "tivra/engine/TivraROIPanel/TivraPanel.h"
+
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+
+PanelWrapperBase::PanelWrapperBase(const tivra::embedding::PanelRequest& request, const PanelFactory& create)
+{
+    m_panel = create(request, [this] { m_panel = nullptr; });
+}
+
+PanelWrapperBase::~PanelWrapperBase()
+{
+    // Destroying the panel may run Python code (destroy handlers of the
+    // parents); an exception pending in the caller must survive it.
+    pybind11::error_scope keepPendingError;
+    ReleasePanel();
+}
+
+void PanelWrapperBase::ReleasePanel()
+{
+    TivraPanel* const panel = m_panel;
+    // Off the GUI thread the panel's gone-notice is dropped, not run.
+    m_panel = nullptr;
+    tivra::embedding::ReleasePanel(panel);
+}
+
+TivraPanel* PanelWrapperBase::Panel() const
+{
+    tivra::embedding::RequireGuiThread();
+    return m_panel;
+}
+
+void PanelWrapperBase::Repaint()
+{
+    m_panel->Refresh(true);
+    m_panel->Update();
+}
+
+void PanelWrapperBase::SetMat(const cv::Mat& image)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetCVmat(image, false, false);
+    Repaint();
+}
+
+cv::Mat PanelWrapperBase::GetMat() const
+{
+    const TivraPanel* const panel = Panel();
+    return panel ? panel->GetSourceMat() : cv::Mat();
+}
+
+void PanelWrapperBase::SetMode(int mode)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetDisplayMode(mode);
+    panel->UpdateScale();
+    panel->Refresh(true);
+}
+
+void PanelWrapperBase::SetOriginal(bool isScrollbarVisible)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetOriginal(isScrollbarVisible);
+    panel->Refresh(true);
+}
+
+void PanelWrapperBase::SetZoomIn()
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomIn();
+    panel->Refresh(true);
+}
+
+void PanelWrapperBase::SetZoomOut()
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    panel->SetZoomOut();
+    panel->Refresh(true);
+}
+
+void PanelWrapperBase::SetSize(int w, int h)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    // -1 keeps a dimension; other negative sizes, which GTK refuses, do too.
+    panel->SetSize(-1, -1, std::max(w, -1), std::max(h, -1), 0);
+    panel->Refresh(true);
+}
+
+void PanelWrapperBase::SetCanvasBgColor(int r, int g, int b)
+{
+    if (TivraPanel* const panel = Panel())
+        panel->SetCanvasBgColor(r, g, b);
+}
+
+void PanelWrapperBase::SetCenterImageEnable(bool enable)
+{
+    if (TivraPanel* const panel = Panel())
+        panel->SetCenterImageEnable(enable);
+}
+
+void PanelWrapperBase::Refresh()
+{
+    if (TivraPanel* const panel = Panel())
+        panel->Refresh(true);
+}
+
+std::uintptr_t PanelWrapperBase::GetHandle() const
+{
+    return tivra::embedding::NativeHandleOf(Panel());
+}
+
+void PanelWrapperBase::SetGuideLineMode(GuideLineMode mode)
+{
+    if (TivraPanel* const panel = Panel())
+        panel->SetGuideLineMode(mode);
+}
+
+GuideLineMode PanelWrapperBase::GetGuideLineMode() const
+{
+    const TivraPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineMode() : GuideLineMode::Off;
+}
+
+void PanelWrapperBase::SetGuideLineVisible(bool visible)
+{
+    if (TivraPanel* const panel = Panel())
+        panel->SetGuideLineVisible(visible);
+}
+
+bool PanelWrapperBase::GetGuideLineVisible() const
+{
+    const TivraPanel* const panel = Panel();
+    return panel ? panel->GetGuideLineVisible() : false;
+}
+
+void PanelWrapperBase::SetGuideLineColor(int b, int g, int r, int a)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.color = cv::Scalar(b, g, r, a);
+    panel->SetGuideLineStyle(style);
+}
+
+void PanelWrapperBase::SetGuideLineThickness(int thickness)
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return;
+    GuideLineStyle style = panel->GetGuideLineStyle();
+    style.thickness = thickness;
+    panel->SetGuideLineStyle(style);
+}
+
+void PanelWrapperBase::SetAspectRatio(AspectRatio ratio)
+{
+    if (TivraPanel* const panel = Panel())
+        panel->SetAspectRatio(ratio);
+}
+
+AspectRatio PanelWrapperBase::GetAspectRatio() const
+{
+    const TivraPanel* const panel = Panel();
+    return panel ? panel->GetAspectRatio() : AspectRatio::AR_16_9;
+}

@@ -1,0 +1,77 @@
+// The header readers against OpenCV's decoder on files OpenCV encodes: a file a
+// reader vouches for must decode to the layout it reports, whole or cut short,
+// and the whole files must be vouched for (else the fast path is never taken).
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "IoTestSupport.h"
+#include "tivra/io/ImageHeader.h"
+
+namespace {
+
+using Layout = std::tuple<int, int, int, int>;
+
+Layout DecodedLayout(const std::vector<std::uint8_t>& bytes)
+{
+    cv::Mat image;
+    try {
+        image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
+    } catch (const cv::Exception&) {
+    }
+    if (image.empty())
+        return {0, 0, 0, 0};
+    return {image.cols, image.rows, image.channels(), static_cast<int>(8 * image.elemSize1())};
+}
+
+struct Case {
+    const char* extension;
+    int type;
+};
+
+class ImageHeader : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ImageHeader, ReportsWhatTheDecoderGivesAndRefusesCutFiles)
+{
+    cv::Mat picture = iotest::NoisePicture(37, 23, GetParam().type);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(cv::imencode(GetParam().extension, picture, bytes));
+    const std::size_t whole = bytes.size();
+    for (const std::size_t size : {whole, whole - 1, whole / 2, std::size_t{16}}) {
+        SCOPED_TRACE(size);
+        bytes.resize(size);
+        ImageFileInfo info;
+        const bool vouched = image_header::ReadImageLayout(image_header::FileBytes(bytes.data(), size), info);
+        EXPECT_TRUE(vouched || size != whole);
+        if (vouched) {
+            EXPECT_EQ(Layout(info.width, info.height, info.channels, info.bit_depth), DecodedLayout(bytes));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ImageHeader,
+                         ::testing::Values(Case{".png", CV_8UC1}, Case{".png", CV_8UC3}, Case{".png", CV_8UC4},
+                                           Case{".png", CV_16UC3}, Case{".tiff", CV_8UC1}, Case{".tiff", CV_8UC4},
+                                           Case{".tiff", CV_16UC1}, Case{".tiff", CV_32FC1},
+                                           Case{".bmp", CV_8UC1}, Case{".bmp", CV_8UC3}, Case{".webp", CV_8UC3},
+                                           Case{".webp", CV_8UC4}, Case{".pgm", CV_8UC1},
+                                           Case{".pgm", CV_16UC1}, Case{".ppm", CV_8UC3}, Case{".jpg", CV_8UC1},
+                                           Case{".jpg", CV_8UC3}));
+
+}  // namespace
+
+// Inputs that once crashed a header reader (saved by scripts/run-fuzz.sh):
+// reading each of them to the end is the test.
+TEST(ImageHeaderCorpus, InputsThatOnceCrashedAreReadSafely)
+{
+    const iotest::fs::path folder = iotest::fs::path(TIVRA_TEST_DATA_DIR) / "header-regressions";
+    std::error_code error;
+    for (const auto& entry : iotest::fs::directory_iterator(folder, error)) {
+        SCOPED_TRACE(entry.path().string());
+        const std::vector<unsigned char> bytes = iotest::ReadBytes(entry.path().string());
+        ImageFileInfo info;
+        image_header::ReadImageLayout(image_header::FileBytes(bytes.data(), bytes.size()), info);
+    }
+}

@@ -1,0 +1,175 @@
+#include "tivra/roi/ROIEditHistory.h"
+#include "tivra/roi/ROIEditRecord.h"
+#include "tivra/roi/ROIKeyboard.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ROIEditState FromRecord(int mode, std::vector<cv::Point2f> points, double angle = 0.0)
+{
+    cvROI roi;
+    roi.mode = mode;
+    roi.points = std::move(points);
+    roi.angle = angle;
+    ROIEditState s;
+    ROIEditRecord::Apply(s, roi);
+    return s;
+}
+
+void ExpectSameShape(const ROIEditState& actual, const ROIEditState& expected)
+{
+    const ROIShape a = ROIShape::Of(actual);
+    const ROIShape e = ROIShape::Of(expected);
+    EXPECT_TRUE(a.SameAs(e) && a.mode == e.mode) << "kind " << e.mode << ": " << a.roiRect << " vs " << e.roiRect;
+    EXPECT_FALSE(actual.dragging);
+}
+
+// One ROI of every kind the editor takes, rotated rectangles at an odd angle.
+std::vector<ROIEditState> EveryKind()
+{
+    return {FromRecord(CvROIMode::Point, {{12.5f, 20.25f}}),
+            FromRecord(CvROIMode::Line, {{10, 10}, {40.5f, 33}}),
+            FromRecord(CvROIMode::Rectangle, {{10, 12}, {30, 20}}),
+            FromRecord(CvROIMode::RotatedRectangle, {{20, 22}, {30, 14}}, 33.7),
+            FromRecord(CvROIMode::Circle, {{50, 50}, {17.3f, 0}}),
+            FromRecord(CvROIMode::Annulus, {{50, 50}, {20, 0}, {7.5f, 0}, {-30, 200}}),
+            FromRecord(CvROIMode::Polygon, {{10, 10}, {60.5f, 12}, {35, 48.25f}, {12, 40}})};
+}
+
+} // namespace
+
+// Mouse drags, key bursts and code edits of every kind undo and redo to the exact geometry.
+TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKind)
+{
+    for (const ROIEditState& first : EveryKind()) {
+        ROIEditHistory history;
+        ROIEditState s = first;
+        history.Commit(s);
+        ROIEditor::Press(s, ROIEditRecord::CoveredBox(s).tl() + cv::Point2f(200, 200), 1.0f, 100000);
+        ROIEditor::Drag(s, {260, 250}, false);
+        ROIEditor::Release(s);
+        const ROIEditState dragged = s;
+        history.Commit(s);
+        s = first;
+        history.Commit(s); // set again from code
+        for (int i = 0; i < 3; ++i) {
+            ROIKeyboard::Move(s, {1, 0}, cv::Size());
+            ROIKeyboard::Resize(s, {0, 10});
+            history.CommitBurst(s, 5000 + i * 300); // one burst
+        }
+        const ROIEditState keyed = s;
+        ASSERT_TRUE(history.Undo(s));
+        ExpectSameShape(s, first);
+        ASSERT_TRUE(history.Undo(s));
+        ExpectSameShape(s, dragged);
+        ASSERT_TRUE(history.Undo(s));
+        ExpectSameShape(s, first);
+        ASSERT_TRUE(history.Redo(s) && history.Redo(s) && history.Redo(s));
+        ExpectSameShape(s, keyed);
+        EXPECT_FALSE(history.Redo(s));
+    }
+}
+
+TEST(ROIEditHistory, StepsBurstsAndCancelledGestures)
+{
+    ROIEditHistory history;
+    ROIEditState s = FromRecord(CvROIMode::Rectangle, {{0, 0}, {10, 10}});
+    for (int i = 1; i <= 150; ++i) {
+        s.roiRect.x = static_cast<float>(i);
+        history.Commit(s);
+    }
+    int undone = 0;
+    while (history.Undo(s))
+        ++undone;
+    EXPECT_EQ(undone, 100);
+    EXPECT_EQ(s.roiRect.x, 50.0f);
+
+    // A pause ends a burst; a burst that comes back leaves no step.
+    ROIKeyboard::Move(s, {1, 0}, {});
+    history.CommitBurst(s, 1000);
+    ROIKeyboard::Move(s, {1, 0}, {});
+    history.CommitBurst(s, 3000);
+    ROIKeyboard::Move(s, {-1, 0}, {});
+    history.CommitBurst(s, 3500);
+    ASSERT_TRUE(history.Undo(s));
+    EXPECT_EQ(s.roiRect.x, 50.0f);
+    EXPECT_FALSE(history.CanUndo(s));
+
+    // A drag in progress and an open polygon are cancelled back to the last finished state.
+    const ROIEditState settled = s;
+    ROIEditor::Press(s, {55, 5}, 1.0f, 100000);
+    ROIEditor::Drag(s, {90, 40}, false);
+    EXPECT_TRUE(history.Revert(s));
+    ExpectSameShape(s, settled);
+    s.mode = CvROIMode::Polygon;
+    s.polygonDrawing = true;
+    s.polygonPoints = {{1, 1}, {30, 1}};
+    EXPECT_TRUE(history.Undo(s));
+    EXPECT_EQ(s.mode, CvROIMode::Rectangle);
+    EXPECT_TRUE(s.polygonPoints.empty());
+}
+
+TEST(ROIKeyboard, MovesStopAtTheImageBorder)
+{
+    const cv::Size image(100, 80);
+    for (ROIEditState s : EveryKind()) {
+        const ROIEditState before = s;
+        ROIKeyboard::Move(s, {-1000, 1000}, image);
+        const cv::Rect2f box = s.mode == CvROIMode::Point ? cv::Rect2f(s.leftDownPoint, cv::Size2f())
+                                                           : ROIEditRecord::CoveredBox(s);
+        EXPECT_NEAR(box.x, 0.0f, 1e-3) << s.mode;
+        EXPECT_NEAR(box.br().y, s.mode == CvROIMode::Point ? 79.0f : 80.0f, 1e-3) << s.mode;
+        ROIKeyboard::Move(s, {-1, 1}, image);
+        EXPECT_GT(ROIEditRecord::CoveredBox(s).x, -1e-3) << s.mode; // never further out
+        const cv::Rect2f old = ROIEditRecord::CoveredBox(before);
+        EXPECT_NEAR(ROIEditRecord::CoveredBox(s).width, old.width, 1e-3) << s.mode;
+    }
+}
+
+TEST(ROIKeyboard, ResizeChangesTheMainSizeOfEachKind)
+{
+    ROIEditState rect = FromRecord(CvROIMode::Rectangle, {{10, 12}, {30, 20}});
+    ROIKeyboard::Resize(rect, {10, -25});
+    EXPECT_EQ(rect.roiRect, cv::Rect2f(10, 12, 40, 1)); // never below one pixel
+
+    ROIEditState rotated = FromRecord(CvROIMode::RotatedRectangle, {{20, 22}, {30, 14}}, 33.7);
+    ROIKeyboard::Resize(rotated, {10, 0});
+    EXPECT_EQ(rotated.roiRect, cv::Rect2f(15, 22, 40, 14)); // about its centre
+    EXPECT_EQ(rotated.polygonPoints, ROIEditor::RotatedCorners(rotated.roiRect, 33.7));
+
+    ROIEditState circle = FromRecord(CvROIMode::Circle, {{50, 50}, {17, 0}});
+    ROIKeyboard::Resize(circle, {0, -1});
+    EXPECT_NEAR(ROIEditRecord::OuterRadius(circle), 16.0, 1e-5);
+
+    ROIEditState annulus = FromRecord(CvROIMode::Annulus, {{50, 50}, {20, 0}, {7, 0}, {0, 360}});
+    ROIKeyboard::Resize(annulus, {0, 100});
+    EXPECT_NEAR(ROIEditRecord::InnerRadius(annulus), 20.0, 1e-5); // inner stays inside
+    ROIKeyboard::Resize(annulus, {-10, 0});
+    EXPECT_NEAR(ROIEditRecord::OuterRadius(annulus), 10.0, 1e-5);
+    EXPECT_NEAR(ROIEditRecord::InnerRadius(annulus), 10.0, 1e-5);
+
+    ROIEditState line = FromRecord(CvROIMode::Line, {{10, 10}, {13, 14}});
+    ROIKeyboard::Resize(line, {5, 0});
+    EXPECT_NEAR(line.leftUpPoint.x, 16.0f, 1e-5);
+    EXPECT_NEAR(line.leftUpPoint.y, 18.0f, 1e-5);
+
+    ROIEditState polygon = FromRecord(CvROIMode::Polygon, {{10, 10}, {30, 10}, {20, 40}});
+    ROIKeyboard::Resize(polygon, {20, 0});
+    EXPECT_EQ(ROIEditRecord::CoveredBox(polygon), cv::Rect2f(0, 10, 40, 30));
+
+    ROIEditState point = FromRecord(CvROIMode::Point, {{5, 5}});
+    EXPECT_FALSE(ROIKeyboard::Resize(point, {1, 1}));
+}
+
+TEST(ROIKeyboard, RemoveLeavesNothingToReport)
+{
+    for (ROIEditState s : EveryKind()) {
+        EXPECT_TRUE(ROIKeyboard::Editable(s));
+        EXPECT_TRUE(ROIKeyboard::Remove(s));
+        EXPECT_FALSE(ROIKeyboard::Editable(s));
+        EXPECT_EQ(ROIEditRecord::ReportedRect(s), cv::Rect());
+        EXPECT_TRUE(ROIEditor::IsReportable(s));
+        EXPECT_FALSE(ROIKeyboard::Remove(s));
+    }
+}
