@@ -5,7 +5,7 @@ PY        := /usr/bin/python3
 BUILD     := build
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo install bench fuzz clean stubs deb
+.PHONY: all deps configure build test demo install bench fuzz clean stubs deb sanitize soak
 
 all: build
 
@@ -39,8 +39,20 @@ deb: build
 bench: build
 	@bash scripts/run-bench.sh $(BUILD)
 
+# Every parser of untrusted bytes under libFuzzer, FUZZ_SECONDS (default 60) each.
 fuzz: deps
 	@bash scripts/run-fuzz.sh
 
+# The whole suite on an AddressSanitizer + UndefinedBehaviorSanitizer build (build-sanitize, clang).
+sanitize: deps
+	@bash scripts/run-sanitize.sh
+
+# Long random sessions with the Python panels (SOAK_EXAMPLES sessions, new ones every run).
+SOAK_EXAMPLES ?= 400
+soak: build
+	@PYTHONPATH=$(BUILD)/python TIVRA_STATEFUL_RANDOM=1 TIVRA_STATEFUL_EXAMPLES=$(SOAK_EXAMPLES) \
+	  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" $(PY) -m pytest -q -p no:cacheprovider \
+	  tests/engine/test_panels_stateful.py
+
 clean:
-	rm -rf $(BUILD) $(BUILD).configure.log
+	rm -rf $(BUILD) $(BUILD).configure.log build-sanitize build-sanitize.configure.log

@@ -8,6 +8,7 @@
 
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIGeometry.h"
+#include "tivra/roi/ROIPoints.h"
 #include "tivra/roi/ROIRenderer.h"
 
 namespace FrameLayers {
@@ -38,43 +39,41 @@ cv::Rect UnionOf(const cv::Rect& a, const cv::Rect& b)
     return a | b;
 }
 
+cv::Rect TruncatedBox(const cv::Point2f& topLeft, const cv::Point2f& size)
+{
+    return cv::Rect(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y), static_cast<int>(size.x),
+                    static_cast<int>(size.y));
+}
+
 cv::Rect PairBoxes(const std::vector<cv::Point2f>& pts)
 {
-    // Pairs (top-left, size); each rectangle of the record counts, not only the first.
+    // Each rectangle of the record counts, not only the first.
     cv::Rect box;
     for (size_t i = 0; i + 1 < pts.size(); i += 2) {
-        const cv::Rect r(static_cast<int>(pts[i].x), static_cast<int>(pts[i].y), static_cast<int>(pts[i + 1].x),
-                         static_cast<int>(pts[i + 1].y));
+        const ROIPoints::Box b = ROIPoints::BoxAt(pts, i);
+        const cv::Rect r = TruncatedBox(b.topLeft, b.size);
         if (r.width > 0 && r.height > 0)
             box = UnionOf(box, r);
     }
     return box;
 }
 
-cv::Rect RotatedBox(const cv::Point2f& topLeft, const cv::Point2f& size, double angle)
-{
-    if (angle == 0.0)
-        return cv::Rect(static_cast<int>(topLeft.x), static_cast<int>(topLeft.y), static_cast<int>(size.x),
-                        static_cast<int>(size.y));
-    return cv::RotatedRect(topLeft + size * 0.5f, cv::Size2f(size.x, size.y), static_cast<float>(angle))
-        .boundingRect();
-}
-
 cv::Rect RotatedRectangleBox(const cvROI& roi)
 {
-    const auto& pts = roi.points;
-    if (pts.size() == 2)
-        return RotatedBox(pts[0], pts[1], roi.angle);
+    const std::vector<ROIPoints::Box> boxes = ROIPoints::TurnedBoxes(roi);
+    if (roi.points.size() == 2) {
+        const ROIPoints::Box& b = boxes.front();
+        if (b.angle == 0.0)
+            return TruncatedBox(b.topLeft, b.size);
+        return cv::RotatedRect(b.topLeft + b.size * 0.5f, cv::Size2f(b.size.x, b.size.y), static_cast<float>(b.angle))
+            .boundingRect();
+    }
     cv::Rect box;
-    if (pts.size() % 3 != 0)
-        return box;
-    for (size_t i = 0; i + 2 < pts.size(); i += 3) {
-        const cv::Point2f& tl = pts[i];
-        const cv::Point2f& size = pts[i + 1];
-        const float angle = pts[i + 2].x;
-        cv::Rect2f r(tl.x, tl.y, size.x, size.y);
-        if (angle != 0.0f)
-            r = cv::RotatedRect(tl + size * 0.5f, cv::Size2f(size.x, size.y), angle).boundingRect2f();
+    for (const ROIPoints::Box& b : boxes) {
+        cv::Rect2f r(b.topLeft.x, b.topLeft.y, b.size.x, b.size.y);
+        if (b.angle != 0.0)
+            r = cv::RotatedRect(b.topLeft + b.size * 0.5f, cv::Size2f(b.size.x, b.size.y), static_cast<float>(b.angle))
+                    .boundingRect2f();
         box = UnionOf(box, cv::Rect(r));
     }
     return box;
@@ -83,9 +82,10 @@ cv::Rect RotatedRectangleBox(const cvROI& roi)
 cv::Rect AnnulusBox(const std::vector<cv::Point2f>& pts)
 {
     cv::Rect box;
-    for (size_t i = 0; i + 2 < pts.size(); i += 4) {
-        const cv::Point2f& c = pts[i];
-        const double radius = pts[i + 2].y > 0 ? pts[i + 2].y : std::hypot(pts[i + 1].x, pts[i + 1].y);
+    for (size_t i = 0; i + 3 < pts.size(); i += 4) {
+        const ROIPoints::Ring ring = ROIPoints::RingAt(pts, i);
+        const cv::Point2f& c = ring.centre;
+        const double radius = ROIPoints::OuterRadius(ring);
         if (radius > 0)
             box = UnionOf(box, cv::Rect(static_cast<int>(c.x - radius), static_cast<int>(c.y - radius),
                                         static_cast<int>(2 * radius), static_cast<int>(2 * radius)));
@@ -98,8 +98,9 @@ cv::Rect CircleBox(const std::vector<cv::Point2f>& pts)
     bool any = false;
     float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     for (size_t i = 0; i + 1 < pts.size(); i += 2) {
-        const cv::Point2f& c = pts[i];
-        const float r = pts[i + 1].x;
+        const ROIPoints::Circle circle = ROIPoints::CircleAt(pts, i);
+        const cv::Point2f& c = circle.centre;
+        const float r = circle.radius.x;
         if (r <= 0 || c.x < 0 || c.y < 0)
             continue;
         x0 = any ? std::min(x0, c.x - r) : c.x - r;
@@ -173,44 +174,21 @@ void DrawMaskOverlay(cv::Mat& buffer, const cvROI& roi, const Viewport& viewport
 }
 
 // View points shifted into buffer coordinates: the centring offset comes off the
-// positions only; lengths and angles stay as they are.
-std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Point2f>& viewPoints, double scale,
+// positions only; lengths and angles stay as they are. A polygon vertex in the
+// negative quadrant becomes a separator.
+std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Point2f>& viewPoints,
                                       const cv::Point2f& offset)
 {
     std::vector<cv::Point2f> pts = viewPoints;
     const auto& src = roi.points;
     const size_t n = std::min(pts.size(), src.size());
-    switch (roi.mode) {
-    case CvROIMode::Rectangle:
-    case CvROIMode::Circle:
-        for (size_t i = 0; i < n; i += 2)
+    for (size_t i = 0; i < n; ++i) {
+        const bool separator = roi.mode == CvROIMode::Polygon &&
+                               ((src[i].x < 0 && src[i].y < 0) || ROIPoints::IsSeparator(src[i]));
+        if (separator)
+            pts[i] = cv::Point2f(kFarAway, kFarAway);
+        else if (ROIPoints::EntryAt(roi, i) == ROIPoints::Entry::Position)
             pts[i] -= offset;
-        break;
-    case CvROIMode::Annulus:
-        for (size_t i = 0; i < n; i += 4)
-            pts[i] -= offset;
-        break;
-    case CvROIMode::RotatedRectangle:
-        if (n == 2) {
-            pts[0] -= offset;
-        } else if (n % 3 == 0) {
-            for (size_t i = 0; i + 2 < n; i += 3) {
-                pts[i] -= offset;
-                pts[i + 1] = src[i + 1] * static_cast<float>(scale);
-                pts[i + 2] = src[i + 2];
-            }
-        }
-        break;
-    case CvROIMode::Polygon:
-        for (size_t i = 0; i < n; ++i) {
-            const bool separator = (src[i].x < 0 && src[i].y < 0) || src[i].x < kPolygonSeparatorX;
-            pts[i] = separator ? cv::Point2f(kFarAway, kFarAway) : pts[i] - offset;
-        }
-        break;
-    default:
-        for (size_t i = 0; i < n; ++i)
-            pts[i] -= offset;
-        break;
     }
     return pts;
 }
@@ -259,29 +237,13 @@ std::vector<cv::Point2f> OverlayViewPoints(const cvROI& roi, const Viewport& vie
     if (roi.mode == CvROIMode::Mask)
         return {};
     std::vector<cv::Point2f> view = viewport.OriginalToView(roi.points);
-    const auto& src = roi.points;
     const float s = static_cast<float>(scale);
-    switch (roi.mode) {
-    case CvROIMode::Rectangle:
-    case CvROIMode::Circle:
-        for (size_t i = 1; i < view.size(); i += 2)
-            view[i] = src[i] * s;
-        break;
-    case CvROIMode::RotatedRectangle:
-        if (view.size() >= 2)
-            view[1] = src[1] * s;
-        break;
-    case CvROIMode::Annulus:
-        if (view.size() >= 4) {
-            for (size_t i = 0; i + 3 < view.size(); i += 4) {
-                view[i + 1] = src[i + 1] * s;
-                view[i + 2] = src[i + 2] * s;
-                view[i + 3] = src[i + 3];
-            }
-        }
-        break;
-    default:
-        break;
+    for (size_t i = 0; i < view.size(); ++i) {
+        const ROIPoints::Entry entry = ROIPoints::EntryAt(roi, i);
+        if (entry == ROIPoints::Entry::Length)
+            view[i] = roi.points[i] * s;
+        else if (entry == ROIPoints::Entry::Kept)
+            view[i] = roi.points[i];
     }
     return view;
 }
@@ -293,7 +255,7 @@ void DrawOverlay(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2
         DrawMaskOverlay(buffer, roi, viewport, sourceSize);
         return;
     }
-    std::vector<cv::Point2f> pts = BufferPoints(roi, viewPoints, scale, viewport.GetCenteringOffset());
+    std::vector<cv::Point2f> pts = BufferPoints(roi, viewPoints, viewport.GetCenteringOffset());
     const bool anyPositive =
         std::any_of(pts.begin(), pts.end(), [](const cv::Point2f& p) { return p.x > 0 || p.y > 0; });
     if (!anyPositive)
@@ -332,13 +294,24 @@ void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font
 void DrawTextAt(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const cv::Point2f& anchor,
                 double scale, int indent)
 {
-    const int height = std::max(static_cast<int>(scale * text.fontHeight), 1);
+    // Text starts right of and below its anchor: an anchor past the buffer's right or bottom edge
+    // (or not a number) shows nothing, and skipping it keeps the pixel casts below in range.
+    if (!(anchor.x < static_cast<float>(buffer.cols) && anchor.y < static_cast<float>(buffer.rows)) ||
+        !(anchor.x > -1e6f && anchor.y > -1e6f))
+        return;
+    // Glyphs taller than the buffer cannot be read; capping them keeps FreeType from rasterising
+    // huge bitmaps at high zoom.
+    const double wanted = std::min(scale * text.fontHeight, static_cast<double>(std::max(buffer.rows, 1)));
+    const int height = std::max(static_cast<int>(wanted), 1);
     const int pad = static_cast<int>(scale * 10.0);
     const int step = height + pad;
     const int x = static_cast<int>(std::nearbyint(anchor.x)) + indent;
     for (size_t i = 0; i < text.lines.size(); ++i) {
+        const double top = anchor.y + static_cast<double>(i) * step;
+        if (top >= buffer.rows)
+            break;
         const std::string line(text.lines[i].utf8_str());
-        const int y = static_cast<int>(std::nearbyint(anchor.y + height + static_cast<float>(i * step)));
+        const int y = static_cast<int>(std::nearbyint(top + height));
         if (text.drawBackground) {
             int baseline = 0;
             const cv::Size size = font.getTextSize(line, height, -1, &baseline);

@@ -7,6 +7,7 @@ menu runs an edge, line or circle gauge inside the ROI after every edit.
     python3 examples/viewer.py IMAGE --gauge circle --roi CX,CY,INNER,OUTER   # print one JSON result
     python3 examples/viewer.py IMAGE --gauge line --roi CX,CY,W,H,ANGLE
     python3 examples/viewer.py MONO16.png --levels auto --colour-map inferno   # a 16-bit frame
+    python3 examples/viewer.py --window --gauge circle --roi 960,600,40,56  # the window, measuring live
 
 Without an IMAGE the viewer shows a test chart of its own. With --screenshot it
 needs no user: run it under `xvfb-run -a` where there is no display.
@@ -71,7 +72,10 @@ GESTURES = """Editing with the left mouse button:
     places the last vertex), a click on the first vertex, or a second
     quick click on the last one.
 Navigation: Ctrl+wheel zooms, the wheel scrolls, the middle button pans,
-the right button opens the panel's menu."""
+the right button opens the panel's menu.
+Keys, after a click on the image: the arrow keys move the ROI (Shift: by
+10 pixels), Ctrl+arrow keys resize it, Delete removes it, Escape cancels a
+drag or an open polygon; Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes."""
 
 # Colour maps of the View menu, "gray" (off) first; the panels know more (see README).
 COLOUR_MAPS = ["gray", "jet", "turbo", "viridis", "inferno", "magma", "plasma", "hot", "bone", "rainbow"]
@@ -336,9 +340,18 @@ class ViewerFrame(wx.Frame):
         self._item(file_menu, "export", "&Export measurements...\tCtrl+E", lambda e: self.choose_export())
         self._item(file_menu, "save-recipe", "Save &recipe...", lambda e: self.choose_save_recipe())
         self._item(file_menu, "open-recipe", "Open re&cipe...", lambda e: self.choose_open_recipe())
+        self._item(file_menu, "save-roi", "Save RO&I...", lambda e: self.choose_save_roi())
+        self._item(file_menu, "load-roi", "&Load ROI...", lambda e: self.choose_load_roi())
         file_menu.AppendSeparator()
         self._item(file_menu, "quit", "&Quit\tCtrl+Q", lambda e: self.Close())
         bar.Append(file_menu, "&File")
+
+        edit = wx.Menu()
+        self._item(edit, "undo", "&Undo\tCtrl+Z", lambda e: self.panel.UndoROI())
+        self._item(edit, "redo", "&Redo\tCtrl+Y", lambda e: self.panel.RedoROI())
+        self.Bind(wx.EVT_UPDATE_UI, lambda e: e.Enable(self.panel.CanUndoROI()), id=self.ids["undo"])
+        self.Bind(wx.EVT_UPDATE_UI, lambda e: e.Enable(self.panel.CanRedoROI()), id=self.ids["redo"])
+        bar.Append(edit, "&Edit")
 
         view = wx.Menu()
         self._item(view, "fit", "Zoom to &fit\tCtrl+0", lambda e: self.zoom("fit"))
@@ -358,7 +371,7 @@ class ViewerFrame(wx.Frame):
         roi.AppendSeparator()
         self._item(roi, "keep", "&Keep ROI as overlay\tCtrl+K", lambda e: self.keep_roi())
         self._item(roi, "clear-overlays", "Clear o&verlays", lambda e: self.clear_overlays())
-        self._item(roi, "clear", "C&lear ROI\tEsc", lambda e: self.clear_roi())
+        self._item(roi, "clear", "C&lear ROI", lambda e: self.clear_roi())
         bar.Append(roi, "&ROI")
 
         measure = wx.Menu()
@@ -565,6 +578,11 @@ class ViewerFrame(wx.Frame):
             self.panel.AppendOverlay(kind, points, colour, size, angle)
         for kind, points, colour, size in gauge_overlays(self.gauge_result) if self.gauge_result else []:
             self.panel.AppendOverlay(int(kind), points, colour, size)
+        label = gauge_label(self.gauge_result, self.gauge_controls.params().pixel_size) if self.gauge_result else None
+        if label:
+            # Sized for the current zoom: about LABEL_HEIGHT screen pixels high.
+            size = max(1, min(1000, round(LABEL_HEIGHT / self.panel.GetZoomFactor())))
+            self.panel.AppendTextOverlay(label[0], label[1], FIT_COLOUR, size, LABEL_BACKGROUND)
         if self.gauge_result:
             self.panel.SetDisplayOverlay(True)
             self.overlay_item.Check(True)
@@ -596,6 +614,35 @@ class ViewerFrame(wx.Frame):
         roi = recipe["roi"]
         self.set_roi(tm.CvROIMode.__members__[roi["mode"]], [tuple(p) for p in roi["points"]], roi["angle"])
         self.set_gauge(recipe["gauge"])
+
+    def save_roi(self, path):
+        """Writes the ROI being edited as JSON (the panel's ROI state)."""
+        with open(path, "w", encoding="utf-8") as stream:
+            json.dump(self.panel.GetROIState(), stream, indent=1)
+
+    def load_roi(self, path):
+        """Makes the ROI saved in a JSON file the one being edited (undoable)."""
+        with open(path, encoding="utf-8") as stream:
+            self.panel.SetROIState(json.load(stream))
+        self._on_crop(self.panel.GetRect())
+
+    def choose_save_roi(self):
+        with wx.FileDialog(self, "Save ROI", defaultFile="roi.json", wildcard="ROI (*.json)|*.json",
+                           style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.save_roi(dialog.GetPath())
+                except OSError as error:
+                    self.report_error("Cannot save the ROI: %s" % error)
+
+    def choose_load_roi(self):
+        with wx.FileDialog(self, "Load ROI", wildcard="ROI (*.json)|*.json",
+                           style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                try:
+                    self.load_roi(dialog.GetPath())
+                except (OSError, ValueError) as error:
+                    self.report_error("Cannot load the ROI: %s" % error)
 
     def choose_save_recipe(self):
         if not self.gauge:
@@ -660,6 +707,8 @@ POLARITIES = ["either", "rising", "falling"]
 INLIER_COLOUR = (0, 220, 0)      # B, G, R
 OUTLIER_COLOUR = (0, 0, 255)
 FIT_COLOUR = (255, 200, 0)
+LABEL_BACKGROUND = (24, 24, 24)
+LABEL_HEIGHT = 16                # screen pixels
 
 
 class GaugeParams:
@@ -772,6 +821,19 @@ def gauge_overlays(result):
         records.append((tm.CvROIMode.Circle, [result["center"], (result["radius"], 0)], FIT_COLOUR, 1))
         records.append((tm.CvROIMode.Point, [result["center"]], FIT_COLOUR, 3))
     return [r for r in records if r[1]]
+
+
+def gauge_label(result, pixel_size=0.0):
+    """(text, anchor) of the label drawn on the image: the diameter beside a fitted circle (below
+    and right of its rim), the angle at the middle of a fitted line; None for other results."""
+    if not result["ok"] or result["gauge"] not in ("circle", "line"):
+        return None
+    if result["gauge"] == "circle":
+        (cx, cy), r, d = result["center"], result["radius"], result["diameter"]
+        mm = "  %.4f mm" % (d * pixel_size) if pixel_size > 0 else ""
+        return "\u2300 %.3f px%s" % (d, mm), (cx + r * 0.71, cy + r * 0.71)
+    (x1, y1), (x2, y2) = result["p1"], result["p2"]
+    return "\u2220 %.3f\u00b0" % result["angle"], ((x1 + x2) / 2, (y1 + y2) / 2)
 
 
 def export_measurements(path, image_name, roi, params, result):
@@ -899,10 +961,13 @@ def main(argv=None):
     parser.add_argument("--roi", help="circle: CX,CY,INNER,OUTER[,START,END]; line and edges: CX,CY,W,H,ANGLE")
     parser.add_argument("--levels", choices=["auto", "full"], help="display levels of the image")
     parser.add_argument("--colour-map", choices=COLOUR_MAPS, help="false colour for one-channel images")
+    parser.add_argument("--window", action="store_true",
+                        help="with --gauge: print the first result and keep the window open, measuring live")
     args = parser.parse_args(argv)
-    if args.gauge:
+    if args.gauge and not args.window:
         return measure_headless(parser, args)
 
+    roi = parsed_gauge_roi(parser, args) if args.gauge else None
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     frame = ViewerFrame(args.image, headless=bool(args.screenshot))
@@ -910,12 +975,19 @@ def main(argv=None):
         frame.set_levels(args.levels)
     if args.colour_map:
         frame.set_colour_map(args.colour_map)
+    if roi:
+        settle(0.3)  # the panel takes its final size first, so the fit zoom fits the window
+        frame.zoom("fit")
+        frame.set_roi(*roi)
+        frame.set_gauge(args.gauge)
+        print(json.dumps(gauge_summary(frame.gauge_result)), flush=True)
     if not args.screenshot:
         app.MainLoop()
         return 0
     settle(0.5)
-    frame.zoom("fit")
-    draw_sample_roi(frame)
+    if not roi:
+        frame.zoom("fit")
+        draw_sample_roi(frame)
     save_screenshot(frame, args.screenshot)
     print("; ".join(describe_roi(frame.panel)))
     print("screenshot written to", args.screenshot)
@@ -939,13 +1011,19 @@ def gauge_roi_argument(gauge, text):
     return None
 
 
-def measure_headless(parser, args):
-    """--gauge: measures without a user and prints one JSON object; with --screenshot the
-    window shows the result first."""
+def parsed_gauge_roi(parser, args):
+    """The ROI of --roi for --gauge; exits with a usage message when it does not parse."""
     roi = gauge_roi_argument(args.gauge, args.roi)
     if roi is None:
         parser.error("--roi for the %s gauge: %s" % (args.gauge, "CX,CY,INNER,OUTER[,START,END]"
                                                      if args.gauge == "circle" else "CX,CY,W,H,ANGLE"))
+    return roi
+
+
+def measure_headless(parser, args):
+    """--gauge: measures without a user and prints one JSON object; with --screenshot the
+    window shows the result first."""
+    roi = parsed_gauge_roi(parser, args)
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     if args.screenshot:

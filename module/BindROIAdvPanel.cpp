@@ -4,6 +4,8 @@
 
 #include "Bindings.h"
 #include "Conversion.h"
+#include "TextOverlay.h"
+#include "ROIStateConversion.h"
 #include "TivraROIAdvPanelWrapper.h"
 
 namespace py = pybind11;
@@ -25,6 +27,23 @@ const char* const kLoadedInfoDoc =
     "Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display "
     "conversion.";
 
+const char* const kAppendTextOverlayDoc =
+    "\n"
+    "Append a text overlay, drawn while the overlays are shown and removed by ClearOverlay().\n"
+    "\n"
+    "Args:\n"
+    "    text: the text (any Unicode the font has); '\\n' starts a new line\n"
+    "    position: (x, y) in image pixels of the first line's top-left corner\n"
+    "    color: Tuple (B, G, R) or (B, G, R, A), values 0-255 (default: green)\n"
+    "    size: glyph height in image pixels at 100% zoom, 1-1000 (default: 20)\n"
+    "    background: colour of a filled box behind each line, or None for no box\n"
+    "\n"
+    "Returns:\n"
+    "    Index of the text overlay (texts are counted apart from AppendOverlay's shapes)\n"
+    "\n"
+    "Raises ValueError naming the argument for a position that is not a finite (x, y),\n"
+    "a colour that is not 3 or 4 values in 0-255, or a size outside 1-1000.\n";
+
 const char* const kSetEditingROIDoc =
     "\n"
     "Sets the current editing ROI state.\n"
@@ -39,6 +58,22 @@ const char* const kGetEditingROIDoc =
     "again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an "
     "annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's "
     "rotation in degrees, else 0. Without an ROI: (0, [], 0.0).";
+
+const char* const kUndoROIDoc =
+    "Undo the last finished edit of the current ROI (a drag, a closed polygon, a burst of key presses, "
+    "SetEditingROI, SetROIState); a drag or polygon in progress is cancelled first. Raises the crop callback as "
+    "an edit does. Returns True when the ROI changed (100 steps are kept).";
+
+const char* const kGetROIStateDoc =
+    "Return the current ROI as a dict that round-trips exactly through json: {'version': 1, 'kind': name} and "
+    "the geometry in image pixels as floats: x, y (Point); x1, y1, x2, y2 (Line); x, y, width, height "
+    "(Rectangle; RotatedRectangle adds angle, in degrees, of the unrotated rectangle); cx, cy, radius (Circle; "
+    "Annulus adds inner_radius, start_angle, end_angle); points [[x, y], ...] and closed (Polygon).";
+
+const char* const kSetROIStateDoc =
+    "Make the ROI that a GetROIState dict describes the current one (one undo step). Raises ValueError naming "
+    "the field at fault (missing key, wrong type, NaN, infinite or absurd value, unknown kind or version); "
+    "nothing changes then.";
 
 const char* const kAppendOverlayDoc =
     "\n"
@@ -126,6 +161,15 @@ void BindROIMethods(py::class_<Wrapper, PanelWrapperBase>& c)
                 w.SetEditingROI(mode, conv::ListToPoints(points), angle);
         },
         "mode"_a, "points"_a, "angle"_a = 0.0, kSetEditingROIDoc);
+    c.def("UndoROI", &Wrapper::UndoROI, kUndoROIDoc);
+    c.def("RedoROI", &Wrapper::RedoROI,
+          "Redo the ROI edit last undone; raises the crop callback. Returns True when the ROI changed.");
+    c.def("CanUndoROI", &Wrapper::CanUndoROI, "Return True when UndoROI would change the ROI");
+    c.def("CanRedoROI", &Wrapper::CanRedoROI, "Return True when there is an undone ROI edit to redo");
+    c.def("GetROIState", [](const Wrapper& w) { return conv::ROIStateToDict(w.GetROIState()); }, kGetROIStateDoc);
+    c.def(
+        "SetROIState", [](Wrapper& w, const py::dict& state) { w.SetROIState(conv::DictToROIState(state)); },
+        "state"_a, kSetROIStateDoc);
     c.def(
         "GetEditingROI",
         [](const Wrapper& w) {
@@ -141,7 +185,7 @@ void BindROIMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 
 void BindOverlayMethods(py::class_<Wrapper, PanelWrapperBase>& c)
 {
-    c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay appended so far");
+    c.def("ClearOverlay", &Wrapper::ClearOverlay, "Remove every overlay and text overlay appended so far");
     c.def("SetDisplayOverlay", &Wrapper::SetDisplayOverlay, "show"_a, "Show or hide the overlays");
     c.def("GetDisplayOverlay", &Wrapper::GetDisplayOverlay, "Return whether the overlays are shown");
     c.def(
@@ -153,6 +197,15 @@ void BindOverlayMethods(py::class_<Wrapper, PanelWrapperBase>& c)
             return w.AppendOverlay(mode, conv::ListToPoints(points), colour, size, angle);
         },
         "mode"_a, "points"_a, "color"_a, "size"_a = 2, "angle"_a = 0.0, kAppendOverlayDoc);
+    c.def(
+        "AppendTextOverlay",
+        [](Wrapper& w, const std::string& text, const py::object& position, const py::object& color, int size,
+           const py::object& background) {
+            const cvText record = tivra::text_overlay::Make(text, position, color, size, background);
+            return w.IsOk() ? w.AppendTextOverlay(record) : -1;
+        },
+        "text"_a, "position"_a, "color"_a = py::make_tuple(0, 255, 0), "size"_a = 20, "background"_a = py::none(),
+        kAppendTextOverlayDoc);
     c.def("UpdateDrawImage", &Wrapper::UpdateDrawImage, "update"_a = false, "Update display after modifying overlays");
     c.def(
         "AppendMaskOverlay",

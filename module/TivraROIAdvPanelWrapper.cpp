@@ -205,8 +205,16 @@ void TivraROIAdvPanelWrapper::SetEditingROI(int mode, const std::vector<cv::Poin
 void TivraROIAdvPanelWrapper::ClearOverlay()
 {
     TivraROIAdvPanel* const panel = AdvPanel();
-    if (panel)
+    if (panel) {
         panel->ClearOverlay();
+        panel->ClearTexts();  // from Python, texts are overlays like the shapes
+    }
+}
+
+int TivraROIAdvPanelWrapper::AppendTextOverlay(const cvText& text)
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel ? panel->AppendOverlay(text) : -1;
 }
 
 void TivraROIAdvPanelWrapper::SetDisplayOverlay(bool show)
@@ -306,4 +314,41 @@ void TivraROIAdvPanelWrapper::SetOnRightClickCallback(const py::object& callback
         panel->SetOnRightClick(nullptr);
     else
         panel->SetOnRightClick([this](const cv::Point2f& point, int index) { return CallRightClick(point, index); });
+}
+
+bool TivraROIAdvPanelWrapper::UndoROI()
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->UndoROI();
+}
+
+bool TivraROIAdvPanelWrapper::RedoROI()
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->RedoROI();
+}
+
+bool TivraROIAdvPanelWrapper::CanUndoROI() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->CanUndoROI();
+}
+
+bool TivraROIAdvPanelWrapper::CanRedoROI() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel && panel->CanRedoROI();
+}
+
+ROIStateFields TivraROIAdvPanelWrapper::GetROIState() const
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    return panel ? panel->GetROIState() : ROIState::Save(ROIEditState{});
+}
+
+void TivraROIAdvPanelWrapper::SetROIState(const ROIStateFields& fields)
+{
+    TivraROIAdvPanel* const panel = AdvPanel();
+    if (panel)
+        panel->SetROIState(fields);
 }

@@ -14,6 +14,8 @@
 #include "PanelWrapperBase.h"
 #include "tivra/io/ImageFileInfo.h"
 #include "tivra/roi/ROIRecords.h"
+#include "tivra/roi/wx/TextRecord.h"
+#include "tivra/roi/ROIState.h"
 
 class TivraROIAdvPanel;
 class CropEvent;
@@ -47,11 +49,22 @@ public:
     cvROI GetEditingROI() const;
     std::vector<cv::Point2f> GetPolygonPoints() const;
     void SetEditingROI(int mode, const std::vector<cv::Point2f>& points, double angle);
+    /// Undo and redo of the current ROI: true when a step changed it.
+    bool UndoROI();
+    bool RedoROI();
+    bool CanUndoROI() const;
+    bool CanRedoROI() const;
+    /// The state of an ROI of kind None without a panel.
+    ROIStateFields GetROIState() const;
+    /// Throws std::invalid_argument naming the field at fault; nothing changes then.
+    void SetROIState(const ROIStateFields& fields);
     void ClearOverlay();
     void SetDisplayOverlay(bool show);
     bool GetDisplayOverlay() const;
     int AppendOverlay(int mode, const std::vector<cv::Point2f>& points, const cv::Scalar& color, int size,
                       double angle);
+    /// Appends a text record; its index (texts count apart from shapes), -1 without a panel.
+    int AppendTextOverlay(const cvText& text);
     void UpdateDrawImage(bool update);
     int AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha);
     std::vector<cv::Point2f> ConvertMaskToPolygon(const cv::Mat& mask);

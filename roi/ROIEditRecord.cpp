@@ -1,6 +1,7 @@
 #include "tivra/roi/ROIEditRecord.h"
 
 #include "SaturatingCast.h"
+#include "tivra/roi/ROIPoints.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -13,14 +14,17 @@
 namespace ROIEditRecord {
 namespace {
 
-// Width and height of a radius given as (r, 0) or as a vector: a zero or negative
-// y means the radius is x. The radius is spread evenly over both components, so
-// a radius along one axis still has both.
-cv::Size2f RadiusVector(const cv::Point2f& p)
+// Width and height of the radius vector of a circle or annulus: the radius is
+// spread evenly over both components, so a radius along one axis still has both.
+cv::Size2f RadiusVector(const cv::Point2f& radius)
 {
-    const double radius = p.y <= 0 ? p.x : std::hypot(p.x, p.y);
-    const float side = static_cast<float>(radius / std::sqrt(2.0));
+    const float side = static_cast<float>(ROIPoints::RadiusLength(radius) / std::sqrt(2.0));
     return {side, side};
+}
+
+cv::Rect2f Span(const cv::Point2f& a, const cv::Point2f& b)
+{
+    return cv::Rect2f(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
 cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
@@ -37,6 +41,29 @@ cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
 int Trunc(float v)
 {
     return tivra_roi_detail::TruncToInt(v);
+}
+
+// A rectangle keeps its corners as the press and release points; a rotated one
+// keeps its turned corners.
+void ApplyBox(ROIEditState& s, const ROIPoints::Box& box)
+{
+    s.roiRect = cv::Rect2f(box.topLeft.x, box.topLeft.y, box.size.x, box.size.y);
+    if (s.mode == CvROIMode::RotatedRectangle) {
+        s.rotateAngle = s.rotationAccum = box.angle;
+        s.polygonPoints = ROIEditor::RotatedCorners(s.roiRect, box.angle);
+    } else {
+        s.leftDownPoint = box.topLeft;
+        s.leftUpPoint = box.topLeft + box.size;
+    }
+}
+
+void ApplyRing(ROIEditState& s, const ROIPoints::Ring& ring)
+{
+    s.roiRect = cv::Rect2f(ring.centre, RadiusVector(ring.radius));
+    s.innerRadius = ring.inner.x;
+    s.startAngle = ring.start;
+    s.endAngle = ring.end;
+    s.leftDownPoint = ring.centre;
 }
 
 }  // namespace
@@ -85,45 +112,32 @@ void Apply(ROIEditState& s, const cvROI& roi)
     switch (roi.mode) {
     case CvROIMode::Point:
         if (needs(1))
-            s.leftDownPoint = p[0];
+            s.leftDownPoint = p.front();
         break;
     case CvROIMode::Line:
         if (needs(2)) {
-            s.leftDownPoint = p[0];
-            s.leftUpPoint = p[1];
-            s.roiRect = cv::Rect2f(std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::abs(p[0].x - p[1].x),
-                                   std::abs(p[0].y - p[1].y));
+            const ROIPoints::Segment line = ROIPoints::SegmentAt(p, 0);
+            s.leftDownPoint = line.start;
+            s.leftUpPoint = line.end;
+            s.roiRect = Span(line.start, line.end);
         }
         break;
     case CvROIMode::Rectangle:
-        if (needs(2)) {
-            s.roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
-            s.leftDownPoint = p[0];
-            s.leftUpPoint = p[0] + p[1];
-        }
+    case CvROIMode::RotatedRectangle:
+        if (needs(2))
+            ApplyBox(s, ROIPoints::TurnedBoxes(roi).front());
         break;
     case CvROIMode::Circle:
         if (needs(2)) {
-            s.roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
-            s.leftDownPoint = p[0];
-            s.leftUpPoint = p[0] + p[1];
-        }
-        break;
-    case CvROIMode::RotatedRectangle:
-        if (needs(2)) {
-            s.rotateAngle = s.rotationAccum = roi.angle;
-            s.roiRect = cv::Rect2f(p[0].x, p[0].y, p[1].x, p[1].y);
-            s.polygonPoints = ROIEditor::RotatedCorners(s.roiRect, roi.angle);
+            const ROIPoints::Circle circle = ROIPoints::CircleAt(p, 0);
+            s.roiRect = cv::Rect2f(circle.centre, RadiusVector(circle.radius));
+            s.leftDownPoint = circle.centre;
+            s.leftUpPoint = circle.centre + circle.radius;
         }
         break;
     case CvROIMode::Annulus:
-        if (needs(4)) {
-            s.roiRect = cv::Rect2f(p[0], RadiusVector(p[1]));
-            s.innerRadius = p[2].x;
-            s.startAngle = p[3].x;
-            s.endAngle = p[3].y;
-            s.leftDownPoint = p[0];
-        }
+        if (needs(4))
+            ApplyRing(s, ROIPoints::RingAt(p, 0));
         break;
     case CvROIMode::Polygon:
         if (p.size() < 3) {
@@ -149,26 +163,25 @@ cvROI ToRecord(const ROIEditState& s)
     roi.mode = s.mode;
     const cv::Rect2f& r = s.roiRect;
     const cv::Point2f radius(static_cast<float>(OuterRadius(s)), 0.0f);
+    const cv::Point2f size(r.width, r.height);
     switch (s.mode) {
     case CvROIMode::Point:
         roi.points = {s.leftDownPoint};
         break;
     case CvROIMode::Line:
-        roi.points = {s.leftDownPoint, s.leftUpPoint};
+        roi.points = ROIPoints::PointsOf(ROIPoints::Segment{s.leftDownPoint, s.leftUpPoint});
         break;
     case CvROIMode::Rectangle:
-        roi.points = {r.tl(), cv::Point2f(r.width, r.height)};
-        break;
     case CvROIMode::RotatedRectangle:
-        roi.points = {r.tl(), cv::Point2f(r.width, r.height)};
-        roi.angle = s.rotateAngle;
+        roi.points = ROIPoints::PointsOf(ROIPoints::Box{r.tl(), size, s.rotateAngle});
+        roi.angle = s.mode == CvROIMode::RotatedRectangle ? s.rotateAngle : 0.0;
         break;
     case CvROIMode::Circle:
-        roi.points = {r.tl(), radius};
+        roi.points = ROIPoints::PointsOf(ROIPoints::Circle{r.tl(), radius});
         break;
     case CvROIMode::Annulus:
-        roi.points = {r.tl(), radius, cv::Point2f(static_cast<float>(InnerRadius(s)), 0.0f),
-                      cv::Point2f(static_cast<float>(s.startAngle), static_cast<float>(s.endAngle))};
+        roi.points = ROIPoints::PointsOf(ROIPoints::Ring{
+            r.tl(), radius, cv::Point2f(static_cast<float>(InnerRadius(s)), 0.0f), s.startAngle, s.endAngle});
         break;
     case CvROIMode::Polygon:
         roi.points = s.polygonPoints;

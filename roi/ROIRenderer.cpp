@@ -3,6 +3,7 @@
 #include "SaturatingCast.h"
 #include "tivra/analysis/Geometry.h"
 #include "tivra/roi/LineStyles.h"
+#include "tivra/roi/ROIPoints.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -116,22 +117,21 @@ void RenderSegments(cv::Mat& img, const cvROI* roi, double scale, double thickne
     }
     const int stroke = StrokeWidth(roi->thickness, thicknessScale);
     for (size_t i = 0; i + 1 < roi->points.size(); i += 2) {
-        DrawStyledSegment(img, ToBuffer(roi->points[i], scale), ToBuffer(roi->points[i + 1], scale), *roi, stroke,
-                          arrow);
+        const ROIPoints::Segment s = ROIPoints::SegmentAt(roi->points, i);
+        DrawStyledSegment(img, ToBuffer(s.start, scale), ToBuffer(s.end, scale), *roi, stroke, arrow);
     }
 }
 
-void DrawRotatedRectangle(cv::Mat& img, const cv::Point2f& topLeft, const cv::Point2f& size, float angle,
-                          double scale, const cv::Scalar& color, int stroke)
+void DrawRotatedRectangle(cv::Mat& img, const ROIPoints::Box& box, double scale, const cv::Scalar& color, int stroke)
 {
-    const cv::Size2f scaled(static_cast<float>(size.x * scale), static_cast<float>(size.y * scale));
+    const cv::Size2f scaled(static_cast<float>(box.size.x * scale), static_cast<float>(box.size.y * scale));
     if (!(scaled.width > 0) || !(scaled.height > 0)) {
         return;
     }
     const cv::Point2f half(scaled.width / 2, scaled.height / 2);
-    const cv::Point2f origin = InScaleOneBand(scale) ? topLeft : topLeft * static_cast<float>(scale);
+    const cv::Point2f origin = InScaleOneBand(scale) ? box.topLeft : box.topLeft * static_cast<float>(scale);
     cv::Point2f corners[4];
-    cv::RotatedRect(origin + half, scaled, angle).points(corners);
+    cv::RotatedRect(origin + half, scaled, static_cast<float>(box.angle)).points(corners);
     cv::Point ints[4];
     for (int i = 0; i < 4; ++i) {
         ints[i] = cv::Point(TruncToInt(corners[i].x), TruncToInt(corners[i].y));
@@ -240,8 +240,9 @@ void RenderRectangle(cv::Mat& img, const cvROI* roi, double scale, double thickn
     }
     const int stroke = StrokeWidth(roi->thickness, thicknessScale);
     for (size_t i = 0; i + 1 < roi->points.size(); i += 2) {
-        const cv::Point2f& tl = roi->points[i];
-        const cv::Point2f& size = roi->points[i + 1];
+        const ROIPoints::Box box = ROIPoints::BoxAt(roi->points, i);
+        const cv::Point2f& tl = box.topLeft;
+        const cv::Point2f& size = box.size;
         float x = tl.x, y = tl.y, width = 0, height = 0;
         if (InScaleOneBand(scale)) {
             width = std::ceil(size.x);
@@ -271,17 +272,9 @@ void RenderRotatedRectangle(cv::Mat& img, const cvROI* roi, double scale, double
     if (!roi || AllPointsNonPositive(roi->points)) {
         return;
     }
-    const std::vector<cv::Point2f>& pts = roi->points;
     const int stroke = StrokeWidth(roi->thickness, thicknessScale);
-    if (pts.size() == 2) {
-        DrawRotatedRectangle(img, pts[0], pts[1], static_cast<float>(roi->angle), scale, roi->color, stroke);
-        return;
-    }
-    if (pts.size() % 3 != 0) {
-        return;
-    }
-    for (size_t i = 0; i + 2 < pts.size(); i += 3) {
-        DrawRotatedRectangle(img, pts[i], pts[i + 1], pts[i + 2].x, scale, roi->color, stroke);
+    for (const ROIPoints::Box& box : ROIPoints::TurnedBoxes(*roi)) {
+        DrawRotatedRectangle(img, box, scale, roi->color, stroke);
     }
 }
 
@@ -294,11 +287,12 @@ void RenderCircle(cv::Mat& img, const cvROI* roi, double scale, double thickness
     // the repaint, and the record describes a ring.
     const int stroke = LineStroke(StrokeWidth(roi->thickness, thicknessScale));
     for (size_t i = 0; i + 1 < roi->points.size(); i += 2) {
-        const double radius = roi->points[i + 1].x * scale;
+        const ROIPoints::Circle circle = ROIPoints::CircleAt(roi->points, i);
+        const double radius = circle.radius.x * scale;
         if (!(radius > 0)) {
             continue;
         }
-        const cv::Point centre = ToBuffer(roi->points[i], scale);
+        const cv::Point centre = ToBuffer(circle.centre, scale);
         const int r = TruncToInt(radius);
         if (CircleMayTouchImage(img, centre, r, stroke)) {
             cv::circle(img, centre, r, roi->color, stroke, cv::LINE_8);
@@ -312,18 +306,17 @@ void RenderAnnulus(cv::Mat& img, const cvROI* roi, double scale, double thicknes
         return;
     }
     const int stroke = LineStroke(StrokeWidth(roi->thickness, thicknessScale));
-    const std::vector<cv::Point2f>& pts = roi->points;
-    for (size_t i = 0; i + 3 < pts.size(); i += 4) {
-        const cv::Point2f centre(static_cast<float>(pts[i].x * scale), static_cast<float>(pts[i].y * scale));
+    for (size_t i = 0; i + 3 < roi->points.size(); i += 4) {
+        const ROIPoints::Ring ring = ROIPoints::RingAt(roi->points, i);
+        const cv::Point2f centre(static_cast<float>(ring.centre.x * scale), static_cast<float>(ring.centre.y * scale));
         const cv::Point drawnCentre(RoundToInt(centre.x), RoundToInt(centre.y));
-        const double outer = (pts[i + 2].y > 0 ? pts[i + 2].y : std::hypot(pts[i + 1].x, pts[i + 1].y)) * scale;
-        const double innerRequest = pts[i + 2].x * scale;
-        const double inner = innerRequest > 0 ? innerRequest : outer / 2;
+        const double outer = ROIPoints::OuterRadius(ring) * scale;
+        const double inner = ROIPoints::InnerRadius(ring) * scale;
         if (!(outer >= 0) || !(inner >= 0)) {
             continue; // a negative scale gives no drawable radius
         }
-        const double start = pts[i + 3].x;
-        const double end = pts[i + 3].y;
+        const double start = ring.start;
+        const double end = ring.end;
         const int outerAxis = TruncToInt(outer), innerAxis = TruncToInt(inner);
         cv::ellipse(img, drawnCentre, {outerAxis, outerAxis}, 0, start, end, roi->color, stroke, cv::LINE_8);
         cv::ellipse(img, drawnCentre, {innerAxis, innerAxis}, 0, start, end, roi->color, stroke, cv::LINE_8);
@@ -344,17 +337,15 @@ void RenderEllipse(cv::Mat& img, const cvROI* roi, double scale, double thicknes
     }
     // Arcs are stroked by the zoom alone; the record's thickness is not used.
     const int stroke = LineStroke(TruncToInt(thicknessScale));
-    const std::vector<cv::Point2f>& pts = roi->points;
-    for (size_t i = 0; i + 2 < pts.size(); i += 3) {
-        const cv::Size axes(TruncToInt(0.5 + pts[i + 1].x * scale), TruncToInt(0.5 + pts[i + 1].y * scale));
+    for (size_t i = 0; i + 2 < roi->points.size(); i += 3) {
+        const ROIPoints::Arc arc = ROIPoints::ArcAt(roi->points, i);
+        const cv::Size axes(TruncToInt(0.5 + arc.axes.x * scale), TruncToInt(0.5 + arc.axes.y * scale));
         if (axes.width < 0 || axes.height < 0) {
             continue;
         }
-        const double start = pts[i + 2].x;
-        const double end = pts[i + 2].y;
-        cv::ellipse(img, ToBuffer(pts[i], scale), axes, 0, start, end, roi->color, stroke, cv::LINE_8);
-        const cv::Point2d centre(pts[i].x * scale, pts[i].y * scale);
-        DrawEllipseArrowHead(img, centre, axes, start, end, scale, roi->color);
+        cv::ellipse(img, ToBuffer(arc.centre, scale), axes, 0, arc.start, arc.end, roi->color, stroke, cv::LINE_8);
+        const cv::Point2d centre(arc.centre.x * scale, arc.centre.y * scale);
+        DrawEllipseArrowHead(img, centre, axes, arc.start, arc.end, scale, roi->color);
     }
 }
 
@@ -367,7 +358,7 @@ void RenderPolygon(cv::Mat& img, const cvROI* roi, double scale, double thicknes
     bool open = false; // a polygon has started and is not yet closed
     cv::Point first, previous;
     for (const cv::Point2f& p : roi->points) {
-        if (p.x < kPolygonSeparatorX) {
+        if (ROIPoints::IsSeparator(p)) {
             if (open) {
                 DrawClippedLine(img, previous, first, roi->color, stroke);
             }

@@ -10,7 +10,7 @@ PACKAGES=(
   python3-wxgtk4.0 python3-dev python3-numpy python3-pybind11 pybind11-dev
   libheif-dev libheif-examples libjxl-dev libjxl-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-pytest python3-pytest-timeout python3-pil python3-piexif python3-opencv python3-matplotlib
+  python3-pytest python3-pytest-timeout python3-hypothesis python3-pil python3-piexif python3-opencv python3-matplotlib
   python3-skimage python3-distributed python3-pandas
   xvfb xauth fonts-dejavu-core
   python3-setuptools python3-wheel python3-pip python3-venv python3-build python3-mypy dpkg-dev file

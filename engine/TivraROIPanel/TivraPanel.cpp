@@ -66,6 +66,9 @@ cv::Mat DisplayableEightBit(const cv::Mat& mat)
 
 void NormaliseToBgr(cv::Mat& mat)
 {
+    // An empty image clears the panel; cvtColor would throw on it and leave the old picture shown.
+    if (mat.empty())
+        return;
     if (mat.channels() == 4)
         cv::cvtColor(mat, mat, cv::COLOR_BGRA2BGR);
     else if (mat.channels() == 1)

@@ -46,22 +46,15 @@ wxString LowerExtension(const wxString& path)
 
 }  // namespace
 
-TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
+TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIAdvPanel(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
 {
-    Init();
 }
 
 TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                                    const wxString& name)
     : TivraROIPanelBase(parent, id, pos, size, style, name)
 {
-    Init();
-}
-
-void TivraROIAdvPanel::Init()
-{
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
     BindViewEvents();
 }
 
@@ -69,8 +62,6 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 {
     EndPanning();
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIAdvPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIAdvPanel::OnMouseWheel, this);
 }
 
 // ---------------------------------------------------------------- image

@@ -213,19 +213,12 @@ void TivraROIAdvPanel::OnImgeMouseMove(wxMouseEvent& event)
     EditOnMouseMove(event, p);
 }
 
-void TivraROIAdvPanel::SetMouseEventConnect(bool connect)
+void TivraROIAdvPanel::BindPanelMouseHandlers(bool connect)
 {
-    if (connect == m_mouseConnected)
-        return;
-    BindWhile(connect, wxEVT_LEFT_DOWN, &TivraROIAdvPanel::OnImgeLeftMouseDown);
-    BindWhile(connect, wxEVT_LEFT_UP, &TivraROIAdvPanel::OnImgeLeftMouseUp);
-    BindWhile(connect, wxEVT_LEFT_DCLICK, &TivraROIAdvPanel::OnImgeLeftDClick);
     BindWhile(connect, wxEVT_RIGHT_DCLICK, &TivraROIAdvPanel::OnImgeRightDClick);
     BindWhile(connect, wxEVT_MIDDLE_DOWN, &TivraROIAdvPanel::OnMiddleMouseDown);
     BindWhile(connect, wxEVT_MIDDLE_UP, &TivraROIAdvPanel::OnMiddleMouseUp);
-    BindWhile(connect, wxEVT_MOTION, &TivraROIAdvPanel::OnImgeMouseMove);
     BindWhile(connect, wxEVT_MOUSE_CAPTURE_LOST, &TivraROIAdvPanel::OnMouseCaptureLost);
-    m_mouseConnected = connect;
 }
 
 // ---------------------------------------------------------------- context menu

@@ -2,7 +2,6 @@
 // through the viewport, the layers are drawn into that buffer, and the buffer is
 // blitted at the centring offset. The cost depends on the window, not the image.
 #include <algorithm>
-#include <cmath>
 
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
@@ -10,10 +9,6 @@
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
-#include "tivra/roi/Colors.h"
-#include "tivra/roi/LineStyles.h"
-#include "tivra/roi/ROIRenderer.h"
-#include "tivra/roi/ShapeDrawing.h"
 
 namespace {
 
@@ -21,23 +16,6 @@ namespace {
 // sampled from a copy reduced kReduction times per axis.
 constexpr double kReducedAbovePixels = 16e6;
 constexpr int kReduction = 4;
-
-bool IsInside(const cv::Mat& buffer, const cv::Point& p)
-{
-    return p.x >= 0 && p.x < buffer.cols && p.y >= 0 && p.y < buffer.rows;
-}
-
-// Saturating: geometry far outside the view must not overflow a pixel coordinate.
-cv::Point Trunc(const cv::Point2d& p)
-{
-    return ShapeDrawing::ToPixel(p);
-}
-
-void DrawHandle(cv::Mat& buffer, const cv::Point& at, const cv::Scalar& fill)
-{
-    cv::circle(buffer, at, 5, fill, -1, cv::LINE_8);
-    cv::circle(buffer, at, 6, cv_Color_Defines::black, 1, cv::LINE_8);
-}
 
 // The buffer the layers are drawn into: 3-channel BGR, so that every colour,
 // whatever its fourth component, lands opaque.
@@ -155,135 +133,7 @@ void TivraROIAdvPanel::DrawGuideOnVisibleBuffer(cv::Mat& buffer)
 
 void TivraROIAdvPanel::DrawCurrentEditingROI(cv::Mat& buffer)
 {
-    if (!m_cropEnable || m_roiMode == CvROIMode::None)
-        return;
-    const int t = static_cast<int>(std::max(m_scale, 1.0));
-    const cv::Scalar lime = cv_Color_Defines::lime;
-    const cv::Point2f offset = m_viewport.GetCenteringOffset();
-    const auto toBuffer = [&](const cv::Point2f& p) { return m_viewport.OriginalToView(p) - offset; };
-    const auto cross = [&](const cv::Point& c) { ID::drawReularCrossLine(buffer, c, lime, t, 10); };
-    const bool hasArea = m_edit.roiRect.width > 0 && m_edit.roiRect.height > 0;
-    const cv::Point2f topLeft(m_edit.roiRect.x, m_edit.roiRect.y);
-
-    switch (m_roiMode) {
-    case CvROIMode::Point: {
-        const cv::Point p = Trunc(toBuffer(m_edit.leftDownPoint));
-        if (IsInside(buffer, p))
-            cross(p);
-        break;
-    }
-    case CvROIMode::Line: {
-        if (m_edit.leftDownPoint == m_edit.leftUpPoint)
-            break;
-        const cv::Point2f down = toBuffer(m_edit.leftDownPoint);
-        const cv::Point2f up = toBuffer(m_edit.leftUpPoint);
-        ID::drawArrowLine(buffer, Trunc(down), Trunc(up), 15, 20, lime, t, cv::LINE_8);
-        const cv::Point mid = Trunc((down + up) * 0.5f);
-        if (IsInside(buffer, mid))
-            cross(mid);
-        break;
-    }
-    case CvROIMode::Rectangle: {
-        if (!hasArea)
-            break;
-        const cv::Point tl = Trunc(toBuffer(topLeft));
-        const cv::Point size = Trunc(cv::Point2d(m_edit.roiRect.width, m_edit.roiRect.height) * m_scale);
-        // Corner to corner in double: the far corner of a huge rectangle must not wrap around.
-        const cv::Point2d far = cv::Point2d(tl) + cv::Point2d(size) - cv::Point2d(1, 1);
-        cv::rectangle(buffer, tl, Trunc(far), lime, t, cv::LINE_8);
-        ROIRenderer::RenderRectangleHandles(buffer, tl, Trunc(far), lime);
-        const cv::Point centre = Trunc(cv::Point2d(tl) + cv::Point2d(size.x / 2, size.y / 2));
-        if (IsInside(buffer, centre))
-            cross(centre);
-        break;
-    }
-    case CvROIMode::RotatedRectangle: {
-        if (!hasArea)
-            break;
-        std::vector<cv::Point2f> corners(4);
-        if (m_edit.edgeDragStarted && m_edit.polygonPoints.size() >= 4) {
-            std::copy_n(m_edit.polygonPoints.begin(), 4, corners.begin());
-        } else {
-            const cv::Size2f size = m_edit.roiRect.size();
-            cv::RotatedRect(topLeft + cv::Point2f(size.width, size.height) * 0.5f, size,
-                            static_cast<float>(m_edit.rotateAngle))
-                .points(corners.data());
-        }
-        std::vector<cv::Point2f> c(4);
-        for (int i = 0; i < 4; ++i)
-            c[i] = toBuffer(corners[i]);
-        for (int i = 0; i < 4; ++i)
-            cv::line(buffer, Trunc(c[i]), Trunc(c[(i + 1) % 4]), lime, t, cv::LINE_8);
-        cross(Trunc((c[0] + c[2]) * 0.5f));
-        DrawHandle(buffer, Trunc((c[1] + c[2]) * 0.5f), cv_Color_Defines::red);
-        DrawHandle(buffer, Trunc((c[0] + c[1]) * 0.5f), cv_Color_Defines::blue);
-        break;
-    }
-    case CvROIMode::Circle: {
-        if (!hasArea)
-            break;
-        const cv::Point2f centreF = toBuffer(topLeft);
-        const cv::Point centre = Trunc(centreF);
-        const double radius = m_scale * std::hypot(m_edit.roiRect.width, m_edit.roiRect.height);
-        ShapeDrawing::DrawCircle(buffer, centreF, radius, lime, t);
-        cross(centre);
-        if (m_edit.hit.handle == ROIHandle::OuterEdge)
-            cv::circle(buffer, Trunc(toBuffer(m_edit.leftUpPoint)), 5, cv_Color_Defines::red, -1, cv::LINE_8);
-        break;
-    }
-    case CvROIMode::Annulus: {
-        if (!hasArea)
-            break;
-        const cv::Point2f centreF = toBuffer(topLeft);
-        const cv::Point centre = Trunc(centreF);
-        const double outer = m_scale * std::hypot(m_edit.roiRect.width, m_edit.roiRect.height);
-        const double inner = m_edit.innerRadius > 0 ? m_scale * m_edit.innerRadius : outer * 0.5;
-        for (double radius : {outer, inner})
-            ShapeDrawing::DrawArc(buffer, centreF, radius, m_edit.startAngle, m_edit.endAngle, lime, t);
-        const cv::Point outerStart = ShapeDrawing::PointOnCircle(centreF, outer, m_edit.startAngle);
-        const cv::Point innerStart = ShapeDrawing::PointOnCircle(centreF, inner, m_edit.startAngle);
-        const cv::Point outerEnd = ShapeDrawing::PointOnCircle(centreF, outer, m_edit.endAngle);
-        const cv::Point innerEnd = ShapeDrawing::PointOnCircle(centreF, inner, m_edit.endAngle);
-        cv::line(buffer, outerStart, innerStart, lime, t, cv::LINE_8);
-        cv::line(buffer, outerEnd, innerEnd, lime, t, cv::LINE_8);
-        for (const cv::Point& p : {outerStart, innerStart, outerEnd, innerEnd})
-            cv::circle(buffer, p, 3, lime, t, cv::LINE_8);
-        cross(centre);
-        break;
-    }
-    case CvROIMode::Polygon: {
-        if (m_edit.polygonPoints.empty())
-            break;
-        std::vector<cv::Point> v;
-        v.reserve(m_edit.polygonPoints.size());
-        for (const cv::Point2f& p : m_edit.polygonPoints)
-            v.push_back(Trunc(toBuffer(p)));
-        for (size_t i = 0; i + 1 < v.size(); ++i)
-            cv::line(buffer, v[i], v[i + 1], lime, t, cv::LINE_8);
-        if (!m_edit.polygonDrawing && v.size() > 2) {
-            cv::line(buffer, v.back(), v.front(), lime, t, cv::LINE_8);
-            const auto byX = [](const cv::Point& a, const cv::Point& b) { return a.x < b.x; };
-            const auto byY = [](const cv::Point& a, const cv::Point& b) { return a.y < b.y; };
-            const auto [minX, maxX] = std::minmax_element(v.begin(), v.end(), byX);
-            const auto [minY, maxY] = std::minmax_element(v.begin(), v.end(), byY);
-            // The middle of the bounding box, in double: huge vertices must not overflow.
-            const cv::Point centre = Trunc(cv::Point2d((minX->x + 0.0 + maxX->x + 1.0) / 2.0,
-                                                      (minY->y + 0.0 + maxY->y + 1.0) / 2.0));
-            cross(centre);
-            if (m_edit.hit.handle == ROIHandle::Body)
-                cv::circle(buffer, centre, 5, cv_Color_Defines::red, -1, cv::LINE_8);
-        }
-        if (m_edit.polygonDrawing && m_edit.hoverPoint.x >= 0 && m_edit.hoverPoint.y >= 0)
-            cv::line(buffer, v.back(), Trunc(toBuffer(m_edit.hoverPoint)), lime, t, cv::LINE_8);
-        for (const cv::Point& p : v)
-            cv::circle(buffer, p, 3, lime, -1, cv::LINE_8);
-        if (m_edit.activeVertex >= 0 && m_edit.activeVertex < static_cast<int>(v.size()))
-            cv::circle(buffer, v[m_edit.activeVertex], 5, lime, t, cv::LINE_8);
-        break;
-    }
-    default:
-        break;
-    }
+    DrawCurrentROI(buffer, m_viewport);
 }
 
 void TivraROIAdvPanel::DrawROI(cv::Mat& buffer, const cvROI& roi, const std::vector<cv::Point2f>& viewPoints)

@@ -13,20 +13,17 @@
 std::int64_t TivraROIPanel::s_lastGoodBitmapSize = std::int64_t(1) << 30;
 std::int64_t TivraROIPanel::s_lastBadBitmapSize = std::int64_t(1) << 33;
 
-TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size) : TivraROIPanelBase(parent, size)
+TivraROIPanel::TivraROIPanel(wxWindow* parent, const wxSize& size)
+    : TivraROIPanelBase(parent, wxID_ANY, wxDefaultPosition, size, 0, wxPanelNameStr)
 {
     m_roiMode = CvROIMode::Rectangle;
     m_edit.mode = m_roiMode;
     m_edit.polygonDrawing = false;
-    Bind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Bind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 TivraROIPanel::~TivraROIPanel()
 {
     SetMouseEventConnect(false);
-    Unbind(wxEVT_CONTEXT_MENU, &TivraROIPanel::OnContextMenu, this);
-    Unbind(wxEVT_MOUSEWHEEL, &TivraROIPanel::OnMouseWheel, this);
 }
 
 void TivraROIPanel::LogRecord(wxLogLevel level, const char* function, const wxString& message)

@@ -5,17 +5,13 @@
 
 #include <algorithm>
 
+#include "tivra/engine/EditingROILayer.h"
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
 #include "tivra/roi/ROIKeyboard.h"
 
 #include <wx/time.h>
-
-TivraROIPanelBase::TivraROIPanelBase(wxWindow* parent, const wxSize& size) : TivraPanel(parent, size)
-{
-    Init();
-}
 
 TivraROIPanelBase::TivraROIPanelBase(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                                      const wxString& name)
@@ -31,6 +27,8 @@ void TivraROIPanelBase::Init()
     SetScrollRate(8, 8);
     // The panels repaint themselves on scrolling: the window must not blit.
     EnableScrolling(false, false);
+    Bind(wxEVT_CONTEXT_MENU, &TivraROIPanelBase::OnContextMenu, this);
+    Bind(wxEVT_MOUSEWHEEL, &TivraROIPanelBase::OnMouseWheel, this);
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_ScaleUp, this, PanelMenuIds::kScaleUp);
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_ScaleDown, this, PanelMenuIds::kScaleDown);
     Bind(wxEVT_MENU, &TivraROIPanelBase::OnMenu_ZoomtoFit, this, PanelMenuIds::kZoomToFit);
@@ -42,6 +40,26 @@ void TivraROIPanelBase::Init()
     // panel's navigation keys as a character (arrows scroll without an ROI).
     Bind(wxEVT_KEY_DOWN, &TivraROIPanelBase::OnKeyDown, this);
 }
+
+TivraROIPanelBase::~TivraROIPanelBase()
+{
+    Unbind(wxEVT_CONTEXT_MENU, &TivraROIPanelBase::OnContextMenu, this);
+    Unbind(wxEVT_MOUSEWHEEL, &TivraROIPanelBase::OnMouseWheel, this);
+}
+
+void TivraROIPanelBase::SetMouseEventConnect(bool connect)
+{
+    if (connect == m_mouseConnected)
+        return;
+    BindWhile(connect, wxEVT_LEFT_DOWN, &TivraROIPanelBase::OnImgeLeftMouseDown);
+    BindWhile(connect, wxEVT_LEFT_UP, &TivraROIPanelBase::OnImgeLeftMouseUp);
+    BindWhile(connect, wxEVT_LEFT_DCLICK, &TivraROIPanelBase::OnImgeLeftDClick);
+    BindWhile(connect, wxEVT_MOTION, &TivraROIPanelBase::OnImgeMouseMove);
+    BindPanelMouseHandlers(connect);
+    m_mouseConnected = connect;
+}
+
+void TivraROIPanelBase::BindPanelMouseHandlers(bool) {}
 
 ROIEditState& TivraROIPanelBase::Edit()
 {
@@ -351,6 +369,12 @@ void TivraROIPanelBase::ClearOverlay()
     m_overlays.clear();
 }
 
+void TivraROIPanelBase::ClearTexts()
+{
+    m_texts.clear();
+    m_textFonts.clear();
+}
+
 int TivraROIPanelBase::AppendOverlay(cvROI roi)
 {
     ROIEditRecord::RequireFiniteGeometry(roi);
@@ -424,6 +448,12 @@ void TivraROIPanelBase::UpdatePassFailRecycleLogo(bool show, int state, wxString
 }
 
 // ---------------------------------------------------------------- layers
+
+void TivraROIPanelBase::DrawCurrentROI(cv::Mat& buffer, const Viewport& viewport)
+{
+    if (m_cropEnable && m_roiMode != CvROIMode::None)
+        FrameLayers::DrawEditingROI(buffer, Edit(), viewport, m_scale);
+}
 
 void TivraROIPanelBase::DrawStoredOverlays(cv::Mat& buffer, const Viewport& viewport)
 {

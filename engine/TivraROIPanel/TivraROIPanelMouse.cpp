@@ -9,17 +9,6 @@
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
 #include "tivra/roi/ROIEditRecord.h"
 
-void TivraROIPanel::SetMouseEventConnect(bool connect)
-{
-    if (connect == m_mouseConnected)
-        return;
-    BindWhile(connect, wxEVT_LEFT_DOWN, &TivraROIPanel::OnImgeLeftMouseDown);
-    BindWhile(connect, wxEVT_LEFT_UP, &TivraROIPanel::OnImgeLeftMouseUp);
-    BindWhile(connect, wxEVT_MOTION, &TivraROIPanel::OnImgeMouseMove);
-    BindWhile(connect, wxEVT_LEFT_DCLICK, &TivraROIPanel::OnImgeLeftDClick);
-    m_mouseConnected = connect;
-}
-
 bool TivraROIPanel::EditingAllowed() const
 {
     return !m_matBitmap.empty() && m_bitmap.IsOk() && m_cropEnable && m_moveEnable && m_scale > 0;

@@ -1,8 +1,9 @@
 """python3 -m tivra_batch RECIPE.json 'images/**/*.jpg' --out results.csv [--scheduler tcp://HOST:8786]"""
 import argparse
+import os
 import sys
 
-from .runner import run
+from .runner import parquet_path, run
 
 
 def main(argv=None):
@@ -10,7 +11,8 @@ def main(argv=None):
                                      description="Run a gauge recipe over image files, one CSV row per file.")
     parser.add_argument("recipe", help="recipe JSON (the viewer's File -> Save recipe)")
     parser.add_argument("images", nargs="+", help="image files or glob patterns ('**' matches any depth; quote it)")
-    parser.add_argument("--out", required=True, help="CSV file; a rerun skips the files already in it")
+    parser.add_argument("--out", required=True, help="CSV file; a rerun skips the files already in it "
+                                                      "(with pyarrow installed, a Parquet copy is written beside it)")
     parser.add_argument("--scheduler", help="address of a running Dask scheduler, e.g. tcp://HOST:8786")
     parser.add_argument("--workers", type=int, help="local worker processes (default: one per core)")
     args = parser.parse_args(argv)
@@ -29,8 +31,10 @@ def main(argv=None):
         if client is not None:
             client.close()
     statuses = [row["status"] for row in (rows.to_dict("records") if hasattr(rows, "to_dict") else rows)]
-    print("%d measured (%d ok, %d failed or unreadable) -> %s" % (
-        len(statuses), statuses.count("ok"), len(statuses) - statuses.count("ok"), args.out))
+    parquet = parquet_path(args.out)
+    print("%d measured (%d ok, %d failed or unreadable) -> %s%s" % (
+        len(statuses), statuses.count("ok"), len(statuses) - statuses.count("ok"), args.out,
+        " and " + parquet if os.path.exists(parquet) else ""))
     return 0
 
 

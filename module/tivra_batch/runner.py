@@ -67,6 +67,33 @@ def _table(rows):
     return pandas.DataFrame(rows, columns=list(rows[0]) if rows else None)
 
 
+def parquet_path(out):
+    """Where the Parquet copy of the CSV at out goes: beside it, with the suffix .parquet."""
+    return os.path.splitext(str(out))[0] + ".parquet"
+
+
+def write_parquet(out):
+    """Writes every row of the CSV at out (earlier runs' rows included) to parquet_path(out) when
+    pyarrow is installed, through a temporary file so a reader never sees half a table. Returns the
+    Parquet path, or None without pyarrow or without a CSV."""
+    try:
+        import pyarrow
+        from pyarrow import csv as pa_csv, parquet as pa_parquet
+    except ImportError:
+        return None
+    if not os.path.exists(out) or os.path.getsize(out) == 0:
+        return None
+    with open(out, newline="", encoding="utf-8") as f:
+        header: list[str] = next(csv.reader(f), [])
+    # Files, reasons and the JSON lists stay text even when a column happens to look numeric.
+    text = {name: pyarrow.string() for name in header if name in ("file", "status", "reason", "positions", "gaps")}
+    table = pa_csv.read_csv(out, convert_options=pa_csv.ConvertOptions(column_types=text))
+    target = parquet_path(out)
+    pa_parquet.write_table(table, target + ".part")
+    os.replace(target + ".part", target)
+    return target
+
+
 def run(recipe, paths, client=None, out=None, workers=None, progress=False):
     """Measures every file with the recipe (a dict or a JSON file) on a Dask cluster.
 
@@ -75,12 +102,15 @@ def run(recipe, paths, client=None, out=None, workers=None, progress=False):
         paths: glob pattern or iterable of paths and patterns.
         client: a distributed.Client; None starts a LocalCluster of `workers` processes (default one
             per core) for this call.
-        out: CSV file the rows are appended to as they arrive; files already in it are skipped.
+        out: CSV file the rows are appended to as they arrive; files already in it are skipped. With
+            pyarrow installed, the whole CSV is also written as Parquet beside it (parquet_path(out)).
         progress: draw a progress bar on standard error.
 
     Returns the rows measured by this call, in the order of the files: a pandas DataFrame when pandas
     is installed, else a list of dicts. Every file gives a row; failures carry status and reason.
     """
+    if out is not None and str(out).lower().endswith(".parquet"):
+        raise ValueError("out is the CSV file (the Parquet copy goes beside it), got %s" % out)
     recipe = load_recipe(recipe)
     files = expand_paths(paths)
     if out is not None:
@@ -95,6 +125,8 @@ def run(recipe, paths, client=None, out=None, workers=None, progress=False):
         if own is not None:
             client.close()
             own.close()
+    if out is not None:
+        write_parquet(out)
     return _table(rows)
 
 

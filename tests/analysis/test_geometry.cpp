@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -81,6 +82,10 @@ TEST(GeometryAngles, PointOnCircleTruncatesTowardZero) {
     EXPECT_EQ(EA::pointOnCircle({0, 0}, 10.0, 90.0), cv::Point(0, 10));
     // cos(120 deg) * 3 = -1.5 truncates to -1, not -2.
     EXPECT_EQ(EA::pointOnCircle({0, 0}, 3.0, 120.0), cv::Point(-1, 2));
+    // Beyond the int range the coordinates saturate (a NaN one becomes 0).
+    EXPECT_EQ(EA::pointOnCircle({0, 0}, 1e30, 0.0), cv::Point(INT_MAX, 0));
+    EXPECT_EQ(EA::pointOnCircle({0, 0}, 1e30, 180.0), cv::Point(INT_MIN, INT_MAX));
+    EXPECT_EQ(EA::pointOnCircle({0, 0}, NAN, 0.0), cv::Point(0, 0));
 }
 
 TEST(GeometryAngles, RotatePointTurnsClockwiseOnScreen) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <opencv2/imgproc.hpp>
 
 #include "tivra/engine/FrameLayers.h"
@@ -244,6 +246,12 @@ TEST(ViewPoints, LengthsAreScaledPositionsMapped)
     EXPECT_EQ(ring[1], cv::Point2f(20, 0));
     EXPECT_EQ(ring[2], cv::Point2f(8, 0));
     EXPECT_EQ(ring[3], cv::Point2f(30, 300));
+    // An ellipse's axes are lengths and its angles stay: a scrolled view must not shift them.
+    const auto arc =
+        FrameLayers::OverlayViewPoints(Record(CvROIMode::Ellipse, {{60, 40}, {10, 5}, {0, 270}}), view, 2.0);
+    ASSERT_EQ(arc.size(), 3u);
+    EXPECT_EQ(arc[1], cv::Point2f(20, 10));
+    EXPECT_EQ(arc[2], cv::Point2f(0, 270));
     EXPECT_TRUE(FrameLayers::OverlayViewPoints(Record(CvROIMode::Mask, {{1, 1}}), view, 2.0).empty());
 }
 
@@ -300,3 +308,33 @@ TEST(Overlays, MaskBlendsOnlyWhereSet)
     EXPECT_NEAR(blended[1], 50, 1);
     EXPECT_EQ(At(buffer, 80, 10), cv::Vec3b(100, 100, 100));
 }
+
+struct UnusableText {
+    cv::Point2f position;
+    int fontHeight;
+    bool inked;
+};
+
+class TextsOutOfRange : public ::testing::TestWithParam<UnusableText> {};
+
+// Positions and heights from callers are not trusted: unusable ones draw nothing
+// (or glyphs no taller than the view) instead of overflowing the pixel casts.
+TEST_P(TextsOutOfRange, DrawNothingOrStayWithinTheBuffer)
+{
+    auto font = DefaultFont();
+    ASSERT_TRUE(font);
+    cvText text;
+    text.visible = true;
+    text.position = GetParam().position;
+    text.lines.Add("W");
+    text.color = cv::Scalar(255, 255, 255);
+    text.fontHeight = GetParam().fontHeight;
+    cv::Mat buffer(60, 80, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawText(buffer, text, *font, ViewAt({80, 60}, {80, 60}, 1.0), 1.0);
+    EXPECT_EQ(cv::countNonZero(buffer.reshape(1)) > 0, GetParam().inked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextsOutOfRange,
+    ::testing::Values(UnusableText{{std::nanf(""), 10.0f}, 20, false}, UnusableText{{1e30f, 1e30f}, 20, false},
+                      UnusableText{{90.0f, 10.0f}, 20, false}, UnusableText{{0.0f, 0.0f}, 2000000000, true}));

@@ -1,9 +1,12 @@
 """Batch runs of a circle recipe on a small Dask cluster: figures match the drawn discs, a corrupt
 file gives its own row, and a rerun after an interruption measures only what is missing."""
 import csv
+import importlib.util
+import json
 import os
 import subprocess
 import sys
+import time
 
 import cv2
 import numpy as np
@@ -89,3 +92,37 @@ def test_a_rerun_after_an_interruption_measures_only_what_is_missing(images, cli
 def test_bad_recipes_are_refused_by_name(recipe, message):
     with pytest.raises(ValueError, match=message):
         tivra_batch.load_recipe(recipe)
+
+
+def test_the_command_line_measures_on_an_external_scheduler(images, tmp_path):
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
+    address_file = tmp_path / "scheduler.json"
+    started = [subprocess.Popen([sys.executable, "-m", "distributed.cli.dask_scheduler", "--host", "127.0.0.1",
+                                 "--port", "0", "--no-dashboard", "--scheduler-file", str(address_file)],
+                                env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+    try:
+        deadline = time.monotonic() + 15
+        while not (address_file.exists() and address_file.stat().st_size) and time.monotonic() < deadline:
+            assert started[0].poll() is None, "the scheduler exited"
+            time.sleep(0.1)
+        address = json.loads(address_file.read_text())["address"]
+        started.append(subprocess.Popen([sys.executable, "-m", "distributed.cli.dask_worker", address, "--no-nanny",
+                                         "--nthreads", "1", "--no-dashboard"],
+                                        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        out = tmp_path / "results.csv"
+        proc = subprocess.run([sys.executable, "-m", "tivra_batch", str(images / "recipe.json"),
+                               str(images / "**" / "*.png"), "--out", str(out), "--scheduler", address],
+                              capture_output=True, text=True, timeout=25, env=env)
+    finally:
+        for process in reversed(started):
+            process.terminate()
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+    assert proc.returncode == 0, proc.stderr
+    with open(out, newline="") as f:
+        statuses = sorted(row["status"] for row in csv.DictReader(f))
+    assert statuses == ["ok"] * len(RADII) + ["unreadable"]
+    # The Parquet copy exists exactly when pyarrow does.
+    assert (tmp_path / "results.parquet").exists() == (importlib.util.find_spec("pyarrow") is not None)

@@ -6,11 +6,11 @@ import textwrap
 import pytest
 
 import TivraModule as tm
-from wx_support import run_script
+from wx_support import child_env, run_script
 
 
 def test_import_writes_exactly_five_traces_and_needs_no_display():
-    env = {"PYTHONPATH": ":".join(sys.path), "DISPLAY": ""}
+    env = child_env(PYTHONPATH=":".join(sys.path), DISPLAY="")
     proc = subprocess.run([sys.executable, "-c", "import TivraModule"], env=env,
                           capture_output=True, text=True, timeout=60)
     assert proc.returncode == 0, proc.stderr
@@ -26,7 +26,7 @@ def test_import_writes_exactly_five_traces_and_needs_no_display():
 
 def test_import_after_wx():
     code = "import wx, TivraModule; print(TivraModule.__version__)"
-    proc = subprocess.run([sys.executable, "-c", code], env={"PYTHONPATH": ":".join(sys.path)},
+    proc = subprocess.run([sys.executable, "-c", code], env=child_env(PYTHONPATH=":".join(sys.path)),
                           capture_output=True, text=True, timeout=60)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.strip() == "0.1.1"

@@ -45,9 +45,16 @@ def is_green(pixel):
     return pixel[1] > 150 and pixel[0] < 80 and pixel[2] < 80
 
 
-def test_canvas_colour_fills_an_empty_panel(view):
+@pytest.mark.parametrize("earlier", [None, np.full((80, 100, 3), 255, np.uint8)],
+                         ids=["never shown", "cleared by an empty array"])
+def test_canvas_colour_fills_an_empty_panel(view, earlier):
     panel, grab = view
     panel.SetCanvasBgColor(10, 200, 30)
+    if earlier is not None:
+        panel.SetMat(earlier)
+        grab()
+        panel.SetMat(np.zeros((0, 0), np.uint8))
+        assert panel.GetMat().shape == (0,)
     shot = grab()
     assert (np.abs(shot - [10, 200, 30]) <= 2).all()
 

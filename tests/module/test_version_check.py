@@ -7,6 +7,8 @@ import sys
 
 import pytest
 
+from wx_support import child_env
+
 # Rewrites every copy of the interpreter's version number (e.g. "3.11.2") in the
 # python3 executable's read-only memory, then imports the module.
 PATCH_AND_IMPORT = r'''
@@ -43,7 +45,7 @@ except ImportError as error:
 
 def import_with_version(version):
     proc = subprocess.run([sys.executable, "-c", PATCH_AND_IMPORT, version],
-                          env={"PYTHONPATH": ":".join(sys.path)}, capture_output=True, text=True, timeout=60)
+                          env=child_env(PYTHONPATH=":".join(sys.path)), capture_output=True, text=True, timeout=60)
     assert proc.returncode == 0, proc.stderr
     lines = dict(line.split(" ", 1) for line in proc.stdout.splitlines())
     assert lines["VERSION"].startswith(version + " ")

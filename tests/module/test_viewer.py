@@ -4,6 +4,7 @@ readout and the status bar report."""
 import importlib.util
 import json
 import os
+import select
 import subprocess
 import sys
 import time
@@ -189,6 +190,59 @@ def test_levels_colour_map_and_raw_readout_of_a_16_bit_frame(tmp_path):
         assert "(20,10)  value 3071" in frame.GetStatusBar().GetStatusText(0)
         frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["levels-off"]))
         assert frame.panel.GetDisplayLevels() is None and frame.histogram.levels is None
+
+
+def fit_colour_pixels():
+    """How many screen pixels show the colour the viewer draws a fitted circle in."""
+    from gi.repository import Gdk
+    root = Gdk.get_default_root_window()
+    shot = Gdk.pixbuf_get_from_window(root, 0, 0, root.get_width(), root.get_height())
+    rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(shot.get_height(), shot.get_rowstride())
+    pixels = rows[:, :shot.get_width() * shot.get_n_channels()].reshape(shot.get_height(), shot.get_width(), -1)
+    return int((np.abs(pixels[:, :, :3].astype(int) - (0, 200, 255)).max(axis=2) < 40).sum())
+
+
+def test_make_demo_on_a_display_opens_the_viewer_measuring_the_ring_target():
+    get_app()
+    before = fit_colour_pixels()
+    build = os.path.dirname(os.path.dirname(tm.__file__))
+    demo = subprocess.Popen(["bash", os.path.join(ROOT, "scripts", "run-demo.sh"), build], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, text=True, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+    try:
+        assert select.select([demo.stdout], [], [], 90)[0], "the viewer printed no measurement"
+        ring = json.loads(demo.stdout.readline())
+        assert ring["status"] == "ok" and ring["gauge"] == "circle"
+        assert ring["center"] == pytest.approx([960, 600], abs=0.5) and ring["radius"] == pytest.approx(48, abs=1)
+        deadline = time.monotonic() + 30
+        while fit_colour_pixels() < before + 50 and time.monotonic() < deadline:
+            time.sleep(0.2)
+        assert fit_colour_pixels() >= before + 50, "the fitted circle is not on screen"
+        assert demo.poll() is None, "the window closed by itself"
+    finally:
+        demo.terminate()
+        demo.wait(10)
+
+
+def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    frame = load_viewer().ViewerFrame(headless=True)
+    path = str(tmp_path / "roi.json")
+    menu = lambda key: frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))  # noqa: E731
+    try:
+        pump(0.3)
+        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 270)])
+        annulus = frame.panel.GetROIState()
+        frame.save_roi(path)
+        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+        rectangle = frame.panel.GetROIState()
+        frame.load_roi(path)
+        assert frame.panel.GetROIState() == annulus == json.load(open(path))
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Annulus])
+        menu("undo")
+        assert frame.panel.GetROIState() == rectangle
+        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
+        menu("redo")
+        assert frame.panel.GetROIState() == annulus
     finally:
         frame.Destroy()
         pump(0.1)

@@ -15,6 +15,9 @@ gi.require_version("Gtk", "3.0")
 from gi.repository import Gdk, Gtk  # noqa: E402
 
 HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
+# Under `make sanitize` the interpreter runs with the sanitizer runtime preloaded; a
+# child interpreter without it cannot load the module.
+SANITIZER_VARIABLES = ("LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
 
 
 def get_app():
@@ -90,6 +93,12 @@ def _read_client(window, width, height, origin):
     buffer = bytearray(width * height * 3)
     bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)
     return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
+
+
+def child_env(**variables):
+    """A minimal environment for a child interpreter: `variables`, the sanitizer's if any."""
+    inherited = {name: os.environ[name] for name in SANITIZER_VARIABLES if name in os.environ}
+    return dict(inherited, **variables)
 
 
 def run_script(code, timeout=60, cwd=None):

@@ -52,7 +52,8 @@ void DrawText(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font
               double scale);
 
 /// The same at a buffer anchor, its lines starting `indent` pixels right of it
-/// (the classic panel indents by 10 x zoom); nothing is skipped.
+/// (the classic panel indents by 10 x zoom). Anchors past the buffer's right or
+/// bottom edge or not finite draw nothing; glyphs are at most the buffer's height.
 void DrawTextAt(cv::Mat& buffer, const cvText& text, cv::freetype::FreeType2& font, const cv::Point2f& anchor,
                 double scale, int indent);
 

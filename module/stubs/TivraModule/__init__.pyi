@@ -299,6 +299,18 @@ class TivraROIAdvPanel(TivraPanelBase):
             mode: ROI mode (1=Point, 2=Line, 3=Rect, 4=RotatedRect, 5=Circle, 6=Annulus, 7=Polygon)
             points: List of (x, y) tuples.
             angle: Rotation angle (for RotatedRectangle)."""
+    def UndoROI(self) -> bool:
+        """Undo the last finished edit of the current ROI (a drag, a closed polygon, a burst of key presses, SetEditingROI, SetROIState); a drag or polygon in progress is cancelled first. Raises the crop callback as an edit does. Returns True when the ROI changed (100 steps are kept)."""
+    def RedoROI(self) -> bool:
+        """Redo the ROI edit last undone; raises the crop callback. Returns True when the ROI changed."""
+    def CanUndoROI(self) -> bool:
+        """Return True when UndoROI would change the ROI"""
+    def CanRedoROI(self) -> bool:
+        """Return True when there is an undone ROI edit to redo"""
+    def GetROIState(self) -> dict:
+        """Return the current ROI as a dict that round-trips exactly through json: {'version': 1, 'kind': name} and the geometry in image pixels as floats: x, y (Point); x1, y1, x2, y2 (Line); x, y, width, height (Rectangle; RotatedRectangle adds angle, in degrees, of the unrotated rectangle); cx, cy, radius (Circle; Annulus adds inner_radius, start_angle, end_angle); points [[x, y], ...] and closed (Polygon)."""
+    def SetROIState(self, state: dict) -> None:
+        """Make the ROI that a GetROIState dict describes the current one (one undo step). Raises ValueError naming the field at fault (missing key, wrong type, NaN, infinite or absurd value, unknown kind or version); nothing changes then."""
     def GetEditingROI(self) -> tuple:
         """Return the current editing ROI as (mode, points, angle), the arguments SetEditingROI takes to set it again: panel.SetEditingROI(*panel.GetEditingROI()). Circles and annuli give their radii as (r, 0); an annulus gives (centre, (outer, 0), (inner, 0), (start angle, end angle)); angle is a rotated rectangle's rotation in degrees, else 0. Without an ROI: (0, [], 0.0)."""
     def SetMenuROIEnable(self, Point: bool = ..., Line: bool = ..., Rectangle: bool = ..., RotatedRectangle: bool = ..., Circle: bool = ..., Annulus: bool = ..., Polygon: bool = ...) -> None:
@@ -306,7 +318,7 @@ class TivraROIAdvPanel(TivraPanelBase):
     def HideROI(self) -> None:
         """Remove the current ROI"""
     def ClearOverlay(self) -> None:
-        """Remove every overlay appended so far"""
+        """Remove every overlay and text overlay appended so far"""
     def SetDisplayOverlay(self, show: bool) -> None:
         """Show or hide the overlays"""
     def GetDisplayOverlay(self) -> bool:
@@ -332,6 +344,21 @@ class TivraROIAdvPanel(TivraPanelBase):
 
         Returns:
             Index of the appended overlay"""
+    def AppendTextOverlay(self, text: str, position: Any, color: Any = ..., size: SupportsIndex = ..., background: Any = ...) -> int:
+        """Append a text overlay, drawn while the overlays are shown and removed by ClearOverlay().
+
+        Args:
+            text: the text (any Unicode the font has); '\\n' starts a new line
+            position: (x, y) in image pixels of the first line's top-left corner
+            color: Tuple (B, G, R) or (B, G, R, A), values 0-255 (default: green)
+            size: glyph height in image pixels at 100% zoom, 1-1000 (default: 20)
+            background: colour of a filled box behind each line, or None for no box
+
+        Returns:
+            Index of the text overlay (texts are counted apart from AppendOverlay's shapes)
+
+        Raises ValueError naming the argument for a position that is not a finite (x, y),
+        a colour that is not 3 or 4 values in 0-255, or a size outside 1-1000."""
     def UpdateDrawImage(self, update: bool = ...) -> None:
         """Update display after modifying overlays"""
     def AppendMaskOverlay(self, mask: numpy.typing.NDArray[numpy.uint8], color: tuple, alpha: float = ...) -> int:

@@ -51,7 +51,6 @@ public:
 
     int AppendMaskOverlay(const cv::Mat& mask, const cv::Scalar& color, double alpha);
     std::vector<cv::Point2f> ConvertMaskToPolygon(const cv::Mat& mask);
-    void SetMouseEventConnect(bool connect);
     bool CalcZoomIn();
     bool CalcZoomOut();
     void ShowContextMenu(const wxPoint& pos);
@@ -114,7 +113,6 @@ protected:
     /// cache. Made at the first such paint; dropped with the image.
     cv::Mat m_reducedMat;
 
-    void Init();
     void RedrawLayers() override;
     /// Paints the visible part of `mat`, with the overlay layers when asked.
     void RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers);
@@ -162,20 +160,22 @@ protected:
     cv::Point2f MouseToSource(const wxPoint& mouse) const;
 
     void PaintFrame(wxDC& dc) override;
-    void OnContextMenu(wxContextMenuEvent& event);
-    void OnMouseWheel(wxMouseEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event) override;
+    void OnMouseWheel(wxMouseEvent& event) override;
+    /// Middle-button panning, a right double click and a lost capture.
+    void BindPanelMouseHandlers(bool connect) override;
     void OnMiddleMouseDown(wxMouseEvent& event);
     void OnMiddleMouseUp(wxMouseEvent& event);
     void OnMouseCaptureLost(wxMouseCaptureLostEvent& event);
-    void OnImgeMouseMove(wxMouseEvent& event);
+    void OnImgeMouseMove(wxMouseEvent& event) override;
 
     // Mouse editing of the current ROI (TivraROIAdvPanelEditing.cpp).
     ROIHitResult HitTestCurrentROI(const cv::Point2f& p);
     void UpdateROIFromDrag(const cv::Point2f& p);
     bool EditingAllowed() const override;
-    void OnImgeLeftMouseDown(wxMouseEvent& event);
-    void OnImgeLeftMouseUp(wxMouseEvent& event);
-    void OnImgeLeftDClick(wxMouseEvent& event);
+    void OnImgeLeftMouseDown(wxMouseEvent& event) override;
+    void OnImgeLeftMouseUp(wxMouseEvent& event) override;
+    void OnImgeLeftDClick(wxMouseEvent& event) override;
     void OnImgeRightDClick(wxMouseEvent& event);
     /// Ends a left-button drag (release or lost capture) and reports the edit.
     void EndEditDrag();

@@ -43,7 +43,6 @@ public:
     bool CalcZoomOut();
 
     void ShowContextMenu(const wxPoint& pos);
-    void SetMouseEventConnect(bool connect);
 
 protected:
     // Largest bitmap byte count known to be creatable and smallest known to fail,
@@ -70,7 +69,6 @@ protected:
 
     // Rendering into the scaled image
     void Update_showDisplayROIs();
-    void DrawCurrentROI(cv::Mat& image);
     void RenderTextsAndLogos(double scale);
 
     // Mouse editing
@@ -81,12 +79,14 @@ protected:
     void LogPolygonPress(size_t verticesBefore, bool closed);
     void LogPolygonRelease(size_t verticesBefore, bool closed);
 
-    void OnContextMenu(wxContextMenuEvent& event);
-    void OnMouseWheel(wxMouseEvent& event);
-    void OnImgeLeftMouseDown(wxMouseEvent& event);
-    void OnImgeLeftMouseUp(wxMouseEvent& event);
-    void OnImgeMouseMove(wxMouseEvent& event);
-    void OnImgeLeftDClick(wxMouseEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event) override;
+    /// Zooms on every wheel turn, with or without modifiers.
+    void OnMouseWheel(wxMouseEvent& event) override;
+    void OnImgeLeftMouseDown(wxMouseEvent& event) override;
+    void OnImgeLeftMouseUp(wxMouseEvent& event) override;
+    /// Pixel information and the drag step or hover.
+    void OnImgeMouseMove(wxMouseEvent& event) override;
+    void OnImgeLeftDClick(wxMouseEvent& event) override;
 
 private:
     size_t m_pressVertices = 0;  // polygon vertices before the press, for the release log

@@ -27,9 +27,13 @@
 
 class TivraROIPanelBase : public TivraPanel {
 public:
-    TivraROIPanelBase(wxWindow* parent, const wxSize& size);
     TivraROIPanelBase(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style,
                       const wxString& name);
+    ~TivraROIPanelBase() override;
+
+    /// Binds (connect true) or unbinds the mouse handlers of ROI editing; a
+    /// call that does not change the state does nothing.
+    void SetMouseEventConnect(bool connect);
 
     /// Re-renders the source image (resize: and sizes the scrolled area to the bitmap).
     void UpdateDrawImage(bool resize) override;
@@ -76,6 +80,8 @@ public:
     // Overlays, texts and badge; ROI records with points or an angle that are
     // not finite are refused with std::invalid_argument.
     void ClearOverlay() override;
+    /// Empties the panel's own texts (ClearOverlay keeps them); the external list stays.
+    void ClearTexts();
     int AppendOverlay(cvROI roi) override;
     int AppendOverlay(cvText text) override;
     void UpdateOverlayByIndex(int index, cvROI roi, bool show) override;
@@ -93,6 +99,17 @@ protected:
     virtual void RedrawLayers() = 0;
     /// One zoom step of the context menu's "Scale Up" or "Scale Down".
     virtual void MenuZoomStep(bool zoomIn);
+    /// Binds or unbinds the mouse handlers a panel has beyond the editing ones.
+    virtual void BindPanelMouseHandlers(bool connect);
+
+    // Each panel handles the mouse and the context menu in its own coordinates.
+    virtual void OnContextMenu(wxContextMenuEvent& event) = 0;
+    virtual void OnMouseWheel(wxMouseEvent& event) = 0;
+    virtual void OnImgeLeftMouseDown(wxMouseEvent& event) = 0;
+    virtual void OnImgeLeftMouseUp(wxMouseEvent& event) = 0;
+    virtual void OnImgeMouseMove(wxMouseEvent& event) = 0;
+    virtual void OnImgeLeftDClick(wxMouseEvent& event) = 0;
+
     /// The current ROI, its kind following the panel's ROI mode.
     ROIEditState& Edit();
     /// Whether the mouse and the keys may edit the current ROI now.
@@ -120,6 +137,8 @@ protected:
     }
 
     // Layers drawn into a buffer whose pixels `viewport` maps source pixels to.
+    /// The current ROI with its handles, while editing is on.
+    void DrawCurrentROI(cv::Mat& buffer, const Viewport& viewport);
     void DrawStoredOverlays(cv::Mat& buffer, const Viewport& viewport);
     /// Visible texts with their fonts, the panel's own first, then the caller's.
     std::vector<std::pair<const cvText*, cv::freetype::FreeType2*>> TextsToDraw();

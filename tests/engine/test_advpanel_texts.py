@@ -1,0 +1,52 @@
+"""Text overlays from Python: drawn on screen in any script the font has, numbered apart from
+the shape overlays, cleared with them, and bad arguments refused by name."""
+import math
+
+import numpy as np
+import pytest
+
+from wxpanel_support import Shown, pump
+
+
+@pytest.fixture
+def shown():
+    view = Shown(320, 240)
+    view.panel.SetMat(np.zeros((240, 320, 3), np.uint8))
+    view.panel.SetOriginal()
+    view.panel.SetDisplayOverlay(True)
+    pump(0.2)
+    yield view
+    view.close()
+
+
+def green_pixels(view):
+    shot = view.capture().astype(int)
+    return int(((shot[:, :, 1] > 150) & (shot[:, :, 0] < 80) & (shot[:, :, 2] < 80)).sum())
+
+
+def test_texts_are_drawn_indexed_apart_and_cleared_with_the_overlays(shown):
+    assert shown.panel.AppendOverlay(2, [(5, 200), (50, 200)], (255, 0, 0)) == 0
+    assert shown.panel.AppendTextOverlay("\u2300 96.0 px\n\u2220 5\u00b0", (20, 20), size=30) == 0
+    assert shown.panel.AppendTextOverlay("second", (20, 150), (0, 255, 0), 20, background=(40, 40, 40)) == 1
+    shown.panel.Refresh()
+    assert green_pixels(shown) > 200
+    shown.panel.ClearOverlay()
+    shown.panel.Refresh()
+    assert green_pixels(shown) == 0
+    assert shown.panel.AppendTextOverlay("again", (20, 20)) == 0
+
+
+@pytest.mark.parametrize("arguments, named", [
+    (dict(position=(math.nan, 3)), "position"),
+    (dict(position="xy"), "position"),
+    (dict(color=(0, 256, 0)), "color"),
+    (dict(color=(0, 255)), "color"),
+    (dict(size=0), "size"),
+    (dict(size=5000), "size"),
+    (dict(background=(1, 2, 3, 4, 5)), "background"),
+])
+def test_bad_arguments_raise_value_error_naming_them(shown, arguments, named):
+    call = dict(text="label", position=(10, 10))
+    call.update(arguments)
+    with pytest.raises(ValueError, match=named):
+        shown.panel.AppendTextOverlay(**call)

@@ -1,0 +1,273 @@
+"""Random sessions with both Python panels: public methods with valid and hostile
+arguments, real mouse gestures and key presses, frame resizes, destruction of the
+panel or its parents, and callbacks that raise or use their panel. After every step
+the panel must be consistent, and once destroyed, neutral.
+
+CI runs a fixed (derandomized) set of sessions; `make soak` runs many random ones
+(TIVRA_STATEFUL_EXAMPLES, TIVRA_STATEFUL_RANDOM). A failure prints the steps that
+replay it."""
+import math
+import os
+import sys
+
+import numpy as np
+import wx
+from hypothesis import HealthCheck, settings, strategies as st
+from hypothesis.stateful import RuleBasedStateMachine, initialize, invariant, precondition, rule
+
+import TivraModule as tm
+from wxpanel_support import app, pump
+
+SIZE = (240, 180)
+HOSTILE_NUMBERS = st.sampled_from([0.0, -1.0, 1e30, -1e30, math.inf, -math.inf, math.nan, 2.0**31, 3e9])
+NUMBERS = st.one_of(st.floats(-50, 300, allow_nan=False), HOSTILE_NUMBERS)
+POINTS = st.lists(st.tuples(NUMBERS, NUMBERS), max_size=6)
+IMAGE_SHAPES = st.sampled_from([(1, 1), (17, 31), (120, 90), (300, 500), (60, 80, 3), (5, 400, 3)])
+HOSTILE_ARRAYS = st.sampled_from([np.zeros((0, 0), np.uint8), np.zeros((4, 4, 2), np.uint8),
+                                  np.zeros((2, 2, 2, 2), np.uint8), np.zeros(7, np.uint8),
+                                  np.zeros((9, 9), np.complex64), np.zeros((30, 40, 3), np.uint8)[::2, ::3]])
+KEYS = st.sampled_from([wx.WXK_LEFT, wx.WXK_RIGHT, wx.WXK_UP, wx.WXK_DOWN, wx.WXK_DELETE, wx.WXK_ESCAPE,
+                        wx.WXK_RETURN, ord("+"), ord("-"), ord("0"), ord("z")])
+CALLBACK_SETTERS = ["SetOnRightClickCallback", "SetOnCropCallback", "SetOnLeftDClickCallback",
+                    "SetOnRightDClickCallback", "SetOnMouseMoveCallback"]
+REFUSALS = (ValueError, TypeError, RuntimeError)
+ZOOM_LIMITS = (0.1, 20.0)
+
+
+def hostile(call, *args):
+    """Calls a method with arguments it may refuse, as long as it refuses them plainly."""
+    try:
+        call(*args)
+    except REFUSALS:
+        pass
+
+
+class PanelSession(RuleBasedStateMachine):
+    def __init__(self):
+        super().__init__()
+        app()
+        self.frame = self.parent = self.panel = None
+        self.alive = False
+        self.previous_hook, sys.unraisablehook = sys.unraisablehook, lambda report: None
+
+    @initialize(advanced=st.booleans())
+    def create(self, advanced):
+        self.advanced = advanced
+        self.make_panel()
+
+    @precondition(lambda self: not self.alive)
+    @rule()
+    def recreate(self):
+        self.panel = None
+        if self.frame:
+            self.frame.Destroy()
+        self.make_panel()
+
+    def make_panel(self):
+        self.frame = wx.Frame(None, title="random session", pos=(10, 10), size=(SIZE[0] + 60, SIZE[1] + 60))
+        self.parent = wx.Panel(self.frame)
+        self.frame.Show()
+        pump(0.1)
+        kind = tm.TivraROIAdvPanel if self.advanced else tm.TivraPanel
+        self.panel = kind(self.parent.GetHandle(), -1, 0, 0, *SIZE)
+        if self.advanced:
+            self.panel.SetFuncEnable(False, True, True)  # a context menu would wait for a user
+        self.alive = True
+        self.panel.SetMat(np.full((90, 120, 3), 128, np.uint8))
+
+    def has_panel(self):
+        return self.panel is not None
+
+    def has_window(self):
+        return bool(self.frame) and bool(self.parent)
+
+    def teardown(self):
+        sys.unraisablehook = self.previous_hook
+        self.panel = None
+        if self.frame:
+            self.frame.Destroy()
+        pump(0.05)
+
+    # -- methods, valid and hostile ---------------------------------------------------------
+    @precondition(lambda self: self.has_panel())
+    @rule(shape=IMAGE_SHAPES, value=st.integers(0, 255))
+    def set_mat(self, shape, value):
+        self.panel.SetMat(np.full(shape, value, np.uint8))
+
+    @precondition(lambda self: self.has_panel())
+    @rule(array=HOSTILE_ARRAYS)
+    def set_hostile_mat(self, array):
+        hostile(self.panel.SetMat, array)
+
+    @precondition(lambda self: self.has_panel())
+    @rule(path=st.sampled_from(["/nonexistent.png", "/", "/dev/null", __file__]))
+    def load_unreadable(self, path):
+        hostile(self.panel.LoadImage, path)
+
+    @precondition(lambda self: self.has_panel())
+    @rule(step=st.sampled_from(["SetZoomIn", "SetZoomOut", "SetZoomToFit", "SetOriginal", "Refresh"]),
+          repeat=st.integers(1, 30))
+    def zoom(self, step, repeat):
+        for _ in range(repeat):
+            getattr(self.panel, step)()
+
+    @precondition(lambda self: self.has_panel())
+    @rule(w=st.integers(-5, 900), h=st.integers(-5, 700))
+    def set_size(self, w, h):
+        hostile(self.panel.SetSize, w, h)
+
+    @precondition(lambda self: self.has_panel())
+    @rule(mode=st.integers(-3, 12))
+    def set_mode(self, mode):
+        hostile(self.panel.SetMode, mode)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(mode=st.integers(-2, 9))
+    def set_roi_mode(self, mode):
+        hostile(self.panel.SetROIMode, mode)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(rect=st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS))
+    def set_rect(self, rect):
+        hostile(self.panel.SetRect, rect)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(mode=st.integers(0, 8), points=POINTS, angle=NUMBERS)
+    def set_editing_roi(self, mode, points, angle):
+        hostile(self.panel.SetEditingROI, mode, points, angle)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(mode=st.integers(0, 8), points=POINTS, size=st.integers(-3, 40), angle=NUMBERS)
+    def append_overlay(self, mode, points, size, angle):
+        hostile(self.panel.AppendOverlay, mode, points, (0, 255, 0), size, angle)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(shape=IMAGE_SHAPES, alpha=NUMBERS)
+    def append_mask(self, shape, alpha):
+        hostile(self.panel.AppendMaskOverlay, np.ones(shape[:2], np.uint8), (255, 0, 0), alpha)
+
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(action=st.sampled_from(["ClearOverlay", "HideROI", "UpdateDrawImage"]), lock=st.booleans())
+    def edit(self, action, lock):
+        getattr(self.panel, action)()
+        self.panel.SetLockROI(lock)
+
+    @precondition(lambda self: self.has_panel())
+    @rule(mode=st.sampled_from(list(tm.GuideLineMode.__members__.values())), visible=st.booleans(),
+          thickness=st.integers(-2, 50))
+    def guide_lines(self, mode, visible, thickness):
+        self.panel.SetGuideLineMode(mode)
+        self.panel.SetGuideLineVisible(visible)
+        hostile(self.panel.SetGuideLineThickness, thickness)
+
+    # -- callbacks that raise, use their panel or destroy it ----------------------------------
+    @precondition(lambda self: self.advanced and self.has_panel())
+    @rule(setter=st.sampled_from(CALLBACK_SETTERS), behaviour=st.sampled_from(["raise", "reenter", "destroy"]))
+    def set_callback(self, setter, behaviour):
+        panel = self.panel
+
+        def callback(*args):
+            if behaviour == "raise":
+                raise RuntimeError("a callback that fails")
+            if behaviour == "reenter":
+                panel.GetRect()
+                panel.ZoomIn()
+                panel.SetROIMode(tm.CvROIMode.Circle.value)
+                panel.Refresh()
+            elif self.alive:
+                self.alive = False
+                self.parent.Destroy()
+            return False
+
+        getattr(panel, setter)(callback)
+
+    # -- the user's gestures and the windows around the panel ---------------------------------
+    @precondition(lambda self: self.has_window())
+    @rule(start=st.tuples(st.integers(-20, 260), st.integers(-20, 200)),
+          end=st.tuples(st.integers(-20, 260), st.integers(-20, 200)),
+          gesture=st.sampled_from(["drag", "click", "double", "right", "right double", "move"]))
+    def mouse(self, start, end, gesture):
+        origin = self.parent.ClientToScreen(wx.Point(0, 0))
+        sim = wx.UIActionSimulator()
+        sim.MouseMove(origin.x + start[0], origin.y + start[1])
+        pump(0.02)
+        if gesture == "drag":
+            sim.MouseDown()
+            pump(0.02)
+            sim.MouseMove(origin.x + end[0], origin.y + end[1])
+            pump(0.02)
+            sim.MouseUp()
+        elif gesture in ("click", "right"):
+            sim.MouseClick(wx.MOUSE_BTN_LEFT if gesture == "click" else wx.MOUSE_BTN_RIGHT)
+        elif gesture in ("double", "right double"):
+            sim.MouseDblClick(wx.MOUSE_BTN_LEFT if gesture == "double" else wx.MOUSE_BTN_RIGHT)
+        else:
+            sim.MouseMove(origin.x + end[0], origin.y + end[1])
+        pump(0.05)
+
+    @precondition(lambda self: self.has_window())
+    @rule(key=KEYS, ctrl=st.booleans())
+    def key(self, key, ctrl):
+        wx.UIActionSimulator().Char(key, wx.MOD_CONTROL if ctrl else wx.MOD_NONE)
+        pump(0.03)
+
+    @precondition(lambda self: self.has_window())
+    @rule(w=st.integers(20, 700), h=st.integers(20, 500))
+    def resize_frame(self, w, h):
+        self.frame.SetSize(w, h)
+        pump(0.03)
+
+    @precondition(lambda self: self.alive)
+    @rule(what=st.sampled_from(["panel", "parent", "frame"]))
+    def destroy(self, what):
+        self.alive = False
+        if what == "panel":
+            self.panel = None
+        elif what == "parent":
+            self.parent.Destroy()
+        else:
+            self.frame.Destroy()
+            self.frame = None
+        pump(0.05)
+
+    # -- what must hold after every step ------------------------------------------------------
+    @invariant()
+    def consistent(self):
+        pump(0.01)
+        panel = self.panel
+        if panel is None:
+            return
+        if not self.alive:
+            self.check_neutral(panel)
+            return
+        assert panel.IsOk()
+        shown = panel.GetMat()
+        assert shown.shape == (0,) or (shown.ndim in (2, 3) and shown.size > 0), shown.shape
+        if self.advanced:
+            assert panel.GetRawMat().shape[:2] == shown.shape[:2]
+            assert ZOOM_LIMITS[0] <= panel.GetZoomFactor() <= ZOOM_LIMITS[1]
+            geometry = list(panel.GetRect()) + [panel.GetStartAngle(), panel.GetEndAngle(), panel.GetRotateAngle(),
+                                                 panel.GetInnerRadius(), panel.GetOuterRadius()]
+            geometry += [v for point in panel.GetPolygonPoints() for v in point]
+            assert all(math.isfinite(v) for v in geometry), geometry
+
+    def check_neutral(self, panel):
+        assert panel.IsOk() is False and panel.GetHandle() == 0 and panel.GetMat().shape == (0,)
+        assert panel.LoadImage(__file__) is False
+        panel.SetMat(np.zeros((5, 5), np.uint8))
+        panel.SetZoomIn()
+        panel.SetSize(100, 100)
+        if self.advanced:
+            assert panel.GetZoomFactor() == 1.0 and panel.GetRect() == (0, 0, 0, 0)
+            assert panel.GetPolygonPoints() == [] and panel.AppendOverlay(3, [(1, 1), (5, 5)], (0, 0, 255)) == -1
+
+
+
+def test_random_panel_sessions():
+    randomised = os.environ.get("TIVRA_STATEFUL_RANDOM") == "1"
+    PanelSession.TestCase.settings = settings(
+        max_examples=int(os.environ.get("TIVRA_STATEFUL_EXAMPLES", "25")), stateful_step_count=40,
+        derandomize=not randomised, deadline=None, database=None, print_blob=True,
+        suppress_health_check=list(HealthCheck))
+    PanelSession.TestCase().runTest()
+
