@@ -26,9 +26,9 @@ BUDGET_MS = 16.0
 
 
 def load_viewer():
-    spec = importlib.util.spec_from_file_location("viewer", os.path.join(ROOT, "examples", "viewer.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    source = importlib.util.spec_from_file_location("viewer", os.path.join(ROOT, "examples", "viewer.py"))
+    module = importlib.util.module_from_spec(source)
+    source.loader.exec_module(module)
     return module
 
 

@@ -16,10 +16,10 @@ using W = PanelWrapperBase;
 
 void BindImageAndViewMethods(py::class_<W>& c)
 {
-    c.def("SetMat", [](W& w, const conversion::ImageArray& img) { w.SetMat(conversion::ArrayToRawMat(img)); },
-          "img"_a,
+    c.def("SetMat", &W::SetMat, "img"_a, "copy"_a = true,
           "Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their "
-          "values (see SetDisplayLevels), other dtypes are clipped to uint8");
+          "values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a "
+          "C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()");
     c.def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); },
           "Return a copy of the shown image (3-channel BGR); shape (0,) without one");
     c.def("SetMode", &W::SetMode, "mode"_a, "Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit");

@@ -308,6 +308,40 @@ cv::Mat ArrayAsMat(const ImageArray& image)
 
 namespace {
 
+// The depth of a packed, native-order array the panels keep as it is, or -1.
+int PackedRawDepth(const py::array& array)
+{
+    constexpr int kStyle = py::array::c_style;
+    if (py::array_t<std::uint16_t, kStyle>::check_(array))
+        return CV_16U;
+    if (py::array_t<std::int16_t, kStyle>::check_(array))
+        return CV_16S;
+    if (py::array_t<float, kStyle>::check_(array))
+        return CV_32F;
+    if (py::array_t<double, kStyle>::check_(array))
+        return CV_64F;
+    return -1;
+}
+
+}  // namespace
+
+cv::Mat ArrayAsRawMat(const ImageArray& image)
+{
+    const py::array& array = image.array;
+    const int depth = PackedRawDepth(array);
+    if (depth < 0) {
+        const py::dtype type = array.dtype();
+        const bool bytes = type.kind() == 'u' && type.itemsize() == 1;
+        return bytes ? ArrayAsMat(image) : ArrayToRawMat(image);
+    }
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
+        return cv::Mat();
+    return cv::Mat(size, CV_MAKETYPE(depth, channels), const_cast<void*>(array.data()));
+}
+
+namespace {
+
 // Reads a list or tuple of (x, y) lists or tuples of Python floats or ints directly:
 // NumPy's generic conversion of such a list costs about ten times more. Only exact
 // types are read, so no Python code runs meanwhile; anything else (NumPy scalars,

@@ -69,6 +69,12 @@ pybind11::dict InfoToDict(const ImageFileInfo& info);
 /// `array` lives.
 cv::Mat ArrayAsMat(const ImageArray& array);
 
+/// The image of `array` for a panel that copies what it keeps: as
+/// ArrayToRawMat, read in place (without the copy) when the array already
+/// holds packed uint8, uint16, int16, float32 or float64 of native byte order.
+/// Valid only while `array` lives.
+cv::Mat ArrayAsRawMat(const ImageArray& array);
+
 /// Any (N, 2) array-like of real numbers (a NumPy array of any real dtype, a
 /// list of pairs) to points; an empty sequence gives no points. Other shapes
 /// raise ValueError naming `name` and the shape. NaN passes through.

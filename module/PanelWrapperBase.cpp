@@ -1,4 +1,5 @@
 #include "PanelWrapperBase.h"
+#include "PanelImage.h"
 
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 
@@ -39,13 +40,10 @@ void PanelWrapperBase::Repaint()
     m_panel->Update();
 }
 
-void PanelWrapperBase::SetMat(const cv::Mat& image)
+void PanelWrapperBase::SetMat(const tivra::conversion::ImageArray& image, bool copy)
 {
-    TivraPanel* const panel = Panel();
-    if (!panel)
-        return;
-    panel->SetCVmat(image, false, false);
-    Repaint();
+    if (TivraPanel* const panel = Panel())
+        tivra::panel_image::Show(*panel, image, copy, m_keptArray);
 }
 
 cv::Mat PanelWrapperBase::GetMat() const
@@ -116,7 +114,7 @@ void PanelWrapperBase::SetCenterImageEnable(bool enable)
 void PanelWrapperBase::Refresh()
 {
     if (TivraPanel* const panel = Panel())
-        panel->Refresh(true);
+        tivra::panel_image::Refresh(*panel, m_keptArray);
 }
 
 std::uintptr_t PanelWrapperBase::GetHandle() const

@@ -6,6 +6,7 @@
 // returns a neutral value. Methods called from a thread other than wxPython's
 // GUI thread raise instead of touching the window.
 
+#include "Conversion.h"
 #include "PanelEmbedding.h"
 #include "tivra/engine/GuideLines.h"
 
@@ -22,7 +23,8 @@ public:
     PanelWrapperBase(const PanelWrapperBase&) = delete;
     PanelWrapperBase& operator=(const PanelWrapperBase&) = delete;
 
-    void SetMat(const cv::Mat& image);
+    /// Copies the image, or without `copy` keeps the caller's array (see PanelImage.h).
+    void SetMat(const tivra::conversion::ImageArray& image, bool copy);
     cv::Mat GetMat() const;
     void SetMode(int mode);
     void SetOriginal(bool isScrollbarVisible);
@@ -69,7 +71,11 @@ protected:
     /// Destroys the panel now (or hands that to the GUI thread); afterwards
     /// the wrapper has none. Safe to call twice.
     void ReleasePanel();
+    /// Lets go of the caller's array once the panel shows an image of its own.
+    void DropKeptArray() { m_keptArray = pybind11::object(); }
 
 private:
     TivraPanel* m_panel = nullptr;
+    // The caller's array the panel shows without a copy, or None.
+    pybind11::object m_keptArray;
 };

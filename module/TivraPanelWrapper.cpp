@@ -32,6 +32,7 @@ bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
             panel->SetCVmat(previous, false, true);
         return false;
     }
+    DropKeptArray();
     Repaint();
     return true;
 }

@@ -53,8 +53,10 @@ bool TivraROIAdvPanelWrapper::LoadImage(const std::string& path)
     if (!panel)
         return false;
     const bool loaded = panel->SetCVmat(wxString::FromUTF8(path.c_str()), false, false);
-    if (loaded)
+    if (loaded) {
+        DropKeptArray();
         Repaint();
+    }
     return loaded;
 }
 

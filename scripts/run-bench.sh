@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the Google Benchmark executables built from
-# bench/bench_*.cpp, then the Python benchmark scripts bench/*.py.
+# bench/bench_*.cpp, then the Python benchmark scripts bench/bench_*.py (other
+# scripts there are helpers the benchmarks call with arguments).
 set -uo pipefail
 BUILD=${1:-build}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,9 +13,9 @@ for exe in "$BUILD"/bench/bench_*; do
   echo "== $(basename "$exe")"
   "$exe" --benchmark_color=false || status=1
 done
-for script in "$ROOT"/bench/*.py; do
+for script in "$ROOT"/bench/bench_*.py; do
   [[ -f "$script" ]] || continue
   echo "== $(basename "$script")"
-  xvfb-run -a /usr/bin/python3 "$script" || status=1
+  xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 "$script" || status=1
 done
 exit $status

@@ -1,5 +1,7 @@
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
 
+#include "tivra/engine/FramePainter.h"
+
 #include "tivra/io/HeifUtils.h"
 #include "tivra/io/JxlUtils.h"
 #include "tivra/io/Log.h"
@@ -135,6 +137,8 @@ void TivraPanel::Init()
 
 bool TivraPanel::SetBitmap(const wxBitmap& bmp)
 {
+    if (!bmp.IsSameAs(m_bitmap))
+        m_shownMat.release();
     m_bitmap = bmp;
     if (!m_bitmap.IsOk())
         SetVirtualSize(1, 1);
@@ -150,6 +154,7 @@ void TivraPanel::ClearImg()
     m_matBitmap.release();
     m_rawMat.release();
     m_bitmap = wxBitmap();
+    m_shownMat.release();
     SetVirtualSize(1, 1);
     Refresh(true);
     Update();
@@ -175,8 +180,9 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         }
         if (!internal && !keepScale)
             UpdateScale();
+        // At 1:1 the display Mat shares the source's pixels: this panel never draws into it.
         if (std::abs(m_scale - 1.0) < 1e-6) {
-            m_drawmatBitmap = DisplaySource().clone();
+            m_drawmatBitmap = DisplaySource();
         } else if (m_scale <= 0) {
             LogError("TivraPanel: Invalid m_scale <= 0");
             return false;
@@ -184,8 +190,7 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         }
         MapDrawMat();
-        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
-        if (m_bitmap.IsOk())
+        if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogError(kConversionFailed);
         return false;
@@ -193,6 +198,24 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         LogError("TivraPanel::SetCVmat OpenCV error: %s", e.what());
         return false;
     }
+}
+
+bool TivraPanel::ShareCVmat(const cv::Mat& mat)
+{
+    if (mat.type() != CV_8UC3)
+        return SetCVmat(mat, false, false);
+    m_matBitmap = mat;
+    m_rawMat = mat;
+    UpdateScale();
+    return SetCVmat(m_matBitmap, true, true);
+}
+
+void TivraPanel::RefreshImage()
+{
+    // At 1:1 the paint reads the pixels themselves.
+    if (!m_matBitmap.empty() && m_drawmatBitmap.data != m_matBitmap.data)
+        SetCVmat(m_matBitmap, true, true);
+    Refresh(true);
 }
 
 bool TivraPanel::SetCVmat(const wxString& imagePath, bool internal, bool keepScale)
@@ -243,8 +266,7 @@ bool TivraPanel::SetCVmatDisplay(cv::Mat& mat)
         cv::Mat shown = mat;
         if (std::abs(scale - 1.0) >= 1e-6)
             ResizeByFactor(mat, shown, scale, cv::INTER_LINEAR);
-        m_bitmap = ConvertMatToBitmap(shown, m_simdMode);
-        if (!m_bitmap.IsOk())
+        if (!MakeBitmapFrom(shown))
             return false;
         if (m_bitmap.GetSize() != GetVirtualSize())
             SetVirtualSize(m_bitmap.GetSize());
@@ -295,7 +317,7 @@ bool TivraPanel::UpdateCVmat()
     try {
         UpdateScale();
         if (m_scale == 1.0) {
-            m_drawmatBitmap = DisplaySource().clone();
+            m_drawmatBitmap = DisplaySource();
         } else if (m_scale > 0) {
             ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         } else {
@@ -303,8 +325,7 @@ bool TivraPanel::UpdateCVmat()
             return false;
         }
         MapDrawMat();
-        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
-        if (m_bitmap.IsOk())
+        if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogError(kConversionFailed);
         return false;
@@ -332,6 +353,14 @@ void TivraPanel::SetDisplayMapping(const tivra::display::DisplayMapping& mapping
     m_displayMapping = mapping;
     if (!m_matBitmap.empty())
         SetCVmat(m_matBitmap, true, true);
+}
+
+bool TivraPanel::MakeBitmapFrom(const cv::Mat& display)
+{
+    m_bitmap = ConvertMatToBitmap(display, m_simdMode);
+    const bool opaque = display.type() == CV_8UC3 || display.type() == CV_8UC1;
+    m_shownMat = m_bitmap.IsOk() && opaque ? display : cv::Mat();
+    return m_bitmap.IsOk();
 }
 
 wxBitmap TivraPanel::ConvertMatToBitmap(const cv::Mat& mat, int)
@@ -479,8 +508,9 @@ void TivraPanel::PaintFrame(wxDC& dc)
     DrawGuideLineWxDC(dc);
 }
 
-// Draws the part of m_bitmap that the client area shows, at its place in the
-// scrolled area. Handing X only that part keeps a paint's cost to the window's
+// Draws the part of the image that the client area shows, at its place in
+// the scrolled area: straight from the display Mat when there is one, else
+// from m_bitmap. Handing X only that part keeps a paint's cost to the window's
 // size and keeps images wider or taller than X's 32767-pixel limit for server
 // pixmaps from failing (which aborts the process).
 void TivraPanel::DrawVisibleBitmap(wxDC& dc)
@@ -488,9 +518,15 @@ void TivraPanel::DrawVisibleBitmap(wxDC& dc)
     const wxRect whole(m_bitmap.GetSize());
     wxRect visible(CalcUnscrolledPosition(wxPoint(0, 0)), GetClientSize());
     visible.Intersect(whole);
+    if (visible.IsEmpty())
+        return;
+    const cv::Rect region(visible.x, visible.y, visible.width, visible.height);
+    if (m_shownMat.size() == cv::Size(whole.width, whole.height) &&
+        FramePainter::Draw(dc, m_shownMat(region), visible.GetTopLeft()))
+        return;
     if (visible == whole)
         dc.DrawBitmap(m_bitmap, 0, 0, false);
-    else if (!visible.IsEmpty())
+    else
         dc.DrawBitmap(m_bitmap.GetSubBitmap(visible), visible.GetTopLeft(), false);
 }
 

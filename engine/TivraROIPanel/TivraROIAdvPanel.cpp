@@ -71,7 +71,7 @@ void TivraROIAdvPanel::ClearImg()
     ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
-    m_reducedMat.release();
+    m_reducedLevels.clear();
     m_viewport.SetOriginalSize(cv::Size(0, 0));
     SetVirtualSize(1, 1);
     Refresh(true);
@@ -79,28 +79,57 @@ void TivraROIAdvPanel::ClearImg()
 
 bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
 {
-    if (!internal && !mat.empty() && !CanShow(mat)) {
+    if (internal)
+        return ShowImage(true);
+    if (!mat.empty() && !CanShow(mat)) {
         LogPanelError("SetCVmat", "cannot show an image of type " + cv::typeToString(mat.type()) +
                                       "; the previous image stays");
         return false;
     }
-    ViewChangeScope change(*this);
-    if (!internal) {
-        m_matBitmap = mat.clone();
-        m_rawMat = m_matBitmap;  // held once: the panel never changes its image in place
-        m_reducedMat.release();
-        m_loadedImageInfo = ImageFileInfo();
-        m_loadedImageInfo.width = mat.cols;
-        m_loadedImageInfo.height = mat.rows;
-        m_loadedImageInfo.channels = mat.channels();
+    return AdoptImage(mat.clone(), keepScale);
+}
+
+bool TivraROIAdvPanel::ShareCVmat(const cv::Mat& mat)
+{
+    if (mat.depth() != CV_8U)
+        return SetCVmat(mat, false, false);
+    if (!mat.empty() && !CanShow(mat)) {
+        LogPanelError("ShareCVmat", "cannot show an image of type " + cv::typeToString(mat.type()));
+        return false;
     }
+    return AdoptImage(mat, false);
+}
+
+void TivraROIAdvPanel::RefreshImage()
+{
+    m_reducedLevels.clear();
+    Refresh(true);
+}
+
+bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
+{
+    // The raw image and the displayed one are the same pixels until a display
+    // mapping makes them differ: one buffer serves both.
+    m_matBitmap = pixels;
+    m_rawMat = pixels;
+    m_reducedLevels.clear();
+    m_loadedImageInfo = ImageFileInfo();
+    m_loadedImageInfo.width = pixels.cols;
+    m_loadedImageInfo.height = pixels.rows;
+    m_loadedImageInfo.channels = pixels.channels();
+    return ShowImage(keepScale);
+}
+
+bool TivraROIAdvPanel::ShowImage(bool keepScale)
+{
+    ViewChangeScope change(*this);
     if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
         ClearImg();
         return false;
     }
     m_viewport.SetOriginalSize(m_matBitmap.size());
     m_viewport.SetScale(m_scale);
-    if (!internal && !keepScale)
+    if (!keepScale)
         UpdateScale();
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);

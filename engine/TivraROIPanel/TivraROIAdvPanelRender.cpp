@@ -7,15 +7,18 @@
 #include <wx/dcbuffer.h>
 
 #include "tivra/engine/FrameLayers.h"
+#include "tivra/engine/FramePainter.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
 namespace {
 
 // Images above this many pixels, shown at a zoom of 1 / kReduction or less, are
-// sampled from a copy reduced kReduction times per axis.
+// sampled from a copy reduced kReduction times per axis; a copy still above it,
+// at a zoom of 1 / kReduction² or less, from one reduced again, and so on.
 constexpr double kReducedAbovePixels = 16e6;
 constexpr int kReduction = 4;
+constexpr size_t kReducedLevels = 2;
 
 // The buffer the layers are drawn into: 3-channel BGR, so that every colour,
 // whatever its fourth component, lands opaque.
@@ -36,6 +39,13 @@ void TivraROIAdvPanel::PaintFrame(wxDC& dc)
 
 cv::Mat& TivraROIAdvPanel::GetDrawMat()
 {
+    const PaintedFrame& painted = m_painted;
+    m_paintedFrame.create(painted.client.height, painted.client.width, CV_8UC3);
+    m_paintedFrame.setTo(painted.background);
+    const cv::Rect target =
+        cv::Rect(painted.offset, painted.buffer.size()) & cv::Rect(0, 0, m_paintedFrame.cols, m_paintedFrame.rows);
+    if (!target.empty())
+        painted.buffer(cv::Rect(target.tl() - painted.offset, target.size())).copyTo(m_paintedFrame(target));
     return m_paintedFrame;
 }
 
@@ -44,11 +54,8 @@ void TivraROIAdvPanel::KeepPaintedFrame(const cv::Mat& buffer, const cv::Point& 
 {
     const wxSize client = GetClientSize();
     const wxColour background = GetBackgroundColour();
-    m_paintedFrame.create(std::max(client.y, 0), std::max(client.x, 0), CV_8UC3);
-    m_paintedFrame.setTo(cv::Scalar(background.Blue(), background.Green(), background.Red()));
-    const cv::Rect target = cv::Rect(offset, buffer.size()) & cv::Rect(0, 0, m_paintedFrame.cols, m_paintedFrame.rows);
-    if (!target.empty())
-        buffer(cv::Rect(target.tl() - offset, target.size())).copyTo(m_paintedFrame(target));
+    m_painted = {buffer, offset, cv::Size(std::max(client.x, 0), std::max(client.y, 0)),
+                 cv::Scalar(background.Blue(), background.Green(), background.Red())};
 }
 
 void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers)
@@ -79,37 +86,56 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
         DrawTexts(buffer);
         DrawBadge(buffer);
     }
-    const wxBitmap bitmap = ConvertMatToBitmap(buffer, m_simdMode);
-    if (!bitmap.IsOk())
-        return;
-    const cv::Point2f offset = m_viewport.GetCenteringOffset();
-    dc.DrawBitmap(bitmap, static_cast<int>(offset.x), static_cast<int>(offset.y), false);
-    KeepPaintedFrame(buffer, cv::Point(static_cast<int>(offset.x), static_cast<int>(offset.y)));
+    const cv::Point2f centring = m_viewport.GetCenteringOffset();
+    const cv::Point offset(static_cast<int>(centring.x), static_cast<int>(centring.y));
+    FramePainter::Draw(dc, buffer, wxPoint(offset.x, offset.y));
+    KeepPaintedFrame(buffer, offset);
+}
+
+const cv::Mat& TivraROIAdvPanel::ReducedLevel(size_t level)
+{
+    if (m_reducedLevels.size() < level)
+        m_reducedLevels.resize(level);
+    cv::Mat& reduced = m_reducedLevels[level - 1];
+    // Sampled straight from the image: the cost follows the level's size, so a
+    // deep level comes quickly without the levels above it.
+    if (reduced.empty()) {
+        int factor = 1;
+        for (size_t i = 0; i < level; ++i)
+            factor *= kReduction;
+        cv::resize(m_matBitmap, reduced, cv::Size(m_matBitmap.cols / factor, m_matBitmap.rows / factor), 0, 0,
+                   cv::INTER_NEAREST);
+    }
+    return reduced;
 }
 
 cv::Mat TivraROIAdvPanel::VisibleImage()
 {
-    const bool reduce = static_cast<double>(m_matBitmap.total()) > kReducedAbovePixels &&
-                        m_scale * kReduction <= 1.0;
-    if (!reduce)
+    // The deepest level that still has more pixels than the view samples from it.
+    size_t level = 0;
+    int factor = 1;
+    while (level < kReducedLevels &&
+           static_cast<double>(m_matBitmap.total()) / (factor * factor) > kReducedAbovePixels &&
+           m_scale * factor * kReduction <= 1.0) {
+        ++level;
+        factor *= kReduction;
+    }
+    if (level == 0)
         return m_viewport.ExtractVisibleRegion(m_matBitmap);
     const cv::Rect visible = m_viewport.GetVisibleROI();
     if (visible.width < 1 || visible.height < 1)
         return cv::Mat();
-    if (m_reducedMat.empty())
-        cv::resize(m_matBitmap, m_reducedMat, cv::Size(m_matBitmap.cols / kReduction, m_matBitmap.rows / kReduction),
-                   0, 0, cv::INTER_NEAREST);
+    const cv::Mat& reducedMat = ReducedLevel(level);
     // The same buffer size as a cut of the full image: overlays map onto it unchanged.
     const cv::Size size(cvRound(visible.width * m_scale), cvRound(visible.height * m_scale));
     const cv::Rect reducedVisible =
-        cv::Rect(cv::Point(visible.x / kReduction, visible.y / kReduction),
-                 cv::Point((visible.br().x + kReduction - 1) / kReduction,
-                           (visible.br().y + kReduction - 1) / kReduction)) &
-        cv::Rect(0, 0, m_reducedMat.cols, m_reducedMat.rows);
+        cv::Rect(cv::Point(visible.x / factor, visible.y / factor),
+                 cv::Point((visible.br().x + factor - 1) / factor, (visible.br().y + factor - 1) / factor)) &
+        cv::Rect(0, 0, reducedMat.cols, reducedMat.rows);
     if (size.width < 1 || size.height < 1 || reducedVisible.empty())
         return cv::Mat();
     cv::Mat buffer;
-    cv::resize(m_reducedMat(reducedVisible), buffer, size, 0, 0, cv::INTER_NEAREST);
+    cv::resize(reducedMat(reducedVisible), buffer, size, 0, 0, cv::INTER_NEAREST);
     return buffer;
 }
 

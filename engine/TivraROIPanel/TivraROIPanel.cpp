@@ -85,8 +85,7 @@ bool TivraROIPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             break;
         }
         Update_showDisplayROIs();
-        m_bitmap = ConvertMatToBitmap(m_drawmatBitmap, m_simdMode);
-        if (m_bitmap.IsOk())
+        if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogRecord(wxLOG_Error, "SetCVmat", "Could not convert Mat to wxBitmap.");
     } catch (const cv::Exception& e) {

@@ -1,9 +1,12 @@
 """What a user sees in a TivraPanel: screen pixels captured after painting."""
+import gc
+import weakref
+
 import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import capture, get_app, pump, run_script, shown_parent
+from wx_support import capture, get_app, pump, run_script, screen_region, shown_parent
 
 W, H = 300, 200
 GREEN = np.array([0, 255, 0])
@@ -143,3 +146,52 @@ def test_images_beyond_the_x11_size_limit_are_shown():
     """)
     assert proc.returncode == 0, proc.stderr[-2000:]
     assert proc.stdout.splitlines() == ["[255, 0, 0]"]
+
+
+def panel_at_one_to_one(kind, parent, image, **set_mat):
+    """A W x H panel of `kind` at (10, 10) showing image at scale 1."""
+    if kind == "TivraPanel":
+        panel = tm.TivraPanel(parent.GetHandle(), x=10, y=10, width=W, height=H)
+    else:
+        panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 10, 10, W, H)
+    panel.SetMat(image, **set_mat)
+    if kind == "TivraROIAdvPanel":
+        panel.SetOriginal()
+    return panel
+
+
+@pytest.mark.parametrize("channels", [1, 3])
+@pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
+def test_frames_reach_the_screen_pixel_exact(app, kind, channels):
+    frame, parent = shown_parent(size=(400, 300))
+    noise = np.random.default_rng(channels).integers(0, 256, (H + 50, W + 50, channels), np.uint8)
+    panel = panel_at_one_to_one(kind, parent, noise[:, :, 0] if channels == 1 else noise)
+    shot = screen_region(parent, W - 40, H - 40, origin=(10, 10))
+    expected = np.repeat(noise, 3, axis=2) if channels == 1 else noise[:, :, ::-1]
+    np.testing.assert_array_equal(shot, expected[:H - 40, :W - 40])
+    del panel
+    frame.Destroy()
+    pump(0.05)
+
+
+@pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
+def test_shared_array_shows_its_changes_and_lives_while_shown(app, kind):
+    frame, parent = shown_parent(size=(400, 300))
+    image = np.zeros((H, W, 3), np.uint8)
+    panel = panel_at_one_to_one(kind, parent, image, copy=False)
+    for refused in (image[:, ::2], image.astype(np.uint16)):
+        with pytest.raises(ValueError, match="copy=False"):
+            panel.SetMat(refused, copy=False)
+    image[:] = (255, 0, 0)
+    kept = weakref.ref(image)
+    del image
+    gc.collect()
+    assert kept() is not None
+    panel.Refresh()
+    assert (screen_region(parent, 20, 20, origin=(30, 30)) == [0, 0, 255]).all()
+    panel.SetMat(np.zeros((H, W, 3), np.uint8))
+    gc.collect()
+    assert kept() is None
+    del panel
+    frame.Destroy()
+    pump(0.05)

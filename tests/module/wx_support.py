@@ -70,6 +70,19 @@ def screen_pixel(window, x, y):
     return tuple(shot.get_pixels()[:3])
 
 
+def screen_region(window, width, height, origin=(0, 0)):
+    """What the X server shows of window's client area from origin on, read
+    through GDK once the window has painted: an RGB array (h, w, 3)."""
+    window.Update()
+    pump(0.2)
+    sx, sy = window.ClientToScreen(origin)
+    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), sx, sy, width, height)
+    rows = np.frombuffer(shot.get_pixels(), np.uint8)
+    stride, channels = shot.get_rowstride(), shot.get_n_channels()
+    return np.stack([rows[y * stride:y * stride + width * channels].reshape(width, channels)[:, :3]
+                     for y in range(height)])
+
+
 def capture(window, width, height, origin=(0, 0)):
     """What window's client area shows from origin on (its children included),
     once two reads in a row agree (a loaded machine may paint late): an RGB

@@ -180,8 +180,8 @@ class TivraEngine:
 class TivraPanelBase:
     """What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)"""
     def __init__(self, *args: Any, **kwargs: Any) -> None: ...
-    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
-        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8"""
+    def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
+        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def SetMode(self, mode: SupportsIndex) -> None:

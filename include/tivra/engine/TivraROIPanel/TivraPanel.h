@@ -89,6 +89,13 @@ public:
     virtual void SetCenterImageEnable(bool enable);
     // Window path of the guide overlay, in display pixels of the whole bitmap.
     virtual void DrawGuideLineWxDC(wxDC& dc);
+    // Shows mat as SetCVmat does, but keeps mat's pixels instead of a copy when
+    // it is 8-bit BGR: the caller keeps them alive, at that size, while they
+    // are shown, and changes to them show at the next repaint.
+    virtual bool ShareCVmat(const cv::Mat& mat);
+    // Repaints after the pixels of a shared image changed: what was derived
+    // from them (a scaled copy) is made again.
+    virtual void RefreshImage();
 
     // ---- plain operations --------------------------------------------------
     void Init();
@@ -151,6 +158,9 @@ protected:
     void OnPaint(wxPaintEvent& event);
     // Draws a whole frame into the paint DC: the bitmap at its scrolled place and the guides.
     virtual void PaintFrame(wxDC& dc);
+    // m_bitmap made from `display`, which the paint then draws straight from;
+    // false when no bitmap could be made.
+    bool MakeBitmapFrom(const cv::Mat& display);
     // True once the panel, its parent or its frame is on its way out: a handler
     // that called into a program's callback returns at once when it sees this.
     bool IsGoingAway() const;
@@ -184,6 +194,10 @@ protected:
     AspectRatio m_aspectRatio = AspectRatio::AR_16_9;
 
 private:
+    // The pixels of m_bitmap as an 8-bit gray or BGR Mat, painted without
+    // going through the bitmap; empty when m_bitmap came from elsewhere.
+    cv::Mat m_shownMat;
+
     bool IsOrphaned() const;
     // What the display is made from: the BGR copy for 8-bit images shown as
     // they are, the raw image otherwise.

@@ -32,6 +32,9 @@ public:
     bool SetCVmat(const wxString& path, bool internal, bool keepScale) override;
     bool SetCVmatDisplay(cv::Mat& mat) override;
     bool SetCVmatDisplay(const wxString& path) override;
+    // Any 8-bit Mat the panel shows is kept without a copy.
+    bool ShareCVmat(const cv::Mat& mat) override;
+    void RefreshImage() override;
     // The frame as last painted, layers included: BGR, the window's size.
     cv::Mat& GetDrawMat() override;
 
@@ -99,6 +102,15 @@ public:
 
 protected:
     ImageFileInfo m_loadedImageInfo;
+    /// What the last paint showed: its buffer, where it went, the client size
+    /// and the background around it. GetDrawMat composes them into m_paintedFrame
+    /// only when asked, so a paint costs no extra full-window copy.
+    struct PaintedFrame {
+        cv::Mat buffer;
+        cv::Point offset;
+        cv::Size client;
+        cv::Scalar background;
+    } m_painted;
     cv::Mat m_paintedFrame;
     Viewport m_viewport;
     RightClickHook m_onRightClick;
@@ -108,11 +120,16 @@ protected:
     bool m_panning = false;
     wxPoint m_panStartMouse;
     std::array<int, 2> m_panStartScroll{0, 0};
-    /// Large images shown far below 1:1 are sampled from this copy, reduced by a
-    /// fixed factor, so that a paint does not stream the whole image through the
-    /// cache. Made at the first such paint; dropped with the image.
-    cv::Mat m_reducedMat;
+    /// Large images shown far below 1:1 are sampled from copies reduced by a
+    /// fixed factor once per level, so that a paint does not stream the whole
+    /// image through the cache. Each level is made at the first paint that
+    /// needs it (empty until then); all are dropped with the image.
+    std::vector<cv::Mat> m_reducedLevels;
 
+    /// Makes `pixels` the image (raw and display alike, one buffer) and shows it.
+    bool AdoptImage(const cv::Mat& pixels, bool keepScale);
+    /// Shows the current image at the current or, unless keepScale, the fitted zoom.
+    bool ShowImage(bool keepScale);
     void RedrawLayers() override;
     /// Paints the visible part of `mat`, with the overlay layers when asked.
     void RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLayers);
@@ -120,6 +137,8 @@ protected:
     /// The visible part of the panel's image at the current zoom, as the viewport
     /// cuts it (from the reduced copy for large images far below 1:1).
     cv::Mat VisibleImage();
+    /// The reduced copy of the image `level` times (1 or more), made when first asked.
+    const cv::Mat& ReducedLevel(size_t level);
     void ApplyScale(double scale);
 
     /// Reports a view change once, when the outermost of nested changes ends.

@@ -1,0 +1,157 @@
+"""Frame cost of TivraROIAdvPanel's paint path, and panning at 1:1 against pyqtgraph.
+
+A 1600 x 1000 client area shows images of 1, 24 and 400 megapixels (no overlays):
+- one full paint (Refresh + Update) at fit, 1:1 and 8:1; target at most 4 ms;
+- a pan at 1:1, one 20-pixel scroll step per frame, each painted; per-frame time
+  against pyqtgraph's ImageItem panned the same way in a view of the same size
+  (run in a child process, one after the other, in the same run); target ratio
+  at most 0.9. pyqtgraph (Debian's python3-pyqtgraph) is optional: without it
+  only the panel's numbers are printed.
+
+Run under a virtual X server with a screen larger than the panel:
+    xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 bench/bench_paint_path.py [build]
+"""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BUILD = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1].startswith("--") else "build"
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), BUILD, "python"))
+
+from bench_advpanel_paint import CLIENT, image_of, pump, zoom_to  # noqa: E402
+
+SIZES_MP = (1, 24, 400)
+ZOOMS = ("fit", "1.0", "8.0")
+PAN_STEPS = 60
+STEP = 20
+FRAME_TARGET_MS = 4.0
+PAN_TARGET = 0.9
+
+
+def median_ms(action, repeats):
+    samples = []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        action()
+        samples.append((time.perf_counter() - start) * 1000.0)
+    return statistics.median(samples)
+
+
+def pan_positions(width, height):
+    """Diagonal steps of STEP pixels from the image's centre, the same for both viewers."""
+    x0, y0 = (width - CLIENT[0]) // 2, (height - CLIENT[1]) // 2
+    return [(x0 + i * STEP, y0 + (i // 2) * STEP) for i in range(PAN_STEPS)]
+
+
+def measure_panel(app, parent, megapixels):
+    import wx
+    import TivraModule as tm
+
+    panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, *CLIENT)
+    window = next(c for c in parent.GetChildren() if c.GetName() == "TivraROIAdvPanel")
+    picture = image_of(megapixels)
+    height, width = picture.shape[:2]
+    panel.SetMat(picture)
+    del picture
+    pump(app, 0.2)
+
+    def paint():
+        window.Refresh()
+        window.Update()
+
+    frames = {}
+    for label in ZOOMS:
+        zoom_to(panel, label)
+        pump(app, 0.05)
+        median_ms(paint, 3)
+        frames[label] = median_ms(paint, 15)
+
+    zoom_to(panel, "1.0")
+    pump(app, 0.05)
+    steps = iter(pan_positions(width, height) * 2)
+
+    def pan():
+        x, y = next(steps)
+        for position, orient in ((x, wx.HORIZONTAL), (y, wx.VERTICAL)):  # the panel scrolls by pixels
+            event = wx.ScrollWinEvent(wx.wxEVT_SCROLLWIN_THUMBTRACK, position, orient)
+            window.GetEventHandler().ProcessEvent(event)
+        window.Update()
+
+    median_ms(pan, PAN_STEPS // 2)
+    panning = median_ms(pan, PAN_STEPS)
+    del panel
+    pump(app, 0.1)
+    return frames, panning
+
+
+def measure_pyqtgraph(megapixels):
+    """Per-frame pan time of pyqtgraph at 1:1, in ms; printed by the child process."""
+    import pyqtgraph as pg
+
+    app = pg.mkQApp()
+    view = pg.GraphicsView()
+    box = pg.ViewBox(invertY=True, lockAspect=True, enableMenu=False)
+    view.setCentralItem(box)
+    item = pg.ImageItem(axisOrder="row-major")
+    box.addItem(item)
+    picture = image_of(megapixels)
+    height, width = picture.shape[:2]
+    item.setImage(picture[:, :, ::-1], autoLevels=False, levels=(0, 255))
+    del picture
+    view.resize(*CLIENT)
+    view.show()
+    steps = iter(pan_positions(width, height) * 2)
+
+    def pan():
+        x, y = next(steps)
+        box.setRange(xRange=(x, x + CLIENT[0]), yRange=(y, y + CLIENT[1]), padding=0)
+        app.processEvents()
+        view.viewport().repaint()
+
+    for _ in range(3):
+        app.processEvents()
+    median_ms(pan, PAN_STEPS // 2)
+    return median_ms(pan, PAN_STEPS)
+
+
+def pyqtgraph_pan_ms(megapixels):
+    """pyqtgraph's number from a child process (Qt and wx keep apart), or None without it."""
+    try:
+        out = subprocess.run([sys.executable, __file__, "--pyqtgraph", str(megapixels)],
+                             capture_output=True, text=True, timeout=600)
+        return float(out.stdout.strip().splitlines()[-1])
+    except (ValueError, IndexError, subprocess.TimeoutExpired):
+        return None
+
+
+def main():
+    import wx
+
+    app = wx.App(False)
+    frame = wx.Frame(None, title="paint path", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
+    parent = wx.Panel(frame)
+    frame.Show()
+    pump(app, 0.3)
+    print(f"TivraROIAdvPanel, {CLIENT[0]} x {CLIENT[1]} client, median ms per frame "
+          f"(target <= {FRAME_TARGET_MS} ms; pan at 1:1 <= {PAN_TARGET}x pyqtgraph)")
+    for megapixels in SIZES_MP:
+        frames, panning = measure_panel(app, parent, megapixels)
+        theirs = pyqtgraph_pan_ms(megapixels) if megapixels >= 24 else None
+        against = (f"  pyqtgraph {theirs:6.2f}  ratio {panning / theirs:4.2f}" if theirs
+                   else "  pyqtgraph -" if megapixels >= 24 else "")
+        print(f"{megapixels:>4} MP" + "".join(f"  {z:>4}: {frames[z]:6.2f}" for z in ZOOMS) +
+              f"  pan 1:1: {panning:6.2f}" + against, flush=True)
+    frame.Destroy()
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 2 and sys.argv[1] == "--pyqtgraph":
+        try:
+            print(f"{measure_pyqtgraph(int(sys.argv[2])):.3f}")
+        except ImportError:
+            print("pyqtgraph not installed")
+    else:
+        main()
