@@ -190,6 +190,9 @@ def test_levels_colour_map_and_raw_readout_of_a_16_bit_frame(tmp_path):
         assert "(20,10)  value 3071" in frame.GetStatusBar().GetStatusText(0)
         frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["levels-off"]))
         assert frame.panel.GetDisplayLevels() is None and frame.histogram.levels is None
+    finally:
+        frame.Destroy()
+        pump(0.1)
 
 
 def fit_colour_pixels():
