@@ -35,7 +35,20 @@ cv::Mat ReadWithOpenCV(const wxString& path)
     constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
     cv::Mat image;
     Unicode_CvImread(path.ToStdWstring(), image, kReadFlags);
+    // OpenCV's TIFF reader refuses 4-channel float files unless it reads them unchanged.
+    if (image.empty())
+        Unicode_CvImread(path.ToStdWstring(), image, cv::IMREAD_UNCHANGED);
     return image;
+}
+
+// The BGR channels of a BGRA image of any depth (cvtColor knows only 8 and
+// 16-bit unsigned and 32-bit float ones).
+cv::Mat WithoutAlpha(const cv::Mat& bgra)
+{
+    cv::Mat bgr(bgra.size(), CV_MAKETYPE(bgra.depth(), 3));
+    const int fromTo[] = {0, 0, 1, 1, 2, 2};
+    cv::mixChannels(&bgra, 1, &bgr, 1, fromTo, 3);
+    return bgr;
 }
 
 wxString LowerExtension(const wxString& path)
@@ -158,7 +171,7 @@ bool TivraROIAdvPanel::SetCVmat(const wxString& path, bool internal, bool keepSc
             if (image.empty())
                 return false;
             if (image.channels() == 4)
-                cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
+                image = WithoutAlpha(image);
             raw = image;  // at the file's own depth
             if (image.channels() == 1 && image.depth() == CV_8U)
                 cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);  // a new buffer: raw stays gray

@@ -49,7 +49,7 @@ def block_colours(shot, count):
 
 
 @pytest.mark.parametrize("dtype", [np.uint16, np.int16, np.float32, np.float64])
-@pytest.mark.parametrize("channels", [1, 3])
+@pytest.mark.parametrize("channels", [1, 3, 4])
 def test_set_mat_keeps_deep_arrays(view, dtype, channels):
     panel, _ = view
     image = blocks([-2.5, 300, 4095], dtype, channels) if dtype != np.uint16 else blocks([0, 300, 4095], dtype,
@@ -58,17 +58,21 @@ def test_set_mat_keeps_deep_arrays(view, dtype, channels):
     raw = panel.GetRawMat()
     assert raw.dtype == dtype and np.array_equal(raw, image)
     assert panel.GetMat().dtype == np.uint8 and panel.GetMat().max() == 255  # clipped as before
+    # laid out as 8-bit images of the same shape are: BGR in the basic panel, as given in the advanced one
+    assert panel.GetMat().shape == ((H, W, 3) if isinstance(panel, tm.TivraPanel) else image.shape)
 
 
-@pytest.mark.parametrize("ext", [".png", ".tif"])
-def test_load_image_keeps_16_bit_files(view, tmp_path, ext):
+@pytest.mark.parametrize("ext, dtype, channels", [(".png", np.uint16, 1), (".tif", np.uint16, 1),
+                                                   (".tif", np.float32, 4)])
+def test_load_image_keeps_deep_files(view, tmp_path, ext, dtype, channels):
     panel, _ = view
-    image = blocks([0, 3071, 65535], np.uint16)
-    path = str(tmp_path / ("mono16" + ext))
+    image = blocks([0, 3071, 65535], dtype, channels)
+    path = str(tmp_path / ("deep" + ext))
     assert cv2.imwrite(path, image)
-    loaded = panel.LoadImage(path, -1) if isinstance(panel, tm.TivraPanel) else panel.LoadImage(path)
-    assert loaded and panel.GetRawMat().dtype == np.uint16
-    assert np.array_equal(panel.GetRawMat(), image)
+    basic = isinstance(panel, tm.TivraPanel)
+    assert panel.LoadImage(path, -1) if basic else panel.LoadImage(path)
+    expected = image if basic or channels < 4 else image[..., :3]  # the advanced panel drops alpha
+    assert panel.GetRawMat().dtype == dtype and np.array_equal(panel.GetRawMat(), expected)
 
 
 def test_levels_and_colour_map_on_screen(view):
