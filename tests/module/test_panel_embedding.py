@@ -193,6 +193,20 @@ def test_destroyed_parent_leaves_a_safe_empty_wrapper():
     ]
 
 
+def test_a_panel_outliving_its_app_is_let_go_without_a_crash():
+    proc = run_script("""
+        import wx, TivraModule as tm
+        app = wx.App(False)
+        frame = wx.Frame(None)
+        frame.Show()
+        panel = tm.TivraROIAdvPanel(frame.GetHandle())
+        del app
+        del panel
+        print("let go")
+    """)
+    assert proc.returncode == 0 and proc.stdout.strip() == "let go", proc.stderr
+
+
 def test_closing_the_last_frame_ends_the_main_loop():
     proc = run_script("""
         import numpy as np, wx, TivraModule as tm
