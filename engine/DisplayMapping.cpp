@@ -149,12 +149,26 @@ std::vector<double> HistogramOf(const cv::Mat& sample, const BinScale& scale)
     return bins;
 }
 
+// Integers are their own bins less the origin: one increment per value.
+template <typename T>
+std::vector<double> IntegerHistogramOf(const cv::Mat& sample, double origin)
+{
+    std::vector<std::uint32_t> counts(kHistogramBins, 0);
+    const int first = static_cast<int>(origin);
+    for (int y = 0; y < sample.rows; ++y) {
+        const T* row = sample.ptr<T>(y);
+        for (size_t x = 0, n = static_cast<size_t>(sample.cols) * sample.channels(); x < n; ++x)
+            ++counts[static_cast<size_t>(static_cast<int>(row[x]) - first)];
+    }
+    return std::vector<double>(counts.begin(), counts.end());
+}
+
 std::vector<double> HistogramOf(const cv::Mat& sample, const BinScale& scale)
 {
     switch (sample.depth()) {
-    case CV_8U: return HistogramOf<std::uint8_t>(sample, scale);
-    case CV_16U: return HistogramOf<std::uint16_t>(sample, scale);
-    case CV_16S: return HistogramOf<std::int16_t>(sample, scale);
+    case CV_8U: return IntegerHistogramOf<std::uint8_t>(sample, scale.origin);
+    case CV_16U: return IntegerHistogramOf<std::uint16_t>(sample, scale.origin);
+    case CV_16S: return IntegerHistogramOf<std::int16_t>(sample, scale.origin);
     case CV_32F: return HistogramOf<float>(sample, scale);
     default: return HistogramOf<double>(sample, scale);
     }
