@@ -33,16 +33,6 @@ cv::Mat ArrayToMat(const ImageArray& array);
 /// with saturation at scale 1 (values above 255 become 255, negatives 0).
 pybind11::array_t<std::uint8_t> MatToArray(const cv::Mat& mat);
 
-/// Array to an owned image for the panels, which show deep images: uint16,
-/// int16, float32 and float64 arrays keep their values and dtype (float16
-/// becomes float32); every other dtype is brought to uint8 as ArrayToMat does.
-cv::Mat ArrayToRawMat(const ImageArray& array);
-
-/// Image to a new array of its own element type (uint8, uint16, int16,
-/// float32, float64), shaped as MatToArray shapes it; other depths saturate
-/// to uint8.
-pybind11::array RawMatToArray(const cv::Mat& mat);
-
 /// List of (x, y) sequences to points; items with fewer than two elements are
 /// skipped, extra elements ignored.
 std::vector<cv::Point2f> ListToPoints(const pybind11::list& points);
@@ -68,6 +58,16 @@ pybind11::dict InfoToDict(const ImageFileInfo& info);
 /// the copy) when the array already holds packed uint8. Valid only while
 /// `array` lives.
 cv::Mat ArrayAsMat(const ImageArray& array);
+
+/// Array to an owned image for the panels, which show deep images: uint16,
+/// int16, float32 and float64 arrays keep their values and dtype (float16
+/// becomes float32); every other dtype is brought to uint8 as ArrayToMat does.
+cv::Mat ArrayToRawMat(const ImageArray& array);
+
+/// Image to a new array of its own element type (uint8, uint16, int16,
+/// float32, float64), shaped as MatToArray shapes it; other depths saturate
+/// to uint8.
+pybind11::array RawMatToArray(const cv::Mat& mat);
 
 /// The image of `array` for a panel that copies what it keeps: as
 /// ArrayToRawMat, read in place (without the copy) when the array already
