@@ -15,26 +15,16 @@ import statistics
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, sys.argv[1] if len(sys.argv) > 1 else "build", "python"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), sys.argv[1] if len(sys.argv) > 1 else "build", "python"))
+sys.path.insert(0, os.path.join(HERE, "helpers"))
 
 import numpy as np  # noqa: E402
 import wx  # noqa: E402
 
-import TivraModule as tm  # noqa: E402
-
-CLIENT = (1600, 1000)
+from panel_paint import CLIENT, image_of, median_ms, panel_showing, pump, zoom_to  # noqa: E402
 SIZES_MP = (1, 24, 400)
 REPEATS = 15
-
-
-def image_of(megapixels):
-    """A 4:3 BGR image with structure everywhere (tiles of noise), made without a huge random draw."""
-    height = int((megapixels * 1e6 * 3 / 4) ** 0.5)
-    width = int(megapixels * 1e6 / height)
-    tile = np.random.default_rng(7).integers(0, 256, (256, 256, 3), dtype=np.uint8)
-    reps = (height // 256 + 1, width // 256 + 1, 1)
-    return np.ascontiguousarray(np.tile(tile, reps)[:height, :width])
 
 
 def mixed_overlays(width, height, count=100):
@@ -61,42 +51,17 @@ def mixed_overlays(width, height, count=100):
     return records
 
 
-def pump(app, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        app.Yield(True)
-        time.sleep(0.005)
-
-
 def median_paint_ms(window, clock=time.perf_counter):
-    for _ in range(3):
+    def paint():
         window.Refresh()
         window.Update()
-    samples = []
-    for _ in range(REPEATS):
-        start = clock()
-        window.Refresh()
-        window.Update()
-        samples.append((clock() - start) * 1000.0)
-    return statistics.median(samples)
 
-
-def zoom_to(panel, label):
-    if label == "fit":
-        panel.ZoomToFit()
-    else:
-        panel.SetOriginal()
-        while panel.GetZoomFactor() < float(label):
-            panel.ZoomIn()
+    median_ms(paint, 3, clock)
+    return median_ms(paint, REPEATS, clock)
 
 
 def measure_panel(app, parent, megapixels, zooms, overlays=100, clock=time.perf_counter):
-    panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, *CLIENT)
-    window = next(c for c in parent.GetChildren() if c.GetName() == "TivraROIAdvPanel")
-    picture = image_of(megapixels)
-    height, width = picture.shape[:2]
-    panel.SetMat(picture)
-    del picture
+    panel, window, (width, height) = panel_showing(parent, megapixels)
     mask = np.zeros((height, width), np.uint8)
     mask[height // 4: height // 2, width // 4: width // 2] = 1
     panel.AppendMaskOverlay(mask, (255, 0, 0), 0.4)
