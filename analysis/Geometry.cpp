@@ -1,5 +1,7 @@
 #include "tivra/analysis/Geometry.h"
 
+#include "tivra/analysis/SaturatingCast.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <climits>
@@ -26,13 +28,6 @@ double distanceOf(const cv::Point2f& p, const cv::Point2f& q) {
 
 // Direction of (dx, dy) in degrees, from a float atan2.
 double atan2fDegrees(float dy, float dx) { return toDegrees(static_cast<double>(std::atan2(dy, dx))); }
-
-// Truncates towards zero, saturating at the int range (NaN gives 0): converting a
-// value beyond it is undefined and yields garbage coordinates.
-int truncToIntSaturated(double value) {
-    if (std::isnan(value)) return 0;
-    return static_cast<int>(std::clamp(std::trunc(value), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
 
 }  // namespace
 
@@ -106,8 +101,8 @@ void convertToClockwiseAngles(double& start, double& end) {
 
 cv::Point pointOnCircle(cv::Point2f centre, double radius, double angle) {
     const double theta = toRadians(angle);
-    return {truncToIntSaturated(centre.x + radius * std::cos(theta)),
-            truncToIntSaturated(centre.y + radius * std::sin(theta))};
+    return {tivra::TruncToInt(centre.x + radius * std::cos(theta)),
+            tivra::TruncToInt(centre.y + radius * std::sin(theta))};
 }
 
 cv::Point2f rotatePoint(const cv::Point2f& p, const cv::Point2f& centre, double angle) {

@@ -1,5 +1,7 @@
 #include "tivra/engine/Viewport.h"
 
+#include "tivra/analysis/SaturatingCast.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -8,24 +10,10 @@
 
 namespace {
 
+using tivra::TruncToInt;
+
 constexpr double kMinScale = 0.1;
 constexpr double kMaxScale = 20.0;
-
-// Truncation toward zero that saturates instead of overflowing: a huge scroll
-// position at a small zoom must give an empty view, not undefined behaviour.
-int TruncToInt(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (value <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
 
 float CenteringOffsetOnAxis(int sourceExtent, int windowExtent, double scale)
 {

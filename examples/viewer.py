@@ -214,7 +214,11 @@ class ViewerFrame(wx.Frame):
         self._build_toolbar()
 
         body = wx.Panel(self)
-        self.host = wx.Panel(body, style=wx.BORDER_SUNKEN)
+        # The image panel and, for View > Compare with..., a second one beside it.
+        self.host = wx.SplitterWindow(body, style=wx.SP_LIVE_UPDATE | wx.BORDER_SUNKEN)
+        self.host.SetSashGravity(0.5)
+        self.host.SetMinimumPaneSize(40)
+        self.compare = None
         self.readout = wx.TextCtrl(body, size=(260, -1), style=wx.TE_MULTILINE | wx.TE_READONLY | wx.TE_DONTWRAP)
         self.readout.SetFont(wx.Font(wx.FontInfo(9).Family(wx.FONTFAMILY_TELETYPE)))
         self.gauge_controls = GaugeControls(body, self.rerun_gauge)
@@ -225,12 +229,12 @@ class ViewerFrame(wx.Frame):
         sizer.Add(self.host, 1, wx.EXPAND)
         sizer.Add(side, 0, wx.EXPAND | wx.LEFT, 4)
         body.SetSizer(sizer)
+        self.panel = tm.TivraROIAdvPanel(self.host)
+        self.host.Initialize(self.panel.GetWindow())
         self.Show()
         self.Layout()
 
-        w, h = self.host.GetClientSize()
-        self.panel = tm.TivraROIAdvPanel(self.host.GetHandle(), -1, 0, 0, max(w, 1), max(h, 1))
-        self.host.Bind(wx.EVT_SIZE, self._on_host_size)
+        self.panel.SetOnViewChangedCallback(lambda zoom, rect: self.update_zoom_field())
         self.panel.SetFuncEnable(True, True, True)
         self.panel.SetMenuROIEnable()
         self.panel.SetCenterImageEnable(True)
@@ -284,6 +288,10 @@ class ViewerFrame(wx.Frame):
         self._item(view, "1:1", "&Actual size (1:1)\tCtrl+1", lambda e: self.zoom("1:1"))
         self._item(view, "in", "Zoom &in\tCtrl++", lambda e: self.zoom("in"))
         self._item(view, "out", "Zoom &out\tCtrl+-", lambda e: self.zoom("out"))
+        view.AppendSeparator()
+        self._item(view, "compare", "&Compare with...", lambda e: self.choose_compare(),
+                   help="Open a second image beside this one; zoom and pan move both")
+        self._item(view, "close-compare", "C&lose comparison", lambda e: self.close_compare())
         view.AppendSeparator()
         self.overlay_item = self._item(view, "overlays", "Show &overlays\tCtrl+D", self._on_overlays,
                                        wx.ITEM_CHECK)
@@ -344,11 +352,6 @@ class ViewerFrame(wx.Frame):
 
     # ------------------------------------------------------------ actions
 
-    def _on_host_size(self, event):
-        w, h = event.GetSize()
-        self.panel.SetSize(max(w, 1), max(h, 1))
-        event.Skip()
-
     def show_image(self, bgr, name):
         self.image_name = name
         self.panel.SetMat(bgr)
@@ -404,6 +407,33 @@ class ViewerFrame(wx.Frame):
                            style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
             if dialog.ShowModal() == wx.ID_OK:
                 save_screenshot(self, dialog.GetPath())
+
+    def choose_compare(self):
+        with wx.FileDialog(self, "Compare with", wildcard=IMAGE_WILDCARD,
+                           style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
+            if dialog.ShowModal() == wx.ID_OK:
+                self.compare_with(dialog.GetPath())
+
+    def compare_with(self, path):
+        """Shows the image at path beside the current one, both views linked."""
+        if self.compare is None:
+            self.compare = tm.TivraROIAdvPanel(self.host)
+            self.compare.SetCenterImageEnable(True)
+            self.compare.SetCanvasBgColor(64, 64, 64)
+        if not self.compare.LoadImage(path):
+            self.report_error("Cannot read the image %s" % path)
+            return False
+        if not self.host.IsSplit():
+            self.host.SplitVertically(self.panel.GetWindow(), self.compare.GetWindow())
+        tm.LinkViews(self.panel, self.compare)
+        return True
+
+    def close_compare(self):
+        if self.compare is None:
+            return
+        tm.UnlinkViews(self.panel, self.compare)
+        self.host.Unsplit(self.compare.GetWindow())
+        self.compare = None
 
     def zoom(self, how):
         {"fit": self.panel.ZoomToFit, "1:1": self.panel.SetOriginal, "in": self.panel.ZoomIn,

@@ -3,7 +3,9 @@
 #include <climits>
 #include <fstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "FileWrite.h"
 #include "tivra/io/HeifUtils.h"
@@ -151,8 +153,12 @@ bool fileExists(const std::string& utf8Path)
 {
     if (HasNul(utf8Path))
         return false;
-    std::ifstream file(utf8Path, std::ios::binary);
-    return file.is_open();
+    // Non-blocking, so that a FIFO without a writer answers at once instead of waiting for one.
+    const int fd = ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& bytes)

@@ -32,6 +32,9 @@ void BindImageAndViewMethods(py::class_<W>& c)
     c.def("Refresh", &W::Refresh, "Repaint the panel");
     c.def("GetHandle", &W::GetHandle,
           "Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone");
+    c.def("GetWindow", &W::GetWindow,
+          "Return the panel as the wx.Window wxPython sees among its parent's children (for sizers, events, "
+          "focus, tooltips); None once the panel is gone");
     c.def("IsOk", &W::IsOk, "Return True while the native panel exists (False once wx destroyed it with its parent)");
 }
 

@@ -7,6 +7,7 @@
 #include "TextOverlay.h"
 #include "ROIStateConversion.h"
 #include "TivraROIAdvPanelWrapper.h"
+#include "WxPythonWindows.h"
 
 namespace py = pybind11;
 using namespace py::literals;
@@ -280,6 +281,13 @@ void BindROIAdvPanel(py::module_& m)
     py::class_<Wrapper, PanelWrapperBase> c(m, "TivraROIAdvPanel", kClassDoc, py::custom_type_setup(TakePartInGarbageCollection));
     c.def(py::init<std::uintptr_t, int, int, int, int, int, std::int64_t, const std::string&>(), "parent_handle"_a,
           "id"_a = -1, "x"_a = -1, "y"_a = -1, "width"_a = -1, "height"_a = -1, "style"_a = 0,
+          "name"_a = "TivraROIAdvPanel");
+    c.def(py::init([](const py::object& parent, int id, int x, int y, int width, int height, std::int64_t style,
+                      const std::string& name) {
+              return std::make_unique<Wrapper>(
+                  tivra::wxpython::RequestInParent(parent, id, x, y, width, height, style, name));
+          }),
+          "parent"_a, "id"_a = -1, "x"_a = -1, "y"_a = -1, "width"_a = -1, "height"_a = -1, "style"_a = 0,
           "name"_a = "TivraROIAdvPanel");
     BindImageMethods(c);
     BindZoomMethods(c);

@@ -22,6 +22,8 @@ void BindImageInfo(pybind11::module_& m);
 void BindPanelBase(pybind11::module_& m);  // before the two panel classes that derive from it
 void BindPanel(pybind11::module_& m);
 void BindROIAdvPanel(pybind11::module_& m);
+// View control on TivraROIAdvPanel (bound before) and LinkViews / UnlinkViews.
+void BindViewControl(pybind11::module_& m);
 void BindConstants(pybind11::module_& m);
 void BindEA(pybind11::module_& m);  // the EA submodule, families in BindEA.h
 

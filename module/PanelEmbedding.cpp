@@ -160,6 +160,11 @@ wxWindow* PrepareEmbedding(PanelRequest& request)
         s_wxChecked = true;
     }
     RequireGuiThread();
+    if (request.parent) {
+        if (request.id < 0)
+            request.id = s_nextWindowId++;
+        return request.parent;
+    }
     if (request.parentHandle == 0)
         throw std::runtime_error("parent_handle cannot be 0. Pass the handle of a wxPython window.");
     if (!wxTheApp)

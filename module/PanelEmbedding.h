@@ -44,6 +44,8 @@ struct PanelRequest {
     int height = -1;
     long style = 0;
     std::string name;
+    /// The parent window itself, when the caller gave a wx window instead of a handle.
+    wxWindow* parent = nullptr;
 };
 
 /// The checks made before anything is created (the GUI thread included), and

@@ -5,11 +5,39 @@
 
 #include <pybind11/pybind11.h>
 
+#include "WxPythonWindows.h"
+
 #include <algorithm>
 
 PanelWrapperBase::PanelWrapperBase(const tivra::embedding::PanelRequest& request, const PanelFactory& create)
 {
-    m_panel = create(request, [this] { m_panel = nullptr; });
+    m_panel = create(request, [this] {
+        m_panel = nullptr;
+        ForgetWindowObject();
+    });
+}
+
+void PanelWrapperBase::ForgetWindowObject()
+{
+    if (!m_windowObject)
+        return;
+    pybind11::gil_scoped_acquire gil;
+    const pybind11::object window = std::move(m_windowObject);
+    try {
+        tivra::wxpython::MarkDeleted(window);
+    } catch (pybind11::error_already_set& error) {
+        error.discard_as_unraisable(window);
+    }
+}
+
+pybind11::object PanelWrapperBase::GetWindow()
+{
+    TivraPanel* const panel = Panel();
+    if (!panel)
+        return pybind11::none();
+    if (!m_windowObject)
+        m_windowObject = tivra::wxpython::WindowObject(panel);
+    return m_windowObject;
 }
 
 PanelWrapperBase::~PanelWrapperBase()

@@ -11,6 +11,7 @@
 #include "tivra/engine/GuideLines.h"
 
 #include <opencv2/core.hpp>
+#include <pybind11/pybind11.h>
 
 #include <cstdint>
 #include <functional>
@@ -36,6 +37,8 @@ public:
     void Refresh();
     std::uintptr_t GetHandle() const;
     bool IsOk() const { return m_panel != nullptr; }
+    /// The panel as wxPython's wx.Window object; None once the panel is gone.
+    pybind11::object GetWindow();
     void SetGuideLineMode(GuideLineMode mode);
     GuideLineMode GetGuideLineMode() const;
     void SetGuideLineVisible(bool visible);
@@ -73,7 +76,11 @@ protected:
     void DropKeptArray() { m_keptArray = pybind11::object(); }
 
 private:
+    /// Marks the wx.Window handed out as deleted, so that using it raises instead of crashing.
+    void ForgetWindowObject();
+
     TivraPanel* m_panel = nullptr;
+    pybind11::object m_windowObject;
     // The caller's array the panel shows without a copy, or None.
     pybind11::object m_keptArray;
 };

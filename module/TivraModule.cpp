@@ -48,6 +48,7 @@ PYBIND11_MODULE(TivraModule, m)
     BindPanel(m);
     TraceLinux("Binding TivraROIAdvPanel...");
     BindROIAdvPanel(m);
+    BindViewControl(m);
 
     BindImageInfo(m);
     BindConstants(m);

@@ -11,6 +11,11 @@ TivraPanelWrapper::TivraPanelWrapper(std::uintptr_t parentHandle, int id, int x,
 {
 }
 
+TivraPanelWrapper::TivraPanelWrapper(const tivra::embedding::PanelRequest& request)
+    : PanelWrapperBase(request, FactoryOf<TivraPanel>())
+{
+}
+
 bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
 {
     TivraPanel* const panel = Panel();

@@ -9,6 +9,7 @@
 
 class TivraPanelWrapper : public PanelWrapperBase {
 public:
+    explicit TivraPanelWrapper(const tivra::embedding::PanelRequest& request);
     TivraPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height, std::int64_t style,
                       const std::string& name);
 

@@ -13,6 +13,11 @@ TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, in
 {
 }
 
+TivraROIAdvPanelWrapper::TivraROIAdvPanelWrapper(const tivra::embedding::PanelRequest& request)
+    : PanelWrapperBase(request, FactoryOf<TivraROIAdvPanel>())
+{
+}
+
 TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
 {
     // The panel goes first (its hooks refer to this wrapper), then the callbacks.
@@ -27,7 +32,8 @@ TivraROIAdvPanelWrapper::~TivraROIAdvPanelWrapper()
 int TivraROIAdvPanelWrapper::VisitCallbacks(visitproc visit, void* arg) const
 {
     for (const py::object* slot :
-         {&m_cropCallback, &m_rightClickCallback, &m_leftDClickCallback, &m_rightDClickCallback, &m_mouseMoveCallback})
+         {&m_cropCallback, &m_rightClickCallback, &m_leftDClickCallback, &m_rightDClickCallback, &m_mouseMoveCallback,
+          &m_viewChangedCallback})
         Py_VISIT(slot->ptr());
     return 0;
 }
@@ -40,6 +46,7 @@ void TivraROIAdvPanelWrapper::ClearCallbacks()
     m_leftDClickCallback = py::object();
     m_rightDClickCallback = py::object();
     m_mouseMoveCallback = py::object();
+    m_viewChangedCallback = py::object();
 }
 
 TivraROIAdvPanel* TivraROIAdvPanelWrapper::AdvPanel() const

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ class CropEvent;
 
 class TivraROIAdvPanelWrapper : public PanelWrapperBase {
 public:
+    explicit TivraROIAdvPanelWrapper(const tivra::embedding::PanelRequest& request);
     TivraROIAdvPanelWrapper(std::uintptr_t parentHandle, int id, int x, int y, int width, int height,
                             std::int64_t style, const std::string& name);
     ~TivraROIAdvPanelWrapper() override;
@@ -85,6 +87,18 @@ public:
     void SetOnRightDClickCallback(const pybind11::object& callback);
     void SetOnMouseMoveCallback(const pybind11::object& callback);
 
+    // View control (TivraROIAdvPanelView.cpp); without a panel nothing happens
+    // and the view rectangle is empty.
+    void SetZoomFactor(double factor, const std::optional<cv::Point2d>& center);
+    cv::Rect2d GetViewRect() const;
+    void SetViewCenter(double x, double y);
+    void ScrollBy(int dx, int dy);
+    void ZoomToRect(double x, double y, double width, double height);
+    /// The callback gets (zoom, (x, y, w, h)) after every view change; None clears it.
+    void SetOnViewChangedCallback(const pybind11::object& callback);
+    /// The panel, for linking views; nullptr without one.
+    TivraROIAdvPanel* ViewPanel() const { return AdvPanel(); }
+
     /// For Python's garbage collector: a callback that uses its own panel
     /// makes a cycle through the wrapper, which the collector can only see,
     /// and break, through these.
@@ -110,6 +124,7 @@ private:
     pybind11::object m_leftDClickCallback;
     pybind11::object m_rightDClickCallback;
     pybind11::object m_mouseMoveCallback;
+    pybind11::object m_viewChangedCallback;
     bool m_cropBound = false;
     AliveFlag m_alive = std::make_shared<bool>(true);
 };

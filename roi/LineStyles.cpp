@@ -1,6 +1,6 @@
 #include "tivra/roi/LineStyles.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -11,7 +11,7 @@
 namespace ID {
 namespace {
 
-using tivra_roi_detail::TruncToInt;
+using tivra::TruncToInt;
 
 constexpr double kPi = 3.141592653589793;
 constexpr int kMaxThickness = 32767; // OpenCV rejects anything thicker

@@ -1,6 +1,7 @@
 #include "tivra/roi/ROIEditRecord.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
+#include "tivra/roi/ROIGeometry.h"
 #include "tivra/roi/ROIPoints.h"
 
 #include <opencv2/imgproc.hpp>
@@ -27,20 +28,9 @@ cv::Rect2f Span(const cv::Point2f& a, const cv::Point2f& b)
     return cv::Rect2f(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
-cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
-{
-    cv::Point2f low = points.front();
-    cv::Point2f high = points.front();
-    for (const cv::Point2f& p : points) {
-        low = cv::Point2f(std::min(low.x, p.x), std::min(low.y, p.y));
-        high = cv::Point2f(std::max(high.x, p.x), std::max(high.y, p.y));
-    }
-    return cv::Rect2f(low, high);
-}
-
 int Trunc(float v)
 {
-    return tivra_roi_detail::TruncToInt(v);
+    return tivra::TruncToInt(v);
 }
 
 // A rectangle keeps its corners as the press and release points; a rotated one
@@ -243,7 +233,7 @@ cv::Rect2f CoveredBox(const ROIEditState& s)
     case CvROIMode::Rectangle:
         return hasArea ? r : cv::Rect2f();
     case CvROIMode::RotatedRectangle:
-        return hasArea ? BoxAround(ROIEditor::RotatedCorners(r, s.rotateAngle)) : cv::Rect2f();
+        return hasArea ? ROIGeometry::BoundsOf(ROIEditor::RotatedCorners(r, s.rotateAngle)) : cv::Rect2f();
     case CvROIMode::Circle:
     case CvROIMode::Annulus: {
         if (!hasArea)
@@ -252,7 +242,7 @@ cv::Rect2f CoveredBox(const ROIEditState& s)
         return cv::Rect2f(r.x - radius, r.y - radius, 2 * radius, 2 * radius);
     }
     case CvROIMode::Polygon:
-        return s.polygonPoints.size() >= 3 ? BoxAround(s.polygonPoints) : cv::Rect2f();
+        return s.polygonPoints.size() >= 3 ? ROIGeometry::BoundsOf(s.polygonPoints) : cv::Rect2f();
     default:
         return cv::Rect2f();
     }

@@ -24,17 +24,6 @@ cv::Point2f CentreOf(const cv::Rect2f& r)
     return cv::Point2f(r.x, r.y) + cv::Point2f(r.width, r.height) * 0.5f;
 }
 
-cv::Rect2f BoxAround(const std::vector<cv::Point2f>& points)
-{
-    cv::Point2f low = points.front();
-    cv::Point2f high = points.front();
-    for (const cv::Point2f& p : points) {
-        low = cv::Point2f(std::min(low.x, p.x), std::min(low.y, p.y));
-        high = cv::Point2f(std::max(high.x, p.x), std::max(high.y, p.y));
-    }
-    return cv::Rect2f(low, high);
-}
-
 // Offset that brings [low, low + extent] inside [0, limit]; a span longer
 // than the limit is laid at 0.
 float OffsetIntoRange(float low, float extent, float limit)
@@ -321,7 +310,7 @@ void DragRotatedRectangle(ROIEditState& s, const cv::Point2f& p, const cv::Point
         break;
     case ROIHandle::Body:
         CentreOnMouse(s, p);
-        s.roiRect += OffsetOntoImage(BoxAround(RotatedCorners(s.roiRect, s.rotateAngle)), image);
+        s.roiRect += OffsetOntoImage(ROIGeometry::BoundsOf(RotatedCorners(s.roiRect, s.rotateAngle)), image);
         s.polygonPoints = RotatedCorners(s.roiRect, s.rotateAngle);
         break;
     default:
@@ -414,7 +403,7 @@ void DragPolygon(ROIEditState& s, cv::Point2f d, const cv::Size& image)
         return;
     if (s.polygonSnapshot.empty() || s.polygonSnapshot.size() != s.polygonPoints.size())
         return;
-    const cv::Rect2f box = BoxAround(s.polygonSnapshot);
+    const cv::Rect2f box = ROIGeometry::BoundsOf(s.polygonSnapshot);
     d += OffsetOntoImage(box + d, image);
     for (size_t i = 0; i < s.polygonPoints.size(); ++i)
         s.polygonPoints[i] = s.polygonSnapshot[i] + d;

@@ -1,6 +1,6 @@
 #include "tivra/roi/ROIGeometry.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -55,20 +55,25 @@ bool IsInsideRect(const cv::Point2f& p, const cv::Rect2f& r)
     return r.x <= p.x && p.x < r.x + r.width && r.y <= p.y && p.y < r.y + r.height;
 }
 
-cv::Rect GetBoundingBox(const std::vector<cv::Point2f>& pts)
+cv::Rect2f BoundsOf(const std::vector<cv::Point2f>& pts)
 {
     if (pts.empty()) {
-        return cv::Rect();
+        return cv::Rect2f();
     }
-    float minX = pts[0].x, maxX = pts[0].x, minY = pts[0].y, maxY = pts[0].y;
+    cv::Point2f low = pts.front();
+    cv::Point2f high = pts.front();
     for (const cv::Point2f& q : pts) {
-        minX = std::min(minX, q.x);
-        maxX = std::max(maxX, q.x);
-        minY = std::min(minY, q.y);
-        maxY = std::max(maxY, q.y);
+        low = cv::Point2f(std::min(low.x, q.x), std::min(low.y, q.y));
+        high = cv::Point2f(std::max(high.x, q.x), std::max(high.y, q.y));
     }
-    using tivra_roi_detail::TruncToInt;
-    return cv::Rect(TruncToInt(minX), TruncToInt(minY), TruncToInt(maxX - minX), TruncToInt(maxY - minY));
+    return cv::Rect2f(low, high);
+}
+
+cv::Rect GetBoundingBox(const std::vector<cv::Point2f>& pts)
+{
+    const cv::Rect2f bounds = BoundsOf(pts);
+    using tivra::TruncToInt;
+    return cv::Rect(TruncToInt(bounds.x), TruncToInt(bounds.y), TruncToInt(bounds.width), TruncToInt(bounds.height));
 }
 
 } // namespace ROIGeometry

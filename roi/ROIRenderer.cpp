@@ -1,6 +1,6 @@
 #include "tivra/roi/ROIRenderer.h"
 
-#include "SaturatingCast.h"
+#include "tivra/analysis/SaturatingCast.h"
 #include "tivra/analysis/Geometry.h"
 #include "tivra/roi/LineStyles.h"
 #include "tivra/roi/ROIPoints.h"
@@ -16,7 +16,7 @@
 namespace ROIRenderer {
 namespace {
 
-using tivra_roi_detail::TruncToInt;
+using tivra::TruncToInt;
 
 constexpr double kPi = 3.141592653589793;
 constexpr int kMaxThickness = 32767; // OpenCV rejects thicker strokes

@@ -55,7 +55,7 @@ TivraROIAdvPanel::TivraROIAdvPanel(wxWindow* parent, int id, const wxPoint& pos,
                                    const wxString& name)
     : TivraROIPanelBase(parent, id, pos, size, style, name)
 {
-    BindViewEvents();
+    Bind(wxEVT_CHAR, &TivraROIAdvPanel::OnNavigationKey, this);
 }
 
 TivraROIAdvPanel::~TivraROIAdvPanel()
@@ -68,7 +68,6 @@ TivraROIAdvPanel::~TivraROIAdvPanel()
 
 void TivraROIAdvPanel::ClearImg()
 {
-    ViewChangeScope change(*this);
     m_matBitmap.release();
     m_rawMat.release();
     m_reducedLevels.clear();
@@ -122,7 +121,6 @@ bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
 
 bool TivraROIAdvPanel::ShowImage(bool keepScale)
 {
-    ViewChangeScope change(*this);
     if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
         ClearImg();
         return false;

@@ -46,7 +46,6 @@ bool TivraROIAdvPanel::CalcZoomOut()
 
 void TivraROIAdvPanel::SetZoomIn()
 {
-    ViewChangeScope change(*this);
     const double next = ZoomSteps::StepIn(m_scale);
     if (next != m_scale)
         ApplyScale(next);
@@ -54,7 +53,6 @@ void TivraROIAdvPanel::SetZoomIn()
 
 void TivraROIAdvPanel::SetZoomOut()
 {
-    ViewChangeScope change(*this);
     const double next = ZoomSteps::StepOut(m_scale);
     if (next != m_scale)
         ApplyScale(next);
@@ -64,7 +62,6 @@ void TivraROIAdvPanel::SetZoomToFit()
 {
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     // The whole window inside its border: scroll bars shown for the current zoom
     // vanish once the image fits, so they must not shrink the fit.
     const wxSize area = GetSize() - GetWindowBorderSize();
@@ -73,7 +70,6 @@ void TivraROIAdvPanel::SetZoomToFit()
 
 void TivraROIAdvPanel::SetOriginal(bool)
 {
-    ViewChangeScope change(*this);
     ApplyScale(1.0);
 }
 
@@ -84,7 +80,6 @@ void TivraROIAdvPanel::UpdateScale()
 
 void TivraROIAdvPanel::SetCenterImageEnable(bool on)
 {
-    ViewChangeScope change(*this);
     m_centerImage = on;
     m_viewport.SetCenteringEnabled(on);
     Refresh(true);
@@ -96,7 +91,6 @@ void TivraROIAdvPanel::OnMouseWheel(wxMouseEvent& event)
 {
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     const int rotation = event.GetWheelRotation();
     if (event.ControlDown()) {
         wxWindowUpdateLocker frozen(this);
@@ -191,7 +185,6 @@ void TivraROIAdvPanel::OnMouseCaptureLost(wxMouseCaptureLostEvent&)
 
 void TivraROIAdvPanel::PanTo(const wxPoint& mouse)
 {
-    ViewChangeScope change(*this);
     int unitX = 0, unitY = 0;
     GetScrollPixelsPerUnit(&unitX, &unitY);
     if (unitX >= 1 && unitY >= 1)

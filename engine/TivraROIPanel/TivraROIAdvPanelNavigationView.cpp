@@ -31,12 +31,6 @@ double CentringOnAxis(bool centring, int sourceExtent, int windowExtent, double 
 
 // ---------------------------------------------------------------- reports
 
-TivraROIAdvPanel::ViewChangeScope::~ViewChangeScope()
-{
-    if (--m_panel.m_viewChangeDepth == 0)
-        m_panel.ReportViewChange();
-}
-
 void TivraROIAdvPanel::ReportViewChange()
 {
     const ViewState now{GetZoomFactor(), GetViewRect()};
@@ -54,27 +48,19 @@ void TivraROIAdvPanel::ReportViewChange()
     }
 }
 
-void TivraROIAdvPanel::DoScroll(int x, int y)
+// Every change of zoom or visible area, whatever caused it (code, wheel, pan,
+// keys, menu, scroll bars, a resize), ends in a paint. Only then has the window
+// settled its area: scroll bars that come or go change it after the call that
+// zoomed. So the report follows the paint, once per change.
+void TivraROIAdvPanel::ScheduleViewReport()
 {
-    ViewChangeScope change(*this);
-    TivraROIPanelBase::DoScroll(x, y);
-}
-
-void TivraROIAdvPanel::BindViewEvents()
-{
-    // Scroll bars and resizes change the view after the handlers have run
-    // (wx scrolls and lays out behind them), so the report comes next.
-    const auto reportLater = [this](wxEvent& event) {
-        event.Skip();
-        CallAfter([this] { ReportViewChange(); });
-    };
-    Bind(wxEVT_SIZE, reportLater);
-    for (const wxEventType type :
-         {wxEVT_SCROLLWIN_TOP, wxEVT_SCROLLWIN_BOTTOM, wxEVT_SCROLLWIN_LINEUP, wxEVT_SCROLLWIN_LINEDOWN,
-          wxEVT_SCROLLWIN_PAGEUP, wxEVT_SCROLLWIN_PAGEDOWN, wxEVT_SCROLLWIN_THUMBTRACK,
-          wxEVT_SCROLLWIN_THUMBRELEASE})
-        Bind(wxEventTypeTag<wxScrollWinEvent>(type), reportLater);
-    Bind(wxEVT_CHAR, &TivraROIAdvPanel::OnNavigationKey, this);
+    if (m_viewReportPending || ViewState{GetZoomFactor(), GetViewRect()} == m_reportedView)
+        return;
+    m_viewReportPending = true;
+    CallAfter([this] {
+        m_viewReportPending = false;
+        ReportViewChange();
+    });
 }
 
 // ---------------------------------------------------------------- geometry
@@ -126,7 +112,10 @@ void TivraROIAdvPanel::ScrollToPixels(double x, double y)
     const auto clamp = [](double v, int extent) {
         return static_cast<int>(std::lround(std::clamp(v, 0.0, static_cast<double>(std::max(extent, 0)))));
     };
-    Scroll(clamp(x, virtualSize.x - client.x) / unitX, clamp(y, virtualSize.y - client.y) / unitY);
+    const wxPoint target(clamp(x, virtualSize.x - client.x) / unitX, clamp(y, virtualSize.y - client.y) / unitY);
+    if (target == GetViewStart())
+        return;  // a linked panel that already shows this view paints nothing
+    Scroll(target.x, target.y);
     Refresh(true);
 }
 
@@ -135,7 +124,6 @@ void TivraROIAdvPanel::SetViewCenter(const cv::Point2d& center)
     RequireFinite({center.x, center.y}, "view centre");
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     const wxSize client = GetClientSize();
     const cv::Point2d offset = CentringOffset();
     const double zoom = GetZoomFactor();
@@ -151,7 +139,6 @@ void TivraROIAdvPanel::SetZoomFactor(double factor, std::optional<cv::Point2d> c
         RequireFinite({center->x, center->y}, "zoom centre");
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     const cv::Point2d keep = center ? *center : GetViewCenter();
     const double zoom = std::clamp(factor, ZoomSteps::kMinZoom, ZoomSteps::kMaxZoom);
     if (zoom != m_scale)
@@ -163,7 +150,6 @@ void TivraROIAdvPanel::ScrollBy(int dx, int dy)
 {
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     const cv::Point start = ScrollPixels();
     ScrollToPixels(static_cast<double>(start.x) + dx, static_cast<double>(start.y) + dy);
 }
@@ -175,7 +161,6 @@ void TivraROIAdvPanel::ZoomToRect(const cv::Rect2d& rect)
         throw std::invalid_argument("rectangle width and height must be positive");
     if (m_matBitmap.empty())
         return;
-    ViewChangeScope change(*this);
     const cv::Point2d centre(rect.x + rect.width * 0.5, rect.y + rect.height * 0.5);
     // Scroll bars that come or go with the new zoom change the window's area:
     // the second pass fits the area they leave.

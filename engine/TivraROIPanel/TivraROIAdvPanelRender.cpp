@@ -35,6 +35,7 @@ void NormaliseBuffer(cv::Mat& buffer)
 void TivraROIAdvPanel::PaintFrame(wxDC& dc)
 {
     RenderFrame(dc);
+    ScheduleViewReport();
 }
 
 cv::Mat& TivraROIAdvPanel::GetDrawMat()
@@ -85,8 +86,14 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
         DrawTexts(buffer);
         DrawBadge(buffer);
     }
+    // The buffer starts at a whole source pixel; the scroll position may lie
+    // inside it, so the buffer moves left and up by that part to put each source
+    // pixel where the mouse mapping finds it.
+    const cv::Point scroll = m_viewport.GetScrollPosition();
+    const cv::Rect visible = m_viewport.GetVisibleROI();
     const cv::Point2f centring = m_viewport.GetCenteringOffset();
-    const cv::Point offset(static_cast<int>(centring.x), static_cast<int>(centring.y));
+    const cv::Point offset(static_cast<int>(centring.x) - static_cast<int>(scroll.x - visible.x * m_scale),
+                           static_cast<int>(centring.y) - static_cast<int>(scroll.y - visible.y * m_scale));
     FramePainter::Draw(dc, buffer, wxPoint(offset.x, offset.y));
     KeepPaintedFrame(buffer, offset);
 }

@@ -52,12 +52,14 @@ std::vector<TivraROIAdvPanel*> ViewLink::Members() const
 
 void ViewLink::Follow(TivraROIAdvPanel& source)
 {
-    if (m_following)
-        return;
-    const std::shared_ptr<ViewLink> keep = shared_from_this();  // the last member may go meanwhile
-    m_following = true;
     const double zoom = source.GetZoomFactor();
     const cv::Point2d centre = source.GetViewCenter();
+    if (m_following || (zoom == m_zoom && centre == m_centre))
+        return;
+    m_zoom = zoom;
+    m_centre = centre;
+    const std::shared_ptr<ViewLink> keep = shared_from_this();  // the last member may go meanwhile
+    m_following = true;
     // Weak references: a peer's own view hook may destroy any of the panels.
     const std::vector<wxWeakRef<TivraROIAdvPanel>> members = m_members;
     for (const wxWeakRef<TivraROIAdvPanel>& member : members)

@@ -5,7 +5,8 @@ import os
 import sys
 import time
 
-from .recipe import columns, load_recipe, measure_file
+from .recipe import columns, load_recipe
+from .worker import measure_in_worker
 
 
 def expand_paths(paths):
@@ -130,6 +131,17 @@ def run(recipe, paths, client=None, out=None, workers=None, progress=False):
     return _table(rows)
 
 
+# The scheduler's cost per task (a few ms) is shared by up to this many images.
+CHUNK_FILES = 8
+
+
+def _chunks(files, workers):
+    """The files in groups: at least four per worker so that the load spreads evenly, each of at most
+    CHUNK_FILES files."""
+    size = max(1, min(CHUNK_FILES, len(files) // (4 * max(1, workers))))
+    return [files[i:i + size] for i in range(0, len(files), size)]
+
+
 def _collect(client, recipe, files, out, bar):
     from distributed import as_completed
 
@@ -146,14 +158,16 @@ def _collect(client, recipe, files, out, bar):
     rows: list = [None] * len(files)
     order = {f: i for i, f in enumerate(files)}
     try:
-        for future in as_completed(client.map(measure_file, [recipe] * len(files), files, pure=False)):
-            row = future.result()
-            rows[order[row["file"]]] = row
+        chunks = _chunks(files, len(client.nthreads()))
+        for future in as_completed(client.map(measure_in_worker, [recipe] * len(chunks), chunks, pure=False)):
+            for row in future.result():
+                rows[order[row["file"]]] = row
+                if sink is not None:
+                    writer.writerow(row)
+                if bar is not None:
+                    bar.advance()
             if sink is not None:
-                writer.writerow(row)
                 sink.flush()
-            if bar is not None:
-                bar.advance()
     finally:
         if sink is not None:
             sink.close()

@@ -245,18 +245,10 @@ TEST(CircleRobust, RadiusBoundsOfZeroOrBelowMeanNone)
         EXPECT_NEAR(r, 50.0f, 1e-2) << f.name;
         EXPECT_FALSE(f.fit(pts, c, r, 100, 0.5f, 60, 0)) << f.name;
         EXPECT_FALSE(f.fit(pts, c, r, 100, 0.5f, 0, 40)) << f.name;
+        if (f.name.rfind("ChatGPT", 0) == 0) {  // the MSAC fitters take bounds given in reverse
+            EXPECT_TRUE(f.fit(pts, c, r, 100, 0.5f, 55, 45) && std::fabs(r - 50.0f) < 1e-2f) << f.name;
+        }
     }
-}
-
-TEST(CircleRobust, MsacFittersAcceptBoundsGivenInReverse)
-{
-    const auto pts = arcPoints({100, 100, 50.0}, 0, 360, 40, 0, 1);
-    cv::Point2f c;
-    float r = 0;
-    EXPECT_TRUE(EA::fitCircleChatGPT(pts, c, r, 100, 0.5f, 55, 45));
-    EXPECT_NEAR(r, 50.0f, 1e-2);
-    EXPECT_TRUE(EA::fitCircleChatGPTv2(pts, c, r, 100, 0.5f, 55, 45));
-    EXPECT_NEAR(r, 50.0f, 1e-2);
 }
 
 TEST(CircleRobust, CollinearPointsGiveNoCircle)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/utils.h>
 
 #include <cmath>
 #include <functional>
@@ -30,21 +31,44 @@ protected:
         m_frame->Destroy();
         wxYield();
     }
+    struct Seen {
+        int reports = 0;
+        double zoom = 0;
+        cv::Rect2d rect;
+    };
     TivraROIAdvPanel* MakePanel(int x)
     {
         auto* panel = new TivraROIAdvPanel(m_frame, wxID_ANY, wxPoint(x, 0), wxSize(400, 300), 0, "nav");
+        Seen& seen = m_seen[x == 0 ? 0 : 1];
+        panel->SetOnViewChanged([&seen](double zoom, const cv::Rect2d& rect) { seen = {seen.reports + 1, zoom, rect}; });
         panel->SetCVmat(cv::Mat(1500, 2000, CV_8UC3, cv::Scalar(40, 80, 120)), false, false);
         return panel;
     }
-    static int CountReports(TivraROIAdvPanel* panel, const std::function<void()>& action)
+    bool CaughtUp(TivraROIAdvPanel* panel, const Seen& seen) const
     {
-        int reports = 0;
-        panel->SetOnViewChanged([&](double, const cv::Rect2d&) { ++reports; });
-        action();
-        wxYield();
-        panel->SetOnViewChanged(nullptr);
-        return reports;
+        return panel->GetZoomFactor() == seen.zoom && panel->GetViewRect() == seen.rect;
     }
+    // Paints come when the frame clock says, later under load: waits until each
+    // panel has reported the view it shows and no report has come for a while.
+    void Settle()
+    {
+        int quiet = 0;
+        for (int round = 0; round < 300 && quiet < 10; ++round) {
+            const int before = m_seen[0].reports + m_seen[1].reports;
+            wxYield();
+            wxMilliSleep(10);
+            const bool settled = CaughtUp(m_a, m_seen[0]) && CaughtUp(m_b, m_seen[1]);
+            quiet = settled && m_seen[0].reports + m_seen[1].reports == before ? quiet + 1 : 0;
+        }
+    }
+    int CountReports(TivraROIAdvPanel* panel, const std::function<void()>& action)
+    {
+        const int before = Reports(panel);
+        action();
+        Settle();
+        return Reports(panel) - before;
+    }
+    int Reports(TivraROIAdvPanel* panel) const { return m_seen[panel == m_a ? 0 : 1].reports; }
     static void Key(TivraROIAdvPanel* panel, int code)
     {
         wxKeyEvent key(wxEVT_CHAR);
@@ -55,6 +79,7 @@ protected:
     wxFrame* m_frame = nullptr;
     TivraROIAdvPanel* m_a = nullptr;
     TivraROIAdvPanel* m_b = nullptr;
+    Seen m_seen[2];
 };
 
 class CentreRoundTrip : public NavigationTest, public ::testing::WithParamInterface<double> {};
@@ -106,6 +131,7 @@ TEST_F(NavigationTest, ZoomToRectShowsAllOfItCentred)
 TEST_F(NavigationTest, OneReportPerChangeWhateverCausedIt)
 {
     m_a->SetZoomFactor(2.0, cv::Point2d(1000, 700));
+    Settle();
     EXPECT_EQ(CountReports(m_a, [&] { m_a->SetZoomFactor(3.0); }), 1);
     EXPECT_EQ(CountReports(m_a, [&] { m_a->SetViewCenter(cv::Point2d(900, 600)); }), 1);
     EXPECT_EQ(CountReports(m_a, [&] { m_a->ScrollBy(5, -7); }), 1);
@@ -124,22 +150,24 @@ TEST_F(NavigationTest, OneReportPerChangeWhateverCausedIt)
 TEST_F(NavigationTest, LinkedPanelsFollowWithoutReportingBack)
 {
     ViewLink::Link({m_a, m_b});
+    m_b->SetZoomFactor(2.0);  // scroll bars in place before the count
+    Settle();
     const auto same = [&] {
         EXPECT_EQ(m_a->GetZoomFactor(), m_b->GetZoomFactor());
         EXPECT_EQ(m_a->GetViewRect(), m_b->GetViewRect());
     };
-    int reportsA = 0, reportsB = 0;
-    m_a->SetOnViewChanged([&](double, const cv::Rect2d&) { ++reportsA; });
-    m_b->SetOnViewChanged([&](double, const cv::Rect2d&) { ++reportsB; });
+    const int reportsA = Reports(m_a), reportsB = Reports(m_b);
     m_b->SetZoomFactor(4.0, cv::Point2d(300, 200));
+    Settle();
     same();
     m_a->ScrollBy(30, 40);
+    Settle();
     same();
-    wxYield();
-    EXPECT_EQ(reportsA, 2);
-    EXPECT_EQ(reportsB, 2);
+    EXPECT_EQ(Reports(m_a) - reportsA, 2);
+    EXPECT_EQ(Reports(m_b) - reportsB, 2);
     ViewLink::Unlink({m_a});
     EXPECT_EQ(m_b->GetViewLink(), nullptr);
     m_a->ScrollBy(30, 40);
+    Settle();
     EXPECT_NE(m_a->GetViewRect(), m_b->GetViewRect());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -75,6 +76,15 @@ inline double MaxDifference(const cv::Mat& a, const cv::Mat& b)
 inline double MeanDifference(const cv::Mat& a, const cv::Mat& b)
 {
     return cv::norm(a, b, cv::NORM_L1) / static_cast<double>(a.total() * a.channels());
+}
+
+/// What `call` returns, with what it printed on standard error.
+template <typename Call>
+auto Capturing(Call call)
+{
+    testing::internal::CaptureStderr();
+    auto result = call();
+    return std::make_pair(std::move(result), testing::internal::GetCapturedStderr());
 }
 
 }  // namespace iotest

@@ -101,27 +101,21 @@ TEST(ExifReader, DateTimeStaysWhenOriginalIsEmpty)
     EXPECT_EQ(Parse(b.Build()).date_time, "2020:01:01 00:00:00");
 }
 
-TEST(ExifReader, ValuesOfUnexpectedTypesAreIgnored)
+TEST(ExifReader, ValuesOfUnexpectedTypesAreIgnoredAndZeroDenominatorsAreZero)
 {
     TiffBuilder b(false);
     b.Long(kIfd0, 274, 8);              // orientation as LONG
     b.Long(kExifIfd, 34855, 800);       // ISO as LONG
     b.Short(kExifIfd, 33434, 5);        // exposure as SHORT
+    b.Rationals(kExifIfd, 33437, {{28, 0}});  // f-number with a zero denominator
+    b.Rationals(kExifIfd, 37386, {{70, 2}});
     const ImageFileInfo info = Parse(b.Build());
     EXPECT_TRUE(info.has_exif);
     EXPECT_EQ(info.orientation, 1);
     EXPECT_EQ(info.iso, 0);
     EXPECT_EQ(info.exposure_time, 0.0);
-}
-
-TEST(ExifReader, RationalWithZeroDenominatorIsZero)
-{
-    TiffBuilder b(false);
-    b.Rationals(kExifIfd, 33437, {{28, 0}});
-    b.Rationals(kExifIfd, 33434, {{1, 60}});
-    const ImageFileInfo info = Parse(b.Build());
     EXPECT_EQ(info.f_number, 0.0);
-    EXPECT_DOUBLE_EQ(info.exposure_time, 1.0 / 60);
+    EXPECT_DOUBLE_EQ(info.focal_length, 35.0);
 }
 
 TEST(ExifReader, GpsNeedsBothCoordinates)

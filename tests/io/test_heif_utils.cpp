@@ -10,19 +10,14 @@ using namespace iotest;
 
 namespace {
 
-// Decodes with standard error captured; returns the image and what was printed.
 std::pair<cv::Mat, std::string> DecodeCapturing(const std::string& path)
 {
-    testing::internal::CaptureStderr();
-    cv::Mat image = heif_utils::heif_to_cvmat(path);
-    return {image, testing::internal::GetCapturedStderr()};
+    return Capturing([&] { return heif_utils::heif_to_cvmat(path); });
 }
 
 std::pair<bool, std::string> EncodeCapturing(const cv::Mat& image, const std::string& path, int quality)
 {
-    testing::internal::CaptureStderr();
-    const bool ok = heif_utils::cvmat_to_heif(image, path, quality);
-    return {ok, testing::internal::GetCapturedStderr()};
+    return Capturing([&] { return heif_utils::cvmat_to_heif(image, path, quality); });
 }
 
 bool HaveTool(const char* name)

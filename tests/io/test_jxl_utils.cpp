@@ -18,16 +18,12 @@ bool EndsWith(const std::string& text, const std::string& tail)
 
 std::pair<bool, std::string> EncodeCapturing(const cv::Mat& image, const std::string& path, int quality)
 {
-    testing::internal::CaptureStderr();
-    const bool ok = jxl_utils::cvmat_to_jxl(image, path, quality);
-    return {ok, testing::internal::GetCapturedStderr()};
+    return Capturing([&] { return jxl_utils::cvmat_to_jxl(image, path, quality); });
 }
 
 std::pair<cv::Mat, std::string> DecodeCapturing(const std::string& path)
 {
-    testing::internal::CaptureStderr();
-    cv::Mat image = jxl_utils::jxl_to_cvmat(path);
-    return {image, testing::internal::GetCapturedStderr()};
+    return Capturing([&] { return jxl_utils::jxl_to_cvmat(path); });
 }
 
 }  // namespace

@@ -126,3 +126,13 @@ def test_the_command_line_measures_on_an_external_scheduler(images, tmp_path):
     assert statuses == ["ok"] * len(RADII) + ["unreadable"]
     # The Parquet copy exists exactly when pyarrow does.
     assert (tmp_path / "results.parquet").exists() == (importlib.util.find_spec("pyarrow") is not None)
+
+
+@pytest.mark.parametrize("count, workers", [(0, 2), (7, 2), (200, 2), (1000, 0)])
+def test_files_go_to_workers_in_groups_without_loss(count, workers):
+    from tivra_batch import runner
+    files = ["f%d.png" % i for i in range(count)]
+    chunks = runner._chunks(files, workers)
+    assert [f for chunk in chunks for f in chunk] == files
+    assert all(0 < len(chunk) <= runner.CHUNK_FILES for chunk in chunks)
+    assert len(chunks) >= min(count, 4 * workers)

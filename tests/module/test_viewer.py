@@ -171,6 +171,30 @@ def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_pat
     assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)
 
 
+def test_compare_with_opens_a_second_image_linked_beside_the_first(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    viewer = load_viewer()
+    other = tmp_path / "other.png"
+    chart = viewer.make_test_chart()[:, :, ::-1].copy()
+    assert wx.Image(chart.shape[1], chart.shape[0], chart.tobytes()).SaveFile(str(other), wx.BITMAP_TYPE_PNG)
+    frame = viewer.ViewerFrame(headless=True)
+    try:
+        pump(0.3)
+        assert frame.compare_with(str(other)) and frame.host.IsSplit()
+        frame.zoom("1:1")
+        frame.panel.ScrollBy(120, 80)
+        pump(0.3)
+        assert frame.compare.GetZoomFactor() == 1.0
+        centres = [(x + w / 2, y + h / 2) for x, y, w, h in (frame.panel.GetViewRect(), frame.compare.GetViewRect())]
+        assert abs(centres[0][0] - centres[1][0]) <= 1 and abs(centres[0][1] - centres[1][1]) <= 1
+        frame.close_compare()
+        pump(0.2)
+        assert not frame.host.IsSplit() and frame.panel.GetWindow().GetSize() == frame.host.GetClientSize()
+    finally:
+        frame.Destroy()
+        pump(0.1)
+
+
 def fit_colour_pixels():
     """How many screen pixels show the colour the viewer draws a fitted circle in."""
     from gi.repository import Gdk

@@ -17,6 +17,8 @@ float DistanceToCircle(const cv::Point2f& p, const cv::Point2f& centre, float r)
 float DistanceToPolygon(const cv::Point2f& p, const std::vector<cv::Point2f>& poly);
 // Left and top edges are inside, right and bottom edges outside.
 bool IsInsideRect(const cv::Point2f& p, const cv::Rect2f& r);
+// The smallest float rectangle holding every point; empty for no points.
+cv::Rect2f BoundsOf(const std::vector<cv::Point2f>& pts);
 // (trunc min x, trunc min y, trunc(max x - min x), trunc(max y - min y)); empty for no points.
 cv::Rect GetBoundingBox(const std::vector<cv::Point2f>& pts);
 

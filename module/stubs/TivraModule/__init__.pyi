@@ -200,6 +200,8 @@ class TivraPanelBase:
         """Repaint the panel"""
     def GetHandle(self) -> int:
         """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
+    def GetWindow(self) -> Any:
+        """Return the panel as the wx.Window wxPython sees among its parent's children (for sizers, events, focus, tooltips); None once the panel is gone"""
     def IsOk(self) -> bool:
         """Return True while the native panel exists (False once wx destroyed it with its parent)"""
     def SetGuideLineMode(self, mode: GuideLineMode) -> None:
@@ -221,7 +223,10 @@ class TivraPanelBase:
 
 class TivraPanel(TivraPanelBase):
     """Basic image display panel (requires wxPython parent)"""
+    @overload
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    @overload
+    def __init__(self, parent: Any, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
     def LoadImage(self, path: str, flags: SupportsIndex = ...) -> bool:
         """Load image from file (supports Unicode paths)"""
     def SetZoomToFit(self) -> None:
@@ -231,7 +236,10 @@ class TivraPanel(TivraPanelBase):
 
 class TivraROIAdvPanel(TivraPanelBase):
     """Advanced ROI panel with editing (requires wxPython parent)"""
+    @overload
     def __init__(self, parent_handle: SupportsIndex, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
+    @overload
+    def __init__(self, parent: Any, id: SupportsIndex = ..., x: SupportsIndex = ..., y: SupportsIndex = ..., width: SupportsIndex = ..., height: SupportsIndex = ..., style: SupportsIndex = ..., name: str = ...) -> None: ...
     def LoadImage(self, path: str) -> bool:
         """Load image from file (supports Unicode paths). Uses IMREAD_UNCHANGED to preserve original channel count so that GetLoadedImageInfo() reports correct channels/bitDepth/EXIF/GPS."""
     def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
@@ -363,6 +371,24 @@ class TivraROIAdvPanel(TivraPanelBase):
         """Set a callback function for right double-click"""
     def SetOnMouseMoveCallback(self, callback: Any) -> None:
         """Set a callback function for mouse movement"""
+    def SetZoomFactor(self, factor: float, center: Any = ...) -> None:
+        """Zoom to factor (held within 0.1 to 20), keeping center (x, y) in source pixels, by default the current view centre, in the middle of the window as far as scrolling allows."""
+    def GetViewRect(self) -> tuple:
+        """The source rectangle (x, y, width, height) the window shows, in float source pixels, clipped to the image; (0.0, 0.0, 0.0, 0.0) without an image."""
+    def SetViewCenter(self, x: float, y: float) -> None:
+        """Scroll so that source point (x, y) is in the middle of the window as far as scrolling allows."""
+    def ScrollBy(self, dx: SupportsIndex, dy: SupportsIndex) -> None:
+        """Scroll by window pixels; positive values show what lies right and below."""
+    def ZoomToRect(self, x: float, y: float, w: float, h: float) -> None:
+        """Zoom so that the source rectangle (x, y, w, h) fills the window, centred (within the zoom limits)."""
+    def SetOnViewChangedCallback(self, callback: Any) -> None:
+        """Set a callback called with (zoom, (x, y, w, h)) once after every change of zoom or visible area, whatever caused it; None clears it."""
+
+def LinkViews(*args) -> None:
+    """Keep the zoom and the visible area of these TivraROIAdvPanel objects (and of panels already linked to them) equal while any of them is zoomed or panned; the others take the first panel's view now."""
+
+def UnlinkViews(*args) -> None:
+    """Take these TivraROIAdvPanel objects out of their linked groups."""
 
 def GetImageFileInfo(path: str) -> dict:
     """Read image file metadata (size, channels, bit_depth, EXIF, GPS) without loading into a panel. Returns a dict."""

@@ -143,17 +143,6 @@ protected:
     const cv::Mat& ReducedLevel(size_t level);
     void ApplyScale(double scale);
 
-    /// Reports a view change once, when the outermost of nested changes ends.
-    class ViewChangeScope {
-    public:
-        explicit ViewChangeScope(TivraROIAdvPanel& panel) : m_panel(panel) { ++m_panel.m_viewChangeDepth; }
-        ~ViewChangeScope();
-        ViewChangeScope(const ViewChangeScope&) = delete;
-        ViewChangeScope& operator=(const ViewChangeScope&) = delete;
-
-    private:
-        TivraROIAdvPanel& m_panel;
-    };
     struct ViewState {
         double zoom = 1.0;
         cv::Rect2d rect;
@@ -162,17 +151,16 @@ protected:
     ViewChangedHook m_onViewChanged;
     std::shared_ptr<ViewLink> m_viewLink;
     ViewState m_reportedView;
-    int m_viewChangeDepth = 0;
+    bool m_viewReportPending = false;
     /// Tells the hook and the linked panels when the view differs from the one last reported.
     void ReportViewChange();
-    /// Every scroll, from code, keys, wheel or a pan, ends in a view report.
-    void DoScroll(int x, int y) override;
+    /// After a paint: a view that differs from the one last reported is reported next.
+    void ScheduleViewReport();
     /// Scroll position in window pixels.
     cv::Point ScrollPixels() const;
     /// Where the image starts in the window when it is centred and smaller than the window.
     cv::Point2d CentringOffset() const;
     void ScrollToPixels(double x, double y);
-    void BindViewEvents();
     void OnNavigationKey(wxKeyEvent& event);
     void EndPanning();
     void PanTo(const wxPoint& mouse);

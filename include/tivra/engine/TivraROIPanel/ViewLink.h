@@ -16,12 +16,15 @@ public:
     /// Takes the panels out of their groups; a panel left alone is unlinked too.
     static void Unlink(const std::vector<TivraROIAdvPanel*>& panels);
 
-    /// Gives the other live members `source`'s zoom and view centre. The changes
-    /// they report meanwhile are not copied back, so nothing bounces.
+    /// Gives the other live members `source`'s zoom and view centre, unless the
+    /// group already shows that view (a late report of an older view changes
+    /// nothing). The changes they report meanwhile are not copied back.
     void Follow(TivraROIAdvPanel& source);
     std::vector<TivraROIAdvPanel*> Members() const;
 
 private:
     std::vector<wxWeakRef<TivraROIAdvPanel>> m_members;
     bool m_following = false;
+    double m_zoom = 0.0;  // the view the group was last given
+    cv::Point2d m_centre;
 };

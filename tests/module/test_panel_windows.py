@@ -1,0 +1,79 @@
+"""Panels as wxPython windows: GetWindow before and after the panel is gone,
+wxPython windows as parents, and panels in sizers and a splitter that follow
+their parent's size."""
+import numpy as np
+import pytest
+import wx
+import wx.siplib
+
+import TivraModule as tm
+from wx_support import get_app, pump, shown_parent
+
+PANEL_CLASSES = [tm.TivraPanel, tm.TivraROIAdvPanel]
+
+
+@pytest.fixture
+def parent():
+    app = get_app()  # noqa: F841 (kept alive while the windows live)
+    frame, parent = shown_parent((700, 500))
+    yield parent
+    if not wx.siplib.isdeleted(frame):
+        frame.Destroy()
+        pump()
+
+
+@pytest.mark.parametrize("cls", PANEL_CLASSES)
+def test_get_window_is_the_panel_until_it_is_gone(parent, cls):
+    panel = cls(parent, width=200, height=100)
+    window = panel.GetWindow()
+    assert isinstance(window, wx.Window)
+    assert any(child is window for child in parent.GetChildren())
+    assert window.GetHandle() == panel.GetHandle() and window.GetSize() == (200, 100)
+    del panel
+    pump()
+    with pytest.raises(RuntimeError):
+        window.GetSize()
+    # Destroyed by wx with its parent: the wrapper says so.
+    orphan = cls(parent)
+    parent.GetParent().Destroy()
+    pump()
+    assert orphan.GetWindow() is None and not orphan.IsOk()
+
+
+@pytest.mark.parametrize("cls", PANEL_CLASSES)
+def test_parent_must_be_a_window_or_a_handle(cls):
+    app = get_app()  # noqa: F841 (kept alive while the windows live)
+    for bad in (object(), "frame", wx.Pen()):
+        with pytest.raises(TypeError):
+            cls(bad)
+
+
+def test_panels_in_sizers_and_a_splitter_follow_their_parent():
+    app = get_app()  # noqa: F841 (kept alive while the windows live)
+    frame = wx.Frame(None, title="layout test", pos=(30, 30), size=(800, 500))
+    splitter = wx.SplitterWindow(frame, style=wx.SP_LIVE_UPDATE)
+    left = tm.TivraROIAdvPanel(splitter)   # made before the frame is shown
+    right_host = wx.Panel(splitter)
+    right = tm.TivraPanel(right_host)
+    right.SetMat(np.zeros((1500, 2000, 3), np.uint8))  # an image larger than the panel must not hold it large
+    sizer = wx.BoxSizer(wx.VERTICAL)
+    sizer.Add(right.GetWindow(), 1, wx.EXPAND | wx.ALL, 10)
+    right_host.SetSizer(sizer)
+    splitter.SplitVertically(left.GetWindow(), right_host, 300)
+    frame.Show()
+    pump(0.3)
+    try:
+        for size in ((900, 600), (640, 420)):
+            frame.SetSize(size)
+            pump(0.3)
+            host_w, host_h = right_host.GetClientSize()
+            assert right.GetWindow().GetSize() == (host_w - 20, host_h - 20)
+            assert left.GetWindow().GetSize().height == splitter.GetClientSize().height
+        splitter.SetSashPosition(180)
+        pump(0.3)
+        assert splitter.GetSashPosition() == 180
+        assert left.GetWindow().GetSize().width == 180
+        assert right.GetWindow().GetSize().width == right_host.GetClientSize().width - 20
+    finally:
+        frame.Destroy()
+        pump()
