@@ -58,13 +58,16 @@ LineSet makeSet(double noise, double outlierShare, std::mt19937& gen) {
     std::normal_distribution<double> across(0, noise);
     LineSet s;
     s.angleDeg = angle(gen);
-    s.centre = cv::Point2d(200 + shift(gen), 200 + shift(gen));
+    // One draw per statement: the same sets with every compiler (y first, as GCC ordered them).
+    const double centreY = 200 + shift(gen);
+    s.centre = cv::Point2d(200 + shift(gen), centreY);
     s.threshold = 3 * noise;
     const double c = std::cos(s.angleDeg * CV_PI / 180), sn = std::sin(s.angleDeg * CV_PI / 180);
     const int outliers = int(std::lround(outlierShare * kPoints));
     for (int i = 0; i < kPoints; ++i) {
         if (i < outliers) {
-            s.pts.emplace_back(float(box(gen)), float(box(gen)));
+            const float y = float(box(gen));
+            s.pts.emplace_back(float(box(gen)), y);
         } else {
             const double t = along(gen), e = across(gen);
             s.pts.emplace_back(float(s.centre.x + t * c - e * sn), float(s.centre.y + t * sn + e * c));

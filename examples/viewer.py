@@ -422,6 +422,8 @@ class ViewerFrame(wx.Frame):
             self.compare.SetCanvasBgColor(64, 64, 64)
         if not self.compare.LoadImage(path):
             self.report_error("Cannot read the image %s" % path)
+            if not self.host.IsSplit():
+                self.compare = None  # not shown yet: the panel goes with its wrapper
             return False
         if not self.host.IsSplit():
             self.host.SplitVertically(self.panel.GetWindow(), self.compare.GetWindow())

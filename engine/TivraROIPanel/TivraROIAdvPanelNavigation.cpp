@@ -25,7 +25,7 @@ void TivraROIAdvPanel::ApplyScale(double scale)
     m_viewport.SetScale(scale);
     const cv::Size virtualSize = m_viewport.GetVirtualSize();
     SetVirtualSize(virtualSize.width, virtualSize.height);
-    Refresh(true);
+    ShowNewView();
 }
 
 bool TivraROIAdvPanel::CalcZoomIn()
@@ -110,7 +110,7 @@ void TivraROIAdvPanel::OnMouseWheel(wxMouseEvent& event)
                 const float fy = static_cast<float>(m_cursorPixel.y) / m_matBitmap.rows;
                 Scroll(static_cast<int>(fx * rangeX - thumbX * 0.5f), static_cast<int>(fy * rangeY - thumbY * 0.5f));
             }
-            Refresh(true);
+            ShowNewView();
         } catch (...) {
             // A failing window call must not escape the wheel handler; the view stays as it is.
         }
@@ -131,7 +131,7 @@ void TivraROIAdvPanel::OnMouseWheel(wxMouseEvent& event)
             return;
         Scroll(start.x + lines * kWheelLinePixels / unitX, -1);
     }
-    Refresh(true);
+    ShowNewView();
 }
 
 // ---------------------------------------------------------------- panning
@@ -190,7 +190,7 @@ void TivraROIAdvPanel::PanTo(const wxPoint& mouse)
     if (unitX >= 1 && unitY >= 1)
         Scroll(m_panStartScroll[0] - (mouse.x - m_panStartMouse.x) / unitX,
                m_panStartScroll[1] - (mouse.y - m_panStartMouse.y) / unitY);
-    Refresh(true);
+    ShowNewView();
 }
 
 void TivraROIAdvPanel::OnImgeMouseMove(wxMouseEvent& event)

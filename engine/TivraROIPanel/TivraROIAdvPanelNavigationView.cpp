@@ -63,6 +63,17 @@ void TivraROIAdvPanel::ScheduleViewReport()
     });
 }
 
+void TivraROIAdvPanel::ShowNewView()
+{
+    Refresh(true);
+    // The report after the paint follows too, but only once this panel has
+    // painted: the partners would paint a frame later.
+    if (m_viewLink) {
+        const std::shared_ptr<ViewLink> link = m_viewLink;
+        link->Follow(*this);
+    }
+}
+
 // ---------------------------------------------------------------- geometry
 
 cv::Point TivraROIAdvPanel::ScrollPixels() const
@@ -116,7 +127,7 @@ void TivraROIAdvPanel::ScrollToPixels(double x, double y)
     if (target == GetViewStart())
         return;  // a linked panel that already shows this view paints nothing
     Scroll(target.x, target.y);
-    Refresh(true);
+    ShowNewView();
 }
 
 void TivraROIAdvPanel::SetViewCenter(const cv::Point2d& center)

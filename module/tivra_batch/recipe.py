@@ -4,6 +4,8 @@ Nothing here imports wx: workers measure with the window-free engine and the EA 
 """
 import json
 import math
+import numbers
+import os
 
 import TivraModule as tm
 
@@ -19,8 +21,45 @@ FIGURES: dict[str, list[str]] = {
 }
 # Lengths that also get a column in millimetres when the recipe has a pixel size.
 LENGTHS: dict[str, list[str]] = {"circle": ["radius", "diameter", "roundness"], "line": ["straightness"], "edges": []}
+# What each gauge parameter takes: a check and the words that name the expected value.
+PARAMETER_RULES = {
+    "threshold": (lambda v: _is_number(v) and 0 <= v <= 1e6, "a number from 0 to 1e6"),
+    "polarity": (lambda v: v in (0, 1, 2) and not isinstance(v, bool), "0, 1 or 2"),
+    "calipers": (lambda v: _is_whole(v) and 1 <= v <= 100000, "a whole number from 1 to 100000"),
+    "width": (lambda v: _is_whole(v) and 1 <= v <= 10000, "a whole number from 1 to 10000"),
+    "select": (lambda v: v in ("first", "strongest", "all"), "'first', 'strongest' or 'all'"),
+    "inward": (lambda v: isinstance(v, bool), "true or false"),
+}
+# No coordinate or angle beyond this magnitude is taken (as in a stored ROI state).
+LARGEST = 1e7
 NEEDS = {"edges": "a line or a (rotated) rectangle", "line": "a (rotated) rectangle",
          "circle": "an annulus or a circle"}
+
+
+def _is_number(value):
+    return isinstance(value, numbers.Real) and not isinstance(value, bool) and math.isfinite(value)
+
+
+def _is_whole(value):
+    return _is_number(value) and float(value).is_integer()
+
+
+def _checked_parameters(parameters):
+    if parameters is None:
+        parameters = {}
+    if not isinstance(parameters, dict):
+        raise ValueError("parameters must be an object of gauge parameters, got %r" % (parameters,))
+    unknown = set(parameters) - set(DEFAULT_PARAMETERS)
+    if unknown:
+        raise ValueError("unknown gauge parameters: %s" % ", ".join(sorted(map(str, unknown))))
+    for name, value in parameters.items():
+        valid, expected = PARAMETER_RULES[name]
+        if not valid(value):
+            raise ValueError("parameter %s must be %s, got %r" % (name, expected, value))
+    merged = dict(DEFAULT_PARAMETERS, **parameters)
+    for name in ("polarity", "calipers", "width"):
+        merged[name] = int(merged[name])
+    return merged
 
 
 def make_recipe(gauge, roi, parameters=None, pixel_size=0.0):
@@ -34,15 +73,18 @@ def make_recipe(gauge, roi, parameters=None, pixel_size=0.0):
         mode = tm.CvROIMode.__members__[mode] if isinstance(mode, str) else tm.CvROIMode(int(mode))
         points = [[float(p[0]), float(p[1])] for p in points]
         angle = float(angle)
-    except (TypeError, ValueError, KeyError, IndexError) as error:
+        if mode not in tm.CvROIMode.__members__.values():
+            raise ValueError("no ROI mode %d" % int(mode))
+    except (TypeError, ValueError, KeyError, IndexError, OverflowError) as error:
         raise ValueError("roi must be (mode, [(x, y), ...], angle), got %r (%s)" % (roi, error)) from None
-    unknown = set(parameters or {}) - set(DEFAULT_PARAMETERS)
-    if unknown:
-        raise ValueError("unknown gauge parameters: %s" % ", ".join(sorted(unknown)))
-    merged = dict(DEFAULT_PARAMETERS, **(parameters or {}))
-    pixel_size = float(pixel_size or 0.0)
-    if not math.isfinite(pixel_size) or pixel_size < 0:
-        raise ValueError("pixel_size must be a finite number >= 0, got %r" % pixel_size)
+    if not all(abs(v) <= LARGEST for v in [angle] + [c for p in points for c in p]):
+        raise ValueError("roi must have finite points and angle within %g, got %r" % (LARGEST, roi))
+    merged = _checked_parameters(parameters)
+    if pixel_size is None:
+        pixel_size = 0.0
+    if not _is_number(pixel_size) or pixel_size < 0:
+        raise ValueError("pixel_size must be a finite number >= 0, got %r" % (pixel_size,))
+    pixel_size = float(pixel_size)
     recipe = {"format": FORMAT, "version": 1, "gauge": gauge,
               "roi": {"mode": mode.name, "points": points, "angle": angle},
               "parameters": merged, "pixel_size": pixel_size}
@@ -52,12 +94,16 @@ def make_recipe(gauge, roi, parameters=None, pixel_size=0.0):
 
 
 def load_recipe(recipe):
-    """A checked recipe dict from a path to a JSON recipe or from a dict."""
+    """A checked recipe dict from a path to a JSON recipe or from a dict. Raises ValueError naming
+    what is wrong with it."""
+    if not isinstance(recipe, (dict, str, os.PathLike)):
+        raise ValueError("a recipe is a dict or the path of a JSON recipe, got %r" % (recipe,))
     if not isinstance(recipe, dict):
         with open(recipe, encoding="utf-8") as f:
             try:
                 recipe = json.load(f)
-            except json.JSONDecodeError as error:
+            # Bytes that are not UTF-8 raise UnicodeDecodeError (a ValueError), deep nesting RecursionError.
+            except (ValueError, RecursionError) as error:
                 raise ValueError("%s is not a JSON recipe: %s" % (f.name, error)) from None
     if not isinstance(recipe, dict) or recipe.get("format", FORMAT) != FORMAT or "roi" not in recipe:
         raise ValueError("not a TivraModule recipe: needs gauge, roi, parameters and pixel_size")

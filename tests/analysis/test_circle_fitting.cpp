@@ -41,8 +41,10 @@ std::vector<cv::Point2f> withBoxOutliers(const std::vector<cv::Point2f>& inliers
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> coord(-1.5 * c.r, 1.5 * c.r);
     std::vector<cv::Point2f> outliers;
-    for (int i = 0; i < count; ++i)
-        outliers.emplace_back(float(c.cx + coord(rng)), float(c.cy + coord(rng)));
+    for (int i = 0; i < count; ++i) {
+        const float y = float(c.cy + coord(rng));  // one draw per statement: same points with every compiler
+        outliers.emplace_back(float(c.cx + coord(rng)), y);
+    }
     std::vector<cv::Point2f> all;
     size_t a = 0, b = 0;
     while (a < inliers.size() || b < outliers.size()) {

@@ -38,7 +38,10 @@ Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, 
     Points pts;
     for (int i = 0; i < n; ++i) {
         if (coin(gen) < outlierShare) {
-            pts.emplace_back(float(box(gen)), float(box(gen)));
+            // One draw per statement: compilers order call arguments differently, and
+            // every compiler must test the same points (y is drawn first, as GCC did).
+            const float y = float(box(gen));
+            pts.emplace_back(float(box(gen)), y);
         } else {
             const double t = along(gen), e = noise > 0 ? across(gen) : 0.0;
             pts.emplace_back(float(origin.x + t * c - e * s), float(origin.y + t * s + e * c));

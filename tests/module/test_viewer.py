@@ -180,6 +180,8 @@ def test_compare_with_opens_a_second_image_linked_beside_the_first(tmp_path):
     frame = viewer.ViewerFrame(headless=True)
     try:
         pump(0.3)
+        assert not frame.compare_with(str(tmp_path / "missing.png")) and frame.compare is None
+        assert list(frame.host.GetChildren()) == [frame.panel.GetWindow()]
         assert frame.compare_with(str(other)) and frame.host.IsSplit()
         frame.zoom("1:1")
         frame.panel.ScrollBy(120, 80)

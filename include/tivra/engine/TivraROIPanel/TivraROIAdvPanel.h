@@ -156,6 +156,9 @@ protected:
     void ReportViewChange();
     /// After a paint: a view that differs from the one last reported is reported next.
     void ScheduleViewReport();
+    /// Repaints a view the panel has just moved to; linked panels take it at
+    /// once, so that all of them paint in the same frame.
+    void ShowNewView();
     /// Scroll position in window pixels.
     cv::Point ScrollPixels() const;
     /// Where the image starts in the window when it is centred and smaller than the window.
