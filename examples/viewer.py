@@ -337,6 +337,9 @@ class ViewerFrame(wx.Frame):
         bar = wx.MenuBar()
         file_menu = wx.Menu()
         self._item(file_menu, "open", "&Open...\tCtrl+O", lambda e: self.choose_file())
+        self._item(file_menu, "open-large", "Open &large image without a copy...",
+                   lambda e: self.choose_file(self.open_image_without_copy),
+                   help="Decode once and show those pixels in place: for images of hundreds of megapixels")
         self._item(file_menu, "chart", "&Test chart", lambda e: self.show_image(make_test_chart(),
                                                                                   "built-in test chart"))
         self._item(file_menu, "screenshot", "Save &screenshot...\tCtrl+S", lambda e: self.choose_screenshot())
@@ -460,6 +463,19 @@ class ViewerFrame(wx.Frame):
         self._after_load(os.path.basename(path))
         return True
 
+    def open_image_without_copy(self, path):
+        """The engine decodes the file and the panel shows its read-only pixels in place (copy=False):
+        one copy of a huge image in memory instead of two or three."""
+        engine = tm.TivraEngine()
+        if not engine.LoadImage(path) or not engine.HasImage():
+            self.report_error("Cannot read the image %s" % path)
+            return False
+        self.image = engine.GetMat(copy=False)
+        self.image_name = path
+        self.panel.SetMat(self.image, copy=False)
+        self._after_load(os.path.basename(path) + " (shown without a copy)")
+        return True
+
     def _after_load(self, name):
         self.SetTitle("%s - %s" % (name, TITLE))
         self.raw = self.panel.GetRawMat()
@@ -475,11 +491,11 @@ class ViewerFrame(wx.Frame):
         if not self.headless:
             wx.MessageBox(message, TITLE, wx.OK | wx.ICON_ERROR, self)
 
-    def choose_file(self):
+    def choose_file(self, open_with=None):
         with wx.FileDialog(self, "Open image", wildcard=IMAGE_WILDCARD,
                            style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
             if dialog.ShowModal() == wx.ID_OK:
-                self.open_image(dialog.GetPath())
+                (open_with or self.open_image)(dialog.GetPath())
 
     def choose_screenshot(self):
         with wx.FileDialog(self, "Save screenshot", defaultFile="viewer.png", wildcard="PNG|*.png",

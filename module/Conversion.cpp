@@ -201,6 +201,28 @@ py::array RawMatToArray(const cv::Mat& mat)
     }
 }
 
+py::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat)
+{
+    if (mat.empty() || mat.depth() != CV_8U || mat.dims > 2) {
+        py::array_t<std::uint8_t> copy = MatToArray(mat);
+        copy.attr("setflags")(py::arg("write") = false);
+        return copy;
+    }
+    std::vector<py::ssize_t> shape{mat.rows, mat.cols};
+    std::vector<py::ssize_t> strides{static_cast<py::ssize_t>(mat.step[0]), static_cast<py::ssize_t>(mat.elemSize())};
+    if (mat.channels() > 1) {
+        shape.push_back(mat.channels());
+        strides.push_back(1);
+    }
+    // The capsule holds a counted reference to the pixels: the engine may move on
+    // to another image meanwhile, the array keeps these.
+    auto* held = new cv::Mat(mat);
+    py::capsule owner(held, [](void* p) { delete static_cast<cv::Mat*>(p); });
+    py::array_t<std::uint8_t> view(shape, strides, mat.data, owner);
+    view.attr("setflags")(py::arg("write") = false);
+    return view;
+}
+
 std::vector<cv::Point2f> ListToPoints(const py::list& points)
 {
     std::vector<cv::Point2f> result;

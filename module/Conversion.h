@@ -1,7 +1,8 @@
 #pragma once
 // Conversions of values crossing the Python boundary: NumPy arrays and images,
 // tuples and lists to points, rectangles and colours, results back to tuples and
-// lists, and the image-information record to a dict. Every image is copied;
+// lists, and the image-information record to a dict. Every image is copied (a
+// read-only view says so);
 // nothing keeps a reference to Python memory after a conversion returns.
 #include <cstdint>
 #include <vector>
@@ -32,6 +33,12 @@ cv::Mat ArrayToMat(const ImageArray& array);
 /// (rows, cols, channels) otherwise. Images deeper than 8 bits are converted
 /// with saturation at scale 1 (values above 255 become 255, negatives 0).
 pybind11::array_t<std::uint8_t> MatToArray(const cv::Mat& mat);
+
+/// A read-only uint8 array over the image's own pixels (same shapes as
+/// MatToArray), keeping a reference to them so the array stays valid however
+/// long it lives. Images deeper than 8 bits are converted, so they come as a
+/// read-only copy.
+pybind11::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat);
 
 /// List of (x, y) sequences to points; items with fewer than two elements are
 /// skipped, extra elements ignored.

@@ -18,7 +18,7 @@ declare -A SOURCES=(
   [exif_reader]="io/ExifReader.cpp io/JpegHeader.cpp"
   [heif_reader]="$IO_READERS io/Log.cpp"
   [jxl_reader]="$IO_READERS io/Log.cpp"
-  [roi_state]="roi/ROIState.cpp roi/ROIEditor.cpp roi/ROIGeometry.cpp roi/ROIPoints.cpp roi/ROIHitTest.cpp"
+  [roi_state]="roi/ROIState.cpp roi/ROIEditRecord.cpp roi/ROIEditor.cpp roi/ROIGeometry.cpp roi/ROIPoints.cpp roi/ROIHitTest.cpp analysis/Geometry.cpp"
 )
 declare -A PACKAGES=([heif_reader]="opencv4 libheif libjxl libjxl_threads"
                      [jxl_reader]="opencv4 libheif libjxl libjxl_threads" [roi_state]="opencv4")

@@ -78,6 +78,10 @@ TEST(CurvePeakValley, ApexIsPeakOneWayAndValleyTheOther) {
     EXPECT_NEAR(r.valleyDistance, 2.5f, 1e-4f);
     EXPECT_EQ(r.peakValid, 0.0f);
     EXPECT_EQ(r.valleyValid, 1.0f);
+
+    std::vector<Point2f> late = vShape();  // the apex at the last index with five neighbours after it
+    late.resize(16);
+    EXPECT_EQ(run(late, 1, 4).peakIndex, 10);
 }
 
 TEST(CurvePeakValley, RightAngleCorner) {

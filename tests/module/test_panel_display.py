@@ -124,6 +124,7 @@ def test_guides_with_alpha_zero_or_hidden_are_invisible(view):
     panel.SetGuideLineColor(0, 255, 0, 0)
     assert not any(is_green(p) for p in grab().reshape(-1, 3))
     panel.SetGuideLineColor(0, 255, 0, 255)
+    grab()  # hiding alone must repaint
     panel.SetGuideLineVisible(False)
     assert not any(is_green(p) for p in grab().reshape(-1, 3))
     assert panel.GetGuideLineMode() == tm.DiagonalLines

@@ -275,3 +275,20 @@ def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
     finally:
         frame.Destroy()
         pump(0.1)
+
+
+def test_a_large_image_opens_without_a_copy(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    frame = load_viewer().ViewerFrame(headless=True)
+    path = str(tmp_path / "large.png")
+    image = np.random.default_rng(3).integers(0, 256, (300, 400, 3), np.uint8)
+    assert wx.Image(400, 300, image[:, :, ::-1].tobytes()).SaveFile(path, wx.BITMAP_TYPE_PNG)
+    try:
+        pump(0.2)
+        assert frame.open_image_without_copy(path)
+        assert not frame.image.flags.writeable and "without a copy" in frame.GetTitle()
+        np.testing.assert_array_equal(frame.panel.GetMat(), image)
+        assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))
+    finally:
+        frame.Destroy()
+        pump(0.1)

@@ -73,6 +73,10 @@ TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKind)
         ASSERT_TRUE(history.Redo(s) && history.Redo(s) && history.Redo(s));
         ExpectSameShape(s, keyed);
         EXPECT_FALSE(history.Redo(s));
+        ASSERT_TRUE(history.Undo(s));
+        ROIKeyboard::Move(s, {1, 0}, cv::Size());
+        history.Commit(s);  // a new step after an undo leaves nothing to redo
+        EXPECT_FALSE(history.CanRedo());
     }
 }
 

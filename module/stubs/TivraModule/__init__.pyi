@@ -156,8 +156,8 @@ class TivraEngine:
     def __init__(self) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
         """Hold a copy of img (uint8 array: gray, BGR or BGRA) as the image"""
-    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the image; shape (0,) when the engine is empty"""
+    def GetMat(self, copy: bool = ...) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the image; shape (0,) when the engine is empty. copy=False returns a read-only view of the held pixels instead (no copy for 8-bit images): writing to it raises ValueError, and it keeps showing this image after later operations replace it"""
     def HasImage(self) -> bool:
         """Return True when the engine holds an image"""
     def GetImageSize(self) -> Tuple[int, int, int]:
