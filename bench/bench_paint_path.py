@@ -12,16 +12,16 @@ Run under a virtual X server with a screen larger than the panel:
     xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 bench/bench_paint_path.py [build]
 """
 import os
-import statistics
 import subprocess
 import sys
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BUILD = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1].startswith("--") else "build"
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), BUILD, "python"))
 
-from bench_advpanel_paint import CLIENT, image_of, pump, zoom_to  # noqa: E402
+sys.path.insert(0, os.path.join(HERE, "helpers"))
+
+from panel_paint import CLIENT, image_of, median_ms, panel_showing, pump, zoom_to  # noqa: E402
 
 SIZES_MP = (1, 24, 400)
 ZOOMS = ("fit", "1.0", "8.0")
@@ -29,15 +29,6 @@ PAN_STEPS = 60
 STEP = 20
 FRAME_TARGET_MS = 4.0
 PAN_TARGET = 0.9
-
-
-def median_ms(action, repeats):
-    samples = []
-    for _ in range(repeats):
-        start = time.perf_counter()
-        action()
-        samples.append((time.perf_counter() - start) * 1000.0)
-    return statistics.median(samples)
 
 
 def pan_positions(width, height):
@@ -48,14 +39,8 @@ def pan_positions(width, height):
 
 def measure_panel(app, parent, megapixels):
     import wx
-    import TivraModule as tm
 
-    panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, *CLIENT)
-    window = next(c for c in parent.GetChildren() if c.GetName() == "TivraROIAdvPanel")
-    picture = image_of(megapixels)
-    height, width = picture.shape[:2]
-    panel.SetMat(picture)
-    del picture
+    panel, window, (width, height) = panel_showing(parent, megapixels)
     pump(app, 0.2)
 
     def paint():

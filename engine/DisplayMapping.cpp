@@ -45,11 +45,10 @@ cv::Mat NonFiniteMask(const cv::Mat& raw)
 {
     if (!IsFloat(raw))
         return {};
-    // v - v is 0 for finite values and NaN for NaN and infinities; only NaN
-    // differs from itself.
-    const cv::Mat flat = raw.reshape(1);
-    const cv::Mat difference = flat - flat;
-    const cv::Mat mask = difference != difference;
+    // |v| <= the largest finite value fails exactly for NaN and infinities.
+    cv::Mat finite;
+    cv::compare(cv::abs(raw.reshape(1)), raw.depth() == CV_32F ? FLT_MAX : DBL_MAX, finite, cv::CMP_LE);
+    const cv::Mat mask = ~finite;
     if (cv::countNonZero(mask) == 0)
         return {};
     if (raw.channels() == 1)
@@ -150,12 +149,26 @@ std::vector<double> HistogramOf(const cv::Mat& sample, const BinScale& scale)
     return bins;
 }
 
+// Integers are their own bins less the origin: one increment per value.
+template <typename T>
+std::vector<double> IntegerHistogramOf(const cv::Mat& sample, double origin)
+{
+    std::vector<std::uint32_t> counts(kHistogramBins, 0);
+    const int first = static_cast<int>(origin);
+    for (int y = 0; y < sample.rows; ++y) {
+        const T* row = sample.ptr<T>(y);
+        for (size_t x = 0, n = static_cast<size_t>(sample.cols) * sample.channels(); x < n; ++x)
+            ++counts[static_cast<size_t>(static_cast<int>(row[x]) - first)];
+    }
+    return std::vector<double>(counts.begin(), counts.end());
+}
+
 std::vector<double> HistogramOf(const cv::Mat& sample, const BinScale& scale)
 {
     switch (sample.depth()) {
-    case CV_8U: return HistogramOf<std::uint8_t>(sample, scale);
-    case CV_16U: return HistogramOf<std::uint16_t>(sample, scale);
-    case CV_16S: return HistogramOf<std::int16_t>(sample, scale);
+    case CV_8U: return IntegerHistogramOf<std::uint8_t>(sample, scale.origin);
+    case CV_16U: return IntegerHistogramOf<std::uint16_t>(sample, scale.origin);
+    case CV_16S: return IntegerHistogramOf<std::int16_t>(sample, scale.origin);
     case CV_32F: return HistogramOf<float>(sample, scale);
     default: return HistogramOf<double>(sample, scale);
     }

@@ -193,6 +193,63 @@ std::vector<cv::Point2f> BufferPoints(const cvROI& roi, const std::vector<cv::Po
     return pts;
 }
 
+// A record whose outline spans less than a screen pixel both ways at this zoom
+// would be drawn as a blob of its stroke anyway: it shows as that dot, without
+// the cost of its outline. Point markers keep their fixed screen size.
+bool IsBelowAPixel(const cvROI& roi, const cv::Rect& box, double scale)
+{
+    return roi.mode != CvROIMode::Point && box.width * scale < 1.0 && box.height * scale < 1.0;
+}
+
+void DrawDot(cv::Mat& buffer, const cvROI& roi, const cv::Rect& box, const Viewport& viewport,
+             double thicknessScale, const cv::Scalar& roiColor)
+{
+    const cv::Point2f centre(box.x + box.width * 0.5f, box.y + box.height * 0.5f);
+    const cv::Point2f at = viewport.OriginalToView(centre) - viewport.GetCenteringOffset();
+    const int side = std::clamp(static_cast<int>(roi.thickness * thicknessScale), 1, std::max(buffer.cols, 1));
+    const cv::Rect dot = cv::Rect(static_cast<int>(std::floor(at.x)) - (side - 1) / 2,
+                                  static_cast<int>(std::floor(at.y)) - (side - 1) / 2, side, side) &
+                         cv::Rect(0, 0, buffer.cols, buffer.rows);
+    if (dot.empty())
+        return;
+    const cv::Scalar& colour = roi.roiIndex >= 0 ? roiColor : roi.color;
+    if (side == 1 && buffer.type() == CV_8UC3) {
+        buffer.at<cv::Vec3b>(dot.y, dot.x) = cv::Vec3b(cv::saturate_cast<uchar>(colour[0]),
+                                                       cv::saturate_cast<uchar>(colour[1]),
+                                                       cv::saturate_cast<uchar>(colour[2]));
+        return;
+    }
+    buffer(dot).setTo(colour);
+}
+
+// The record with its points in buffer coordinates, written into `out` (whose
+// storage is reused): positions mapped and shifted by the centring offset,
+// lengths scaled, angles kept, polygon separators moved far away. False when no
+// point lands in the positive quadrant, where nothing would be drawn.
+bool ToBufferRecord(const cvROI& roi, const Viewport& viewport, double scale, const cv::Scalar& roiColor, cvROI& out)
+{
+    out = roi;
+    const cv::Point2f offset = viewport.GetCenteringOffset();
+    const float s = static_cast<float>(scale);
+    bool anyPositive = false;
+    for (size_t i = 0; i < roi.points.size(); ++i) {
+        const cv::Point2f& p = roi.points[i];
+        cv::Point2f& q = out.points[i];
+        const bool separator = roi.mode == CvROIMode::Polygon && ((p.x < 0 && p.y < 0) || ROIPoints::IsSeparator(p));
+        const ROIPoints::Entry entry = ROIPoints::EntryAt(roi, i);
+        if (separator)
+            q = cv::Point2f(kFarAway, kFarAway);
+        else if (entry == ROIPoints::Entry::Position)
+            q = viewport.OriginalToView(p) - offset;
+        else if (entry == ROIPoints::Entry::Length)
+            q = p * s;
+        anyPositive = anyPositive || q.x > 0 || q.y > 0;
+    }
+    if (roi.roiIndex >= 0)
+        out.color = roiColor;
+    return anyPositive;
+}
+
 }  // namespace
 
 FontPtr LoadFont(const wxString& path, const std::string& defaultPath)
@@ -273,12 +330,24 @@ void DrawOverlays(cv::Mat& buffer, const std::vector<const cvROI*>& records, con
                   double scale, cv::Size sourceSize, const cv::Scalar& roiColor)
 {
     const cv::Rect visible = viewport.GetVisibleROI();
+    // One scratch record for the whole frame: its point list keeps its capacity, so
+    // thousands of overlays cost no allocation each.
+    cvROI scratch;
+    const std::vector<cvROI*> one{&scratch};
+    const double thicknessScale = std::max(scale, 1.0);
     for (const cvROI* roi : records) {
         if (!roi || !roi->visible || (roi->mode != CvROIMode::Mask && roi->points.empty()))
             continue;
-        if (!IsDrawnInView(OverlayCullingBox(*roi, sourceSize), visible))
+        const cv::Rect box = OverlayCullingBox(*roi, sourceSize);
+        if (!IsDrawnInView(box, visible))
             continue;
-        DrawOverlay(buffer, *roi, OverlayViewPoints(*roi, viewport, scale), viewport, scale, sourceSize, roiColor);
+        if (roi->mode == CvROIMode::Mask) {
+            DrawMaskOverlay(buffer, *roi, viewport, sourceSize);
+        } else if (IsBelowAPixel(*roi, box, scale)) {
+            DrawDot(buffer, *roi, box, viewport, thicknessScale, roiColor);
+        } else if (ToBufferRecord(*roi, viewport, scale, roiColor, scratch)) {
+            ROIRenderer::RenderAll(buffer, one, 1.0, thicknessScale);
+        }
     }
 }
 

@@ -6,6 +6,7 @@ menu runs an edge, line or circle gauge inside the ROI after every edit.
     python3 examples/viewer.py --screenshot OUT   # draw one ROI, save a PNG, exit
     python3 examples/viewer.py IMAGE --gauge circle --roi CX,CY,INNER,OUTER   # print one JSON result
     python3 examples/viewer.py IMAGE --gauge line --roi CX,CY,W,H,ANGLE
+    python3 examples/viewer.py MONO16.png --levels auto --colour-map inferno   # a 16-bit frame
     python3 examples/viewer.py --window --gauge circle --roi 960,600,40,56  # the window, measuring live
 
 Without an IMAGE the viewer shows a test chart of its own. With --screenshot it
@@ -75,6 +76,9 @@ the right button opens the panel's menu.
 Keys, after a click on the image: the arrow keys move the ROI (Shift: by
 10 pixels), Ctrl+arrow keys resize it, Delete removes it, Escape cancels a
 drag or an open polygon; Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes."""
+
+# Colour maps of the View menu, "gray" (off) first; the panels know more (see README).
+COLOUR_MAPS = ["gray", "jet", "turbo", "viridis", "inferno", "magma", "plasma", "hot", "bone", "rainbow"]
 
 IMAGE_WILDCARD = ("Images|*.png;*.jpg;*.jpeg;*.bmp;*.tif;*.tiff;*.webp;*.heic;*.heif;*.jxl;"
                   "*.PNG;*.JPG;*.JPEG;*.BMP;*.TIF;*.TIFF;*.WEBP;*.HEIC;*.HEIF;*.JXL|All files|*")
@@ -190,18 +194,89 @@ def roi_as_overlay(panel):
 
 
 def pixel_text(image, zoom, x, y):
-    """Status text for the source pixel (x, y): size, zoom, RGB value and position."""
-    if image is None or not (0 <= x < image.shape[1] and 0 <= y < image.shape[0]):
+    """Status text for the source pixel (x, y) of the raw image: size, zoom, position and
+    its value as stored (RGB, or one gray value; 16-bit and float values as they are)."""
+    if image is None or image.ndim < 2 or not (0 <= x < image.shape[1] and 0 <= y < image.shape[0]):
         return ""
-    b, g, r = image[y, x][:3]
-    return "%dx%d  %.2fX  (%d,%d)  RGB %d,%d,%d" % (image.shape[1], image.shape[0], zoom, x, y, r, g, b)
+    spell = (lambda v: "%.6g" % v) if image.dtype.kind == "f" else (lambda v: "%d" % v)
+    pixel = np.atleast_1d(image[y, x])
+    value = "RGB " + ",".join(spell(v) for v in pixel[2::-1]) if pixel.size >= 3 else "value " + spell(pixel[0])
+    return "%dx%d  %.2fX  (%d,%d)  %s" % (image.shape[1], image.shape[0], zoom, x, y, value)
+
+
+def value_sample(raw, count=1_000_000):
+    """About count finite values of the raw image, sampled on a regular grid."""
+    if raw is None or raw.ndim < 2 or raw.size == 0:
+        return np.zeros(0)
+    step = max(1, int((raw.size / count) ** 0.5))
+    values = raw[::step, ::step].ravel()
+    return values[np.isfinite(values)] if values.dtype.kind == "f" else values
+
+
+def full_range(raw):
+    """(low, high) of the raw image's type (0..65535 for uint16), or of its finite values for floats."""
+    if raw.dtype.kind in "ui":
+        return float(np.iinfo(raw.dtype).min), float(np.iinfo(raw.dtype).max)
+    finite = raw[np.isfinite(raw)]
+    return (float(finite.min()), float(finite.max())) if finite.size else (0.0, 0.0)
+
+
+class LevelsHistogram(wx.Panel):
+    """A small histogram of the raw image's values with the display levels as two markers
+    (low blue, high red). Bar heights grow with the square root of the counts, so small
+    peaks stay visible."""
+
+    BINS = 128
+
+    def __init__(self, parent):
+        super().__init__(parent, size=(260, 72))
+        self.SetBackgroundStyle(wx.BG_STYLE_PAINT)
+        self.counts = None
+        self.span = (0.0, 1.0)
+        self.levels = None
+        self.Bind(wx.EVT_PAINT, self._on_paint)
+        self.Bind(wx.EVT_SIZE, lambda event: self.Refresh())
+
+    def set_image(self, raw):
+        values = value_sample(raw)
+        self.counts = None
+        if values.size:
+            low, high = float(values.min()), float(values.max())
+            self.span = (low, high if high > low else low + 1.0)
+            self.counts = np.histogram(values, bins=self.BINS, range=self.span)[0]
+        self.Refresh()
+
+    def set_levels(self, levels):
+        self.levels = levels
+        self.Refresh()
+
+    def _on_paint(self, event):
+        dc = wx.AutoBufferedPaintDC(self)
+        dc.SetBackground(wx.Brush(wx.Colour(32, 32, 32)))
+        dc.Clear()
+        w, h = self.GetClientSize()
+        if self.counts is None or w < 2 or h < 2:
+            return
+        heights = np.sqrt(self.counts / max(self.counts.max(), 1)) * (h - 2)
+        dc.SetPen(wx.TRANSPARENT_PEN)
+        dc.SetBrush(wx.Brush(wx.Colour(190, 190, 190)))
+        for i, bar in enumerate(heights):
+            x0, x1 = i * w // self.BINS, (i + 1) * w // self.BINS
+            dc.DrawRectangle(x0, h - int(bar), max(x1 - x0, 1), int(bar))
+        if self.levels:
+            low, high = self.span
+            for level, colour in zip(self.levels, (wx.Colour(80, 160, 255), wx.Colour(255, 80, 80))):
+                x = int(round((level - low) / (high - low) * (w - 1)))
+                dc.SetPen(wx.Pen(colour, 2))
+                dc.DrawLine(min(max(x, 0), w - 1), 0, min(max(x, 0), w - 1), h)
 
 
 class ViewerFrame(wx.Frame):
     def __init__(self, path=None, size=(1100, 720), headless=False):
         super().__init__(None, title=TITLE, size=size)
         self.headless = headless     # no dialogs: errors go to stderr only
-        self.image = None            # the shown image (BGR), for the status bar
+        self.image = None            # the shown image (BGR), for the gauges
+        self.raw = None              # the image as given (uint16, float, ...), for the readout and levels
         self.overlay_count = 0
         self.kept = []               # ROIs kept as overlays, drawn again under each gauge result
         self.gauge = None            # "edges", "line", "circle" or None
@@ -222,7 +297,9 @@ class ViewerFrame(wx.Frame):
         self.readout = wx.TextCtrl(body, size=(260, -1), style=wx.TE_MULTILINE | wx.TE_READONLY | wx.TE_DONTWRAP)
         self.readout.SetFont(wx.Font(wx.FontInfo(9).Family(wx.FONTFAMILY_TELETYPE)))
         self.gauge_controls = GaugeControls(body, self.rerun_gauge)
+        self.histogram = LevelsHistogram(body)
         side = wx.BoxSizer(wx.VERTICAL)
+        side.Add(self.histogram, 0, wx.EXPAND | wx.BOTTOM, 4)
         side.Add(self.readout, 1, wx.EXPAND)
         side.Add(self.gauge_controls, 0, wx.EXPAND | wx.TOP, 4)
         sizer = wx.BoxSizer(wx.HORIZONTAL)
@@ -260,6 +337,9 @@ class ViewerFrame(wx.Frame):
         bar = wx.MenuBar()
         file_menu = wx.Menu()
         self._item(file_menu, "open", "&Open...\tCtrl+O", lambda e: self.choose_file())
+        self._item(file_menu, "open-large", "Open &large image without a copy...",
+                   lambda e: self.choose_file(self.open_image_without_copy),
+                   help="Decode once and show those pixels in place: for images of hundreds of megapixels")
         self._item(file_menu, "chart", "&Test chart", lambda e: self.show_image(make_test_chart(),
                                                                                   "built-in test chart"))
         self._item(file_menu, "screenshot", "Save &screenshot...\tCtrl+S", lambda e: self.choose_screenshot())
@@ -292,6 +372,8 @@ class ViewerFrame(wx.Frame):
         view.AppendSeparator()
         self.overlay_item = self._item(view, "overlays", "Show &overlays\tCtrl+D", self._on_overlays,
                                        wx.ITEM_CHECK)
+        view.AppendSeparator()
+        self._build_display_menus(view)
         bar.Append(view, "&View")
 
         roi = wx.Menu()
@@ -326,6 +408,19 @@ class ViewerFrame(wx.Frame):
         self._item(help_menu, "gestures", "&Editing gestures", lambda e: wx.MessageBox(GESTURES, TITLE))
         bar.Append(help_menu, "&Help")
         self.SetMenuBar(bar)
+
+    def _build_display_menus(self, view):
+        levels = wx.Menu()
+        self._item(levels, "levels-auto", "&Auto (0.5 % to 99.5 %)\tCtrl+L", lambda e: self.set_levels("auto"))
+        self._item(levels, "levels-full", "&Full range", lambda e: self.set_levels("full"))
+        self._item(levels, "levels-manual", "&Manual...", lambda e: self.choose_levels())
+        self._item(levels, "levels-off", "&Off (values clipped to 0..255)", lambda e: self.set_levels(None))
+        view.AppendSubMenu(levels, "&Levels")
+        maps = wx.Menu()
+        for name in COLOUR_MAPS:
+            self._item(maps, "map-" + name, name.capitalize(), lambda e, n=name: self.set_colour_map(n),
+                       wx.ITEM_RADIO)
+        view.AppendSubMenu(maps, "Colour &map")
 
     def _build_toolbar(self):
         tools = self.CreateToolBar(wx.TB_HORIZONTAL | wx.TB_FLAT)
@@ -374,8 +469,24 @@ class ViewerFrame(wx.Frame):
         self._after_load(os.path.basename(path))
         return True
 
+    def open_image_without_copy(self, path):
+        """The engine decodes the file and the panel shows its read-only pixels in place (copy=False):
+        one copy of a huge image in memory instead of two or three."""
+        engine = tm.TivraEngine()
+        if not engine.LoadImage(path) or not engine.HasImage():
+            self.report_error("Cannot read the image %s" % path)
+            return False
+        self.image = engine.GetMat(copy=False)
+        self.image_name = path
+        self.panel.SetMat(self.image, copy=False)
+        self._after_load(os.path.basename(path) + " (shown without a copy)")
+        return True
+
     def _after_load(self, name):
         self.SetTitle("%s - %s" % (name, TITLE))
+        self.raw = self.panel.GetRawMat()
+        self.histogram.set_image(self.raw)
+        self.histogram.set_levels(self.panel.GetDisplayLevels())
         # Loading a file switches the overlays off; the menu follows the panel.
         self.overlay_item.Check(self.panel.GetDisplayOverlay())
         self.rerun_gauge()
@@ -386,17 +497,45 @@ class ViewerFrame(wx.Frame):
         if not self.headless:
             wx.MessageBox(message, TITLE, wx.OK | wx.ICON_ERROR, self)
 
-    def choose_file(self):
+    def choose_file(self, open_with=None):
         with wx.FileDialog(self, "Open image", wildcard=IMAGE_WILDCARD,
                            style=wx.FD_OPEN | wx.FD_FILE_MUST_EXIST) as dialog:
             if dialog.ShowModal() == wx.ID_OK:
-                self.open_image_async(dialog.GetPath())
+                (open_with or self.open_image_async)(dialog.GetPath())
 
     def choose_screenshot(self):
         with wx.FileDialog(self, "Save screenshot", defaultFile="viewer.png", wildcard="PNG|*.png",
                            style=wx.FD_SAVE | wx.FD_OVERWRITE_PROMPT) as dialog:
             if dialog.ShowModal() == wx.ID_OK:
                 save_screenshot(self, dialog.GetPath())
+
+    def set_levels(self, how):
+        """Display levels: "auto" from the histogram, "full" for the value range, a pair
+        (low, high), or None to show values clipped to 0..255 as 8-bit images are."""
+        if how is None:
+            self.panel.ResetDisplayLevels()
+        elif how == "auto":
+            self.panel.SetAutoLevels()
+        elif self.raw is not None and self.raw.size:
+            low, high = full_range(self.raw) if how == "full" else how
+            if high > low:
+                self.panel.SetDisplayLevels(low, high)
+        self.histogram.set_levels(self.panel.GetDisplayLevels())
+
+    def choose_levels(self):
+        current = self.panel.GetDisplayLevels() or (0, 255)
+        with wx.TextEntryDialog(self, "Low and high level (raw values):", TITLE,
+                                "%g, %g" % current) as dialog:
+            if dialog.ShowModal() != wx.ID_OK:
+                return
+            try:
+                self.set_levels(tuple(float(part) for part in dialog.GetValue().split(",")))
+            except (TypeError, ValueError) as error:
+                self.report_error("Levels must be two numbers, low < high: %s" % error)
+
+    def set_colour_map(self, name):
+        self.panel.SetColorMap(name)
+        self.GetMenuBar().Check(self.ids["map-" + name], True)
 
     def choose_compare(self):
         with wx.FileDialog(self, "Compare with", wildcard=IMAGE_WILDCARD,
@@ -598,7 +737,7 @@ class ViewerFrame(wx.Frame):
         self.update_zoom_field()
 
     def _on_mouse_move(self, point):
-        self.SetStatusText(pixel_text(self.image, self.panel.GetZoomFactor(), int(point[0]), int(point[1])), 0)
+        self.SetStatusText(pixel_text(self.raw, self.panel.GetZoomFactor(), int(point[0]), int(point[1])), 0)
 
     def update_readout(self):
         lines = describe_roi(self.panel)
@@ -874,6 +1013,8 @@ def main(argv=None):
     parser.add_argument("--gauge", choices=[g for _, g, _ in GAUGES],
                         help="measure inside --roi, print the result as one JSON object and exit")
     parser.add_argument("--roi", help="circle: CX,CY,INNER,OUTER[,START,END]; line and edges: CX,CY,W,H,ANGLE")
+    parser.add_argument("--levels", choices=["auto", "full"], help="display levels of the image")
+    parser.add_argument("--colour-map", choices=COLOUR_MAPS, help="false colour for one-channel images")
     parser.add_argument("--window", action="store_true",
                         help="with --gauge: print the first result and keep the window open, measuring live")
     args = parser.parse_args(argv)
@@ -884,6 +1025,10 @@ def main(argv=None):
     app = wx.App(False)
     wx.Log.SetActiveTarget(wx.LogStderr())
     frame = ViewerFrame(args.image, headless=bool(args.screenshot))
+    if args.levels:
+        frame.set_levels(args.levels)
+    if args.colour_map:
+        frame.set_colour_map(args.colour_map)
     if roi:
         settle(0.3)  # the panel takes its final size first, so the fit zoom fits the window
         frame.zoom("fit")

@@ -14,6 +14,7 @@ namespace py = pybind11;
 using tivra::conversion::ArrayToMat;
 using tivra::conversion::ImageArray;
 using tivra::conversion::MatToArray;
+using tivra::conversion::MatToReadOnlyView;
 
 namespace tivra::bindings {
 namespace {
@@ -56,8 +57,18 @@ void BindEngine(py::module_& m)
             py::arg("img"), "Hold a copy of img (uint8 array: gray, BGR or BGRA) as the image")
         .def(
             "GetMat",
-            [](PyEngine& self) { return MatToArray(self.Snapshot()); },
-            "Return a copy of the image; shape (0,) when the engine is empty")
+            [](PyEngine& self, bool copy) -> py::array_t<std::uint8_t> {
+                if (copy)
+                    return MatToArray(self.Snapshot());
+                // The engine never writes into an image it holds (every operation makes a
+                // new one), so a view of the current pixels stays as it is.
+                const cv::Mat held = self.Run([](TivraEngine& e) { return e.GetMat(); });
+                return MatToReadOnlyView(held);
+            },
+            py::arg("copy") = true,
+            "Return a copy of the image; shape (0,) when the engine is empty. copy=False returns a read-only "
+            "view of the held pixels instead (no copy for 8-bit images): writing to it raises ValueError, and it "
+            "keeps showing this image after later operations replace it")
         .def(
             "HasImage", [](PyEngine& self) { return self.Run([](TivraEngine& e) { return e.HasImage(); }); },
             "Return True when the engine holds an image")

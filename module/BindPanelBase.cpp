@@ -1,5 +1,6 @@
 // Python class TivraPanelBase: the methods both panel classes have, bound once.
 // TivraPanel and TivraROIAdvPanel derive from it, so these behave alike on both.
+#include "BindPanelDisplay.h"
 #include "Bindings.h"
 #include "Conversion.h"
 #include "PanelWrapperBase.h"
@@ -16,8 +17,9 @@ using W = PanelWrapperBase;
 void BindImageAndViewMethods(py::class_<W>& c)
 {
     c.def("SetMat", &W::SetMat, "img"_a, "copy"_a = true,
-          "Show a copy of img (uint8 array: gray, BGR or BGRA); with copy=False keep img itself, a C-contiguous "
-          "uint8 array, alive while shown: changes to it show at the next Refresh()");
+          "Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their "
+          "values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a "
+          "C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()");
     c.def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); },
           "Return a copy of the shown image (3-channel BGR); shape (0,) without one");
     c.def("SetMode", &W::SetMode, "mode"_a, "Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit");
@@ -67,6 +69,7 @@ void BindPanelBase(py::module_& m)
                     "What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)");
     BindImageAndViewMethods(c);
     BindGuideLineMethods(c);
+    BindDisplayMethods(c, [](const W& w) { return w.DisplayPanel(); });
 }
 
 }  // namespace tivra::bindings

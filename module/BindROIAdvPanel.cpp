@@ -42,11 +42,6 @@ const char* const kLoadImageAsyncDoc =
     "Raises TypeError when callback is not callable and RuntimeError when the panel\n"
     "has been destroyed.\n";
 
-const char* const kGetRawMatDoc =
-    "Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by "
-    "GetMat()). Grayscale \u2192 1-ch, colour \u2192 3-ch BGR, HEIF/JXL \u2192 codec native. Returns empty array "
-    "if no image is loaded.";
-
 const char* const kLoadedInfoDoc =
     "Return dict with image file info (channels/bitDepth/EXIF/GPS). Reflects the original file before any display "
     "conversion.";
@@ -132,7 +127,6 @@ void BindImageMethods(py::class_<Wrapper, PanelWrapperBase>& c)
           "True while a LoadImageAsync is decoding; the panel shows a loading indicator meanwhile.");
     c.def("GetDrawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetDrawMat()); },
           "Return a copy of the panel's drawing buffer; shape (0,) when it is empty");
-    c.def("GetRawMat", [](const Wrapper& w) { return conv::MatToArray(w.GetRawMat()); }, kGetRawMatDoc);
 }
 
 void BindZoomMethods(py::class_<Wrapper, PanelWrapperBase>& c)

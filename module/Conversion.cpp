@@ -69,6 +69,36 @@ cv::Mat PackedToMat(const py::array& array, cv::Size size, int depth, int channe
     return owned;
 }
 
+// The array's elements as an owned image of T, values unchanged.
+template <typename T>
+cv::Mat KeptMat(const py::array& array, cv::Size size, int depth, int channels)
+{
+    using Packed = py::array_t<T, py::array::c_style | py::array::forcecast>;
+    const Packed packed = Packed::ensure(array);  // float16 widens to float32 exactly
+    const size_t rowBytes = static_cast<size_t>(size.width) * static_cast<size_t>(channels) * sizeof(T);
+    return cv::Mat(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes).clone();
+}
+
+// A new array of T holding the image's pixels: (rows, cols) for one channel,
+// (rows, cols, channels) otherwise.
+template <typename T>
+py::array_t<T> CopyToArray(const cv::Mat& mat)
+{
+    std::vector<py::ssize_t> shape{mat.rows, mat.cols};
+    if (mat.channels() > 1)
+        shape.push_back(mat.channels());
+    py::array_t<T> array(shape);
+    auto* out = reinterpret_cast<std::uint8_t*>(array.mutable_data());
+    const size_t rowBytes = static_cast<size_t>(mat.cols) * mat.elemSize();
+    if (mat.isContinuous()) {
+        std::memcpy(out, mat.data, rowBytes * mat.rows);
+    } else {
+        for (int y = 0; y < mat.rows; ++y)
+            std::memcpy(out + rowBytes * y, mat.ptr(y), rowBytes);
+    }
+    return array;
+}
+
 std::string Repr(const py::handle& value)
 {
     return py::repr(value).cast<std::string>();
@@ -136,20 +166,61 @@ py::array_t<std::uint8_t> MatToArray(const cv::Mat& mat)
     cv::Mat bytes = mat;
     if (mat.depth() != CV_8U)
         mat.convertTo(bytes, CV_MAKETYPE(CV_8U, mat.channels()));  // saturating, scale 1
+    return CopyToArray<std::uint8_t>(bytes);
+}
 
-    std::vector<py::ssize_t> shape{bytes.rows, bytes.cols};
-    if (bytes.channels() > 1)
-        shape.push_back(bytes.channels());
-    py::array_t<std::uint8_t> array(shape);
-    auto* out = static_cast<std::uint8_t*>(array.mutable_data());
-    const size_t rowBytes = static_cast<size_t>(bytes.cols) * bytes.elemSize();
-    if (bytes.isContinuous()) {
-        std::memcpy(out, bytes.data, rowBytes * bytes.rows);
-    } else {
-        for (int y = 0; y < bytes.rows; ++y)
-            std::memcpy(out + rowBytes * y, bytes.ptr(y), rowBytes);
+cv::Mat ArrayToRawMat(const ImageArray& image)
+{
+    const py::array& array = image.array;
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
+        return cv::Mat();
+    const char kind = array.dtype().kind();
+    const py::ssize_t bytes = array.dtype().itemsize();
+    if (kind == 'u' && bytes == 2)
+        return KeptMat<std::uint16_t>(array, size, CV_16U, channels);
+    if (kind == 'i' && bytes == 2)
+        return KeptMat<std::int16_t>(array, size, CV_16S, channels);
+    if (kind == 'f' && bytes <= 4)
+        return KeptMat<float>(array, size, CV_32F, channels);
+    if (kind == 'f' && bytes == 8)
+        return KeptMat<double>(array, size, CV_64F, channels);
+    return ArrayToMat(image);
+}
+
+py::array RawMatToArray(const cv::Mat& mat)
+{
+    if (mat.empty() || mat.dims > 2)
+        return MatToArray(mat);
+    switch (mat.depth()) {
+    case CV_16U: return CopyToArray<std::uint16_t>(mat);
+    case CV_16S: return CopyToArray<std::int16_t>(mat);
+    case CV_32F: return CopyToArray<float>(mat);
+    case CV_64F: return CopyToArray<double>(mat);
+    default: return MatToArray(mat);
     }
-    return array;
+}
+
+py::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat)
+{
+    if (mat.empty() || mat.depth() != CV_8U || mat.dims > 2) {
+        py::array_t<std::uint8_t> copy = MatToArray(mat);
+        copy.attr("setflags")(py::arg("write") = false);
+        return copy;
+    }
+    std::vector<py::ssize_t> shape{mat.rows, mat.cols};
+    std::vector<py::ssize_t> strides{static_cast<py::ssize_t>(mat.step[0]), static_cast<py::ssize_t>(mat.elemSize())};
+    if (mat.channels() > 1) {
+        shape.push_back(mat.channels());
+        strides.push_back(1);
+    }
+    // The capsule holds a counted reference to the pixels: the engine may move on
+    // to another image meanwhile, the array keeps these.
+    auto* held = new cv::Mat(mat);
+    py::capsule owner(held, [](void* p) { delete static_cast<cv::Mat*>(p); });
+    py::array_t<std::uint8_t> view(shape, strides, mat.data, owner);
+    view.attr("setflags")(py::arg("write") = false);
+    return view;
 }
 
 std::vector<cv::Point2f> ListToPoints(const py::list& points)
@@ -255,6 +326,40 @@ cv::Mat ArrayAsMat(const ImageArray& image)
     if (size.area() == 0)
         return cv::Mat();
     return cv::Mat(size, CV_MAKETYPE(CV_8U, channels), const_cast<void*>(array.data()));
+}
+
+namespace {
+
+// The depth of a packed, native-order array the panels keep as it is, or -1.
+int PackedRawDepth(const py::array& array)
+{
+    constexpr int kStyle = py::array::c_style;
+    if (py::array_t<std::uint16_t, kStyle>::check_(array))
+        return CV_16U;
+    if (py::array_t<std::int16_t, kStyle>::check_(array))
+        return CV_16S;
+    if (py::array_t<float, kStyle>::check_(array))
+        return CV_32F;
+    if (py::array_t<double, kStyle>::check_(array))
+        return CV_64F;
+    return -1;
+}
+
+}  // namespace
+
+cv::Mat ArrayAsRawMat(const ImageArray& image)
+{
+    const py::array& array = image.array;
+    const int depth = PackedRawDepth(array);
+    if (depth < 0) {
+        const py::dtype type = array.dtype();
+        const bool bytes = type.kind() == 'u' && type.itemsize() == 1;
+        return bytes ? ArrayAsMat(image) : ArrayToRawMat(image);
+    }
+    const auto [size, channels] = ImageShapeOf(array);
+    if (size.area() == 0)
+        return cv::Mat();
+    return cv::Mat(size, CV_MAKETYPE(depth, channels), const_cast<void*>(array.data()));
 }
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
 // Conversions of values crossing the Python boundary: NumPy arrays and images,
 // tuples and lists to points, rectangles and colours, results back to tuples and
-// lists, and the image-information record to a dict. Every image is copied;
+// lists, and the image-information record to a dict. Every image is copied (a
+// read-only view says so);
 // nothing keeps a reference to Python memory after a conversion returns.
 #include <cstdint>
 #include <vector>
@@ -33,6 +34,12 @@ cv::Mat ArrayToMat(const ImageArray& array);
 /// with saturation at scale 1 (values above 255 become 255, negatives 0).
 pybind11::array_t<std::uint8_t> MatToArray(const cv::Mat& mat);
 
+/// A read-only uint8 array over the image's own pixels (same shapes as
+/// MatToArray), keeping a reference to them so the array stays valid however
+/// long it lives. Images deeper than 8 bits are converted, so they come as a
+/// read-only copy.
+pybind11::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat);
+
 /// List of (x, y) sequences to points; items with fewer than two elements are
 /// skipped, extra elements ignored.
 std::vector<cv::Point2f> ListToPoints(const pybind11::list& points);
@@ -58,6 +65,22 @@ pybind11::dict InfoToDict(const ImageFileInfo& info);
 /// the copy) when the array already holds packed uint8. Valid only while
 /// `array` lives.
 cv::Mat ArrayAsMat(const ImageArray& array);
+
+/// Array to an owned image for the panels, which show deep images: uint16,
+/// int16, float32 and float64 arrays keep their values and dtype (float16
+/// becomes float32); every other dtype is brought to uint8 as ArrayToMat does.
+cv::Mat ArrayToRawMat(const ImageArray& array);
+
+/// Image to a new array of its own element type (uint8, uint16, int16,
+/// float32, float64), shaped as MatToArray shapes it; other depths saturate
+/// to uint8.
+pybind11::array RawMatToArray(const cv::Mat& mat);
+
+/// The image of `array` for a panel that copies what it keeps: as
+/// ArrayToRawMat, read in place (without the copy) when the array already
+/// holds packed uint8, uint16, int16, float32 or float64 of native byte order.
+/// Valid only while `array` lives.
+cv::Mat ArrayAsRawMat(const ImageArray& array);
 
 /// Any (N, 2) array-like of real numbers (a NumPy array of any real dtype, a
 /// list of pairs) to points; an empty sequence gives no points. Other shapes

@@ -212,7 +212,9 @@ void AttachPanel(wxWindow* panel, wxWindow* parent, const PanelRequest& request,
 
 void ReleasePanel(wxWindow* panel)
 {
-    if (!panel)
+    // Once the wx.App is gone its windows are not to be touched: destroying the
+    // panel then reaches into freed parents. What is left goes with the process.
+    if (!panel || !wxTheApp)
         return;
     if (wxThread::IsMain()) {
         panel->Destroy();

@@ -25,8 +25,8 @@ void Show(TivraPanel& panel, const conversion::ImageArray& image, bool copy, py:
 {
     if (!copy)
         RequireShareable(image.array);
-    // A view of packed uint8 arrays: the panel makes the one copy it keeps.
-    const cv::Mat pixels = conversion::ArrayAsMat(image);
+    // A view of packed arrays: the panel makes the one copy it keeps.
+    const cv::Mat pixels = conversion::ArrayAsRawMat(image);
     const bool shown = copy ? panel.SetCVmat(pixels, false, false) : panel.ShareCVmat(pixels);
     // A refused image leaves the previous one, and the array it may be, in place.
     if (shown)

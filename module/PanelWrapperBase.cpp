@@ -1,7 +1,10 @@
 #include "PanelWrapperBase.h"
 #include "PanelImage.h"
 
-#include "tivra/engine/TivraROIPanel/TivraPanel.h"
+#include "tivra/engine/DisplayMapping.h"
+#include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+
+#include <opencv2/imgproc.hpp>
 
 #include <pybind11/pybind11.h>
 
@@ -77,7 +80,17 @@ void PanelWrapperBase::SetMat(const tivra::conversion::ImageArray& image, bool c
 cv::Mat PanelWrapperBase::GetMat() const
 {
     const TivraPanel* const panel = Panel();
-    return panel ? panel->GetSourceMat() : cv::Mat();
+    if (!panel)
+        return cv::Mat();
+    const cv::Mat& source = panel->GetSourceMat();
+    if (source.depth() == CV_8U)
+        return source;
+    // Deeper images as they show without levels, laid out as the panel keeps
+    // 8-bit images: the advanced panel keeps their channels, the basic one BGR.
+    cv::Mat eightBit = tivra::display::MapToDisplay(source, {});
+    if (eightBit.channels() != 3 && !dynamic_cast<const TivraROIAdvPanel*>(panel))
+        cv::cvtColor(eightBit, eightBit, eightBit.channels() == 1 ? cv::COLOR_GRAY2BGR : cv::COLOR_BGRA2BGR);
+    return eightBit;
 }
 
 void PanelWrapperBase::SetMode(int mode)

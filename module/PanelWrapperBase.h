@@ -47,6 +47,8 @@ public:
     void SetGuideLineThickness(int thickness);
     void SetAspectRatio(AspectRatio ratio);
     AspectRatio GetAspectRatio() const;
+    /// The panel for the display-level methods, or nullptr; throws off the GUI thread.
+    TivraPanel* DisplayPanel() const { return Panel(); }
 
 protected:
     using PanelFactory = std::function<TivraPanel*(const tivra::embedding::PanelRequest&, std::function<void()>)>;

@@ -31,7 +31,7 @@ bool TivraPanelWrapper::LoadImage(const std::string& path, int flags)
         return false;
     // An image the panel cannot show is refused like an unreadable file: the
     // previous one comes back (SetCVmat gives it a fresh buffer each time).
-    const cv::Mat previous = panel->GetSourceMat();
+    const cv::Mat previous = panel->GetRawMat();
     if (!panel->SetCVmat(image, false, false)) {
         if (!previous.empty())
             panel->SetCVmat(previous, false, true);

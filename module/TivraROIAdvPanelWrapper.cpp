@@ -74,12 +74,6 @@ cv::Mat TivraROIAdvPanelWrapper::GetDrawMat() const
     return panel ? panel->GetDrawMat() : cv::Mat();
 }
 
-cv::Mat TivraROIAdvPanelWrapper::GetRawMat() const
-{
-    TivraROIAdvPanel* const panel = AdvPanel();
-    return panel ? panel->GetRawMat() : cv::Mat();
-}
-
 void TivraROIAdvPanelWrapper::SetZoomToFit()
 {
     TivraROIAdvPanel* const panel = AdvPanel();

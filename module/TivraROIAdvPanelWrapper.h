@@ -34,7 +34,6 @@ public:
     void LoadImageAsync(const std::string& path, const pybind11::object& callback);
     bool IsLoading() const;
     cv::Mat GetDrawMat() const;
-    cv::Mat GetRawMat() const;
     void SetZoomToFit();
     double GetZoomFactor() const;
     /// Null without a panel.

@@ -9,6 +9,7 @@
 #include <sys/mman.h>
 
 #include "tivra/io/UnicodeImage.h"
+#include "tivra/processing/ImageRelease.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ cv::Mat NewImage(cv::Size size, int type)
 
 void TivraEngine::SetMat(cv::Mat image)
 {
-    m_image = std::move(image);
+    ReleaseImage(std::exchange(m_image, std::move(image)));
 }
 
 std::tuple<int, int, int> TivraEngine::GetImageSize() const
@@ -67,7 +68,7 @@ bool TivraEngine::LoadImage(const std::string& utf8Path, int flags)
     }
     if (image.empty())
         return false;
-    m_image = std::move(image);
+    ReleaseImage(std::exchange(m_image, std::move(image)));
     return true;
 }
 
@@ -85,7 +86,7 @@ void TivraEngine::ConvertToGray()
         return;
     cv::Mat gray = NewImage(m_image.size(), CV_MAKETYPE(m_image.depth(), 1));
     cv::cvtColor(m_image, gray, channels == 3 ? cv::COLOR_BGR2GRAY : cv::COLOR_BGRA2GRAY);
-    m_image = gray;
+    ReleaseImage(std::exchange(m_image, gray));
 }
 
 void TivraEngine::Resize(int width, int height, int interpolation)
@@ -98,7 +99,7 @@ void TivraEngine::Resize(int width, int height, int interpolation)
         width = FollowingSide(height, m_image.rows, m_image.cols);
     cv::Mat resized = NewImage(cv::Size(std::max(width, 0), std::max(height, 0)), m_image.type());
     cv::resize(m_image, resized, cv::Size(width, height), 0, 0, interpolation);
-    m_image = resized;
+    ReleaseImage(std::exchange(m_image, resized));
 }
 
 void TivraEngine::GaussianBlur(int kernelSize, double sigma)
@@ -108,7 +109,7 @@ void TivraEngine::GaussianBlur(int kernelSize, double sigma)
     const int side = kernelSize | 1;
     cv::Mat blurred = NewImage(m_image.size(), m_image.type());
     cv::GaussianBlur(m_image, blurred, cv::Size(side, side), sigma, 0, cv::BORDER_REFLECT_101);
-    m_image = blurred;
+    ReleaseImage(std::exchange(m_image, blurred));
 }
 
 cv::Mat TivraEngine::Canny(double threshold1, double threshold2) const

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <utility>
 
 namespace ROIRenderer {
 namespace {
@@ -141,6 +143,63 @@ void DrawRotatedRectangle(cv::Mat& img, const ROIPoints::Box& box, double scale,
     }
 }
 
+// Small circles (point markers, annulus corners, small rings) are drawn by
+// stamping: OpenCV strokes a thick circle as dozens of thick segments, while the
+// shape of a circle with an integer centre does not depend on where it lies. Each
+// radius and stroke is rasterised once per thread by OpenCV itself, so the
+// stamped pixels are the ones cv::circle would set.
+constexpr int kMaxStampRadius = 16;
+constexpr int kMaxStampStroke = 16;
+
+const cv::Mat& CircleStamp(int radius, int stroke)
+{
+    thread_local std::map<std::pair<int, int>, cv::Mat> stamps;
+    cv::Mat& stamp = stamps[{radius, stroke}];
+    if (stamp.empty()) {
+        const int half = radius + std::max(stroke, 0) + 2;
+        stamp = cv::Mat::zeros(2 * half + 1, 2 * half + 1, CV_8UC1);
+        cv::circle(stamp, {half, half}, radius, cv::Scalar(255), stroke, cv::LINE_8);
+    }
+    return stamp;
+}
+
+template <int Channels>
+void StampPixels(cv::Mat& img, const cv::Mat& stamp, cv::Point topLeft, const cv::Scalar& color)
+{
+    using Pixel = cv::Vec<uchar, Channels>;
+    Pixel value;
+    for (int c = 0; c < Channels; ++c) {
+        value[c] = cv::saturate_cast<uchar>(color[c]);
+    }
+    for (int y = 0; y < stamp.rows; ++y) {
+        const uchar* on = stamp.ptr<uchar>(y);
+        Pixel* row = img.ptr<Pixel>(topLeft.y + y) + topLeft.x;
+        for (int x = 0; x < stamp.cols; ++x) {
+            if (on[x]) {
+                row[x] = value;
+            }
+        }
+    }
+}
+
+void DrawCircle(cv::Mat& img, cv::Point centre, int radius, const cv::Scalar& color, int stroke)
+{
+    const bool small = radius >= 0 && radius <= kMaxStampRadius && stroke <= kMaxStampStroke;
+    const int half = radius + std::max(stroke, 0) + 2;
+    const cv::Rect box(centre.x - half, centre.y - half, 2 * half + 1, 2 * half + 1);
+    const bool inside = (box & cv::Rect(0, 0, img.cols, img.rows)) == box;
+    if (!small || !inside || (img.type() != CV_8UC3 && img.type() != CV_8UC4)) {
+        cv::circle(img, centre, radius, color, stroke, cv::LINE_8);
+        return;
+    }
+    const cv::Mat& stamp = CircleStamp(radius, stroke);
+    if (img.type() == CV_8UC3) {
+        StampPixels<3>(img, stamp, box.tl(), color);
+    } else {
+        StampPixels<4>(img, stamp, box.tl(), color);
+    }
+}
+
 // Filled, anti-aliased arrow head at the end of an elliptical arc, pointing
 // along the sweep.
 void DrawEllipseArrowHead(cv::Mat& img, const cv::Point2d& centre, cv::Size axes, double start, double end,
@@ -218,7 +277,7 @@ void RenderPoint(cv::Mat& img, const cvROI* roi, double scale, double /*thicknes
     const int stroke = MarkerStroke(roi->thickness);
     for (const cv::Point2f& p : roi->points) {
         if (p.x > 0) {
-            cv::circle(img, ToBuffer(p, scale), kPointMarkerRadius, roi->color, stroke, cv::LINE_8);
+            DrawCircle(img, ToBuffer(p, scale), kPointMarkerRadius, roi->color, stroke);
         }
     }
 }
@@ -295,7 +354,7 @@ void RenderCircle(cv::Mat& img, const cvROI* roi, double scale, double thickness
         const cv::Point centre = ToBuffer(circle.centre, scale);
         const int r = TruncToInt(radius);
         if (CircleMayTouchImage(img, centre, r, stroke)) {
-            cv::circle(img, centre, r, roi->color, stroke, cv::LINE_8);
+            DrawCircle(img, centre, r, roi->color, stroke);
         }
     }
 }
@@ -325,7 +384,7 @@ void RenderAnnulus(cv::Mat& img, const cvROI* roi, double scale, double thicknes
         cv::line(img, corners[0], corners[1], roi->color, stroke, cv::LINE_8);
         cv::line(img, corners[2], corners[3], roi->color, stroke, cv::LINE_8);
         for (const cv::Point& corner : corners) {
-            cv::circle(img, corner, kAnnulusCornerRadius, roi->color, stroke, cv::LINE_8);
+            DrawCircle(img, corner, kAnnulusCornerRadius, roi->color, stroke);
         }
     }
 }

@@ -49,20 +49,20 @@ int RgbaConversionFor(int channels)
     }
 }
 
-// 8-bit form of a Mat the bitmap can show, or an empty Mat. 16-bit Mats are
-// saturated to 8 bits like the panel's file loading does.
+// 8-bit form of a Mat the bitmap can show, or an empty Mat. Deeper Mats are
+// clipped to 8 bits, as without display levels.
 cv::Mat DisplayableEightBit(const cv::Mat& mat)
 {
     if (RgbaConversionFor(mat.channels()) < 0)
         return {};
-    if (mat.depth() == CV_8U)
-        return mat;
-    if (mat.depth() == CV_16U || mat.depth() == CV_16S) {
-        cv::Mat converted;
-        mat.convertTo(converted, CV_8U, 1.0, 0.0);
-        return converted;
+    switch (mat.depth()) {
+    case CV_8U: return mat;
+    case CV_16U:
+    case CV_16S:
+    case CV_32F:
+    case CV_64F: return tivra::display::MapToDisplay(mat, {});
+    default: return {};
     }
-    return {};
 }
 
 void NormaliseToBgr(cv::Mat& mat)
@@ -153,6 +153,7 @@ bool TivraPanel::SetBitmap(const wxBitmap& bmp)
 void TivraPanel::ClearImg()
 {
     m_matBitmap.release();
+    m_rawMat.release();
     m_bitmap = wxBitmap();
     m_shownMat.release();
     SetVirtualSize(1, 1);
@@ -169,8 +170,10 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
     }
     try {
         if (!internal) {
-            m_matBitmap = mat.clone();
-            NormaliseToBgr(m_matBitmap);
+            m_rawMat = mat.clone();
+            m_matBitmap = m_rawMat;
+            if (m_matBitmap.depth() == CV_8U)
+                NormaliseToBgr(m_matBitmap);  // a new buffer only when the channels change
         }
         if (m_matBitmap.empty()) {
             ClearImg();
@@ -180,13 +183,14 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             UpdateScale();
         // At 1:1 the display Mat shares the source's pixels: this panel never draws into it.
         if (std::abs(m_scale - 1.0) < 1e-6) {
-            m_drawmatBitmap = m_matBitmap;
+            m_drawmatBitmap = DisplaySource();
         } else if (m_scale <= 0) {
             LogError("TivraPanel: Invalid m_scale <= 0");
             return false;
         } else {
-            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         }
+        MapDrawMat();
         if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogError(kConversionFailed);
@@ -202,6 +206,7 @@ bool TivraPanel::ShareCVmat(const cv::Mat& mat)
     if (mat.type() != CV_8UC3)
         return SetCVmat(mat, false, false);
     m_matBitmap = mat;
+    m_rawMat = mat;
     UpdateScale();
     return SetCVmat(m_matBitmap, true, true);
 }
@@ -306,13 +311,14 @@ bool TivraPanel::UpdateCVmat()
     try {
         UpdateScale();
         if (m_scale == 1.0) {
-            m_drawmatBitmap = m_matBitmap;
+            m_drawmatBitmap = DisplaySource();
         } else if (m_scale > 0) {
-            ResizeByFactor(m_matBitmap, m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
+            ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         } else {
             LogError("TivraPanel m_scale<=0 ");
             return false;
         }
+        MapDrawMat();
         if (MakeBitmapFrom(m_drawmatBitmap))
             return SetBitmap(m_bitmap);
         LogError(kConversionFailed);
@@ -321,6 +327,26 @@ bool TivraPanel::UpdateCVmat()
         LogError("TivraPanel::SetCVmat(const cv::Mat& bitmap,bool internal) get cv error %s", e.what());
         return false;
     }
+}
+
+const cv::Mat& TivraPanel::DisplaySource() const
+{
+    return m_rawMat.empty() || m_displayMapping.IsIdentityFor(m_rawMat) ? m_matBitmap : m_rawMat;
+}
+
+void TivraPanel::MapDrawMat()
+{
+    if (m_displayMapping.IsIdentityFor(m_drawmatBitmap))
+        return;
+    m_drawmatBitmap = tivra::display::MapToDisplay(m_drawmatBitmap, m_displayMapping);
+    NormaliseToBgr(m_drawmatBitmap);
+}
+
+void TivraPanel::SetDisplayMapping(const tivra::display::DisplayMapping& mapping)
+{
+    m_displayMapping = mapping;
+    if (!m_matBitmap.empty())
+        SetCVmat(m_matBitmap, true, true);
 }
 
 bool TivraPanel::MakeBitmapFrom(const cv::Mat& display)
@@ -362,9 +388,13 @@ bool TivraPanel::ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, i
     return pixels.data == raw;  // written in place, not into a new buffer
 }
 
+// By type alone: converting a 100-megapixel image just to ask would cost more
+// than showing it.
 bool TivraPanel::CanShow(const cv::Mat& mat)
 {
-    return !mat.empty() && !DisplayableEightBit(mat).empty();
+    const int depth = mat.depth();
+    return !mat.empty() && RgbaConversionFor(mat.channels()) >= 0 &&
+           (depth == CV_8U || depth == CV_16U || depth == CV_16S || depth == CV_32F || depth == CV_64F);
 }
 
 void TivraPanel::Convert16bitTo8bit(cv::Mat& mat)

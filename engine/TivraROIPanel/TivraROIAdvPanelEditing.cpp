@@ -107,7 +107,7 @@ bool TivraROIAdvPanel::ReportMouseMove(const cv::Point2f& p)
             return false;
     }
     if (m_statusTarget) {
-        const std::string text = FormatPixelInfo(m_matBitmap, m_cursorPixel, m_scale);
+        const std::string text = FormatPixelInfo(m_rawMat.empty() ? m_matBitmap : m_rawMat, m_cursorPixel, m_scale);
         if (!text.empty())
             ShowStatus(m_statusTarget, wxString::FromUTF8(text.c_str()));
     }

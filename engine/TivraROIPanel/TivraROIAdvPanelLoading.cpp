@@ -8,6 +8,7 @@
 
 #include "tivra/io/ImageReader.h"
 #include "tivra/io/Log.h"
+#include "tivra/io/UnicodeImage.h"
 
 namespace {
 
@@ -16,6 +17,16 @@ namespace {
 // IMREAD_UNCHANGED).
 constexpr int kReadFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
 constexpr const char* kLoadingText = "Loading...";
+
+// The BGR channels of a BGRA image of any depth (cvtColor knows only 8 and
+// 16-bit unsigned and 32-bit float ones).
+cv::Mat WithoutAlpha(const cv::Mat& bgra)
+{
+    cv::Mat bgr(bgra.size(), CV_MAKETYPE(bgra.depth(), 3));
+    const int fromTo[] = {0, 0, 1, 1, 2, 2};
+    cv::mixChannels(&bgra, 1, &bgr, 1, fromTo, 3);
+    return bgr;
+}
 
 void LogLoadError(const std::string& message)
 {
@@ -29,18 +40,24 @@ TivraROIAdvPanel::PreparedImage TivraROIAdvPanel::PrepareImageFile(const std::st
     PreparedImage prepared;
     try {
         tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(utf8Path, kReadFlags);
+        if (loaded.image.empty() && IsRegularFile(utf8Path)) {
+            // OpenCV's TIFF reader refuses 4-channel float files unless it reads them unchanged.
+            tivra::io::LoadedImage unchanged = tivra::io::ReadImageFile(utf8Path, cv::IMREAD_UNCHANGED);
+            if (!unchanged.image.empty())
+                loaded = std::move(unchanged);
+        }
         prepared.info = std::move(loaded.info);
         prepared.error = std::move(loaded.error);
         cv::Mat image = std::move(loaded.image);
         if (image.empty())
             return prepared;
-        Convert16bitTo8bit(image);
         if (image.channels() == 4)
-            cv::cvtColor(image, image, cv::COLOR_BGRA2BGR);
-        // The display image is BGR (GetMat's promise): gray files keep their one
-        // channel in the raw image, every other file shares one buffer.
+            image = WithoutAlpha(image);
+        // The raw image keeps the file's own depth. An 8-bit gray file is shown
+        // as BGR (a new buffer: raw stays gray); every other file shares one
+        // buffer, deep ones mapped to 8 bits by the display levels.
         prepared.raw = image;
-        if (image.channels() == 1)
+        if (image.channels() == 1 && image.depth() == CV_8U)
             cv::cvtColor(image, image, cv::COLOR_GRAY2BGR);
         prepared.display = image;
         if (!CanShow(image)) {

@@ -78,6 +78,7 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
         KeepPaintedFrame(cv::Mat(), cv::Point());
         return;
     }
+    buffer = tivra::display::MapToDisplay(buffer, m_displayMapping);  // only what is painted
     NormaliseBuffer(buffer);
     if (withLayers) {
         DrawGuideOnVisibleBuffer(buffer);

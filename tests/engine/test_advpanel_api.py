@@ -314,7 +314,7 @@ def test_draw_mat_is_the_frame_as_painted(shown):
     assert np.array_equal(frame[:, :, ::-1], screen)  # BGR; the ROI and its handles included
 
 
-def test_loading_refuses_what_cannot_be_shown_and_turns_photos_upright(shown, tmp_path):
+def test_loading_keeps_float_files_and_turns_photos_upright(shown, tmp_path):
     import piexif
     view = shown()
     basic = tm.TivraPanel(view.parent.GetHandle(), width=100, height=100)
@@ -330,9 +330,8 @@ def test_loading_refuses_what_cannot_be_shown_and_turns_photos_upright(shown, tm
     # The basic panel reads with the engine's flags: unchanged (-1) keeps floats, and the orientation too.
     basic_load = lambda path: basic.LoadImage(path, -1 if path == floats else 1)  # noqa: E731
     for panel, load in ((view.panel, view.panel.LoadImage), (basic, basic_load)):
-        panel.SetMat(image(40, 30))
-        assert load(floats) is False
-        assert panel.GetMat().shape == (30, 40, 3)  # the previous image stays
+        assert load(floats) is True  # float files are shown and kept as they are
+        assert panel.GetRawMat().dtype == np.float32 and panel.GetRawMat()[0, 0] == 0.5
         assert load(photo) is True
         assert np.array_equal(panel.GetMat(), upright)
     info = tm.GetImageFileInfo(photo)

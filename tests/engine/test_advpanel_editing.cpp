@@ -8,6 +8,7 @@
 #include <wx/frame.h>
 #include <wx/stattext.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -61,6 +62,16 @@ TEST_F(AdvPanelEditingTest, StatusTextNamesThePixelUnderTheMouse)
     EXPECT_EQ(m_status->GetLabel(), "640x480 1.00X 24-bit image value (30,20,10) (5,7)");
     Mouse(wxEVT_MOTION, 700, 10, false); // beyond the image: the last text stays
     EXPECT_EQ(m_status->GetLabel(), "640x480 1.00X 24-bit image value (30,20,10) (5,7)");
+}
+
+TEST_F(AdvPanelEditingTest, StatusTextShowsTheRawValueOfDeepImages)
+{
+    cv::Mat mono16(480, 640, CV_16UC1, cv::Scalar(0));
+    mono16.at<std::uint16_t>(45, 120) = 3071;
+    m_panel->SetCVmat(mono16, false, false);
+    m_panel->SetOriginal(true);
+    Mouse(wxEVT_MOTION, 120, 45, false);
+    EXPECT_EQ(m_status->GetLabel(), "640x480 1.00X 16-bit image value 3071 (120,45)");
 }
 
 TEST_F(AdvPanelEditingTest, OneCropEventPerFinishedEdit)

@@ -309,6 +309,33 @@ TEST(Overlays, MaskBlendsOnlyWhereSet)
     EXPECT_EQ(At(buffer, 80, 10), cv::Vec3b(100, 100, 100));
 }
 
+class TinyOverlays : public ::testing::TestWithParam<cvROI> {};
+
+// At a zoom where a record spans less than a screen pixel it is drawn as a dot
+// rather than skipped: it still shows in its colour where it lies.
+TEST_P(TinyOverlays, StillShowAtTheirPlace)
+{
+    const Viewport view = ViewAt({2000, 2000}, {200, 200}, 0.1);
+    cvROI roi = GetParam();
+    roi.color = cv::Scalar(0, 0, 255, 255);
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawOverlays(buffer, {&roi}, view, 0.1, {2000, 2000}, cv::Scalar(0, 255, 255));
+    const cv::Rect ink = InkBox(buffer);
+    ASSERT_FALSE(ink.empty());
+    EXPECT_EQ(At(buffer, ink.x, ink.y), cv::Vec3b(0, 0, 255));
+    EXPECT_LE(cv::norm(ink.tl() - cv::Point(100, 100)), 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Overlays, TinyOverlays,
+    ::testing::Values(Record(CvROIMode::Line, {{1000, 1000}, {1004, 1003}}),
+                      Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}}),
+                      Record(CvROIMode::RotatedRectangle, {{1000, 1000}, {5, 4}}),
+                      Record(CvROIMode::Circle, {{1003, 1003}, {3, 0}}),
+                      Record(CvROIMode::Annulus, {{1003, 1003}, {3, 0}, {1, 0}, {0, 360}}),
+                      Record(CvROIMode::Polygon, {{1000, 1000}, {1005, 1000}, {1003, 1004}})),
+    [](const auto& info) { return "Mode" + std::to_string(info.param.mode); });
+
 struct UnusableText {
     cv::Point2f position;
     int fontHeight;

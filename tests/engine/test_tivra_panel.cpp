@@ -104,13 +104,13 @@ TEST_F(TivraPanelTest, UndisplayableMatsAreConvertedOrRejected)
     ASSERT_TRUE(bmp.IsOk());
     EXPECT_EQ(Argb(bmp, 1, 0), cv::Vec4b(255, 7, 100, 255));
 
-    EXPECT_FALSE(TivraPanel::ConvertMatToBitmap(cv::Mat(4, 4, CV_32FC3, cv::Scalar::all(0.5)), 0).IsOk());
+    EXPECT_FALSE(TivraPanel::ConvertMatToBitmap(cv::Mat(4, 4, CV_32SC3, cv::Scalar::all(0.5)), 0).IsOk());
     EXPECT_FALSE(TivraPanel::ConvertMatToBitmap(cv::Mat(4, 4, CV_8UC2, cv::Scalar::all(9)), 0).IsOk());
     wxBitmap small(2, 2, 32);
     EXPECT_FALSE(TivraPanel::ConvertMatBitmapTowxBitmap(cv::Mat(8, 8, CV_8UC3), small, 0, 0));
 
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(10, 10), false, false));
-    EXPECT_FALSE(m_panel->SetCVmat(cv::Mat(4, 4, CV_32FC3, cv::Scalar::all(0.5)), false, false));
+    EXPECT_FALSE(m_panel->SetCVmat(cv::Mat(4, 4, CV_32SC3, cv::Scalar::all(0.5)), false, false));
     EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(10, 10)) << "a refused image keeps the previous one";
     EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(10, 10));
 }

@@ -83,6 +83,22 @@ def test_resize_matches_cv2(interpolation):
     np.testing.assert_array_equal(engine.GetMat(), cv2.resize(image, (133, 100), interpolation=interpolation))
 
 
+@pytest.mark.parametrize("height, width", [(48, 64), (2000, 1600)])  # the second is released off the thread
+def test_read_only_view_shares_the_pixels_and_outlives_the_image(height, width):
+    image = picture(height, width)
+    engine = engine_with(image)
+    view = engine.GetMat(copy=False)
+    assert np.shares_memory(view, engine.GetMat(copy=False)) and not view.flags.writeable
+    with pytest.raises(ValueError):
+        view[0, 0] = 0
+    engine.Resize(width // 2, 0)
+    np.testing.assert_array_equal(engine.GetMat(copy=False), cv2.resize(image, (width // 2, height // 2)))
+    engine.GaussianBlur(5)
+    engine.SetMat(picture(height, width, seed=2))
+    del engine
+    np.testing.assert_array_equal(view, image)
+
+
 def test_resize_edge_cases():
     image = picture(480, 640)
     engine = engine_with(image)

@@ -7,8 +7,8 @@ from wx_support import run_script
 
 
 def test_messages_go_to_the_logger_and_no_dialog_blocks(tmp_path):
-    floats = str(tmp_path / "float.tiff")
-    cv2.imwrite(floats, np.zeros((8, 8), np.float32))
+    int32s = str(tmp_path / "int32.tiff")
+    cv2.imwrite(int32s, np.zeros((8, 8), np.int32))
     proc = run_script(f"""
         import logging, wx, TivraModule as tm
         from wx_support import shown_parent, pump
@@ -16,7 +16,7 @@ def test_messages_go_to_the_logger_and_no_dialog_blocks(tmp_path):
         app = wx.App(False)  # wx's own log target: message boxes
         frame, parent = shown_parent()
         panel = tm.TivraROIAdvPanel(parent.GetHandle())
-        print(panel.LoadImage({floats!r}))
+        print(panel.LoadImage({int32s!r}))
         pump()
         print("went on")
     """, timeout=40)

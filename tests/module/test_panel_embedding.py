@@ -193,6 +193,20 @@ def test_destroyed_parent_leaves_a_safe_empty_wrapper():
     ]
 
 
+def test_a_panel_outliving_its_app_is_let_go_without_a_crash():
+    proc = run_script("""
+        import wx, TivraModule as tm
+        app = wx.App(False)
+        frame = wx.Frame(None)
+        frame.Show()
+        panel = tm.TivraROIAdvPanel(frame.GetHandle())
+        del app
+        del panel
+        print("let go")
+    """)
+    assert proc.returncode == 0 and proc.stdout.strip() == "let go", proc.stderr
+
+
 def test_closing_the_last_frame_ends_the_main_loop():
     proc = run_script("""
         import numpy as np, wx, TivraModule as tm
@@ -306,8 +320,8 @@ def test_unreadable_files_give_false_and_keep_the_image(parent, tmp_path, loader
     (tmp_path / "folder.png").mkdir()
     files = {"missing.png": None, "empty.png": b"", "noise.png": bytes(range(256)) * 4, "half.png": png[:2000],
              "junk.heic": b"junk" * 30, "junk.jxl": b"junk" * 30, "folder.png": None}
-    if loader == "TivraPanel":  # read unchanged, a float image the panel cannot show
-        files["float.tiff"] = cv2.imencode(".tiff", np.full((8, 8), 0.5, np.float32))[1].tobytes()
+    if loader == "TivraPanel":  # read unchanged, a 32-bit integer image the panel cannot show
+        files["int32.tiff"] = cv2.imencode(".tiff", np.full((8, 8), 7, np.int32))[1].tobytes()
     for name, content in files.items():
         if content is not None:
             (tmp_path / name).write_bytes(content)

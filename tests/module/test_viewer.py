@@ -171,6 +171,30 @@ def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_pat
     assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)
 
 
+def test_levels_colour_map_and_raw_readout_of_a_16_bit_frame(tmp_path):
+    import cv2
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    viewer = load_viewer()
+    frame16 = np.tile(np.arange(0, 4096, 16, dtype=np.uint16), (64, 1))
+    frame16[10, 20] = 3071
+    cv2.imwrite(str(tmp_path / "mono12.png"), frame16)
+    frame = viewer.ViewerFrame(str(tmp_path / "mono12.png"), headless=True)
+    try:
+        pump(0.3)
+        for choice in ("levels-auto", "map-inferno"):
+            frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[choice]))
+        low, high = frame.panel.GetDisplayLevels()
+        assert frame.histogram.levels == (low, high) and 0 < low < 100 and 3900 < high < 4096
+        assert frame.panel.GetColorMap() == "inferno" and frame.histogram.counts.sum() == frame16.size
+        frame._on_mouse_move((20, 10))
+        assert "(20,10)  value 3071" in frame.GetStatusBar().GetStatusText(0)
+        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["levels-off"]))
+        assert frame.panel.GetDisplayLevels() is None and frame.histogram.levels is None
+    finally:
+        frame.Destroy()
+        pump(0.1)
+
+
 def test_compare_with_opens_a_second_image_linked_beside_the_first(tmp_path):
     app = get_app()  # noqa: F841 (kept alive while the frame lives)
     viewer = load_viewer()
@@ -248,6 +272,23 @@ def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
         assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
         menu("redo")
         assert frame.panel.GetROIState() == annulus
+    finally:
+        frame.Destroy()
+        pump(0.1)
+
+
+def test_a_large_image_opens_without_a_copy(tmp_path):
+    app = get_app()  # noqa: F841 (kept alive while the frame lives)
+    frame = load_viewer().ViewerFrame(headless=True)
+    path = str(tmp_path / "large.png")
+    image = np.random.default_rng(3).integers(0, 256, (300, 400, 3), np.uint8)
+    assert wx.Image(400, 300, image[:, :, ::-1].tobytes()).SaveFile(path, wx.BITMAP_TYPE_PNG)
+    try:
+        pump(0.2)
+        assert frame.open_image_without_copy(path)
+        assert not frame.image.flags.writeable and "without a copy" in frame.GetTitle()
+        np.testing.assert_array_equal(frame.panel.GetMat(), image)
+        assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))
     finally:
         frame.Destroy()
         pump(0.1)

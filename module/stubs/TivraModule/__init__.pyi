@@ -156,8 +156,8 @@ class TivraEngine:
     def __init__(self) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8]) -> None:
         """Hold a copy of img (uint8 array: gray, BGR or BGRA) as the image"""
-    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the image; shape (0,) when the engine is empty"""
+    def GetMat(self, copy: bool = ...) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the image; shape (0,) when the engine is empty. copy=False returns a read-only view of the held pixels instead (no copy for 8-bit images): writing to it raises ValueError, and it keeps showing this image after later operations replace it"""
     def HasImage(self) -> bool:
         """Return True when the engine holds an image"""
     def GetImageSize(self) -> Tuple[int, int, int]:
@@ -181,7 +181,7 @@ class TivraPanelBase:
     """What TivraPanel and TivraROIAdvPanel share; not made directly (it has no constructor)"""
     def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
-        """Show a copy of img (uint8 array: gray, BGR or BGRA); with copy=False keep img itself, a C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()"""
+        """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()"""
     def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
     def SetMode(self, mode: SupportsIndex) -> None:
@@ -220,6 +220,20 @@ class TivraPanelBase:
         """Set crop aspect ratio (AspectRatio enum, used by AspectRatioMask mode)"""
     def GetAspectRatio(self) -> AspectRatio:
         """Return the crop aspect ratio of the AspectRatioMask mode (AspectRatio enum)"""
+    def GetRawMat(self) -> numpy.typing.NDArray[Any]:
+        """Return the image as given or loaded, at its own dtype (uint8, uint16, int16, float32 or float64) and channel count: Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
+    def SetDisplayLevels(self, low: float, high: float) -> None:
+        """Show raw values from low (black) to high (white), linearly, clipped outside; low < high, both finite"""
+    def SetAutoLevels(self, lowPercent: float = ..., highPercent: float = ...) -> Any:
+        """Set the display levels at the lowPercent and highPercent points of the image's histogram (NaN and inf left out); return them as (low, high), or None without an image"""
+    def GetDisplayLevels(self) -> Any:
+        """Return the display levels (low, high), or None while raw values show clipped to 0..255"""
+    def ResetDisplayLevels(self) -> None:
+        """Show raw values clipped to 0..255 again, as 8-bit images are shown"""
+    def SetColorMap(self, name: Optional[str]) -> None:
+        """False colour for one-channel images, after the levels, by OpenCV colour-map name ("jet", "turbo", "viridis", "inferno", "hot", ...); "gray" or None switches it off. An unknown name raises ValueError listing the valid ones"""
+    def GetColorMap(self) -> str:
+        """Return the colour map's name, "gray" when it is off"""
 
 class TivraPanel(TivraPanelBase):
     """Basic image display panel (requires wxPython parent)"""
@@ -262,8 +276,6 @@ class TivraROIAdvPanel(TivraPanelBase):
         """True while a LoadImageAsync is decoding; the panel shows a loading indicator meanwhile."""
     def GetDrawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
         """Return a copy of the panel's drawing buffer; shape (0,) when it is empty"""
-    def GetRawMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return the original-channel image array (8-bit, before the forced 3-channel normalisation applied by GetMat()). Grayscale → 1-ch, colour → 3-ch BGR, HEIF/JXL → codec native. Returns empty array if no image is loaded."""
     def SetZoomToFit(self) -> None:
         """Fit the whole image into the window"""
     def ZoomToFit(self) -> None:

@@ -5,6 +5,7 @@
 // top. Both ROI panels derive from it (through TivraROIPanelBase) and
 // override its virtual operations; the operations marked "hook" do nothing here.
 
+#include "tivra/engine/DisplayMapping.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/roi/ROIRecords.h"
 #include "tivra/roi/wx/TextRecord.h"
@@ -115,12 +116,19 @@ public:
     void SetDisplayMode(int mode) { m_displayMode = mode; }
     double GetScale() const { return m_scale; }
     const cv::Mat& GetSourceMat() const { return m_matBitmap; }
+    /// The image as it was given or loaded, at its own depth and channel count.
+    const cv::Mat& GetRawMat() const { return m_rawMat; }
+
+    /// How raw values become display bytes (levels, colour map); repaints.
+    void SetDisplayMapping(const tivra::display::DisplayMapping& mapping);
+    const tivra::display::DisplayMapping& GetDisplayMapping() const { return m_displayMapping; }
 
     // which 1 writes the source image, 0 the display image; other values do nothing.
     void SaveImage(wxString path, int which);
 
-    // Whether the panel can show a Mat of this type: 8 or 16 bits with 1, 3
-    // or 4 channels. Others (floating point, say) are refused when set.
+    // Whether the panel can show a Mat of this type: 8 or 16-bit integers or
+    // floats with 1, 3 or 4 channels. Others (2 channels, 32-bit integers) are
+    // refused when set.
     static bool CanShow(const cv::Mat& mat);
 
     int GetSSE() const { return m_sse; }
@@ -130,9 +138,10 @@ public:
     // Mat cannot be shown. The int is accepted and ignored.
     static wxBitmap ConvertMatToBitmap(const cv::Mat& mat, int simdMode);
     // Fills bmp (same size as mat) through raw pixel access in one pass.
-    // Accepts 1, 3 and 4 channel Mats of 8 bits, and of 16 bits, which are
-    // saturated to 8 bits first; anything else (float, 2 channels, ...) fails
-    // with false and copies nothing. The two ints are accepted and ignored.
+    // Accepts 1, 3 and 4 channel Mats of 8 bits, and of the deeper types
+    // CanShow names, which are brought to 8 bits without levels first;
+    // anything else fails with false and copies nothing. The two ints are
+    // accepted and ignored.
     static bool ConvertMatBitmapTowxBitmap(const cv::Mat& mat, wxBitmap& bmp, int, int);
     // 16-bit Mats are converted in place to 8 bits, saturating.
     static void Convert16bitTo8bit(cv::Mat& mat);
@@ -171,7 +180,11 @@ protected:
     int m_displayMode = 0;
     double m_scale = 1.0;
     cv::Mat m_matBitmap;
+    // The image as given: shares m_matBitmap's pixels except where 8-bit gray
+    // or BGRA images get their BGR copy there.
+    cv::Mat m_rawMat;
     cv::Mat m_drawmatBitmap;
+    tivra::display::DisplayMapping m_displayMapping;
     int m_simdMode = 0;
     int m_roiMode = 0;
     bool m_centerImage = false;
@@ -186,5 +199,10 @@ private:
     cv::Mat m_shownMat;
 
     bool IsOrphaned() const;
+    // What the display is made from: the BGR copy for 8-bit images shown as
+    // they are, the raw image otherwise.
+    const cv::Mat& DisplaySource() const;
+    // Brings m_drawmatBitmap, scaled from DisplaySource(), to 8-bit BGR.
+    void MapDrawMat();
     void DrawVisibleBitmap(wxDC& dc);
 };

@@ -93,7 +93,6 @@ public:
     void LoadImageAsync(const wxString& path, LoadDoneHook done);
     bool IsLoading() const { return m_loading; }
     const ImageFileInfo& GetLoadedImageInfo() const { return m_loadedImageInfo; }
-    const cv::Mat& GetRawMat() const { return m_rawMat; }
     int GetROIMode() const { return m_roiMode; }
 
     using RightClickHook = std::function<bool(const cv::Point2f&, int)>;
@@ -115,7 +114,6 @@ public:
 
 protected:
     ImageFileInfo m_loadedImageInfo;
-    cv::Mat m_rawMat;
     /// What the last paint showed: its buffer, where it went, the client size
     /// and the background around it. GetDrawMat composes them into m_paintedFrame
     /// only when asked, so a paint costs no extra full-window copy.

@@ -1,0 +1,114 @@
+"""Deep images in both Python panels: raw data kept as given, display levels, colour
+maps and non-finite pixels, checked on the screen."""
+import cv2
+import numpy as np
+import pytest
+
+import TivraModule as tm
+from wx_support import Gdk, get_app, pump, shown_parent
+
+W, H = 240, 80
+PANELS = [tm.TivraPanel, tm.TivraROIAdvPanel]
+MAGENTA = (255, 0, 255)
+
+
+@pytest.fixture(scope="module")
+def app():
+    return get_app()
+
+
+@pytest.fixture(params=PANELS, ids=lambda cls: cls.__name__)
+def view(app, request):
+    """A W x H panel of each class in a shown frame, and a screen read of it."""
+    frame, parent = shown_parent(size=(400, 300))
+    panel = request.param(parent.GetHandle(), -1, 10, 10, W, H)
+    pump()
+
+    def screen():
+        pump(0.3)
+        x, y = parent.ClientToScreen((10, 10))
+        shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, W, H)
+        rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(H, shot.get_rowstride())
+        return rows[:, :W * shot.get_n_channels()].reshape(H, W, -1)[:, :, :3].astype(int)
+
+    yield panel, screen
+    del panel
+    frame.Destroy()
+    pump(0.05)
+
+
+def blocks(values, dtype, channels=1):
+    """W x H image of len(values) vertical blocks, one value each."""
+    row = np.repeat(np.array(values, np.float64), W // len(values))
+    image = np.tile(row, (H, 1)).astype(dtype)
+    return np.dstack([image] * channels) if channels > 1 else image
+
+
+def block_colours(shot, count):
+    return [tuple(shot[H // 2, (2 * i + 1) * W // (2 * count)]) for i in range(count)]
+
+
+@pytest.mark.parametrize("dtype", [np.uint16, np.int16, np.float32, np.float64])
+@pytest.mark.parametrize("channels", [1, 3, 4])
+def test_set_mat_keeps_deep_arrays(view, dtype, channels):
+    panel, _ = view
+    image = blocks([-2.5, 300, 4095], dtype, channels) if dtype != np.uint16 else blocks([0, 300, 4095], dtype,
+                                                                                          channels)
+    panel.SetMat(image)
+    raw = panel.GetRawMat()
+    assert raw.dtype == dtype and np.array_equal(raw, image)
+    assert panel.GetMat().dtype == np.uint8 and panel.GetMat().max() == 255  # clipped as before
+    # laid out as 8-bit images of the same shape are: BGR in the basic panel, as given in the advanced one
+    assert panel.GetMat().shape == ((H, W, 3) if isinstance(panel, tm.TivraPanel) else image.shape)
+
+
+@pytest.mark.parametrize("ext, dtype, channels", [(".png", np.uint16, 1), (".tif", np.uint16, 1),
+                                                   (".tif", np.float32, 4)])
+def test_load_image_keeps_deep_files(view, tmp_path, ext, dtype, channels):
+    panel, _ = view
+    image = blocks([0, 3071, 65535], dtype, channels)
+    path = str(tmp_path / ("deep" + ext))
+    assert cv2.imwrite(path, image)
+    basic = isinstance(panel, tm.TivraPanel)
+    assert panel.LoadImage(path, -1) if basic else panel.LoadImage(path)
+    expected = image if basic or channels < 4 else image[..., :3]  # the advanced panel drops alpha
+    assert panel.GetRawMat().dtype == dtype and np.array_equal(panel.GetRawMat(), expected)
+
+
+def test_levels_and_colour_map_on_screen(view):
+    panel, screen = view
+    image = blocks([0, 1000, 2000, 4000], np.uint16)
+    panel.SetMat(image)
+    before = screen()
+    panel.SetDisplayLevels(0, 4000)
+    assert panel.GetDisplayLevels() == (0.0, 4000.0)
+    assert [c[0] for c in block_colours(screen(), 4)] == pytest.approx([0, 64, 128, 255], abs=1)
+    panel.SetColorMap("jet")
+    expected = cv2.applyColorMap(np.array([[0, 64, 128, 255]], np.uint8), cv2.COLORMAP_JET)[0, :, ::-1]
+    assert np.abs(np.array(block_colours(screen(), 4)) - expected).max() <= 2
+    panel.SetColorMap(None)
+    panel.ResetDisplayLevels()
+    assert panel.GetDisplayLevels() is None and panel.GetColorMap() == "gray"
+    assert np.array_equal(screen(), before), "switching off shows today's picture again"
+    assert [c[0] for c in block_colours(before, 4)] == [0, 255, 255, 255]
+
+
+def test_auto_levels_and_non_finite_pixels(view):
+    panel, screen = view
+    image = blocks([np.nan, 0.0, 0.5, 1.0, np.inf], np.float32)
+    panel.SetMat(image)
+    assert panel.SetAutoLevels(0, 100) == (0.0, 1.0)
+    colours = block_colours(screen(), 5)
+    assert colours[0] == MAGENTA and colours[4] == MAGENTA
+    assert [c[0] for c in colours[1:4]] == pytest.approx([0, 128, 255], abs=1)
+
+
+def test_bad_arguments_raise(view):
+    panel, _ = view
+    with pytest.raises(ValueError, match="low < high"):
+        panel.SetDisplayLevels(5, 5)
+    with pytest.raises(ValueError, match="lowPercent < highPercent"):
+        panel.SetAutoLevels(60, 40)
+    with pytest.raises(ValueError, match="turbo"):
+        panel.SetColorMap("no such map")
+    assert panel.SetAutoLevels() is None, "nothing to measure without an image"
