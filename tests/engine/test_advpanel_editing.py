@@ -12,22 +12,15 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump, unraisable_reports
+from wxpanel_support import editing_panel, pump, unraisable_reports
 
 W, H = 400, 300
 
 
 @pytest.fixture
 def view():
-    shown = Shown(W, H)
-    shown.panel.SetMat(np.full((H, W, 3), 60, np.uint8))
-    shown.panel.SetOriginal()  # zoom 1: window pixels are source pixels
-    shown.panel.SetFuncEnable(True, True, True)
-    shown.crops = []
-    shown.panel.SetOnCropCallback(shown.crops.append)
-    pump(0.1)
-    yield shown
-    shown.close()
+    with editing_panel(W, H) as shown:
+        yield shown
 
 
 class Mouse:

@@ -3,12 +3,11 @@ wx.UIActionSimulator), undo and redo, and the ROI state as a JSON-ready dict."""
 import json
 import math
 
-import numpy as np
 import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump
+from wxpanel_support import editing_panel, pump
 
 W, H = 400, 300
 M = tm.CvROIMode
@@ -27,16 +26,9 @@ EVERY_KIND = {
 
 @pytest.fixture
 def view():
-    shown = Shown(W, H)
-    shown.panel.SetMat(np.full((H, W, 3), 60, np.uint8))
-    shown.panel.SetOriginal()  # zoom 1: window pixels are source pixels
-    shown.panel.SetFuncEnable(True, True, True)
-    shown.crops = []
-    shown.panel.SetOnCropCallback(shown.crops.append)
-    shown.sim = wx.UIActionSimulator()
-    pump(0.1)
-    yield shown
-    shown.close()
+    with editing_panel(W, H) as shown:
+        shown.sim = wx.UIActionSimulator()
+        yield shown
 
 
 def keys(view, *strokes):

@@ -78,6 +78,22 @@ class Shown:
         pump(0.05)
 
 
+@contextlib.contextmanager
+def editing_panel(width, height):
+    """A Shown panel at zoom 1 over a flat grey image with ROI editing on; crop reports go to .crops."""
+    shown = Shown(width, height)
+    shown.panel.SetMat(np.full((height, width, 3), 60, np.uint8))
+    shown.panel.SetOriginal()  # zoom 1: window pixels are source pixels
+    shown.panel.SetFuncEnable(True, True, True)
+    shown.crops = []
+    shown.panel.SetOnCropCallback(shown.crops.append)
+    pump(0.1)
+    try:
+        yield shown
+    finally:
+        shown.close()
+
+
 def rgb(capture, x, y):
     return tuple(int(v) for v in capture[y, x])
 
