@@ -1,5 +1,7 @@
 #include "tivra/io/ExifReader.h"
 
+#include "tivra/io/FileBytes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -62,7 +64,7 @@ public:
         if (!Fits(pos, 2))
             return std::nullopt;
         const std::uint8_t* p = At(pos);
-        return static_cast<std::uint16_t>(m_bigEndian ? (p[0] << 8) | p[1] : (p[1] << 8) | p[0]);
+        return static_cast<std::uint16_t>(m_bigEndian ? image_header::BigEndian16(p) : image_header::LittleEndian16(p));
     }
 
     std::optional<std::uint32_t> U32(std::uint64_t pos) const
@@ -70,9 +72,7 @@ public:
         if (!Fits(pos, 4))
             return std::nullopt;
         const std::uint8_t* p = At(pos);
-        if (m_bigEndian)
-            return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-        return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        return m_bigEndian ? image_header::BigEndian32(p) : image_header::LittleEndian32(p);
     }
 
 private:
