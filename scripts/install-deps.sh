@@ -3,8 +3,10 @@
 # when everything is already there; needs root (or sudo) only when something is missing.
 set -euo pipefail
 
+# libclang-rt-14-dev holds clang's sanitizer and libFuzzer runtimes (make sanitize, make fuzz): clang
+# only recommends it, and recommendations are not installed here.
 PACKAGES=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   libopencv-dev libopencv-contrib-dev
   libwxgtk3.2-dev libgtk-3-dev
   python3-wxgtk4.0 python3-dev python3-numpy python3-pybind11 pybind11-dev

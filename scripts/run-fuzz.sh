@@ -20,8 +20,9 @@ declare -A SOURCES=(
   [jxl_reader]="$IO_READERS io/Log.cpp"
   [roi_state]="roi/ROIState.cpp roi/ROIEditRecord.cpp roi/ROIEditor.cpp roi/ROIGeometry.cpp roi/ROIPoints.cpp roi/ROIHitTest.cpp analysis/Geometry.cpp"
 )
+# Every reader's information type carries OpenCV values; the HEIF and JPEG XL adapters need their codecs too.
 declare -A PACKAGES=([heif_reader]="opencv4 libheif libjxl libjxl_threads"
-                     [jxl_reader]="opencv4 libheif libjxl libjxl_threads" [roi_state]="opencv4")
+                     [jxl_reader]="opencv4 libheif libjxl libjxl_threads")
 for reader in png tiff bmp webp pnm; do
   Reader=$(echo "$reader" | sed 's/^./\U&/')
   SOURCES[${reader}_header]="io/${Reader}Header.cpp io/FileBytes.cpp"
@@ -31,7 +32,7 @@ read -r -a TARGETS <<<"${FUZZ_TARGETS:-exif_reader png_header tiff_header bmp_he
 build() {
   local target=$1 sources=() flags=()
   for source in ${SOURCES[$target]}; do sources+=("$ROOT/$source"); done
-  if [[ -n ${PACKAGES[$target]:-} ]]; then read -r -a flags <<<"$(pkg-config --cflags --libs ${PACKAGES[$target]})"; fi
+  read -r -a flags <<<"$(pkg-config --cflags --libs ${PACKAGES[$target]:-opencv4})"
   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined,float-cast-overflow -fno-sanitize-recover=all \
     -I"$ROOT/include" -I"$ROOT/io" -I"$ROOT/tests/fuzz" "$ROOT/tests/fuzz/fuzz_$target.cpp" "${sources[@]}" \
     "${flags[@]}" -o "$WORK/fuzz_$target"
