@@ -312,8 +312,8 @@ TEST(ROIEditor, RotatedRectangleEdgeDragKeepsTheOppositeEdge)
     ROIEditor::Drag(s, mid + outward * 15.0f, false);
     EXPECT_EQ(s.polygonPoints[0], before[0]);
     EXPECT_EQ(s.polygonPoints[1], before[1]);
-    EXPECT_NEAR(DistanceToLine(s.polygonPoints[2], before[0], before[1]), 95.0, 1e-2);
-    EXPECT_NEAR(DistanceToLine(s.polygonPoints[3], before[0], before[1]), 95.0, 1e-2);
+    for (int i : {2, 3})
+        EXPECT_NEAR(DistanceToLine(s.polygonPoints[i], before[0], before[1]), 95.0, 1e-2) << i;
     EXPECT_LT(cv::norm(cv::Point2f(s.roiRect.size()) - cv::Point2f(95, 40)), 1e-2);
     ROIEditor::Release(s);
     EXPECT_FALSE(s.edgeDragStarted);
