@@ -41,6 +41,19 @@ Viewport ViewAt(cv::Size source, cv::Size window, double scale, cv::Point scroll
     return v;
 }
 
+// Visible white text of `lines` at `position`.
+cvText WhiteText(cv::Point2f position, std::initializer_list<const char*> lines, int fontHeight)
+{
+    cvText text;
+    text.visible = true;
+    text.position = position;
+    for (const char* line : lines)
+        text.lines.Add(line);
+    text.color = cv::Scalar(255, 255, 255);
+    text.fontHeight = fontHeight;
+    return text;
+}
+
 cvROI Record(int mode, std::vector<cv::Point2f> points)
 {
     cvROI r;
@@ -51,13 +64,6 @@ cvROI Record(int mode, std::vector<cv::Point2f> points)
 }
 
 }  // namespace
-
-TEST(Badge, RectangleOnA600PixelBuffer)
-{
-    const FrameLayers::BadgeBox box = FrameLayers::BadgeRect(600);
-    EXPECT_EQ(box.topLeft, cv::Point(497, 3));
-    EXPECT_EQ(box.bottomRight, cv::Point(597, 53));
-}
 
 TEST(Badge, DrawsFilledOutlinedBoxInTheStateColour)
 {
@@ -114,12 +120,7 @@ TEST(Badge, FittedHeightIsTheLargestThatFits)
     size = font->getTextSize(label, height + 1, -1, &baseline);
     EXPECT_TRUE(size.width > bw || baseline + height + 1 > bh);
     EXPECT_EQ(FrameLayers::FitBadgeFontHeight(*font, label, 0, 0), 1);
-}
-
-TEST(Badge, WidestLabelPrefersTheEarlierOnTies)
-{
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
+    // Ties go to the earlier label.
     EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "AB", "AB", "AB"), "AB ");
     EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "PASS!", "F", "R"), "PASS! ");
 }
@@ -134,12 +135,7 @@ TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {50, 40};
-    text.lines.Add("Hello");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = 20;
+    const cvText text = WhiteText({50, 40}, {"Hello"}, 20);
 
     cv::Mat atOne(200, 300, CV_8UC3, cv::Scalar::all(0));
     FrameLayers::DrawText(atOne, text, *font, ViewAt({300, 200}, {300, 200}, 1.0), 1.0);
@@ -161,15 +157,9 @@ TEST(Texts, SecondLineAndBackground)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {10, 10};
-    text.lines.Add("A");
-    text.lines.Add("B");
-    text.color = cv::Scalar(255, 255, 255);
+    cvText text = WhiteText({10, 10}, {"A", "B"}, 20);
     text.bgColor = cv::Scalar(255, 0, 0);
     text.drawBackground = true;
-    text.fontHeight = 20;
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
     FrameLayers::DrawText(buffer, text, *font, ViewAt({200, 200}, {200, 200}, 1.0), 1.0);
     // Line 2 sits one step (20 + 10) below line 1; both have a blue box.
@@ -184,12 +174,7 @@ TEST(Texts, FarLeftOfTheViewIsNotDrawn)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {50, 20};
-    text.lines.Add("A very long line of text that would reach into the view");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = 20;
+    const cvText text = WhiteText({50, 20}, {"A very long line of text that would reach into the view"}, 20);
     // Scrolled 200 source pixels to the right: the anchor is 150 pixels left of the view.
     cv::Mat buffer(100, 400, CV_8UC3, cv::Scalar::all(0));
     FrameLayers::DrawText(buffer, text, *font, ViewAt({1000, 100}, {400, 100}, 1.0, {200, 0}), 1.0);
@@ -350,12 +335,7 @@ TEST_P(TextsOutOfRange, DrawNothingOrStayWithinTheBuffer)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = GetParam().position;
-    text.lines.Add("W");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = GetParam().fontHeight;
+    const cvText text = WhiteText(GetParam().position, {"W"}, GetParam().fontHeight);
     cv::Mat buffer(60, 80, CV_8UC3, cv::Scalar::all(0));
     FrameLayers::DrawText(buffer, text, *font, ViewAt({80, 60}, {80, 60}, 1.0), 1.0);
     EXPECT_EQ(cv::countNonZero(buffer.reshape(1)) > 0, GetParam().inked);
