@@ -65,6 +65,7 @@ TEST(AdvPanelEvents, TypesExistAndDiffer)
     ASSERT_NE(crop, nullptr);
     EXPECT_EQ(crop->m_rect, cv::Rect(1, 2, 3, 4));
     EXPECT_EQ(crop->GetId(), 7);
+    EXPECT_EQ(crop->GetEventType(), TIVRAPanel_EVT_CROP_CHANGE);
     EXPECT_EQ(crop->GetEventCategory(), wxEVT_CATEGORY_USER_INPUT);
 }
 

@@ -1,6 +1,6 @@
 // Guide geometry of both drawing paths, checked on the pixels drawn.
 #include "tivra/engine/GuideLines.h"
-#include "tivra/engine/Viewport.h"
+#include "ViewportSupport.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
@@ -55,16 +55,6 @@ int GreenCount(const wxImage& img)
         for (int x = 0; x < img.GetWidth(); ++x)
             n += GreenAt(img, x, y);
     return n;
-}
-
-Viewport MakeViewport(cv::Size source, cv::Size window, double scale, cv::Point scroll = {0, 0})
-{
-    Viewport vp;
-    vp.SetOriginalSize(source);
-    vp.SetWindowSize(window);
-    vp.SetScale(scale);
-    vp.SetScrollPosition(scroll);
-    return vp;
 }
 
 }  // namespace

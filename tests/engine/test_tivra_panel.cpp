@@ -1,7 +1,5 @@
 // The basic panel's image pipeline in a real (shown) wx window.
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
-#include "tivra/io/HeifUtils.h"
-#include "tivra/io/JxlUtils.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
@@ -193,24 +191,6 @@ TEST_F(TivraPanelTest, LoadsFilesByExtensionAndSaturatesSixteenBits)
     EXPECT_FALSE(m_panel->GetBitmap().IsOk());
     std::remove(jpeg.c_str());
     std::remove(odd.c_str());
-}
-
-TEST_F(TivraPanelTest, HeicAndJxlGoThroughTheirAdaptersInAnyCase)
-{
-    const cv::Mat image(16, 24, CV_8UC3, cv::Scalar(30, 90, 200));
-    // Upper-case .HEIC must reach the HEIF reader; OpenCV cannot read it.
-    const std::string heic = TempPath("photo.HEIC");
-    const std::string jxl = TempPath("photo.jxl");
-    ASSERT_TRUE(heif_utils::cvmat_to_heif(image, heic, 100));
-    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, jxl, 100));
-    ASSERT_TRUE(cv::imread(heic).empty());
-    for (const std::string& path : {heic, jxl}) {
-        ASSERT_TRUE(m_panel->SetCVmat(wxString(path), false, false)) << path;
-        EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(24, 16));
-        EXPECT_LE(cv::norm(m_panel->GetSourceMat().at<cv::Vec3b>(8, 12), cv::Vec3b(30, 90, 200), cv::NORM_INF), 3)
-            << path;
-        std::remove(path.c_str());
-    }
 }
 
 TEST_F(TivraPanelTest, DisplayOnlyImagesLeaveTheSourceAlone)

@@ -1,4 +1,4 @@
-#include "tivra/engine/Viewport.h"
+#include "ViewportSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,6 @@ cv::Mat CoordinateImage(int width, int height)
         }
     }
     return img;
-}
-
-Viewport MakeViewport(cv::Size source, cv::Size window, double scale, cv::Point scroll)
-{
-    Viewport vp;
-    vp.SetOriginalSize(source);
-    vp.SetWindowSize(window);
-    vp.SetScale(scale);
-    vp.SetScrollPosition(scroll);
-    return vp;
 }
 
 // Nearest-neighbour truth: output pixel (i, j) shows source pixel
