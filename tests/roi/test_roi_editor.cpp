@@ -19,6 +19,14 @@ bool Gesture(ROIEditState& s, cv::Point2f from, std::vector<cv::Point2f> steps, 
     return ROIEditor::Release(s);
 }
 
+// A plain click; returns what the press reported.
+bool Click(ROIEditState& s, cv::Point2f at, std::int64_t t)
+{
+    const bool reported = ROIEditor::Press(s, at, kTol, t);
+    ROIEditor::Release(s);
+    return reported;
+}
+
 ROIEditState WithMode(int mode)
 {
     ROIEditState s;
@@ -73,7 +81,7 @@ TEST(ROIEditor, RectangleDrawnEitherWayAndPlainClick)
     EXPECT_FALSE(ROIEditor::Release(s)) << "a release without a press reports nothing";
 }
 
-TEST(ROIEditor, RectangleBodyAndEdges)
+TEST(ROIEditor, RectangleBodyFollowsTheMouse)
 {
     ROIEditState s = WithMode(CvROIMode::Rectangle);
     s.roiRect = {100, 100, 60, 40};
@@ -83,13 +91,6 @@ TEST(ROIEditor, RectangleBodyAndEdges)
     ROIEditor::Drag(s, {300, 200}, false);
     ExpectRect(s.roiRect, 270, 180, 60, 40);
     ROIEditor::Release(s);
-
-    Gesture(s, {270, 200}, {{250, 190}}); // left edge: the right edge stays at 330
-    ExpectRect(s.roiRect, 250, 180, 80, 40);
-    Gesture(s, {300, 220}, {{300, 260}}); // bottom edge
-    ExpectRect(s.roiRect, 250, 180, 80, 80);
-    Gesture(s, {290, 180}, {{290, 170}}); // top edge: the bottom stays at 260
-    ExpectRect(s.roiRect, 250, 170, 80, 90);
 }
 
 TEST(ROIEditor, LineEndsAndBody)
@@ -104,8 +105,7 @@ TEST(ROIEditor, LineEndsAndBody)
     Gesture(s, {35, 45}, {{45, 50}}); // on the segment: both ends move by (10, 5)
     EXPECT_EQ(s.leftDownPoint, cv::Point2f(20, 15));
     EXPECT_EQ(s.leftUpPoint, cv::Point2f(70, 85));
-    EXPECT_FLOAT_EQ(s.roiRect.width, 50);
-    EXPECT_FLOAT_EQ(s.roiRect.height, 70);
+    EXPECT_EQ(s.roiRect.size(), cv::Size2f(50, 70));
 }
 
 TEST(ROIEditor, CircleRimCentreAndHorizontalDrag)
@@ -116,9 +116,7 @@ TEST(ROIEditor, CircleRimCentreAndHorizontalDrag)
     Gesture(s, {150, 100}, {{170, 100}}); // the rim: radius becomes the distance
     EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 70.0, 1e-3);
     Gesture(s, {101, 99}, {{200, 210}}); // the centre moves
-    EXPECT_FLOAT_EQ(s.roiRect.x, 200);
-    EXPECT_FLOAT_EQ(s.roiRect.y, 210);
-
+    EXPECT_EQ(s.roiRect.tl(), cv::Point2f(200, 210));
 }
 
 // A circle's radius is the drag length whatever its direction, an axis included.
@@ -153,8 +151,7 @@ TEST(ROIEditor, DragsAndMovesStayOnTheImage)
     ROIEditState circle = WithMode(CvROIMode::Circle);
     drag(circle, {100, 50}, {100, 20});
     drag(circle, {100, 50}, {195, 5});
-    EXPECT_NEAR(circle.roiRect.x, 170, 1e-4);
-    EXPECT_NEAR(circle.roiRect.y, 30, 1e-4);
+    EXPECT_LT(cv::norm(circle.roiRect.tl() - cv::Point2f(170, 30)), 1e-4);
 
     ROIEditState polygon = WithMode(CvROIMode::Polygon);
     polygon.polygonPoints = {{10, 10}, {50, 10}, {30, 40}};
@@ -167,13 +164,16 @@ TEST(ROIEditor, DragsAndMovesStayOnTheImage)
     EXPECT_EQ(point.leftDownPoint, cv::Point2f(199, 99));
 }
 
-// An edge or corner dragged past the opposite one flips the rectangle; a
-// corner moves both of its sides.
-TEST(ROIEditor, RectangleCornersAndFlips)
+// An edge moves alone, the opposite one stays; dragged past the opposite one it flips the
+// rectangle; a corner moves both of its sides.
+TEST(ROIEditor, RectangleEdgesCornersAndFlips)
 {
     struct Case { cv::Point2f grab, to; cv::Rect2f expected; };
     const cv::Rect2f start(100, 100, 60, 40);
-    for (const Case& c : {Case{{100, 120}, {200, 120}, {160, 100, 40, 40}},   // left edge past the right
+    for (const Case& c : {Case{{100, 120}, {80, 110}, {80, 100, 80, 40}},      // left edge
+                          Case{{130, 140}, {130, 180}, {100, 100, 60, 80}},    // bottom edge
+                          Case{{130, 100}, {130, 90}, {100, 90, 60, 50}},      // top edge
+                          Case{{100, 120}, {200, 120}, {160, 100, 40, 40}},   // left edge past the right
                           Case{{130, 140}, {130, 60}, {100, 60, 60, 40}},     // bottom edge past the top
                           Case{{160, 140}, {180, 150}, {100, 100, 80, 50}},   // bottom-right corner
                           Case{{100, 100}, {170, 150}, {160, 140, 10, 10}}}) { // top-left past both
@@ -200,17 +200,13 @@ TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)
     EXPECT_EQ(cv::boundingRect(s.polygonPoints), cv::Rect(10, 10, 21, 21));
 
     ROIEditState two = WithMode(CvROIMode::Polygon);
-    ROIEditor::Press(two, {10, 10}, kTol, 20000);
-    ROIEditor::Release(two);
-    ROIEditor::Press(two, {30, 10}, kTol, 22000);
-    ROIEditor::Release(two);
+    Click(two, {10, 10}, 20000);
+    Click(two, {30, 10}, 22000);
     EXPECT_FALSE(ROIEditor::Press(two, {31, 11}, kTol, 22300));
     EXPECT_FALSE(ROIEditor::Release(two));
     EXPECT_TRUE(two.polygonDrawing);
     EXPECT_EQ(two.polygonPoints.size(), 2u);
-    // Slow repeats are vertices again; so are quick clicks far away.
-    ROIEditor::Press(two, {31, 11}, kTol, 24000);
-    ROIEditor::Release(two);
+    Click(two, {31, 11}, 24000); // slow repeats are vertices again; so are quick clicks far away
     EXPECT_EQ(two.polygonPoints.size(), 3u);
 }
 
@@ -228,13 +224,10 @@ TEST(ROIEditor, PolygonClosedOnFirstVertexOrDoubleClick)
     EXPECT_FALSE(s.polygonDrawing);
 
     ROIEditState d = WithMode(CvROIMode::Polygon);
-    ROIEditor::Press(d, {10, 10}, kTol, 1000);
-    ROIEditor::Release(d);
-    ROIEditor::Press(d, {40, 10}, kTol, 3000);
-    ROIEditor::Release(d);
+    Click(d, {10, 10}, 1000);
+    Click(d, {40, 10}, 3000);
     EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "two vertices are not a polygon";
-    ROIEditor::Press(d, {40, 40}, kTol, 5000);
-    ROIEditor::Release(d);
+    Click(d, {40, 40}, 5000);
     EXPECT_TRUE(ROIEditor::CloseOnDoubleClick(d));
     EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "already closed";
     EXPECT_EQ(d.hoverPoint, cv::Point2f(-1, -1));
@@ -295,14 +288,11 @@ TEST(ROIEditor, RotatedRectangleCornersFollowMoveAndRotation)
     ExpectRect(s.roiRect, 110, 110, 80, 40);
     const auto expected = ROIEditor::RotatedCorners(s.roiRect, 30.0);
     ASSERT_EQ(s.polygonPoints.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(s.polygonPoints[i].x, expected[i].x, 1e-3);
-        EXPECT_NEAR(s.polygonPoints[i].y, expected[i].y, 1e-3);
-    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_LT(cv::norm(s.polygonPoints[i] - expected[i]), 1e-3) << i;
     // The centre of the four corners is the centre the mouse put the rectangle on.
     const cv::Point2f centre = (s.polygonPoints[0] + s.polygonPoints[1] + s.polygonPoints[2] + s.polygonPoints[3]) * 0.25f;
-    EXPECT_NEAR(centre.x, 150, 1e-3);
-    EXPECT_NEAR(centre.y, 130, 1e-3);
+    EXPECT_LT(cv::norm(centre - cv::Point2f(150, 130)), 1e-3);
 }
 
 TEST(ROIEditor, RotatedRectangleEdgeDragKeepsTheOppositeEdge)
@@ -318,10 +308,9 @@ TEST(ROIEditor, RotatedRectangleEdgeDragKeepsTheOppositeEdge)
     ROIEditor::Drag(s, mid + outward * 15.0f, false);
     EXPECT_EQ(s.polygonPoints[0], before[0]);
     EXPECT_EQ(s.polygonPoints[1], before[1]);
-    EXPECT_NEAR(DistanceToLine(s.polygonPoints[2], before[0], before[1]), 95.0, 1e-2);
-    EXPECT_NEAR(DistanceToLine(s.polygonPoints[3], before[0], before[1]), 95.0, 1e-2);
-    EXPECT_NEAR(s.roiRect.width, 95.0, 1e-2);
-    EXPECT_NEAR(s.roiRect.height, 40.0, 1e-2);
+    for (int i : {2, 3})
+        EXPECT_NEAR(DistanceToLine(s.polygonPoints[i], before[0], before[1]), 95.0, 1e-2) << i;
+    EXPECT_LT(cv::norm(cv::Point2f(s.roiRect.size()) - cv::Point2f(95, 40)), 1e-2);
     ROIEditor::Release(s);
     EXPECT_FALSE(s.edgeDragStarted);
 }
@@ -340,18 +329,21 @@ TEST(ROIEditor, AxisAlignedEdgeDragAtEveryQuarterTurn)
         ASSERT_EQ(s.hit.handle, ROIHandle::LeftEdge) << angle;
         ROIEditor::Drag(s, onEdge + outward, false);
         const cv::Point2f moved = (s.polygonPoints[0] + s.polygonPoints[1]) * 0.5f;
-        EXPECT_NEAR(moved.x, mid.x + outward.x, 1e-3) << angle;
-        EXPECT_NEAR(moved.y, mid.y + outward.y, 1e-3) << angle;
+        EXPECT_LT(cv::norm(moved - (mid + outward)), 1.5e-3) << angle;
         EXPECT_NEAR(s.roiRect.width, 90.0, 1e-3) << angle;
     }
 }
 
 TEST(ROIEditor, AnnulusAnglesStayOrdered)
 {
-    ROIEditState s = WithMode(CvROIMode::Annulus);
-    s.roiRect = {200, 200, 60, 80}; // outer radius 100, inner 50
-    s.startAngle = 0;
-    s.endAngle = 90;
+    const auto quarterAnnulus = [] {
+        ROIEditState s = WithMode(CvROIMode::Annulus);
+        s.roiRect = {200, 200, 60, 80}; // outer radius 100, inner 50
+        s.startAngle = 0;
+        s.endAngle = 90;
+        return s;
+    };
+    ROIEditState s = quarterAnnulus();
     const cv::Point2f c(200, 200);
     const cv::Point2f endEdge = OnCircle(c, 75, 90);
     ROIEditor::Press(s, endEdge, kTol, 0);
@@ -369,10 +361,7 @@ TEST(ROIEditor, AnnulusAnglesStayOrdered)
     EXPECT_DOUBLE_EQ(s.endAngle, s.startAngle);
     ROIEditor::Release(s);
 
-    ROIEditState t = WithMode(CvROIMode::Annulus);
-    t.roiRect = {200, 200, 60, 80};
-    t.startAngle = 0;
-    t.endAngle = 90;
+    ROIEditState t = quarterAnnulus();
     ROIEditor::Press(t, OnCircle(c, 75, 0), kTol, 0);
     ASSERT_EQ(t.hit.handle, ROIHandle::StartAngleEdge);
     for (double a = 0; a <= 150; a += 10) // the start cannot pass the end
@@ -415,8 +404,6 @@ TEST(ROIEditor, NearlyLevelEdgeDragStaysFinite)
     ROIEditor::Press(s, {75, 80}, 4.0f, 0); // on the top edge, away from its rotation handle
     ASSERT_EQ(s.hit.handle, ROIHandle::TopEdge);
     ROIEditor::Drag(s, {75, 70}, false);
-    for (const cv::Point2f& c : s.polygonPoints)
-        EXPECT_TRUE(std::isfinite(c.x) && std::isfinite(c.y));
-    EXPECT_NEAR(s.roiRect.height, 50.0, 1e-3);
-    EXPECT_NEAR(s.roiRect.width, 80.0, 1e-3);
+    EXPECT_TRUE(cv::checkRange(s.polygonPoints));
+    EXPECT_LT(cv::norm(cv::Point2f(s.roiRect.size()) - cv::Point2f(80, 50)), 1e-3);
 }
