@@ -51,49 +51,39 @@ Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, 
 }
 
 TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
+    // Levenberg-Marquardt: a horizontal spread has no (b, lambda - a) direction.
     const Points two{{0, 0}, {10, 0}};
-    cv::Vec4f l;
-    auto expectXAxis = [](const cv::Vec4f& line) {
-        EXPECT_FLOAT_EQ(std::fabs(line[0]), 1.0f);
-        EXPECT_NEAR(line[1], 0.0f, 1e-7f);
-        EXPECT_NEAR(line[3], 0.0f, 1e-6f);
-    };
-    EA::fitLineLeastSquares(two, l);
-    expectXAxis(l);
-    EA::fitLineTaubin(two, l);
-    expectXAxis(l);
-    l = cv::Vec4f(9, 9, 9, 9);
-    EA::fitLineRANSAC(two, l, 100, 1.0, 2);
-    expectXAxis(l);
-    EA::fitLineLevenbergMarquardt(two, l);  // a horizontal spread has no (b, lambda - a) direction
-    expectXAxis(l);
-    EA::fitLineGeminiPro(two, l, 50, 1.0, 1, 2);
-    expectXAxis(l);
-    EA::fitLineClaudeOpus45(two, l, 50, 1.0, 2);
-    expectXAxis(l);
-    EXPECT_GT(l[0], 0.0f);
+    for (const auto& [name, fit] : std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>>{
+             {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(two, l); }},
+             {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(two, l); }},
+             {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(two, l, 100, 1.0, 2); }},
+             {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(two, l); }},
+             {"GeminiPro", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(two, l, 50, 1.0, 1, 2); }},
+             {"ClaudeOpus45", [&](cv::Vec4f& l) { EA::fitLineClaudeOpus45(two, l, 50, 1.0, 2); }}}) {
+        cv::Vec4f l(9, 9, 9, 9);
+        fit(l);
+        EXPECT_FLOAT_EQ(name == "ClaudeOpus45" ? l[0] : std::fabs(l[0]), 1.0f) << name;
+        EXPECT_NEAR(l[1], 0.0f, 1e-7f) << name;
+        EXPECT_NEAR(l[3], 0.0f, 1e-6f) << name;
+    }
 }
 
 TEST(LineFitting, TooFewPoints) {
     const Points one{{3, 4}};
-    const cv::Vec4f sentinel(9, 8, 7, 6);
+    const cv::Vec4f sentinel(9, 8, 7, 6), zero(0, 0, 0, 0);
+    // RANSAC: one point cannot give two distinct draws.
+    for (const auto& [fit, expected] : std::vector<std::pair<std::function<void(cv::Vec4f&)>, cv::Vec4f>>{
+             {[&](cv::Vec4f& l) { EA::fitLineLeastSquares(one, l); }, zero},
+             {[&](cv::Vec4f& l) { EA::fitLineUSAC(one, l); }, zero},
+             {[&](cv::Vec4f& l) { EA::fitLineTaubin({}, l); }, zero},
+             {[&](cv::Vec4f& l) { EA::fitLineChatGPT(one, l, 100, 1.0, 1); }, zero},
+             {[&](cv::Vec4f& l) { EA::fitLineRANSAC(one, l, 100, 1.0, 1); }, sentinel},
+             {[&](cv::Vec4f& l) { EA::fitLineLeastSquaresUSAC(one, l, 100, 1.0f); }, sentinel}}) {
+        cv::Vec4f l = sentinel;
+        fit(l);
+        EXPECT_EQ(l, expected);
+    }
     cv::Vec4f l = sentinel;
-    EA::fitLineLeastSquares(one, l);
-    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
-    l = sentinel;
-    EA::fitLineUSAC(one, l);
-    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
-    l = sentinel;
-    EA::fitLineTaubin({}, l);
-    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
-    l = sentinel;
-    EA::fitLineChatGPT(one, l, 100, 1.0, 1);
-    EXPECT_EQ(l, cv::Vec4f(0, 0, 0, 0));
-    l = sentinel;
-    EA::fitLineRANSAC(one, l, 100, 1.0, 1);  // one point cannot give two distinct draws
-    EXPECT_EQ(l, sentinel);
-    EA::fitLineLeastSquaresUSAC(one, l, 100, 1.0f);
-    EXPECT_EQ(l, sentinel);
 
     testing::internal::CaptureStderr();
     EA::fitLineKMeans(one, l);
@@ -121,19 +111,11 @@ TEST(LineFitting, RansacNeedsEnoughInliers) {
 TEST(LineFitting, LinearCurveOfExactLines) {
     Points diagonal;
     for (int x = -3; x <= 5; ++x) diagonal.emplace_back(float(x), float(2 * x + 1));
-    for (int method : {0, 1, 2}) {
-        const cv::Vec3f c = EA::fitLinearCurve(diagonal, method);
-        EXPECT_NEAR(c[0], 2.0f, 1e-4f) << method;
-        EXPECT_NEAR(c[1], 1.0f, 1e-4f) << method;
-        EXPECT_EQ(c[2], 1.0f) << method;
-    }
     Points vertical;
     for (int y = 0; y < 8; ++y) vertical.emplace_back(5.0f, float(y * 3));
     for (int method : {0, 1, 2}) {
-        const cv::Vec3f c = EA::fitLinearCurve(vertical, method);
-        EXPECT_EQ(c[0], std::numeric_limits<float>::infinity()) << method;
-        EXPECT_FLOAT_EQ(c[1], 5.0f) << method;
-        EXPECT_EQ(c[2], 1.0f) << method;
+        EXPECT_LT(cv::norm(EA::fitLinearCurve(diagonal, method) - cv::Vec3f(2, 1, 1)), 2e-4) << method;
+        EXPECT_EQ(EA::fitLinearCurve(vertical, method), cv::Vec3f(std::numeric_limits<float>::infinity(), 5, 1)) << method;
     }
     // Too few points (robust needs five inliers) give an invalid curve.
     EXPECT_EQ(EA::fitLinearCurve({{1, 1}}, 0), cv::Vec3f(0, 0, 0));
@@ -223,9 +205,7 @@ TEST(LineFitting, ClaudeOpus45PointsRightOrDown) {
     EXPECT_GT(l[0], 0.0f);
     EXPECT_LT(angleErrorDeg(l, std::atan2(1.0, -3.0) * 180.0 / CV_PI), 1e-3);
     EA::fitLineClaudeOpus45(upwards, l, 100, 1.0, 3);
-    EXPECT_NEAR(l[0], 0.0f, 1e-6f);
-    EXPECT_FLOAT_EQ(l[1], 1.0f);
-    EXPECT_FLOAT_EQ(l[2], 7.0f);
+    EXPECT_LT(cv::norm(cv::Vec3f(l[0], l[1], l[2]) - cv::Vec3f(0, 1, 7)), 1e-5);
 }
 
 TEST(LineFitting, GeminiProWithoutSamplesFallsBackToLeastSquares) {
@@ -243,7 +223,7 @@ TEST(LineFitting, IdenticalPointsDoNotBreakTheFitters) {
     const Points same(6, Point2f(4, 4));
     cv::Vec4f l(9, 9, 9, 9);
     EA::fitLineLevenbergMarquardt(same, l);
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::isfinite(l[i]));
+    EXPECT_TRUE(cv::checkRange(l));
     EXPECT_EQ(l[2], 4.0f);
     l = cv::Vec4f(9, 9, 9, 9);
     EA::fitLineRANSAC(same, l, 10, 1.0, 2);
@@ -262,10 +242,7 @@ TEST(LineFitting, KMeansSpansThePointRange) {
     const uint64 before = cv::theRNG().state;
     EA::fitLineKMeans(pts, l);
     EXPECT_EQ(cv::theRNG().state, before);
-    EXPECT_FLOAT_EQ(l[0], 10.0f);
-    EXPECT_NEAR(l[1], 8.0f, 1e-4f);
-    EXPECT_FLOAT_EQ(l[2], 30.0f);
-    EXPECT_NEAR(l[3], 18.0f, 1e-4f);
+    EXPECT_LT(cv::norm(l - cv::Vec4f(10, 8, 30, 18)), 2e-4);
     cv::Vec4f again;
     EA::fitLineKMeans(pts, again);
     EXPECT_EQ(l, again);

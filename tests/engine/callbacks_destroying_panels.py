@@ -6,41 +6,23 @@ import numpy as np
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump
+from wxpanel_support import Mouse, Shown, pump
 
-SETTERS = {
-    "crop": "SetOnCropCallback",
-    "right click": "SetOnRightClickCallback",
-    "left double click": "SetOnLeftDClickCallback",
-    "right double click": "SetOnRightDClickCallback",
-    "mouse move": "SetOnMouseMoveCallback",
+GESTURES = {  # the callback's setter, and the gesture that calls it
+    "crop": ("SetOnCropCallback", lambda mouse: mouse.path([(40, 40), (80, 70)])),
+    "right click": ("SetOnRightClickCallback", lambda mouse: mouse.sim.MouseClick(wx.MOUSE_BTN_RIGHT)),
+    "left double click": ("SetOnLeftDClickCallback", lambda mouse: mouse.sim.MouseDblClick()),
+    "right double click": ("SetOnRightDClickCallback", lambda mouse: mouse.sim.MouseDblClick(wx.MOUSE_BTN_RIGHT)),
+    "mouse move": ("SetOnMouseMoveCallback", lambda mouse: mouse.move(60, 60, settle=0.1)),
 }
 
 
 def gesture(kind, view):
-    sim = wx.UIActionSimulator()
-    origin = view.screen_origin()
-
-    def move(x, y):
-        sim.MouseMove(origin.x + x, origin.y + y)
-        pump(0.1)
-
-    move(40, 40)
-    if kind == "crop":
-        sim.MouseDown()
-        pump(0.05)
-        move(80, 70)
-        sim.MouseUp()
-    elif kind == "right click":
-        sim.MouseClick(wx.MOUSE_BTN_RIGHT)
-    elif kind == "left double click":
-        sim.MouseDblClick()
-    elif kind == "right double click":
-        sim.MouseDblClick(wx.MOUSE_BTN_RIGHT)
-    else:
-        move(60, 60)
+    mouse = Mouse(view)
+    mouse.move(40, 40, settle=0.1)
+    GESTURES[kind][1](mouse)
     pump(0.3)
-    move(90, 90)  # over where the panel was
+    mouse.move(90, 90, settle=0.1)  # over where the panel was
 
 
 def run(kind, target):
@@ -66,7 +48,7 @@ def run(kind, target):
                 view.frame.Destroy()
         return False  # a right click lets the menu go on
 
-    getattr(panel, SETTERS[kind])(destroy)
+    getattr(panel, GESTURES[kind][0])(destroy)
     del panel
     gesture(kind, view)
     assert done, f"the {kind} callback was not called"
@@ -78,6 +60,6 @@ def run(kind, target):
 
 
 if __name__ == "__main__":
-    for kind in SETTERS:
+    for kind in GESTURES:
         for target in ("panel", "host", "frame"):
             run(kind, target)

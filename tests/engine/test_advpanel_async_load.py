@@ -32,8 +32,8 @@ def files(tmp_path_factory):
     return paths
 
 
-def test_events_flow_during_a_load_and_the_newest_load_wins(files):
-    view = Shown(320, 240)
+def test_events_flow_during_a_load_and_the_newest_load_wins(files, shown):
+    view = shown(320, 240)
     ticks, results = [], []
     timer = wx.Timer()
     timer.Bind(wx.EVT_TIMER, lambda event: ticks.append(results[:]))
@@ -51,11 +51,10 @@ def test_events_flow_during_a_load_and_the_newest_load_wins(files):
     timer.Stop()
     assert results == [("small", True)]
     assert np.array_equal(view.panel.GetRawMat(), cv2.imread(files["small"]))
-    view.close()
 
 
 @pytest.mark.parametrize("kind", ["truncated", "directory", "fifo", "missing", "lying header"])
-def test_a_failed_load_reports_false_and_keeps_the_previous_image(files, tmp_path, kind):
+def test_a_failed_load_reports_false_and_keeps_the_previous_image(files, tmp_path, shown, kind):
     path = str(tmp_path / "bad.png")
     if kind == "truncated":
         open(path, "wb").write(open(files["small"], "rb").read()[:100])
@@ -66,14 +65,13 @@ def test_a_failed_load_reports_false_and_keeps_the_previous_image(files, tmp_pat
     elif kind == "lying header":  # a PNG declaring 100000 x 100000 pixels
         chunk = b"IHDR" + struct.pack(">II", 100000, 100000) + bytes([8, 2, 0, 0, 0])
         open(path, "wb").write(b"\x89PNG\r\n\x1a\n\0\0\0\x0d" + chunk + struct.pack(">I", zlib.crc32(chunk)))
-    view = Shown(200, 150)
+    view = shown(200, 150)
     assert view.panel.LoadImage(files["small"])
     results = []
     view.panel.LoadImageAsync(path, lambda ok, info: results.append((ok, info["format"])))
     assert wait_for(lambda: results)
     assert results == [(False, "PNG")] and not view.panel.IsLoading()
     assert np.array_equal(view.panel.GetRawMat(), cv2.imread(files["small"]))
-    view.close()
 
 
 @pytest.mark.parametrize("how", ["panel dropped", "frame destroyed", "frame destroyed, then panel dropped"])

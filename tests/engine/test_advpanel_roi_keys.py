@@ -7,118 +7,92 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import editing_panel, pump
+from wxpanel_support import EVERY_KIND, Mouse, pump
 
-W, H = 400, 300
 M = tm.CvROIMode
 
-# One ROI of every kind, as SetEditingROI takes it; odd angles and coordinates.
-EVERY_KIND = {
-    "Point": (M.Point, [(12.5, 20.25)], 0.0),
-    "Line": (M.Line, [(10, 10), (140.5, 93)], 0.0),
-    "Rectangle": (M.Rectangle, [(10, 12), (130, 80)], 0.0),
-    "RotatedRectangle": (M.RotatedRectangle, [(60, 52), (130, 54)], 33.7),
-    "Circle": (M.Circle, [(150, 150), (47.3, 0)], 0.0),
-    "Annulus": (M.Annulus, [(150, 150), (60, 0), (17.5, 0), (-30, 200)], 0.0),
-    "Polygon": (M.Polygon, [(10, 10), (160.5, 12), (95, 148.25), (12, 140)], 0.0),
-}
 
-
-@pytest.fixture
-def view():
-    with editing_panel(W, H) as shown:
-        shown.sim = wx.UIActionSimulator()
-        yield shown
-
-
-def keys(view, *strokes):
+def keys(editing, *strokes):
     """Real key presses on the focused panel: (key code, modifiers) pairs or plain key codes."""
-    view.window().SetFocus()
+    editing.window().SetFocus()
     pump(0.05)
     for stroke in strokes:
         key, mods = stroke if isinstance(stroke, tuple) else (stroke, wx.MOD_NONE)
-        view.sim.Char(key, mods)
+        wx.UIActionSimulator().Char(key, mods)
         pump(0.05)
 
 
-def mouse_to(view, x, y):
-    origin = view.screen_origin()
-    view.sim.MouseMove(origin.x + x, origin.y + y)
-    pump(0.05)
-
-
-def test_keys_move_resize_remove_undo_and_cancel(view):
-    view.panel.SetEditingROI(M.Rectangle, [(100, 100), (50, 40)])
-    keys(view, wx.WXK_RIGHT, (wx.WXK_DOWN, wx.MOD_SHIFT), (wx.WXK_RIGHT, wx.MOD_CONTROL))
-    assert view.panel.GetRect() == (101, 110, 51, 40)
-    assert view.crops == [(101, 100, 50, 40), (101, 110, 50, 40), (101, 110, 51, 40)]
-    keys(view, wx.WXK_DELETE)
-    assert view.panel.GetRect() == (0, 0, 0, 0) and view.crops[-1] == (0, 0, 0, 0)
-    keys(view, (ord("Z"), wx.MOD_CONTROL))
-    assert view.panel.GetRect() == (101, 110, 51, 40)  # the burst of keys is one step
-    keys(view, (ord("Z"), wx.MOD_CONTROL))
-    assert view.panel.GetRect() == (100, 100, 50, 40)
-    keys(view, (ord("Z"), wx.MOD_CONTROL | wx.MOD_SHIFT), (ord("Y"), wx.MOD_CONTROL))
-    assert view.panel.GetRect() == (0, 0, 0, 0)
-    assert view.crops[-4:] == [(101, 110, 51, 40), (100, 100, 50, 40), (101, 110, 51, 40), (0, 0, 0, 0)]
+def test_keys_move_resize_remove_undo_and_cancel(editing):
+    editing.panel.SetEditingROI(M.Rectangle, [(100, 100), (50, 40)])
+    keys(editing, wx.WXK_RIGHT, (wx.WXK_DOWN, wx.MOD_SHIFT), (wx.WXK_RIGHT, wx.MOD_CONTROL))
+    assert editing.panel.GetRect() == (101, 110, 51, 40)
+    assert editing.crops == [(101, 100, 50, 40), (101, 110, 50, 40), (101, 110, 51, 40)]
+    keys(editing, wx.WXK_DELETE)
+    assert editing.panel.GetRect() == (0, 0, 0, 0) and editing.crops[-1] == (0, 0, 0, 0)
+    keys(editing, (ord("Z"), wx.MOD_CONTROL))
+    assert editing.panel.GetRect() == (101, 110, 51, 40)  # the burst of keys is one step
+    keys(editing, (ord("Z"), wx.MOD_CONTROL))
+    assert editing.panel.GetRect() == (100, 100, 50, 40)
+    keys(editing, (ord("Z"), wx.MOD_CONTROL | wx.MOD_SHIFT), (ord("Y"), wx.MOD_CONTROL))
+    assert editing.panel.GetRect() == (0, 0, 0, 0)
+    assert editing.crops[-4:] == [(101, 110, 51, 40), (100, 100, 50, 40), (101, 110, 51, 40), (0, 0, 0, 0)]
 
     # Escape in the middle of a drag puts the ROI back and reports nothing.
-    view.panel.SetEditingROI(M.Rectangle, [(100, 100), (50, 40)])
-    reported = len(view.crops)
-    mouse_to(view, 125, 120)
-    view.sim.MouseDown()
+    editing.panel.SetEditingROI(M.Rectangle, [(100, 100), (50, 40)])
+    reported = len(editing.crops)
+    mouse = Mouse(editing)
+    mouse.move(125, 120, settle=0.05)
+    mouse.sim.MouseDown()
     for x in (160, 200, 240):
-        mouse_to(view, x, 150)
-    keys(view, wx.WXK_ESCAPE)
-    view.sim.MouseUp()
+        mouse.move(x, 150, settle=0.05)
+    keys(editing, wx.WXK_ESCAPE)
+    mouse.sim.MouseUp()
     pump(0.1)
-    assert view.panel.GetRect() == (100, 100, 50, 40) and len(view.crops) == reported
+    assert editing.panel.GetRect() == (100, 100, 50, 40) and len(editing.crops) == reported
 
     # ...and in the middle of a polygon.
-    view.panel.SetROIMode(M.Polygon)
+    editing.panel.SetROIMode(M.Polygon)
     for x, y in ((50, 50), (150, 60), (120, 160)):
-        mouse_to(view, x, y)
-        view.sim.MouseClick()
-        pump(0.1)
-    assert len(view.panel.GetPolygonPoints()) == 3
-    keys(view, wx.WXK_ESCAPE)
-    assert view.panel.GetPolygonPoints() == [] and len(view.crops) == reported
+        mouse.click(x, y)
+    assert len(editing.panel.GetPolygonPoints()) == 3
+    keys(editing, wx.WXK_ESCAPE)
+    assert editing.panel.GetPolygonPoints() == [] and len(editing.crops) == reported
 
 
 @pytest.mark.parametrize("kind", EVERY_KIND)
-def test_undo_and_redo_restore_exact_geometry(view, kind):
+def test_undo_and_redo_restore_exact_geometry(editing, kind):
     mode, points, angle = EVERY_KIND[kind]
-    view.panel.SetEditingROI(mode, points, angle)
-    first = view.panel.GetROIState()
+    editing.panel.SetEditingROI(mode, points, angle)
+    first = editing.panel.GetROIState()
     second = json.loads(json.dumps(first))
     for key in ("x", "cx", "x1", "x2"):
         if key in second:
             second[key] += 7.25
     if "points" in second:
         second["points"][1][0] += 7.25
-    view.panel.SetROIState(second)
-    keys(view, wx.WXK_RIGHT, (wx.WXK_UP, wx.MOD_SHIFT), (wx.WXK_RIGHT, wx.MOD_CONTROL))
-    third = view.panel.GetROIState()
+    editing.panel.SetROIState(second)
+    keys(editing, wx.WXK_RIGHT, (wx.WXK_UP, wx.MOD_SHIFT), (wx.WXK_RIGHT, wx.MOD_CONTROL))
+    third = editing.panel.GetROIState()
     assert len({json.dumps(s) for s in (first, second, third)}) == 3
-    crops = len(view.crops)
+    crops = len(editing.crops)
     for expected in (second, first):
-        assert view.panel.UndoROI() and view.panel.GetROIState() == expected
-    assert view.panel.RedoROI() and view.panel.RedoROI() and view.panel.GetROIState() == third
-    assert not view.panel.CanRedoROI() and view.panel.CanUndoROI()
-    assert len(view.crops) == crops + 4
+        assert editing.panel.UndoROI() and editing.panel.GetROIState() == expected
+    assert editing.panel.RedoROI() and editing.panel.RedoROI() and editing.panel.GetROIState() == third
+    assert not editing.panel.CanRedoROI() and editing.panel.CanUndoROI()
+    assert len(editing.crops) == crops + 4
 
 
 @pytest.mark.parametrize("kind", list(EVERY_KIND) + ["open Polygon", "empty Circle"])
-def test_state_round_trips_through_json(view, kind):
+def test_state_round_trips_through_json(editing, kind):
     if kind == "open Polygon":
         state = {"version": 1, "kind": "Polygon", "points": [[1.5, 2.0], [30.25, 4.0]], "closed": False}
     elif kind == "empty Circle":
         state = {"version": 1, "kind": "Circle", "cx": 0.0, "cy": 0.0, "radius": 0.0}
     else:
-        view.panel.SetEditingROI(*EVERY_KIND[kind])
-        state = view.panel.GetROIState()
-    view.panel.SetROIState(json.loads(json.dumps(state)))
-    again = view.panel.GetROIState()
+        editing.panel.SetEditingROI(*EVERY_KIND[kind])
+        state = editing.panel.GetROIState()
+    editing.panel.SetROIState(json.loads(json.dumps(state)))
+    again = editing.panel.GetROIState()
     assert again == state and json.loads(json.dumps(again)) == again
     assert all(type(v) is float for k, v in again.items() if k not in ("version", "kind", "points", "closed"))
 
@@ -150,9 +124,9 @@ HOSTILE = [
 
 
 @pytest.mark.parametrize("state, message", HOSTILE)
-def test_hostile_states_are_refused_and_change_nothing(view, state, message):
-    view.panel.SetEditingROI(*EVERY_KIND["Polygon"])
-    before = view.panel.GetROIState()
+def test_hostile_states_are_refused_and_change_nothing(editing, state, message):
+    editing.panel.SetEditingROI(*EVERY_KIND["Polygon"])
+    before = editing.panel.GetROIState()
     with pytest.raises(ValueError, match=message):
-        view.panel.SetROIState(state)
-    assert view.panel.GetROIState() == before and not view.panel.CanRedoROI()
+        editing.panel.SetROIState(state)
+    assert editing.panel.GetROIState() == before and not editing.panel.CanRedoROI()

@@ -5,18 +5,12 @@ import math
 import numpy as np
 import pytest
 
-from wxpanel_support import Shown, pump
-
 
 @pytest.fixture
-def shown():
-    view = Shown(320, 240)
-    view.panel.SetMat(np.zeros((240, 320, 3), np.uint8))
-    view.panel.SetOriginal()
+def texts(shown):
+    view = shown(320, 240, image=np.zeros((240, 320, 3), np.uint8))
     view.panel.SetDisplayOverlay(True)
-    pump(0.2)
-    yield view
-    view.close()
+    return view
 
 
 def green_pixels(view):
@@ -24,16 +18,16 @@ def green_pixels(view):
     return int(((shot[:, :, 1] > 150) & (shot[:, :, 0] < 80) & (shot[:, :, 2] < 80)).sum())
 
 
-def test_texts_are_drawn_indexed_apart_and_cleared_with_the_overlays(shown):
-    assert shown.panel.AppendOverlay(2, [(5, 200), (50, 200)], (255, 0, 0)) == 0
-    assert shown.panel.AppendTextOverlay("\u2300 96.0 px\n\u2220 5\u00b0", (20, 20), size=30) == 0
-    assert shown.panel.AppendTextOverlay("second", (20, 150), (0, 255, 0), 20, background=(40, 40, 40)) == 1
-    shown.panel.Refresh()
-    assert green_pixels(shown) > 200
-    shown.panel.ClearOverlay()
-    shown.panel.Refresh()
-    assert green_pixels(shown) == 0
-    assert shown.panel.AppendTextOverlay("again", (20, 20)) == 0
+def test_texts_are_drawn_indexed_apart_and_cleared_with_the_overlays(texts):
+    assert texts.panel.AppendOverlay(2, [(5, 200), (50, 200)], (255, 0, 0)) == 0
+    assert texts.panel.AppendTextOverlay("\u2300 96.0 px\n\u2220 5\u00b0", (20, 20), size=30) == 0
+    assert texts.panel.AppendTextOverlay("second", (20, 150), (0, 255, 0), 20, background=(40, 40, 40)) == 1
+    texts.panel.Refresh()
+    assert green_pixels(texts) > 200
+    texts.panel.ClearOverlay()
+    texts.panel.Refresh()
+    assert green_pixels(texts) == 0
+    assert texts.panel.AppendTextOverlay("again", (20, 20)) == 0
 
 
 @pytest.mark.parametrize("arguments, named", [
@@ -45,8 +39,8 @@ def test_texts_are_drawn_indexed_apart_and_cleared_with_the_overlays(shown):
     (dict(size=5000), "size"),
     (dict(background=(1, 2, 3, 4, 5)), "background"),
 ])
-def test_bad_arguments_raise_value_error_naming_them(shown, arguments, named):
+def test_bad_arguments_raise_value_error_naming_them(texts, arguments, named):
     call = dict(text="label", position=(10, 10))
     call.update(arguments)
     with pytest.raises(ValueError, match=named):
-        shown.panel.AppendTextOverlay(**call)
+        texts.panel.AppendTextOverlay(**call)

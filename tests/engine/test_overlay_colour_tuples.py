@@ -2,24 +2,14 @@
 TivraROIAdvPanel: (B, G, R[, A]) order, extra elements ignored, short tuples
 giving (0, 0, 0, 0)."""
 import numpy as np
-import pytest
-
-from wxpanel_support import Shown, rgb
+from wxpanel_support import rgb
 
 GRAY = (100, 100, 100)
 
 
-@pytest.fixture
-def view():
-    shown = Shown(400, 300)
-    shown.panel.SetMat(np.full((300, 400, 3), 100, np.uint8))
-    shown.panel.SetOriginal()
-    shown.panel.SetDisplayOverlay(True)
-    yield shown
-    shown.close()
-
-
-def test_colour_tuples(view):
+def test_colour_tuples(shown):
+    view = shown(image=np.full((300, 400, 3), 100, np.uint8))
+    view.panel.SetDisplayOverlay(True)
     view.panel.AppendOverlay(2, [(20, 50), (380, 50)], (40, 80, 120), 3)
     view.panel.AppendOverlay(2, [(20, 150), (380, 150)], (200, 10, 60, 255, 7, 7), 3)
     view.panel.AppendOverlay(2, [(20, 250), (380, 250)], (1, 2), 3)

@@ -16,6 +16,17 @@ import TivraModule as tm
 
 
 _APP = []
+M = tm.CvROIMode
+# One ROI of every kind, as SetEditingROI takes it; odd angles and coordinates.
+EVERY_KIND = {
+    "Point": (M.Point, [(12.5, 20.25)], 0.0),
+    "Line": (M.Line, [(10, 10), (140.5, 93)], 0.0),
+    "Rectangle": (M.Rectangle, [(10, 12), (130, 80)], 0.0),
+    "RotatedRectangle": (M.RotatedRectangle, [(60, 52), (130, 54)], 33.7),
+    "Circle": (M.Circle, [(150, 150), (47.3, 0)], 0.0),
+    "Annulus": (M.Annulus, [(150, 150), (60, 0), (17.5, 0), (-30, 200)], 0.0),
+    "Polygon": (M.Polygon, [(10, 10), (160.5, 12), (95, 148.25), (12, 140)], 0.0),
+}
 
 
 def app():
@@ -78,20 +89,36 @@ class Shown:
         pump(0.05)
 
 
-@contextlib.contextmanager
-def editing_panel(width, height):
-    """A Shown panel at zoom 1 over a flat grey image with ROI editing on; crop reports go to .crops."""
-    shown = Shown(width, height)
-    shown.panel.SetMat(np.full((height, width, 3), 60, np.uint8))
-    shown.panel.SetOriginal()  # zoom 1: window pixels are source pixels
-    shown.panel.SetFuncEnable(True, True, True)
-    shown.crops = []
-    shown.panel.SetOnCropCallback(shown.crops.append)
-    pump(0.1)
-    try:
-        yield shown
-    finally:
-        shown.close()
+class Mouse:
+    """Real pointer gestures (XTest through wx.UIActionSimulator) at a Shown panel's coordinates."""
+
+    def __init__(self, view):
+        self.sim = wx.UIActionSimulator()
+        self.origin = view.screen_origin()
+
+    def move(self, x, y, settle=0.03):
+        self.sim.MouseMove(self.origin.x + int(x), self.origin.y + int(y))
+        pump(settle)
+
+    def path(self, points, button=wx.MOUSE_BTN_LEFT):
+        """Press at the first point, pass through the others, release at the last."""
+        self.move(*points[0], settle=0.1)
+        self.sim.MouseDown(button)
+        pump(0.05)
+        for x, y in points[1:]:
+            self.move(x, y)
+        self.sim.MouseUp(button)
+        pump(0.1)
+
+    def drag(self, start, end, steps=4, button=wx.MOUSE_BTN_LEFT):
+        (x0, y0), (x1, y1) = start, end
+        self.path([start] + [(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps) for i in range(1, steps + 1)],
+                  button)
+
+    def click(self, x, y, pause=0.1, button=wx.MOUSE_BTN_LEFT):
+        self.move(x, y, settle=0.05)
+        self.sim.MouseClick(button)
+        pump(pause)
 
 
 def rgb(capture, x, y):

@@ -55,11 +55,9 @@ TEST(ROIGeometry, PolygonDistanceUsesTheClosedOutline)
 
 TEST(ROIGeometry, RectangleContainmentAndBoundingBox)
 {
-    const cv::Rect2f r(10, 20, 5, 5);
-    EXPECT_TRUE(ROIGeometry::IsInsideRect({10, 20}, r));
-    EXPECT_FALSE(ROIGeometry::IsInsideRect({15, 22}, r));
-    EXPECT_FALSE(ROIGeometry::IsInsideRect({12, 25}, r));
-    EXPECT_TRUE(ROIGeometry::IsInsideRect({14.9f, 24.9f}, r));
+    for (auto [p, inside] : {std::pair{cv::Point2f(10, 20), true}, {cv::Point2f(15, 22), false},
+                             {cv::Point2f(12, 25), false}, {cv::Point2f(14.9f, 24.9f), true}})
+        EXPECT_EQ(ROIGeometry::IsInsideRect(p, cv::Rect2f(10, 20, 5, 5)), inside) << p;
 
     EXPECT_EQ(ROIGeometry::GetBoundingBox({}), cv::Rect());
     EXPECT_EQ(ROIGeometry::GetBoundingBox({{1.7f, 2.9f}, {5.2f, 8.1f}}), cv::Rect(1, 2, 3, 5));
@@ -96,10 +94,8 @@ TEST(ROIHitTest, RectangleEdgesBeforeInterior)
     ExpectHit(ROIHitTest::TestRectangle({110, 10}, rect, 5.0f), ROIHandle::TopRightCorner, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({10, 60}, rect, 5.0f), ROIHandle::BottomLeftCorner, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 35}, rect, 5.0f), ROIHandle::Body, 0.0f);
-    {
-        SCOPED_TRACE("outside the vertical band");
-        ExpectMiss(ROIHitTest::TestRectangle({10, 70}, rect, 5.0f));
-    }
+    // Outside the vertical band.
+    ExpectMiss(ROIHitTest::TestRectangle({10, 70}, rect, 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 30}, cv::Rect2f(10, 10, 0, 50), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 10}, cv::Rect2f(10, 10, 50, 0), 5.0f));
 }
@@ -132,10 +128,8 @@ TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
 TEST(ROIHitTest, CircleRimAndCentreOnly)
 {
     ExpectMiss(ROIHitTest::TestCircle({0, 0}, {0, 0}, 0.0f, 5.0f));
-    {
-        SCOPED_TRACE("halfway between centre and rim");
-        ExpectMiss(ROIHitTest::TestCircle({20, 0}, {0, 0}, 40.0f, 5.0f));
-    }
+    // Halfway between centre and rim.
+    ExpectMiss(ROIHitTest::TestCircle({20, 0}, {0, 0}, 40.0f, 5.0f));
     ExpectHit(ROIHitTest::TestCircle({0, 42}, {0, 0}, 40.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
     ExpectHit(ROIHitTest::TestCircle({3, 0}, {0, 0}, 40.0f, 5.0f), ROIHandle::Body, 3.0f);
     // A small circle: the rim is tested before the centre.
@@ -149,17 +143,13 @@ TEST(ROIHitTest, AnnulusParts)
     ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, c, -1.0f, 30.0f, 0, 90, 5.0f));
     ExpectHit(ROIHitTest::TestAnnulus({1, 1}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::Body, std::sqrt(2.0f));
     ExpectHit(ROIHitTest::TestAnnulus({0, 52}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    {
-        SCOPED_TRACE("the rim is a whole circle, not just the swept sector");
-        ExpectHit(ROIHitTest::TestAnnulus({-51, 0}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 1.0f);
-    }
+    // The rim is a whole circle, not just the swept sector.
+    ExpectHit(ROIHitTest::TestAnnulus({-51, 0}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 1.0f);
     ExpectHit(ROIHitTest::TestAnnulus({0, 21}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::InnerEdge, 1.0f);
     ExpectHit(ROIHitTest::TestAnnulus({35, -3}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
     ExpectHit(ROIHitTest::TestAnnulus({3, 35}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
-    {
-        SCOPED_TRACE("inside the ring body");
-        ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
-    }
+    // Inside the ring body.
+    ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
 }
 
 TEST(ROIHitTest, PolygonVerticesAndMoveHandle)
@@ -176,13 +166,9 @@ TEST(ROIHitTest, PolygonVerticesAndMoveHandle)
     // The integer bounding rectangle counts pixels inclusively: 0..100 is 101
     // pixels wide, so the move handle sits at (50.5, 50.5).
     ExpectHit(ROIHitTest::TestPolygon({52, 51}, square, 5.0f, false), ROIHandle::Body, std::hypot(1.5f, 0.5f));
-    {
-        SCOPED_TRACE("no move handle while drawing");
-        ExpectMiss(ROIHitTest::TestPolygon({52, 51}, square, 5.0f, true));
-    }
-    {
-        SCOPED_TRACE("edges are not targets");
-        ExpectMiss(ROIHitTest::TestPolygon({50, 0}, {{0, 0}, {100, 0}}, 5.0f, false));
-    }
+    // No move handle while drawing.
+    ExpectMiss(ROIHitTest::TestPolygon({52, 51}, square, 5.0f, true));
+    // Edges are not targets.
+    ExpectMiss(ROIHitTest::TestPolygon({50, 0}, {{0, 0}, {100, 0}}, 5.0f, false));
     ExpectMiss(ROIHitTest::TestPolygon({50, 2}, square, 5.0f, false));
 }

@@ -27,22 +27,16 @@ TEST(LineStyles, DashedLineSamplesEveryStepAndPairsThem)
 {
     cv::Mat img = Canvas(30, 3);
     ID::drawDashedLine(img, {0, 0}, {20, 0}, kWhite, 1, 5);
-    for (int x = 0; x < 30; ++x) {
-        const bool inDash = (x <= 5) || (x >= 10 && x <= 15);
-        EXPECT_EQ(Set(img, x, 0), inDash) << "x = " << x;
-    }
+    for (int x = 0; x < 30; ++x)
+        EXPECT_EQ(Set(img, x, 0), x <= 5 || (x >= 10 && x <= 15)) << "x = " << x;
 }
 
 TEST(LineStyles, DottedLineHasADotAtEverySampleButNotAtTheEnd)
 {
     cv::Mat img = Canvas(30, 3);
     ID::drawDottedLine(img, {0, 1}, {20, 1}, kWhite, 1, 5);
-    for (int x : {0, 5, 10, 15}) {
-        EXPECT_TRUE(Set(img, x, 1)) << x;
-    }
-    for (int x : {3, 8, 13, 18, 20}) {
-        EXPECT_FALSE(Set(img, x, 1)) << x;
-    }
+    for (int x : {0, 3, 5, 8, 10, 13, 15, 18, 20})
+        EXPECT_EQ(Set(img, x, 1), x % 5 == 0 && x < 20) << x;
     cv::Mat still = Canvas(10, 10);
     ID::drawDottedLine(still, {5, 5}, {5, 5}, kWhite, 2, 5);
     EXPECT_EQ(cv::countNonZero(still), 0);
@@ -74,11 +68,9 @@ TEST(LineStyles, CrossArms)
 {
     cv::Mat img = Canvas(40, 40);
     ID::drawReularCrossLine(img, {20, 20}, kWhite, 1, 11);
-    for (cv::Point p : {cv::Point(15, 20), cv::Point(25, 20), cv::Point(20, 15), cv::Point(20, 25)}) {
-        EXPECT_TRUE(Set(img, p.x, p.y)) << p;
-    }
-    EXPECT_FALSE(Set(img, 26, 20));
-    EXPECT_FALSE(Set(img, 14, 20));
+    for (auto [x, y, set] : {std::tuple{15, 20, true}, {25, 20, true}, {20, 15, true}, {20, 25, true}, {26, 20, false},
+                             {14, 20, false}})
+        EXPECT_EQ(Set(img, x, y), set) << x << ", " << y;
     EXPECT_EQ(cv::countNonZero(img), 21);
 }
 

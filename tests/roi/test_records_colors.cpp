@@ -45,32 +45,6 @@ std::map<std::string, const cv::Scalar*> CvTable()
 
 } // namespace
 
-TEST(ROIRecords, DefaultRecord)
-{
-    const cvROI roi;
-    EXPECT_FALSE(roi.visible);
-    EXPECT_EQ(roi.thickness, 1);
-    EXPECT_EQ(roi.roiIndex, -1);
-    EXPECT_EQ(roi.angle, 0.0);
-    EXPECT_EQ(roi.mode, 0);
-    EXPECT_EQ(roi.lineStyle, 0);
-    EXPECT_EQ(roi.color, cv::Scalar(0, 0, 0, 0));
-    EXPECT_TRUE(roi.points.empty());
-    EXPECT_TRUE(roi.mask.empty());
-}
-
-TEST(ROIRecords, CopyCopiesPointsAndSharesMaskPixels)
-{
-    cvROI roi;
-    roi.points = {{1, 2}, {3, 4}};
-    roi.mask = cv::Mat::zeros(4, 4, CV_8UC1);
-    cvROI copy = roi;
-    copy.points[0].x = 99;
-    copy.mask.at<uchar>(0, 0) = 7;
-    EXPECT_EQ(roi.points[0].x, 1);
-    EXPECT_EQ(roi.mask.at<uchar>(0, 0), 7);
-}
-
 TEST(ColourTables, MatchTheCssLevel3Keywords)
 {
     const std::map<std::string, Rgb> reference = LoadReferenceColours();

@@ -95,12 +95,10 @@ TEST(ROIEditHistory, StepsBurstsAndCancelledGestures)
     EXPECT_EQ(s.roiRect.x, 50.0f);
 
     // A pause ends a burst; a burst that comes back leaves no step.
-    ROIKeyboard::Move(s, {1, 0}, {});
-    history.CommitBurst(s, 1000);
-    ROIKeyboard::Move(s, {1, 0}, {});
-    history.CommitBurst(s, 3000);
-    ROIKeyboard::Move(s, {-1, 0}, {});
-    history.CommitBurst(s, 3500);
+    for (auto [dx, t] : {std::pair{1, 1000}, {1, 3000}, {-1, 3500}}) {
+        ROIKeyboard::Move(s, {float(dx), 0}, {});
+        history.CommitBurst(s, t);
+    }
     ASSERT_TRUE(history.Undo(s));
     EXPECT_EQ(s.roiRect.x, 50.0f);
     EXPECT_FALSE(history.CanUndo(s));
@@ -147,21 +145,22 @@ TEST(ROIKeyboard, ResizeChangesTheMainSizeOfEachKind)
     EXPECT_EQ(rotated.roiRect, cv::Rect2f(15, 22, 40, 14)); // about its centre
     EXPECT_EQ(rotated.polygonPoints, ROIEditor::RotatedCorners(rotated.roiRect, 33.7));
 
+    const auto radii = [](const ROIEditState& s) {
+        return cv::Vec2d(ROIEditRecord::OuterRadius(s), ROIEditRecord::InnerRadius(s));
+    };
     ROIEditState circle = FromRecord(CvROIMode::Circle, {{50, 50}, {17, 0}});
     ROIKeyboard::Resize(circle, {0, -1});
     EXPECT_NEAR(ROIEditRecord::OuterRadius(circle), 16.0, 1e-5);
 
     ROIEditState annulus = FromRecord(CvROIMode::Annulus, {{50, 50}, {20, 0}, {7, 0}, {0, 360}});
     ROIKeyboard::Resize(annulus, {0, 100});
-    EXPECT_NEAR(ROIEditRecord::InnerRadius(annulus), 20.0, 1e-5); // inner stays inside
+    EXPECT_LT(cv::norm(radii(annulus) - cv::Vec2d(20, 20)), 1e-5); // inner stays inside
     ROIKeyboard::Resize(annulus, {-10, 0});
-    EXPECT_NEAR(ROIEditRecord::OuterRadius(annulus), 10.0, 1e-5);
-    EXPECT_NEAR(ROIEditRecord::InnerRadius(annulus), 10.0, 1e-5);
+    EXPECT_LT(cv::norm(radii(annulus) - cv::Vec2d(10, 10)), 1e-5);
 
     ROIEditState line = FromRecord(CvROIMode::Line, {{10, 10}, {13, 14}});
     ROIKeyboard::Resize(line, {5, 0});
-    EXPECT_NEAR(line.leftUpPoint.x, 16.0f, 1e-5);
-    EXPECT_NEAR(line.leftUpPoint.y, 18.0f, 1e-5);
+    EXPECT_LT(cv::norm(line.leftUpPoint - cv::Point2f(16, 18)), 1e-5);
 
     ROIEditState polygon = FromRecord(CvROIMode::Polygon, {{10, 10}, {30, 10}, {20, 40}});
     ROIKeyboard::Resize(polygon, {20, 0});
@@ -186,12 +185,10 @@ TEST(ROIKeyboard, RemoveLeavesNothingToReport)
 // The current ROI set from a record and read back, as both editing panels do it.
 TEST(ROIEditRecord, AnnulusWithRadiusGivenAsLengthOnly)
 {
-    ROIEditState s;
-    ROIEditRecord::Apply(s, Record(CvROIMode::Annulus, {{100, 100}, {50, 0}, {0, 0}, {30, 300}}));
+    const ROIEditState s = FromRecord(CvROIMode::Annulus, {{100, 100}, {50, 0}, {0, 0}, {30, 300}});
     EXPECT_NEAR(ROIEditRecord::OuterRadius(s), 50.0, 1e-4);
     EXPECT_NEAR(ROIEditRecord::InnerRadius(s), 25.0, 1e-4);  // 0 stored: half the outer radius
-    EXPECT_EQ(s.startAngle, 30.0);
-    EXPECT_EQ(s.endAngle, 300.0);
+    EXPECT_EQ(cv::Vec2d(s.startAngle, s.endAngle), cv::Vec2d(30, 300));
     EXPECT_EQ(ROIEditRecord::CoveredBox(s), cv::Rect2f(50, 50, 100, 100));
 }
 
@@ -204,28 +201,23 @@ TEST(ROIEditRecord, WrongPointCountsResetTheROI)
     EXPECT_TRUE(s.polygonPoints.empty());
     EXPECT_EQ(ROIEditRecord::ReportedRect(s), cv::Rect());
     ROIEditRecord::Apply(s, Record(CvROIMode::Circle, {{1, 1}}));
-    EXPECT_EQ(ROIEditRecord::OuterRadius(s), 0.0);
-    EXPECT_EQ(ROIEditRecord::InnerRadius(s), 0.0);
+    EXPECT_EQ(cv::Vec2d(ROIEditRecord::OuterRadius(s), ROIEditRecord::InnerRadius(s)), cv::Vec2d(0, 0));
 }
 
 TEST(ROIEditRecord, CoveredBoxByKind)
 {
-    ROIEditState s;
-    ROIEditRecord::Apply(s, Record(CvROIMode::Circle, {{50, 40}, {10, 0}}));
-    const cv::Rect2f circle = ROIEditRecord::CoveredBox(s);
-    EXPECT_NEAR(circle.x, 40, 1e-4);
-    EXPECT_NEAR(circle.width, 20, 1e-4);
-    // A square turned by 45 degrees covers its diagonal on each axis.
-    ROIEditRecord::Apply(s, Record(CvROIMode::RotatedRectangle, {{0, 0}, {10, 10}}, 45.0));
-    const cv::Rect2f turned = ROIEditRecord::CoveredBox(s);
-    EXPECT_NEAR(turned.width, 10 * std::sqrt(2.0), 1e-3);
-    EXPECT_NEAR(turned.x + turned.width / 2, 5, 1e-3);
-    ROIEditRecord::Apply(s, Record(CvROIMode::Line, {{30, 5}, {10, 25}}));
-    EXPECT_EQ(ROIEditRecord::CoveredBox(s), cv::Rect2f(10, 5, 20, 20));
-    ROIEditRecord::Apply(s, Record(CvROIMode::Polygon, {{3, 4}, {9, 1}, {6, 8}}));
-    EXPECT_EQ(ROIEditRecord::CoveredBox(s), cv::Rect2f(3, 1, 6, 7));
-    ROIEditRecord::Apply(s, Record(CvROIMode::Point, {{3, 4}}));
-    EXPECT_TRUE(ROIEditRecord::CoveredBox(s).empty());
+    // A square turned by 45 degrees covers its diagonal on each axis; a point covers nothing.
+    const float diagonal = 10 * std::sqrt(2.0f);
+    for (auto [state, box] : {std::pair{FromRecord(CvROIMode::Circle, {{50, 40}, {10, 0}}), cv::Rect2f(40, 30, 20, 20)},
+                              {FromRecord(CvROIMode::RotatedRectangle, {{0, 0}, {10, 10}}, 45.0),
+                               cv::Rect2f(5 - diagonal / 2, 5 - diagonal / 2, diagonal, diagonal)},
+                              {FromRecord(CvROIMode::Line, {{30, 5}, {10, 25}}), cv::Rect2f(10, 5, 20, 20)},
+                              {FromRecord(CvROIMode::Polygon, {{3, 4}, {9, 1}, {6, 8}}), cv::Rect2f(3, 1, 6, 7)}}) {
+        const cv::Rect2f covered = ROIEditRecord::CoveredBox(state);
+        EXPECT_LT(cv::norm(cv::Vec4f(covered.x, covered.y, covered.width, covered.height) -
+                           cv::Vec4f(box.x, box.y, box.width, box.height)), 1e-3) << state.mode;
+    }
+    EXPECT_TRUE(ROIEditRecord::CoveredBox(FromRecord(CvROIMode::Point, {{3, 4}})).empty());
 }
 
 // A circle's rectangle is its bounding square, whichever way its radius was given.
