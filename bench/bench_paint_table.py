@@ -94,10 +94,10 @@ def resident_bytes():
 
 def held_image_sizes(app, parent, panel_class):
     """Memory the panel holds after SetMat of a 24 MP array, once the array is gone, in image sizes."""
+    gc.collect()
+    before = resident_bytes()  # before the array: it is gone when the panel's share is read
     picture = image_of(24)
     size = picture.nbytes
-    gc.collect()
-    before = resident_bytes()
     panel = panel_class(parent.GetHandle(), -1, 0, 0, *CLIENT)
     panel.SetMat(picture)
     del picture
