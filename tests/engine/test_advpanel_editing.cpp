@@ -9,7 +9,6 @@
 #include <wx/stattext.h>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -103,15 +102,4 @@ TEST_F(AdvPanelEditingTest, PressesOutsideTheImageAreSkipped)
     Mouse(wxEVT_LEFT_DOWN, 600, 450, true);
     Mouse(wxEVT_LEFT_UP, 600, 450, false);
     EXPECT_TRUE(m_crops.empty());
-}
-
-TEST(CropEvent, CloneKeepsTheRectangle)
-{
-    CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, 7, cv::Rect(1, 2, 3, 4));
-    std::unique_ptr<wxEvent> copy(event.Clone());
-    auto* crop = dynamic_cast<CropEvent*>(copy.get());
-    ASSERT_NE(crop, nullptr);
-    EXPECT_EQ(crop->m_rect, cv::Rect(1, 2, 3, 4));
-    EXPECT_EQ(crop->GetId(), 7);
-    EXPECT_EQ(crop->GetEventType(), TIVRAPanel_EVT_CROP_CHANGE);
 }

@@ -65,6 +65,7 @@ TEST(AdvPanelEvents, TypesExistAndDiffer)
     ASSERT_NE(crop, nullptr);
     EXPECT_EQ(crop->m_rect, cv::Rect(1, 2, 3, 4));
     EXPECT_EQ(crop->GetId(), 7);
+    EXPECT_EQ(crop->GetEventType(), TIVRAPanel_EVT_CROP_CHANGE);
     EXPECT_EQ(crop->GetEventCategory(), wxEVT_CATEGORY_USER_INPUT);
 }
 
@@ -73,16 +74,12 @@ TEST_F(AdvPanelTest, MenuKindRaisesToolChange)
     std::vector<std::pair<int, int>> seen;
     m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE,
                   [&](wxCommandEvent& e) { seen.emplace_back(e.GetId(), e.GetInt()); });
-    Choose(407);  // "Rectangle"
-    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::Rectangle);
-    Choose(406);  // "Rotated Rectangle"
-    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::RotatedRectangle);
-    Choose(410);
-    EXPECT_EQ(m_panel->GetROIMode(), CvROIMode::Polygon);
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], std::make_pair(4321, 3));
-    EXPECT_EQ(seen[1], std::make_pair(4321, 4));
-    EXPECT_EQ(seen[2], std::make_pair(4321, 7));
+    for (const auto& [id, mode] : {std::pair{407, CvROIMode::Rectangle}, {406, CvROIMode::RotatedRectangle},
+                                   {410, CvROIMode::Polygon}}) {
+        Choose(id);
+        EXPECT_EQ(m_panel->GetROIMode(), mode) << id;
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{4321, 3}, {4321, 4}, {4321, 7}}));
 }
 
 TEST_F(AdvPanelTest, MenuKindResetsTheCurrentROI)
@@ -99,14 +96,10 @@ TEST_F(AdvPanelTest, MenuKindResetsTheCurrentROI)
 
 TEST_F(AdvPanelTest, MenuSIMDChoices)
 {
-    Choose(412);
-    EXPECT_EQ(m_panel->SimdMode(), 2);
-    Choose(414);
-    EXPECT_EQ(m_panel->SimdMode(), 0);
-    Choose(411);
-    EXPECT_EQ(m_panel->SimdMode(), 3);
-    Choose(415);
-    EXPECT_EQ(m_panel->SimdMode(), -1);
+    for (const auto& [id, mode] : {std::pair{412, 2}, {414, 0}, {411, 3}, {415, -1}}) {
+        Choose(id);
+        EXPECT_EQ(m_panel->SimdMode(), mode) << id;
+    }
 }
 
 TEST_F(AdvPanelTest, MenuZoomCommands)
@@ -150,9 +143,7 @@ TEST_F(AdvPanelTest, BadgeSettingsRefitOnlyWhenNeeded)
     wxYield();
     const int fitted = m_panel->BadgeFontHeight();
     EXPECT_GT(fitted, 1);
-    m_panel->UpdatePassFailRecycleLogo(false, 2, "", "X", "Y", "Z");  // hidden: nothing else changes
-    EXPECT_EQ(m_panel->BadgeState(), 1);
-    EXPECT_EQ(m_panel->BadgeFontHeight(), fitted);
+    // The store's own test covers what hiding and new labels keep; this pins that the panel passes them on.
     m_panel->UpdatePassFailRecycleLogo(true, 0, "", "OK", "NG", "RECYCLE");
     EXPECT_EQ(m_panel->BadgeFontHeight(), -1);
 }

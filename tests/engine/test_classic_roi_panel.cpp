@@ -12,6 +12,7 @@
 #include <wx/utils.h>
 
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -78,6 +79,12 @@ protected:
         m_panel->GetEventHandler()->ProcessEvent(event);
     }
 
+    void Click(int x, int y)
+    {
+        SendMouse(wxEVT_LEFT_DOWN, x, y);
+        SendMouse(wxEVT_LEFT_UP, x, y);
+    }
+
     void SendWheel(int rotation)
     {
         wxMouseEvent event(wxEVT_MOUSEWHEEL);
@@ -120,7 +127,8 @@ TEST_F(ClassicPanelTest, ZoomLadderStepsUpAndDown)
     }
 }
 
-TEST_F(ClassicPanelTest, ZoomInAndOutRerenderTheScaledImage)
+// The wheel zooms without modifiers, a zero rotation not at all.
+TEST_F(ClassicPanelTest, ZoomAndWheelRerenderTheScaledImage)
 {
     ShowImage(40, 30);
     m_panel->SetZoomIn();
@@ -131,6 +139,11 @@ TEST_F(ClassicPanelTest, ZoomInAndOutRerenderTheScaledImage)
     m_panel->SetZoomOut();
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(20, 15));
+    for (const auto& [rotation, scale] : {std::pair{120, 1.0}, {120, 2.0}, {0, 2.0}, {-120, 1.0}}) {
+        SendWheel(rotation);
+        EXPECT_DOUBLE_EQ(m_panel->GetScale(), scale) << rotation;
+    }
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(40, 30));
 }
 
 TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnce)
@@ -188,16 +201,13 @@ TEST_F(ClassicPanelTest, CropOfTheSourceImage)
     // One entirely outside leaves nothing to crop: the whole image.
     m_panel->SetRect(cv::Rect(500, 500, 10, 10));
     EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
-}
 
-TEST_F(ClassicPanelTest, CropCoversCirclesAndPolygonsDrawnByCode)
-{
-    ShowImage(120, 90);
+    // Circles and polygons drawn by code are covered too.
     cvROI circle;
     circle.mode = CvROIMode::Circle;
     circle.points = {{50, 40}, {10, 0}};
     m_panel->SetROI(circle, true);
-    cv::Mat crop = m_panel->GetCVcropmat();
+    crop = m_panel->GetCVcropmat();
     ASSERT_EQ(crop.size(), cv::Size(20, 20));
     EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(40, 30, 7));
 
@@ -329,28 +339,13 @@ TEST_F(ClassicPanelTest, MenuCommandsZoomAndChangeTheKind)
     ShowImage(40, 30);
     int toolKind = -1;
     m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE, [&toolKind](wxCommandEvent& e) { toolKind = e.GetInt(); });
-    wxCommandEvent up(wxEVT_MENU, 400);
-    m_panel->GetEventHandler()->ProcessEvent(up);
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
-    wxCommandEvent rotated(wxEVT_MENU, 406);
-    m_panel->GetEventHandler()->ProcessEvent(rotated);
-    EXPECT_EQ(toolKind, CvROIMode::RotatedRectangle);
-    wxCommandEvent original(wxEVT_MENU, 403);
-    m_panel->GetEventHandler()->ProcessEvent(original);
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
-}
-
-TEST_F(ClassicPanelTest, WheelZoomsWithoutModifiers)
-{
-    ShowImage(100, 80);
-    SendWheel(120);
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
-    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(200, 160));
-    SendWheel(-120);
-    SendWheel(-120);
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
-    SendWheel(0);
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
+    for (const auto& [id, scale, kind] : {std::tuple{400, 2.0, -1}, {406, 2.0, int(CvROIMode::RotatedRectangle)},
+                                          {403, 1.0, int(CvROIMode::RotatedRectangle)}}) {
+        wxCommandEvent command(wxEVT_MENU, id);
+        m_panel->GetEventHandler()->ProcessEvent(command);
+        EXPECT_DOUBLE_EQ(m_panel->GetScale(), scale) << id;
+        EXPECT_EQ(toolKind, kind) << id;
+    }
 }
 
 TEST_F(ClassicPanelTest, RectangleDrawnWithTheMouseAtZoomTwo)
@@ -422,12 +417,10 @@ TEST_F(ClassicPanelTest, NoEditingWithoutBothFlags)
     EXPECT_TRUE(m_crops.empty());
     // A press beyond the image does not edit either.
     m_panel->SetFuncEnable(true, true, true);
-    SendMouse(wxEVT_LEFT_DOWN, 300, 250);
-    SendMouse(wxEVT_LEFT_UP, 300, 250);
+    Click(300, 250);
     EXPECT_TRUE(m_crops.empty());
     // A plain click on the image is a finished (empty) edit.
-    SendMouse(wxEVT_LEFT_DOWN, 30, 30);
-    SendMouse(wxEVT_LEFT_UP, 30, 30);
+    Click(30, 30);
     ASSERT_EQ(m_crops.size(), 1u);
     EXPECT_EQ(m_crops[0], cv::Rect());
 }
@@ -437,11 +430,8 @@ TEST_F(ClassicPanelTest, PolygonClosedByClickingItsFirstVertex)
     ShowImage(200, 150);
     m_panel->SetFuncEnable(false, true, true);
     m_panel->SetROIMode(CvROIMode::Polygon);
-    const wxPoint clicks[] = {{20, 20}, {120, 20}, {70, 100}, {21, 21}};
-    for (const wxPoint& p : clicks) {
-        SendMouse(wxEVT_LEFT_DOWN, p.x, p.y);
-        SendMouse(wxEVT_LEFT_UP, p.x, p.y);
-    }
+    for (const wxPoint& p : {wxPoint(20, 20), wxPoint(120, 20), wxPoint(70, 100), wxPoint(21, 21)})
+        Click(p.x, p.y);
     ASSERT_EQ(m_crops.size(), 1u);
     EXPECT_EQ(m_crops[0], cv::Rect(20, 20, 101, 81));
     std::vector<cv::Point2f> points;
@@ -454,16 +444,12 @@ TEST_F(ClassicPanelTest, DoubleClickClosesAPolygonOfThreeVertices)
     ShowImage(200, 150);
     m_panel->SetFuncEnable(false, true, true);
     m_panel->SetROIMode(CvROIMode::Polygon);
-    const auto click = [this](int x, int y) {
-        SendMouse(wxEVT_LEFT_DOWN, x, y);
-        SendMouse(wxEVT_LEFT_UP, x, y);
-    };
-    click(20, 20);
-    click(120, 20);
+    Click(20, 20);
+    Click(120, 20);
     // The second press of a quick double click arrives as the double click alone.
     SendMouse(wxEVT_LEFT_DCLICK, 120, 20);
     EXPECT_TRUE(m_crops.empty());  // two vertices: still open
-    click(70, 100);
+    Click(70, 100);
     SendMouse(wxEVT_LEFT_DCLICK, 70, 100);
     SendMouse(wxEVT_LEFT_UP, 70, 100);
     ASSERT_EQ(m_crops.size(), 1u);

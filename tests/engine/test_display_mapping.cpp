@@ -51,7 +51,7 @@ TEST_P(LevelsAtDepth, ExactAtEndsAndMiddle)
 
 INSTANTIATE_TEST_SUITE_P(Depths, LevelsAtDepth, testing::Values(CV_16S, CV_32F, CV_64F));
 
-TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBefore)
+TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBeforeAndEqualLevelsThreshold)
 {
     EXPECT_EQ(Bytes(MapToDisplay(Row({0, 100, 255, 1000, 65535}, CV_16U), {})),
               (std::vector<int>{0, 100, 255, 255, 255}));
@@ -63,10 +63,7 @@ TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBefore)
     EXPECT_EQ(Bytes(MapToDisplay(mono16, Levels(0, 4095))), (std::vector<int>{0, 255, 255}));
     const cv::Mat colour(1, 1, CV_16UC3, cv::Scalar(0, 2048, 4095));
     EXPECT_EQ(Bytes(MapToDisplay(colour, Levels(0, 4095))), (std::vector<int>{0, 128, 255}));
-}
-
-TEST(DisplayMapping, EqualLevelsThreshold)
-{
+    // Equal levels threshold.
     EXPECT_EQ(Bytes(MapToDisplay(Row({9, 10, 11}, CV_16U), Levels(10, 10))), (std::vector<int>{0, 255, 255}));
 }
 

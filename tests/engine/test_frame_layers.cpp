@@ -4,6 +4,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "ViewportSupport.h"
 #include "tivra/engine/FrameLayers.h"
 
 namespace {
@@ -31,14 +32,17 @@ cv::Rect InkBox(const cv::Mat& m)
     return points.empty() ? cv::Rect() : cv::boundingRect(points);
 }
 
-Viewport ViewAt(cv::Size source, cv::Size window, double scale, cv::Point scroll = {0, 0})
+// Visible white text of `lines` at `position`.
+cvText WhiteText(cv::Point2f position, std::initializer_list<const char*> lines, int fontHeight)
 {
-    Viewport v;
-    v.SetOriginalSize(source);
-    v.SetWindowSize(window);
-    v.SetScale(scale);
-    v.SetScrollPosition(scroll);
-    return v;
+    cvText text;
+    text.visible = true;
+    text.position = position;
+    for (const char* line : lines)
+        text.lines.Add(line);
+    text.color = cv::Scalar(255, 255, 255);
+    text.fontHeight = fontHeight;
+    return text;
 }
 
 cvROI Record(int mode, std::vector<cv::Point2f> points)
@@ -51,13 +55,6 @@ cvROI Record(int mode, std::vector<cv::Point2f> points)
 }
 
 }  // namespace
-
-TEST(Badge, RectangleOnA600PixelBuffer)
-{
-    const FrameLayers::BadgeBox box = FrameLayers::BadgeRect(600);
-    EXPECT_EQ(box.topLeft, cv::Point(497, 3));
-    EXPECT_EQ(box.bottomRight, cv::Point(597, 53));
-}
 
 TEST(Badge, DrawsFilledOutlinedBoxInTheStateColour)
 {
@@ -114,12 +111,7 @@ TEST(Badge, FittedHeightIsTheLargestThatFits)
     size = font->getTextSize(label, height + 1, -1, &baseline);
     EXPECT_TRUE(size.width > bw || baseline + height + 1 > bh);
     EXPECT_EQ(FrameLayers::FitBadgeFontHeight(*font, label, 0, 0), 1);
-}
-
-TEST(Badge, WidestLabelPrefersTheEarlierOnTies)
-{
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
+    // Ties go to the earlier label.
     EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "AB", "AB", "AB"), "AB ");
     EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "PASS!", "F", "R"), "PASS! ");
 }
@@ -134,15 +126,10 @@ TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {50, 40};
-    text.lines.Add("Hello");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = 20;
+    const cvText text = WhiteText({50, 40}, {"Hello"}, 20);
 
     cv::Mat atOne(200, 300, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(atOne, text, *font, ViewAt({300, 200}, {300, 200}, 1.0), 1.0);
+    FrameLayers::DrawText(atOne, text, *font, MakeViewport({300, 200}, {300, 200}, 1.0), 1.0);
     const cv::Rect one = InkBox(atOne);
     ASSERT_GT(one.area(), 0);
     EXPECT_GE(one.x, 49);
@@ -150,7 +137,7 @@ TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
     EXPECT_LE(one.br().y, 40 + 20 + 6);
 
     cv::Mat atTwo(400, 600, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(atTwo, text, *font, ViewAt({300, 200}, {600, 400}, 2.0), 2.0);
+    FrameLayers::DrawText(atTwo, text, *font, MakeViewport({300, 200}, {600, 400}, 2.0), 2.0);
     const cv::Rect two = InkBox(atTwo);
     EXPECT_GE(two.x, 99);
     EXPECT_GE(two.y, 80);
@@ -161,39 +148,17 @@ TEST(Texts, SecondLineAndBackground)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {10, 10};
-    text.lines.Add("A");
-    text.lines.Add("B");
-    text.color = cv::Scalar(255, 255, 255);
+    cvText text = WhiteText({10, 10}, {"A", "B"}, 20);
     text.bgColor = cv::Scalar(255, 0, 0);
     text.drawBackground = true;
-    text.fontHeight = 20;
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(buffer, text, *font, ViewAt({200, 200}, {200, 200}, 1.0), 1.0);
+    FrameLayers::DrawText(buffer, text, *font, MakeViewport({200, 200}, {200, 200}, 1.0), 1.0);
     // Line 2 sits one step (20 + 10) below line 1; both have a blue box.
     cv::Mat blue;
     cv::inRange(buffer, cv::Scalar(255, 0, 0), cv::Scalar(255, 0, 0), blue);
     EXPECT_GT(cv::countNonZero(blue.rowRange(10, 35)), 0);
     EXPECT_GT(cv::countNonZero(blue.rowRange(45, 65)), 0);
     EXPECT_EQ(cv::countNonZero(blue.rowRange(80, 200)), 0);
-}
-
-TEST(Texts, FarLeftOfTheViewIsNotDrawn)
-{
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = {50, 20};
-    text.lines.Add("A very long line of text that would reach into the view");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = 20;
-    // Scrolled 200 source pixels to the right: the anchor is 150 pixels left of the view.
-    cv::Mat buffer(100, 400, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(buffer, text, *font, ViewAt({1000, 100}, {400, 100}, 1.0, {200, 0}), 1.0);
-    EXPECT_EQ(cv::countNonZero(buffer.reshape(1)), 0);
 }
 
 TEST(Culling, BoxesByKind)
@@ -235,7 +200,7 @@ TEST(Culling, EveryShapeOfARecordCounts)
 
 TEST(ViewPoints, LengthsAreScaledPositionsMapped)
 {
-    const Viewport view = ViewAt({1000, 1000}, {300, 200}, 2.0, {100, 50});
+    const Viewport view = MakeViewport({1000, 1000}, {300, 200}, 2.0, {100, 50});
     const auto rect = FrameLayers::OverlayViewPoints(Record(CvROIMode::Rectangle, {{60, 40}, {10, 5}}), view, 2.0);
     ASSERT_EQ(rect.size(), 2u);
     EXPECT_EQ(rect[0], cv::Point2f(20, 30));  // (60 - 50) * 2, (40 - 25) * 2
@@ -257,7 +222,7 @@ TEST(ViewPoints, LengthsAreScaledPositionsMapped)
 
 TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
 {
-    const Viewport view = ViewAt({1000, 1000}, {300, 200}, 2.0, {100, 50});
+    const Viewport view = MakeViewport({1000, 1000}, {300, 200}, 2.0, {100, 50});
     cvROI line = Record(CvROIMode::Line, {{60, 40}, {100, 40}});
     line.color = cv::Scalar(0, 255, 0, 255);
     cvROI yellow = Record(CvROIMode::Rectangle, {{60, 60}, {20, 10}});
@@ -283,7 +248,7 @@ TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
 
 TEST(Overlays, SinglePointAndHorizontalLineAreNotCulled)
 {
-    const Viewport view = ViewAt({200, 200}, {200, 200}, 1.0);
+    const Viewport view = MakeViewport({200, 200}, {200, 200}, 1.0);
     cvROI point = Record(CvROIMode::Point, {{50, 50}});
     point.color = cv::Scalar(0, 0, 255, 255);
     cvROI line = Record(CvROIMode::Line, {{10, 120}, {150, 120}});
@@ -296,7 +261,7 @@ TEST(Overlays, SinglePointAndHorizontalLineAreNotCulled)
 
 TEST(Overlays, MaskBlendsOnlyWhereSet)
 {
-    const Viewport view = ViewAt({100, 100}, {100, 100}, 1.0);
+    const Viewport view = MakeViewport({100, 100}, {100, 100}, 1.0);
     cvROI mask = Record(CvROIMode::Mask, {});
     mask.mask = cv::Mat(100, 100, CV_8UC1, cv::Scalar(0));
     mask.mask(cv::Rect(0, 0, 50, 100)).setTo(1);
@@ -315,7 +280,7 @@ class TinyOverlays : public ::testing::TestWithParam<cvROI> {};
 // rather than skipped: it still shows in its colour where it lies.
 TEST_P(TinyOverlays, StillShowAtTheirPlace)
 {
-    const Viewport view = ViewAt({2000, 2000}, {200, 200}, 0.1);
+    const Viewport view = MakeViewport({2000, 2000}, {200, 200}, 0.1);
     cvROI roi = GetParam();
     roi.color = cv::Scalar(0, 0, 255, 255);
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
@@ -336,32 +301,42 @@ INSTANTIATE_TEST_SUITE_P(
                       Record(CvROIMode::Polygon, {{1000, 1000}, {1005, 1000}, {1003, 1004}})),
     [](const auto& info) { return "Mode" + std::to_string(info.param.mode); });
 
+// An even-sided dot covers the record's centre pixel and the one after it, not the one before.
+TEST(Overlays, EvenSidedDotStartsAtTheCentrePixel)
+{
+    cvROI roi = Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}});
+    roi.thickness = 2;
+    roi.color = cv::Scalar(0, 0, 255, 255);
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+    FrameLayers::DrawOverlays(buffer, {&roi}, MakeViewport({2000, 2000}, {200, 200}, 0.1), 0.1, {2000, 2000},
+                              cv::Scalar(0, 255, 255));
+    EXPECT_EQ(InkBox(buffer), cv::Rect(100, 100, 2, 2));
+}
+
 struct UnusableText {
     cv::Point2f position;
     int fontHeight;
     bool inked;
+    const char* line = "W";
 };
 
 class TextsOutOfRange : public ::testing::TestWithParam<UnusableText> {};
 
 // Positions and heights from callers are not trusted: unusable ones draw nothing
-// (or glyphs no taller than the view) instead of overflowing the pixel casts.
+// (or glyphs no taller than the view) instead of overflowing the pixel casts. A
+// long line anchored far left of the view is not drawn either.
 TEST_P(TextsOutOfRange, DrawNothingOrStayWithinTheBuffer)
 {
     auto font = DefaultFont();
     ASSERT_TRUE(font);
-    cvText text;
-    text.visible = true;
-    text.position = GetParam().position;
-    text.lines.Add("W");
-    text.color = cv::Scalar(255, 255, 255);
-    text.fontHeight = GetParam().fontHeight;
+    const cvText text = WhiteText(GetParam().position, {GetParam().line}, GetParam().fontHeight);
     cv::Mat buffer(60, 80, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(buffer, text, *font, ViewAt({80, 60}, {80, 60}, 1.0), 1.0);
+    FrameLayers::DrawText(buffer, text, *font, MakeViewport({80, 60}, {80, 60}, 1.0), 1.0);
     EXPECT_EQ(cv::countNonZero(buffer.reshape(1)) > 0, GetParam().inked);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, TextsOutOfRange,
     ::testing::Values(UnusableText{{std::nanf(""), 10.0f}, 20, false}, UnusableText{{1e30f, 1e30f}, 20, false},
-                      UnusableText{{90.0f, 10.0f}, 20, false}, UnusableText{{0.0f, 0.0f}, 2000000000, true}));
+                      UnusableText{{90.0f, 10.0f}, 20, false}, UnusableText{{0.0f, 0.0f}, 2000000000, true},
+                      UnusableText{{-150.0f, 20.0f}, 20, false, "A very long line of text that would reach into the view"}));

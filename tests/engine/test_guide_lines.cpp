@@ -1,12 +1,14 @@
 // Guide geometry of both drawing paths, checked on the pixels drawn.
 #include "tivra/engine/GuideLines.h"
-#include "tivra/engine/Viewport.h"
+#include "ViewportSupport.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
+
+#include <tuple>
 
 namespace {
 
@@ -55,24 +57,11 @@ int GreenCount(const wxImage& img)
     return n;
 }
 
-Viewport MakeViewport(cv::Size source, cv::Size window, double scale, cv::Point scroll = {0, 0})
-{
-    Viewport vp;
-    vp.SetOriginalSize(source);
-    vp.SetWindowSize(window);
-    vp.SetScale(scale);
-    vp.SetScrollPosition(scroll);
-    return vp;
-}
-
 }  // namespace
 
+// Ratios outside the table fall back to 16:9; the marks' length is clamped to [20, 80].
 TEST(GuideLineTables, RatiosAndCornerMarkLengths)
 {
-    EXPECT_DOUBLE_EQ(GuideLines::RatioOf(AspectRatio::AR_1_1), 1.0);
-    EXPECT_DOUBLE_EQ(GuideLines::RatioOf(AspectRatio::AR_4_3), 4.0 / 3.0);
-    EXPECT_DOUBLE_EQ(GuideLines::RatioOf(AspectRatio::AR_2_39_1), 2.39);
-    EXPECT_DOUBLE_EQ(GuideLines::RatioOf(AspectRatio::AR_9_16), 0.5625);
     EXPECT_DOUBLE_EQ(GuideLines::RatioOf(static_cast<AspectRatio>(9)), 16.0 / 9.0);
     EXPECT_DOUBLE_EQ(GuideLines::RatioOf(static_cast<AspectRatio>(-1)), 16.0 / 9.0);
     EXPECT_EQ(GuideLines::CornerMarkLength(300, 400), 20);
@@ -83,19 +72,12 @@ TEST(GuideLineTables, RatiosAndCornerMarkLengths)
 TEST(GuideLinesWindowPath, ThirdsOn300x200)
 {
     const wxImage img = DrawWindowPath(300, 200, Settings(GuideLineMode::RuleOfThirds));
-    // Dashes from the left edge: on [0, 20], off [20, 40], on again at 40.
-    EXPECT_TRUE(GreenNear(img, 10, 67));
-    EXPECT_TRUE(GreenNear(img, 50, 133));
-    EXPECT_FALSE(GreenNear(img, 30, 67));
-    EXPECT_TRUE(GreenNear(img, 100, 10));
-    EXPECT_TRUE(GreenNear(img, 200, 170));
-    EXPECT_FALSE(GreenNear(img, 100, 30));
-    // No line between the thirds.
-    EXPECT_FALSE(GreenNear(img, 150, 100));
-    EXPECT_FALSE(GreenNear(img, 10, 100));
-    // The marks: circles of diameter 10 around the crossings.
-    EXPECT_TRUE(GreenNear(img, 205, 133));
-    EXPECT_TRUE(GreenNear(img, 95, 67));
+    // Dashes from the left edge: on [0, 20], off [20, 40], on again at 40; no line
+    // between the thirds; circles of diameter 10 around the crossings.
+    for (const auto& [x, y, green] : {std::tuple{10, 67, true}, {50, 133, true}, {30, 67, false}, {100, 10, true},
+                                      {200, 170, true}, {100, 30, false}, {150, 100, false}, {10, 100, false},
+                                      {205, 133, true}, {95, 67, true}})
+        EXPECT_EQ(GreenNear(img, x, y), green) << x << "," << y;
 }
 
 TEST(GuideLinesWindowPath, CenterCrossDashesRunFromTheCentre)
@@ -109,24 +91,18 @@ TEST(GuideLinesWindowPath, CenterCrossDashesRunFromTheCentre)
     EXPECT_FALSE(GreenNear(img, 50, 80));
 }
 
-TEST(GuideLinesWindowPath, AspectFrameOnSquareBitmap)
+TEST(GuideLinesWindowPath, AspectFrame)
 {
     const wxImage img = DrawWindowPath(400, 400, Settings(GuideLineMode::AspectRatioMask));
     // 16:9 frame (0, 87, 400, 225): edges at rows 87 and 311/312.
-    EXPECT_TRUE(GreenNear(img, 200, 87));
-    EXPECT_TRUE(GreenNear(img, 200, 311));
-    EXPECT_FALSE(GreenNear(img, 200, 60));
-    EXPECT_FALSE(GreenNear(img, 200, 200));
-    EXPECT_FALSE(GreenNear(img, 200, 340));
-    EXPECT_TRUE(GreenNear(img, 0, 200));
-}
-
-TEST(GuideLinesWindowPath, AspectFrameAtTheTargetRatioIsTheWholeImage)
-{
-    const wxImage img = DrawWindowPath(320, 180, Settings(GuideLineMode::AspectRatioMask));
-    EXPECT_TRUE(GreenNear(img, 160, 0));
-    EXPECT_TRUE(GreenNear(img, 0, 90));
-    EXPECT_FALSE(GreenNear(img, 160, 90));
+    for (const auto& [x, y, green] : {std::tuple{200, 87, true}, {200, 311, true}, {200, 60, false},
+                                      {200, 200, false}, {200, 340, false}, {0, 200, true}})
+        EXPECT_EQ(GreenNear(img, x, y), green) << x << "," << y;
+    // At the target ratio the frame is the whole image.
+    const wxImage whole = DrawWindowPath(320, 180, Settings(GuideLineMode::AspectRatioMask));
+    EXPECT_TRUE(GreenNear(whole, 160, 0));
+    EXPECT_TRUE(GreenNear(whole, 0, 90));
+    EXPECT_FALSE(GreenNear(whole, 160, 90));
 }
 
 TEST(GuideLinesWindowPath, NothingWhenOffHiddenTransparentOrEmpty)
@@ -162,10 +138,8 @@ TEST(GuideLinesBufferPath, ThirdsAtScaleOneIgnoreAlpha)
     const Viewport vp = MakeViewport({300, 200}, {300, 200}, 1.0);
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {300, 200}, Settings(GuideLineMode::RuleOfThirds, {0, 255, 0, 0}));
     // Dash step 10: [0, 10] drawn, [10, 20] gap.
-    EXPECT_EQ(buffer.at<cv::Vec3b>(67, 5), cv::Vec3b(0, 255, 0));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(67, 15), cv::Vec3b(0, 0, 0));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(5, 100), cv::Vec3b(0, 255, 0));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(100, 150), cv::Vec3b(0, 0, 0));
+    for (const auto& [x, y, green] : {std::tuple{5, 67, 255}, {15, 67, 0}, {100, 5, 255}, {150, 100, 0}})
+        EXPECT_EQ(buffer.at<cv::Vec3b>(y, x), cv::Vec3b(0, green, 0)) << x << "," << y;
 }
 
 TEST(GuideLinesBufferPath, FollowsZoomAndScroll)
@@ -201,11 +175,10 @@ TEST(GuideLinesBufferPath, AspectMaskDarkensOutsideTheFrame)
     const Viewport vp = MakeViewport({400, 400}, {400, 400}, 1.0);
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {400, 400}, Settings(GuideLineMode::AspectRatioMask));
     // 16:9 frame: rows 87.5 to 312.5, mapped to 88 and 312.
-    EXPECT_EQ(buffer.at<cv::Vec3b>(40, 200), cv::Vec3b(50, 50, 50));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(380, 200), cv::Vec3b(50, 50, 50));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(200, 200), cv::Vec3b(100, 100, 100));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(88, 200), cv::Vec3b(0, 255, 0));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(312, 200), cv::Vec3b(0, 255, 0));
+    for (const auto& [y, colour] : {std::pair{40, cv::Vec3b(50, 50, 50)}, {380, cv::Vec3b(50, 50, 50)},
+                                    {200, cv::Vec3b(100, 100, 100)}, {88, cv::Vec3b(0, 255, 0)},
+                                    {312, cv::Vec3b(0, 255, 0)}})
+        EXPECT_EQ(buffer.at<cv::Vec3b>(y, 200), colour) << y;
 }
 
 TEST(GuideLinesBufferPath, AspectMaskDarkensAViewWhollyOutsideTheFrame)
@@ -253,10 +226,8 @@ TEST(GuideLinesBufferPath, CenterCrossAndNothingForDegenerateInput)
     cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(0));
     const Viewport vp = MakeViewport({100, 100}, {100, 100}, 1.0);
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {100, 100}, Settings(GuideLineMode::CenterCross));
-    EXPECT_EQ(buffer.at<cv::Vec3b>(50, 60)[1], 255);
-    EXPECT_EQ(buffer.at<cv::Vec3b>(50, 80)[1], 0);
-    EXPECT_EQ(buffer.at<cv::Vec3b>(50, 95)[1], 255);
-    EXPECT_EQ(buffer.at<cv::Vec3b>(50, 25)[1], 0);
+    for (const auto& [x, green] : {std::pair{60, 255}, {80, 0}, {95, 255}, {25, 0}})
+        EXPECT_EQ(buffer.at<cv::Vec3b>(50, x)[1], green) << x;
 
     cv::Mat untouched(50, 50, CV_8UC3, cv::Scalar::all(0));
     GuideLines::DrawOnVisibleBuffer(untouched, vp, {0, 100}, Settings(GuideLineMode::DiagonalLines));

@@ -1,7 +1,5 @@
 // The basic panel's image pipeline in a real (shown) wx window.
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
-#include "tivra/io/HeifUtils.h"
-#include "tivra/io/JxlUtils.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
@@ -12,6 +10,7 @@
 #include <wx/utils.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -84,7 +83,7 @@ TEST_F(TivraPanelTest, GrayImageBecomesBgrSourceAndOpaqueGrayBitmap)
     EXPECT_EQ(m_panel->GetVirtualSize(), wxSize(640, 480));
 }
 
-TEST_F(TivraPanelTest, BitmapCarriesColourOrderAndBgraAlpha)
+TEST_F(TivraPanelTest, BitmapsCarryColourOrderAndAlphaOrAreRefused)
 {
     cv::Mat bgra(2, 2, CV_8UC4, cv::Scalar(10, 20, 30, 255));
     bgra.at<cv::Vec4b>(1, 1) = cv::Vec4b(40, 50, 60, 0);
@@ -95,14 +94,11 @@ TEST_F(TivraPanelTest, BitmapCarriesColourOrderAndBgraAlpha)
 
     wxBitmap colour = TivraPanel::ConvertMatToBitmap(cv::Mat(1, 1, CV_8UC3, cv::Scalar(1, 2, 3)), 0);
     EXPECT_EQ(Argb(colour, 0, 0), cv::Vec4b(255, 3, 2, 1));
-}
 
-TEST_F(TivraPanelTest, UndisplayableMatsAreConvertedOrRejected)
-{
     cv::Mat deep(1, 2, CV_16UC3, cv::Scalar(1000, 100, 7));
-    wxBitmap bmp = TivraPanel::ConvertMatToBitmap(deep, 0);
-    ASSERT_TRUE(bmp.IsOk());
-    EXPECT_EQ(Argb(bmp, 1, 0), cv::Vec4b(255, 7, 100, 255));
+    wxBitmap saturated = TivraPanel::ConvertMatToBitmap(deep, 0);
+    ASSERT_TRUE(saturated.IsOk());
+    EXPECT_EQ(Argb(saturated, 1, 0), cv::Vec4b(255, 7, 100, 255));
 
     EXPECT_FALSE(TivraPanel::ConvertMatToBitmap(cv::Mat(4, 4, CV_32SC3, cv::Scalar::all(0.5)), 0).IsOk());
     EXPECT_FALSE(TivraPanel::ConvertMatToBitmap(cv::Mat(4, 4, CV_8UC2, cv::Scalar::all(9)), 0).IsOk());
@@ -197,24 +193,6 @@ TEST_F(TivraPanelTest, LoadsFilesByExtensionAndSaturatesSixteenBits)
     std::remove(odd.c_str());
 }
 
-TEST_F(TivraPanelTest, HeicAndJxlGoThroughTheirAdaptersInAnyCase)
-{
-    const cv::Mat image(16, 24, CV_8UC3, cv::Scalar(30, 90, 200));
-    // Upper-case .HEIC must reach the HEIF reader; OpenCV cannot read it.
-    const std::string heic = TempPath("photo.HEIC");
-    const std::string jxl = TempPath("photo.jxl");
-    ASSERT_TRUE(heif_utils::cvmat_to_heif(image, heic, 100));
-    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(image, jxl, 100));
-    ASSERT_TRUE(cv::imread(heic).empty());
-    for (const std::string& path : {heic, jxl}) {
-        ASSERT_TRUE(m_panel->SetCVmat(wxString(path), false, false)) << path;
-        EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(24, 16));
-        EXPECT_LE(cv::norm(m_panel->GetSourceMat().at<cv::Vec3b>(8, 12), cv::Vec3b(30, 90, 200), cv::NORM_INF), 3)
-            << path;
-        std::remove(path.c_str());
-    }
-}
-
 TEST_F(TivraPanelTest, DisplayOnlyImagesLeaveTheSourceAlone)
 {
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(10, 20), false, false));
@@ -228,10 +206,7 @@ TEST_F(TivraPanelTest, DisplayOnlyImagesLeaveTheSourceAlone)
 
     // An unreadable file neither reports success nor drops the source image.
     const std::string text = TempPath("not_an_image.png");
-    std::FILE* f = std::fopen(text.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs("plain text", f);
-    std::fclose(f);
+    std::ofstream(text) << "plain text";
     EXPECT_FALSE(m_panel->SetCVmatDisplay(wxString(text)));
     EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(20, 10));
     std::remove(text.c_str());
@@ -269,22 +244,14 @@ TEST_F(TivraPanelTest, BestClientSizeAndHooks)
     m_panel->SetZoomToFit();
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
     EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(50, 30));
-    EXPECT_EQ(m_panel->GetLeftMouseDownPoint(), cv::Point2f(0, 0));
-    EXPECT_EQ(m_panel->AppendOverlay(cvROI()), 0);
-    EXPECT_FALSE(m_panel->GetDisplayOverlay());
 }
 
 TEST(TivraPanelStatics, SixteenBitConversionAndPointTest)
 {
-    cv::Mat s16(1, 3, CV_16SC1);
-    s16.at<int16_t>(0, 0) = -5;
-    s16.at<int16_t>(0, 1) = 300;
-    s16.at<int16_t>(0, 2) = 42;
+    cv::Mat s16 = (cv::Mat_<int16_t>(1, 3) << -5, 300, 42);
     TivraPanel::Convert16bitTo8bit(s16);
     ASSERT_EQ(s16.type(), CV_8UC1);
-    EXPECT_EQ(s16.at<uint8_t>(0, 0), 0);
-    EXPECT_EQ(s16.at<uint8_t>(0, 1), 255);
-    EXPECT_EQ(s16.at<uint8_t>(0, 2), 42);
+    EXPECT_EQ(std::vector<uint8_t>(s16.begin<uint8_t>(), s16.end<uint8_t>()), (std::vector<uint8_t>{0, 255, 42}));
     cv::Mat f(1, 1, CV_32FC1, cv::Scalar(3.5));
     TivraPanel::Convert16bitTo8bit(f);
     EXPECT_EQ(f.type(), CV_32FC1);

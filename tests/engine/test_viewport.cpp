@@ -1,4 +1,4 @@
-#include "tivra/engine/Viewport.h"
+#include "ViewportSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,6 @@ cv::Mat CoordinateImage(int width, int height)
         }
     }
     return img;
-}
-
-Viewport MakeViewport(cv::Size source, cv::Size window, double scale, cv::Point scroll)
-{
-    Viewport vp;
-    vp.SetOriginalSize(source);
-    vp.SetWindowSize(window);
-    vp.SetScale(scale);
-    vp.SetScrollPosition(scroll);
-    return vp;
 }
 
 // Nearest-neighbour truth: output pixel (i, j) shows source pixel
@@ -62,16 +52,11 @@ TEST(Viewport, FreshViewportShowsNothing)
 TEST(Viewport, ScaleIsClampedAndNaNEndsAtMaximum)
 {
     Viewport vp;
-    vp.SetScale(0.05);
-    EXPECT_EQ(vp.GetScale(), 0.1);
-    vp.SetScale(25.0);
-    EXPECT_EQ(vp.GetScale(), 20.0);
-    vp.SetScale(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(vp.GetScale(), 20.0);
-    vp.SetScale(-3.0);
-    EXPECT_EQ(vp.GetScale(), 0.1);
-    vp.SetScale(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(vp.GetScale(), 20.0);
+    for (const auto& [scale, clamped] : {std::pair{0.05, 0.1}, {25.0, 20.0}, {std::nan(""), 20.0}, {-3.0, 0.1},
+                                         {std::numeric_limits<double>::infinity(), 20.0}}) {
+        vp.SetScale(scale);
+        EXPECT_EQ(vp.GetScale(), clamped) << scale;
+    }
 }
 
 TEST(Viewport, CenteringOffsetPerAxis)
@@ -93,37 +78,32 @@ TEST(Viewport, CenteringOffsetPerAxis)
     EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0));
 }
 
-TEST(Viewport, VisibleRectangleExamples)
+// Scrolled beyond the image or to huge positions the view is empty, without
+// overflow; a negative scroll clamps the rectangle.
+TEST(Viewport, VisibleRectangle)
 {
-    EXPECT_EQ(MakeViewport({1000, 1000}, {300, 200}, 2.0, {101, 51}).GetVisibleROI(), cv::Rect(50, 25, 152, 102));
-    EXPECT_EQ(MakeViewport({10, 10}, {100, 100}, 1.0, {0, 0}).GetVisibleROI(), cv::Rect(0, 0, 10, 10));
-    EXPECT_EQ(MakeViewport({1000, 800}, {300, 200}, 0.5, {0, 0}).GetVisibleROI(), cv::Rect(0, 0, 602, 402));
-    EXPECT_EQ(MakeViewport({1000, 800}, {300, 200}, 1.0, {900, 700}).GetVisibleROI(), cv::Rect(900, 700, 100, 100));
-}
-
-TEST(Viewport, ScrollBeyondImageGivesEmptyViewAndZeroOrigin)
-{
-    const Viewport vp = MakeViewport({100, 100}, {50, 50}, 1.0, {100, 10});
-    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
-    EXPECT_TRUE(vp.ExtractVisibleRegion(CoordinateImage(100, 100)).empty());
-    EXPECT_EQ(vp.OriginalToView(cv::Point2f(7, 9)), cv::Point2f(7, 9));
-}
-
-TEST(Viewport, HugeScrollPositionsStayEmptyWithoutOverflow)
-{
-    const Viewport vp = MakeViewport({1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {INT_MAX, INT_MAX});
-    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
-    const Viewport wide = MakeViewport({1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {0, 0});
-    EXPECT_EQ(wide.GetVisibleROI(), cv::Rect(0, 0, 1000, 1000));
-    const Viewport big = MakeViewport({INT_MAX, INT_MAX}, {10, 10}, 20.0, {0, 0});
-    EXPECT_EQ(big.GetVirtualSize(), cv::Size(INT_MAX, INT_MAX));
-}
-
-TEST(Viewport, NegativeScrollClampsRectangleButNotInverseMapping)
-{
-    const Viewport vp = MakeViewport({100, 100}, {40, 30}, 2.0, {-10, -20});
-    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect(0, 0, 22, 17));
-    EXPECT_EQ(vp.ViewToOriginal(cv::Point2f(20, 40)), cv::Point2f(5, 10));
+    const struct {
+        cv::Size source, window;
+        double scale;
+        cv::Point scroll;
+        cv::Rect visible;
+    } rows[] = {{{1000, 1000}, {300, 200}, 2.0, {101, 51}, {50, 25, 152, 102}},
+                {{10, 10}, {100, 100}, 1.0, {0, 0}, {0, 0, 10, 10}},
+                {{1000, 800}, {300, 200}, 0.5, {0, 0}, {0, 0, 602, 402}},
+                {{1000, 800}, {300, 200}, 1.0, {900, 700}, {900, 700, 100, 100}},
+                {{100, 100}, {50, 50}, 1.0, {100, 10}, {}},
+                {{1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {INT_MAX, INT_MAX}, {}},
+                {{1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {0, 0}, {0, 0, 1000, 1000}},
+                {{100, 100}, {40, 30}, 2.0, {-10, -20}, {0, 0, 22, 17}}};
+    for (const auto& row : rows)
+        EXPECT_EQ(MakeViewport(row.source, row.window, row.scale, row.scroll).GetVisibleROI(), row.visible)
+            << row.source << row.scroll << row.scale;
+    const Viewport beyond = MakeViewport({100, 100}, {50, 50}, 1.0, {100, 10});
+    EXPECT_TRUE(beyond.ExtractVisibleRegion(CoordinateImage(100, 100)).empty());
+    EXPECT_EQ(beyond.OriginalToView(cv::Point2f(7, 9)), cv::Point2f(7, 9));  // an empty view has its origin at zero
+    // ... but the inverse mapping is not clamped.
+    EXPECT_EQ(MakeViewport({100, 100}, {40, 30}, 2.0, {-10, -20}).ViewToOriginal(cv::Point2f(20, 40)),
+              cv::Point2f(5, 10));
 }
 
 TEST(Viewport, NearlyOneScaleIsShownOneToOne)
@@ -202,8 +182,9 @@ TEST(Viewport, MappingsBothWays)
     EXPECT_EQ(centred.ViewToOriginal(cv::Point2f(120, 120)), cv::Point2f(10, 10));
 }
 
-TEST(Viewport, VirtualSizeTruncates)
+TEST(Viewport, VirtualSizeTruncatesWithoutOverflow)
 {
     EXPECT_EQ(MakeViewport({100, 50}, {10, 10}, 2.5, {0, 0}).GetVirtualSize(), cv::Size(250, 125));
     EXPECT_EQ(MakeViewport({101, 51}, {10, 10}, 0.3, {0, 0}).GetVirtualSize(), cv::Size(30, 15));
+    EXPECT_EQ(MakeViewport({INT_MAX, INT_MAX}, {10, 10}, 20.0, {0, 0}).GetVirtualSize(), cv::Size(INT_MAX, INT_MAX));
 }

@@ -2,30 +2,22 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "tivra/engine/ZoomSteps.h"
 
-TEST(ZoomSteps, StepsDependOnTheCurrentFactor)
+// Steps depend on the current factor and hold the limits [0.1, 20], NaN included.
+TEST(ZoomSteps, StepsDependOnTheCurrentFactorAndHoldTheLimits)
 {
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(1.0), 1.25);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(1.0), 0.9);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(2.0), 2.5);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(2.0), 1.75);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(0.5), 0.6);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(1.5), 1.25);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(3.0), 2.5);
-}
-
-TEST(ZoomSteps, LimitsAreHeld)
-{
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(19.8), 20.0);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(20.0), 20.0);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(0.15), 0.1);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(0.1), 0.1);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(nan), 20.0);
-    EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(nan), 0.1);
+    const std::tuple<double, double, double> rows[] = {  // factor, step in, step out
+        {1.0, 1.25, 0.9}, {2.0, 2.5, 1.75}, {0.5, 0.6, 0.4}, {1.5, 1.75, 1.25}, {3.0, 3.5, 2.5},
+        {19.8, 20.0, 19.3}, {20.0, 20.0, 19.5}, {0.15, 0.25, 0.1}, {0.1, 0.2, 0.1}, {nan, 20.0, 0.1}};
+    for (const auto& [factor, in, out] : rows) {
+        EXPECT_DOUBLE_EQ(ZoomSteps::StepIn(factor), in) << factor;
+        EXPECT_DOUBLE_EQ(ZoomSteps::StepOut(factor), out) << factor;
+    }
 }
 
 TEST(ZoomSteps, SequenceFromOneIsNotSnapped)

@@ -2,22 +2,12 @@
 // reader meets) and every input that once crashed the reader.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
+#include "IoTestSupport.h"
 #include "tivra/io/ExifReader.h"
 
-namespace fs = std::filesystem;
+using namespace iotest;
 
 namespace {
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
 
 // As the fuzz target does: the bytes as an EXIF block, then as a JPEG head.
 ImageFileInfo ParseAsFuzzerDoes(const std::vector<std::uint8_t>& bytes)
@@ -36,7 +26,7 @@ TEST(ExifCorpus, SeedsParseToTheirRecordedValues)
     int seeds = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(TIVRA_TEST_DATA_DIR) / "exif-seeds")) {
         SCOPED_TRACE(entry.path().string());
-        const ImageFileInfo info = ParseAsFuzzerDoes(ReadAll(entry.path()));
+        const ImageFileInfo info = ParseAsFuzzerDoes(ReadBytes(entry.path().string()));
         EXPECT_TRUE(info.has_exif);
         EXPECT_EQ(info.camera_make, "Seed");
         EXPECT_EQ(info.date_time, "2020:01:01 00:00:01");
@@ -55,6 +45,6 @@ TEST(ExifCorpus, InputsThatOnceCrashedAreReadSafely)
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         SCOPED_TRACE(entry.path().string());
-        ParseAsFuzzerDoes(ReadAll(entry.path()));
+        ParseAsFuzzerDoes(ReadBytes(entry.path().string()));
     }
 }

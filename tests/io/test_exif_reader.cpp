@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "TiffBuilder.h"
 #include "tivra/io/ExifReader.h"
@@ -83,22 +84,18 @@ TEST_P(ExifByteOrder, FindsBlockInsideJpegAfterOtherSegments)
 
 INSTANTIATE_TEST_SUITE_P(LittleAndBigEndian, ExifByteOrder, testing::Values(false, true));
 
-TEST(ExifReader, TextLosesTrailingNulsAndSpacesOnly)
+// Text loses trailing NULs and spaces only; DateTime stays when the original is empty.
+TEST(ExifReader, TextFields)
 {
-    TiffBuilder b(false);
+    TiffBuilder b(true);
     b.Ascii(kIfd0, 271, std::string("Nikon Corp  \0 \0", 15));
     b.Ascii(kIfd0, 272, "AB");  // three bytes with the NUL: stored inline
+    b.Ascii(kIfd0, 306, "2020:01:01 00:00:00");
+    b.Ascii(kExifIfd, 36867, "     ");
     const ImageFileInfo info = Parse(b.Build());
     EXPECT_EQ(info.camera_make, "Nikon Corp");
     EXPECT_EQ(info.camera_model, "AB");
-}
-
-TEST(ExifReader, DateTimeStaysWhenOriginalIsEmpty)
-{
-    TiffBuilder b(true);
-    b.Ascii(kIfd0, 306, "2020:01:01 00:00:00");
-    b.Ascii(kExifIfd, 36867, "     ");
-    EXPECT_EQ(Parse(b.Build()).date_time, "2020:01:01 00:00:00");
+    EXPECT_EQ(info.date_time, "2020:01:01 00:00:00");
 }
 
 TEST(ExifReader, ValuesOfUnexpectedTypesAreIgnoredAndZeroDenominatorsAreZero)
@@ -118,25 +115,18 @@ TEST(ExifReader, ValuesOfUnexpectedTypesAreIgnoredAndZeroDenominatorsAreZero)
     EXPECT_DOUBLE_EQ(info.focal_length, 35.0);
 }
 
-TEST(ExifReader, GpsNeedsBothCoordinates)
-{
-    TiffBuilder b(false);
-    b.Ascii(kGpsIfd, 1, "S");
-    b.Rationals(kGpsIfd, 2, {{10, 1}, {30, 1}, {0, 1}});
-    b.Rationals(kGpsIfd, 6, {{50, 1}});
-    const ImageFileInfo info = Parse(b.Build());
-    EXPECT_TRUE(info.has_exif);
-    EXPECT_FALSE(info.has_gps);
-    EXPECT_EQ(info.gps_lat, 0.0);
-    EXPECT_EQ(info.gps_lon, 0.0);
-    EXPECT_EQ(info.gps_alt, 0.0);
-}
-
-TEST(ExifReader, SouthAndWestAreNegative)
+// South and west are negative; a position needs both coordinates.
+TEST(ExifReader, SouthAndWestAreNegativeAndGpsNeedsBothCoordinates)
 {
     TiffBuilder b(true);
     b.Ascii(kGpsIfd, 1, "S");
     b.Rationals(kGpsIfd, 2, {{33, 1}, {52, 1}, {0, 1}});
+    b.Rationals(kGpsIfd, 6, {{50, 1}});
+    const ImageFileInfo latitudeOnly = Parse(b.Build());
+    EXPECT_TRUE(latitudeOnly.has_exif);
+    EXPECT_FALSE(latitudeOnly.has_gps);
+    EXPECT_EQ(std::make_tuple(latitudeOnly.gps_lat, latitudeOnly.gps_lon, latitudeOnly.gps_alt),
+              std::make_tuple(0.0, 0.0, 0.0));
     b.Ascii(kGpsIfd, 3, "W");
     b.Rationals(kGpsIfd, 4, {{70, 1}, {30, 1}, {36, 1}});
     const ImageFileInfo info = Parse(b.Build());

@@ -28,24 +28,24 @@ std::pair<cv::Mat, std::string> DecodeCapturing(const std::string& path)
 
 }  // namespace
 
-TEST(JxlUtils, LosslessRoundTripIsExact)
+// The large picture fills several times the first 64 KiB output buffer; regions of
+// larger images have rows that are not contiguous.
+TEST(JxlUtils, LosslessRoundTripsAreExact)
 {
     ScratchDir dir;
-    const cv::Mat colour = NoisePicture(300, 300, CV_8UC3);  // several times the first 64 KiB output buffer
+    const cv::Mat colour = NoisePicture(300, 300, CV_8UC3);
     const cv::Mat copy = colour.clone();
     EXPECT_EQ(EncodeCapturing(colour, dir / "noise.jxl", 100), std::make_pair(true, std::string()));
     EXPECT_GT(fs::file_size(dir.path() / "noise.jxl"), 4u * 65536u);
     EXPECT_EQ(MaxDifference(colour, copy), 0);  // the caller's image stays BGR
-    const auto [back, log] = DecodeCapturing(dir / "noise.jxl");
-    ASSERT_EQ(back.type(), CV_8UC3);
-    EXPECT_EQ(MaxDifference(back, colour), 0);
-    EXPECT_EQ(log, "");
-
-    const cv::Mat gray = NoisePicture(45, 33, CV_8UC1);
-    ASSERT_TRUE(EncodeCapturing(gray, dir / "gray.jxl", 100).first);
-    const cv::Mat grayBack = DecodeCapturing(dir / "gray.jxl").first;
-    ASSERT_EQ(grayBack.type(), CV_8UC1);
-    EXPECT_EQ(MaxDifference(grayBack, gray), 0);
+    for (const cv::Mat& image : {colour, NoisePicture(200, 150, CV_8UC3)(cv::Rect(17, 11, 70, 50)),
+                                 NoisePicture(200, 150, CV_8UC1)(cv::Rect(3, 4, 50, 60))}) {
+        ASSERT_TRUE(EncodeCapturing(image, dir / "a.jxl", 100).first);
+        const auto [back, log] = DecodeCapturing(dir / "a.jxl");
+        ASSERT_EQ(back.type(), image.type());
+        EXPECT_EQ(MaxDifference(back, image), 0);
+        EXPECT_EQ(log, "");
+    }
 }
 
 TEST(JxlUtils, LossyRoundTripIsClose)
@@ -60,20 +60,6 @@ TEST(JxlUtils, LossyRoundTripIsClose)
     EXPECT_LT(MeanDifference(back, image), 2.0);
     EXPECT_LT(fs::file_size(dir.path() / "q0.jxl"), fs::file_size(dir.path() / "q90.jxl"));
     EXPECT_EQ(ReadBytes(dir / "q0.jxl"), ReadBytes(dir / "qneg.jxl"));
-}
-
-TEST(JxlUtils, RegionOfALargerImageRoundTrips)
-{
-    ScratchDir dir;
-    const cv::Mat whole = NoisePicture(200, 150, CV_8UC3);
-    const cv::Mat region = whole(cv::Rect(17, 11, 70, 50));
-    ASSERT_TRUE(EncodeCapturing(region, dir / "region.jxl", 100).first);
-    EXPECT_EQ(MaxDifference(DecodeCapturing(dir / "region.jxl").first, region), 0);
-
-    const cv::Mat grayWhole = NoisePicture(200, 150, CV_8UC1);
-    const cv::Mat grayRegion = grayWhole(cv::Rect(3, 4, 50, 60));
-    ASSERT_TRUE(EncodeCapturing(grayRegion, dir / "gray-region.jxl", 100).first);
-    EXPECT_EQ(MaxDifference(DecodeCapturing(dir / "gray-region.jxl").first, grayRegion), 0);
 }
 
 TEST(JxlUtils, EncoderMessages)
@@ -112,15 +98,11 @@ TEST(JxlUtils, BrokenInputGivesEmptyImage)
     EXPECT_TRUE(cut.empty());
     EXPECT_TRUE(EndsWith(log, "JXL decode error or unexpected input state.\n")) << log;
 
-    std::vector<unsigned char> nothing;
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(LoadJxlFromVector(nothing).empty());
-    testing::internal::GetCapturedStderr();
-
-    std::vector<unsigned char> garbage(100, 0x42);
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(LoadJxlFromVector(garbage).empty());
-    EXPECT_TRUE(EndsWith(testing::internal::GetCapturedStderr(), "JXL decode error or unexpected input state.\n"));
+    std::vector<unsigned char> nothing, garbage(100, 0x42);
+    EXPECT_TRUE(Capturing([&] { return LoadJxlFromVector(nothing); }).first.empty());
+    const auto [none, garbageLog] = Capturing([&] { return LoadJxlFromVector(garbage); });
+    EXPECT_TRUE(none.empty());
+    EXPECT_TRUE(EndsWith(garbageLog, "JXL decode error or unexpected input state.\n"));
 }
 
 TEST(JxlUtils, AllPathTypesReachTheSameFile)

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -23,51 +24,27 @@ bool OnlyAlphabet(const std::string& text)
     return text.find_first_not_of(kAlphabet) == std::string::npos;
 }
 
-// The kernel's own view of the processor: its flags already account for what
-// the operating system enables.
-std::set<std::string> KernelCpuFlags()
+// A field of the kernel's own view of the processor, whose flags already account
+// for what the operating system enables.
+std::string CpuInfoField(const std::string& name)
 {
     std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    while (std::getline(cpuinfo, line)) {
-        if (line.rfind("flags", 0) != 0)
-            continue;
-        std::istringstream words(line.substr(line.find(':') + 1));
-        std::set<std::string> flags;
-        for (std::string word; words >> word;)
-            flags.insert(word);
-        return flags;
-    }
-    return {};
-}
-
-std::string KernelVendor()
-{
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    while (std::getline(cpuinfo, line))
-        if (line.rfind("vendor_id", 0) == 0)
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.rfind(name, 0) == 0)
             return line.substr(line.find(':') + 2);
     return {};
 }
 
 }  // namespace
 
+// Halves round away from zero; negative places count as none; many places keep the value.
 TEST(RoundToDecimalPlaces, HalvesAwayFromZero)
 {
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1.25, 1), 1.3);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(2.5, 0), 3.0);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-2.5, 0), -3.0);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-2.5, -4), -3.0);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(3.14159, 3), 3.142);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(-0.0051, 2), -0.01);
-}
-
-TEST(RoundToDecimalPlaces, ManyPlacesKeepTheValue)
-{
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1.5, 400), 1.5);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(1e300, 20), 1e300);
-    EXPECT_DOUBLE_EQ(roundToDecimalPlaces(0.1234, 30), 0.1234);
+    const std::tuple<double, int, double> rows[] = {{1.25, 1, 1.3},      {2.5, 0, 3.0},        {-2.5, 0, -3.0},
+                                                    {-2.5, -4, -3.0},    {3.14159, 3, 3.142},  {-0.0051, 2, -0.01},
+                                                    {1.5, 400, 1.5},     {1e300, 20, 1e300},   {0.1234, 30, 0.1234}};
+    for (const auto& [value, places, rounded] : rows)
+        EXPECT_DOUBLE_EQ(roundToDecimalPlaces(value, places), rounded) << value << " " << places;
 }
 
 TEST(Type2Str, NamesDepthAndChannels)
@@ -118,7 +95,8 @@ TEST(GetLogFilenameByCurrentDate, NamesTodaysLocalDate)
 
 TEST(CpuProbes, AgreeWithTheKernel)
 {
-    const std::set<std::string> flags = KernelCpuFlags();
+    std::istringstream words(CpuInfoField("flags"));
+    const std::set<std::string> flags{std::istream_iterator<std::string>(words), {}};
     ASSERT_FALSE(flags.empty());
     EXPECT_EQ(isSSE4Supported(), flags.count("sse4_1") && flags.count("sse4_2"));
     EXPECT_EQ(isAVX2Supported(), flags.count("avx") && flags.count("avx2"));
@@ -133,7 +111,7 @@ TEST(CpuProbes, CpuidLeafZeroNamesTheVendor)
     std::memcpy(vendor, &regs[1], 4);
     std::memcpy(vendor + 4, &regs[3], 4);
     std::memcpy(vendor + 8, &regs[2], 4);
-    EXPECT_EQ(std::string(vendor), KernelVendor());
+    EXPECT_EQ(std::string(vendor), CpuInfoField("vendor_id"));
     EXPECT_GE(regs[0], 1);
 
     int sub[4];

@@ -6,21 +6,15 @@ import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import capture, get_app, pump, run_script, screen_region, shown_parent
+from wx_support import capture, pump, run_script, screen_region
 
 W, H = 300, 200
 GREEN = np.array([0, 255, 0])
 
 
-@pytest.fixture(scope="module")
-def app():
-    return get_app()
-
-
 @pytest.fixture
-def view(app):
+def view(parent):
     """A 300 x 200 panel at (10, 10) in a shown frame, and a capture of it."""
-    frame, parent = shown_parent(size=(400, 300))
     panel = tm.TivraPanel(parent.GetHandle(), x=10, y=10, width=W, height=H)
     pump()
 
@@ -29,9 +23,6 @@ def view(app):
         return capture(parent, W, H, origin=(10, 10)).astype(int)
 
     yield panel, grab
-    del panel
-    frame.Destroy()
-    pump(0.05)
 
 
 def quadrants(h, w):
@@ -62,26 +53,23 @@ def test_canvas_colour_fills_an_empty_panel(view, earlier):
     assert (np.abs(shot - [10, 200, 30]) <= 2).all()
 
 
-def test_image_at_scale_one_with_canvas_around_it(view):
+# At scale 1 the canvas shows around the image; fitted, scale 2 fills the 300 x 200 panel exactly.
+@pytest.mark.parametrize("fit, shape, probes", [
+    (False, (80, 100), [(20, 25), (20, 75), (60, 25), (60, 75)]),
+    (True, (100, 150), [(50, 75), (50, 225), (150, 75), (150, 225), (198, 298)]),
+])
+def test_image_quadrants_where_the_scale_puts_them(view, fit, shape, probes):
     panel, grab = view
     panel.SetCanvasBgColor(255, 255, 255)
-    image, rgb = quadrants(80, 100)
+    if fit:
+        panel.SetZoomToFit()
+    image, rgb = quadrants(*shape)
     panel.SetMat(image)
     shot = grab()
-    for (y, x), colour in zip([(20, 25), (20, 75), (60, 25), (60, 75)], rgb):
+    for (y, x), colour in zip(probes, rgb + rgb[3:]):
         assert (np.abs(shot[y, x] - colour) <= 2).all(), (y, x, shot[y, x])
-    assert (shot[100:, :] == 255).all() and (shot[:, 120:] == 255).all()
-
-
-def test_fitted_image_fills_the_panel(view):
-    panel, grab = view
-    panel.SetZoomToFit()
-    image, rgb = quadrants(100, 150)  # scale 2 fits it into 300 x 200 exactly
-    panel.SetMat(image)
-    shot = grab()
-    for (y, x), colour in zip([(50, 75), (50, 225), (150, 75), (150, 225)], rgb):
-        assert (np.abs(shot[y, x] - colour) <= 2).all(), (y, x, shot[y, x])
-    assert (np.abs(shot[198, 298] - rgb[3]) <= 2).all()
+    if not fit:
+        assert (shot[100:, :] == 255).all() and (shot[:, 120:] == 255).all()
 
 
 def test_thirds_lines_at_their_positions(view):
@@ -163,34 +151,29 @@ def panel_at_one_to_one(kind, parent, image, **set_mat):
 
 @pytest.mark.parametrize("channels", [1, 3])
 @pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
-def test_frames_reach_the_screen_pixel_exact(app, kind, channels):
-    frame, parent = shown_parent(size=(400, 300))
+def test_frames_reach_the_screen_pixel_exact(parent, kind, channels):
     noise = np.random.default_rng(channels).integers(0, 256, (H + 50, W + 50, channels), np.uint8)
     panel = panel_at_one_to_one(kind, parent, noise[:, :, 0] if channels == 1 else noise)
     shot = screen_region(parent, W - 40, H - 40, origin=(10, 10))
     expected = np.repeat(noise, 3, axis=2) if channels == 1 else noise[:, :, ::-1]
     np.testing.assert_array_equal(shot, expected[:H - 40, :W - 40])
-    del panel
-    frame.Destroy()
-    pump(0.05)
+    assert panel.IsOk()
 
 
 @pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
-def test_paint_count_grows_once_a_refresh_is_painted(app, kind):
-    frame, parent = shown_parent(size=(400, 300))
+def test_paint_count_grows_once_a_refresh_is_painted(parent, kind):
     panel = panel_at_one_to_one(kind, parent, np.zeros((H, W, 3), np.uint8))
     before = panel.GetPaintCount()
     panel.Refresh()
     pump(0.3)
     assert panel.GetPaintCount() > before
-    frame.Destroy()
+    parent.GetParent().Destroy()
     pump(0.05)
     assert panel.GetPaintCount() == 0
 
 
 @pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
-def test_shared_array_shows_its_changes_and_lives_while_shown(app, kind):
-    frame, parent = shown_parent(size=(400, 300))
+def test_shared_array_shows_its_changes_and_lives_while_shown(parent, kind):
     image = np.zeros((H, W, 3), np.uint8)
     panel = panel_at_one_to_one(kind, parent, image, copy=False)
     for refused in (image[:, ::2], image.astype(np.uint16)):
@@ -206,6 +189,3 @@ def test_shared_array_shows_its_changes_and_lives_while_shown(app, kind):
     panel.SetMat(np.zeros((H, W, 3), np.uint8))
     gc.collect()
     assert kept() is None
-    del panel
-    frame.Destroy()
-    pump(0.05)

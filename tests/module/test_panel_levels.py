@@ -5,36 +5,19 @@ import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import Gdk, get_app, pump, shown_parent
+from wx_support import pump, screen_region
 
 W, H = 240, 80
 PANELS = [tm.TivraPanel, tm.TivraROIAdvPanel]
 MAGENTA = (255, 0, 255)
 
 
-@pytest.fixture(scope="module")
-def app():
-    return get_app()
-
-
 @pytest.fixture(params=PANELS, ids=lambda cls: cls.__name__)
-def view(app, request):
+def view(parent, request):
     """A W x H panel of each class in a shown frame, and a screen read of it."""
-    frame, parent = shown_parent(size=(400, 300))
     panel = request.param(parent.GetHandle(), -1, 10, 10, W, H)
     pump()
-
-    def screen():
-        pump(0.3)
-        x, y = parent.ClientToScreen((10, 10))
-        shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, W, H)
-        rows = np.frombuffer(shot.get_pixels(), np.uint8).reshape(H, shot.get_rowstride())
-        return rows[:, :W * shot.get_n_channels()].reshape(H, W, -1)[:, :, :3].astype(int)
-
-    yield panel, screen
-    del panel
-    frame.Destroy()
-    pump(0.05)
+    yield panel, lambda: screen_region(parent, W, H, origin=(10, 10)).astype(int)
 
 
 def blocks(values, dtype, channels=1):

@@ -4,22 +4,11 @@ their parent's size."""
 import numpy as np
 import pytest
 import wx
-import wx.siplib
 
 import TivraModule as tm
-from wx_support import get_app, pump, shown_parent
+from wx_support import pump
 
 PANEL_CLASSES = [tm.TivraPanel, tm.TivraROIAdvPanel]
-
-
-@pytest.fixture
-def parent():
-    app = get_app()  # noqa: F841 (kept alive while the windows live)
-    frame, parent = shown_parent((700, 500))
-    yield parent
-    if not wx.siplib.isdeleted(frame):
-        frame.Destroy()
-        pump()
 
 
 @pytest.mark.parametrize("cls", PANEL_CLASSES)
@@ -41,15 +30,13 @@ def test_get_window_is_the_panel_until_it_is_gone(parent, cls):
 
 
 @pytest.mark.parametrize("cls", PANEL_CLASSES)
-def test_parent_must_be_a_window_or_a_handle(cls):
-    app = get_app()  # noqa: F841 (kept alive while the windows live)
+def test_parent_must_be_a_window_or_a_handle(app, cls):
     for bad in (object(), "frame", wx.Pen()):
         with pytest.raises(TypeError):
             cls(bad)
 
 
-def test_panels_in_sizers_and_a_splitter_follow_their_parent():
-    app = get_app()  # noqa: F841 (kept alive while the windows live)
+def test_panels_in_sizers_and_a_splitter_follow_their_parent(app):
     frame = wx.Frame(None, title="layout test", pos=(30, 30), size=(800, 500))
     splitter = wx.SplitterWindow(frame, style=wx.SP_LIVE_UPDATE)
     left = tm.TivraROIAdvPanel(splitter)   # made before the frame is shown

@@ -8,7 +8,6 @@ import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import get_app, shown_parent
 
 HELD = np.full((5, 7, 3), 40, np.uint8)
 
@@ -23,14 +22,6 @@ def image_file(tmp_path, name):
     else:  # text PNM has no header reader: it is measured once decoded
         cv2.imwrite(str(tmp_path / name), picture, [cv2.IMWRITE_PXM_BINARY, 0] if name.endswith(".ppm") else [])
     return str(tmp_path / name)
-
-
-@pytest.fixture
-def parent():
-    app = get_app()  # noqa: F841 (kept alive for the windows)
-    frame, parent = shown_parent()
-    yield parent
-    frame.Destroy()
 
 
 @pytest.fixture

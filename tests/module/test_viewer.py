@@ -36,13 +36,50 @@ def load_viewer():
     return module
 
 
+@pytest.fixture
+def viewer():
+    """Opens headless viewer frames (ViewerFrame's arguments), destroyed after the test."""
+    get_app()
+    frames = []
+
+    def open_frame(*args):
+        frames.append(load_viewer().ViewerFrame(*args, headless=True))
+        pump(0.3)
+        return frames[-1]
+
+    yield open_frame
+    for frame in frames:
+        frame.Destroy()
+    pump(0.1)
+
+
+def menu(frame, *keys):
+    for key in keys:
+        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))
+
+
+def drag(window, points):
+    """A real left-button drag through window-client points."""
+    origin = window.ClientToScreen(wx.Point(0, 0))
+    sim = wx.UIActionSimulator()
+    sim.MouseMove(origin.x + points[0][0], origin.y + points[0][1])
+    pump(0.1)
+    sim.MouseDown()
+    pump(0.05)
+    for x, y in points[1:]:
+        sim.MouseMove(origin.x + x, origin.y + y)
+        pump(0.05)
+    sim.MouseUp()
+    pump(0.3)
+
+
 def test_unattended_run_writes_a_screenshot_with_content(tmp_path):
     shot = tmp_path / "viewer.png"
     proc = subprocess.run([sys.executable, VIEWER, "--screenshot", str(shot)], capture_output=True, text=True,
                           timeout=120, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
     assert proc.returncode == 0, proc.stderr
     assert "ROI: Rotated rectangle" in proc.stdout
-    app = get_app()  # noqa: F841 (kept alive for wx.Image)
+    get_app()  # wx.Image needs the app
     image = wx.Image(str(shot))
     assert image.IsOk() and image.GetWidth() >= 600 and image.GetHeight() >= 400
     pixels = np.frombuffer(bytes(image.GetData()), np.uint8).reshape(-1, 3)
@@ -52,40 +89,18 @@ def test_unattended_run_writes_a_screenshot_with_content(tmp_path):
     assert ((pixels == (255, 255, 0)).all(axis=1)).sum() > 1000
 
 
-def test_a_circle_drawn_through_the_menu_and_the_mouse(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    viewer = load_viewer()
-    frame = viewer.ViewerFrame(headless=True)
-    try:
-        pump(0.3)
-        for choice in (tm.CvROIMode.Circle, "1:1"):
-            frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[choice]))
-        pump(0.3)
-        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Circle])
-        origin = frame.host.ClientToScreen(wx.Point(0, 0))
-        sim = wx.UIActionSimulator()
-        sim.MouseMove(origin.x + 200, origin.y + 150)
-        pump(0.1)
-        sim.MouseDown()
-        pump(0.05)
-        for x, y in ((210, 165), (220, 180), (230, 190)):
-            sim.MouseMove(origin.x + x, origin.y + y)
-            pump(0.05)
-        sim.MouseUp()
-        pump(0.2)
-        readout = frame.readout.GetValue()
-        assert "ROI: Circle" in readout
-        assert "centre (200, 150)" in readout
-        assert "radius 50.0" in readout
-        assert "(230,190)" in frame.GetStatusBar().GetStatusText(0)
-        assert frame.panel.GetOuterRadius() == 50.0
-
-        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["keep"]))
-        assert frame.panel.GetDisplayOverlay() and frame.overlay_item.IsChecked()
-    finally:
-        frame.Destroy()
-        pump(0.1)
-
+def test_a_circle_drawn_through_the_menu_and_the_mouse(viewer):
+    frame = viewer()
+    menu(frame, tm.CvROIMode.Circle, "1:1")
+    pump(0.3)
+    assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Circle])
+    drag(frame.host, [(200, 150), (210, 165), (220, 180), (230, 190)])
+    readout = frame.readout.GetValue()
+    assert "ROI: Circle" in readout and "centre (200, 150)" in readout and "radius 50.0" in readout
+    assert "(230,190)" in frame.GetStatusBar().GetStatusText(0)
+    assert frame.panel.GetOuterRadius() == 50.0
+    menu(frame, "keep")
+    assert frame.panel.GetDisplayOverlay() and frame.overlay_item.IsChecked()
 
 
 def disc_and_edge_image(path):
@@ -100,7 +115,7 @@ def disc_and_edge_image(path):
 
 
 def test_headless_gauges_print_one_json_object(tmp_path):
-    app = get_app()  # noqa: F841 (wx.Image needs the app)
+    get_app()  # wx.Image needs the app
     image = disc_and_edge_image(tmp_path / "target.png")
     results = []
     for args in (["--gauge", "circle", "--roi", "200,150,25,60"], ["--gauge", "line", "--roi", "450,400,400,60,0"]):
@@ -115,110 +130,71 @@ def test_headless_gauges_print_one_json_object(tmp_path):
     assert line["status"] == "ok" and line["angle"] == pytest.approx(5, abs=0.1) and line["straightness"] < 1.5
 
 
-def test_dragging_the_annulus_over_the_disc_measures_it(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    viewer = load_viewer()
-    frame = viewer.ViewerFrame(disc_and_edge_image(tmp_path / "target.png"), headless=True)
-    try:
-        pump(0.3)
-        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["1:1"]))
-        frame.set_roi(tm.CvROIMode.Annulus, [(400, 150), (60, 0), (25, 0), (0, 360)])
-        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["gauge-circle"]))
-        pump(0.2)
-        assert "failed: too few edges" in frame.readout.GetValue()
-        origin = frame.host.ClientToScreen(wx.Point(0, 0))
-        sim = wx.UIActionSimulator()
-        sim.MouseMove(origin.x + 400, origin.y + 150)  # the centre: the drag moves the annulus
-        pump(0.1)
-        sim.MouseDown()
-        pump(0.05)
-        for x in (350, 280, 200):
-            sim.MouseMove(origin.x + x, origin.y + 150)
-            pump(0.05)
-        sim.MouseUp()
-        pump(0.3)
-        readout = frame.readout.GetValue()
-        assert "radius   40.0" in readout or "radius   39.9" in readout, readout
-        assert frame.panel.GetDisplayOverlay()
-    finally:
-        frame.Destroy()
-        pump(0.1)
+def test_dragging_the_annulus_over_the_disc_measures_it(viewer, tmp_path):
+    frame = viewer(disc_and_edge_image(tmp_path / "target.png"))
+    menu(frame, "1:1")
+    frame.set_roi(tm.CvROIMode.Annulus, [(400, 150), (60, 0), (25, 0), (0, 360)])
+    menu(frame, "gauge-circle")
+    pump(0.2)
+    assert "failed: too few edges" in frame.readout.GetValue()
+    drag(frame.host, [(400, 150), (350, 150), (280, 150), (200, 150)])  # from the centre: the drag moves it
+    readout = frame.readout.GetValue()
+    assert "radius   40.0" in readout or "radius   39.9" in readout, readout
+    assert frame.panel.GetDisplayOverlay()
 
 
-def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    viewer = load_viewer()
+def test_a_saved_recipe_reopens_and_measures_in_a_batch_as_in_the_viewer(viewer, tmp_path):
     image, recipe = disc_and_edge_image(tmp_path / "target.png"), str(tmp_path / "recipe.json")
-    frame = viewer.ViewerFrame(image, headless=True)
-    try:
-        pump(0.3)
-        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 360)])
-        frame.gauge_controls.pixel_size.ChangeValue("0.02")
-        frame.set_gauge("circle")
-        shown = frame.gauge_result
-        frame.save_recipe(recipe)
-        frame.set_gauge(None)
-        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
-        frame.gauge_controls.pixel_size.ChangeValue("0")
-        frame.open_recipe(recipe)
-        assert frame.gauge == "circle" and frame.gauge_controls.params().pixel_size == 0.02
-        assert frame.gauge_result["radius"] == shown["radius"] and shown["ok"]
-    finally:
-        frame.Destroy()
-        pump(0.1)
+    frame = viewer(image)
+    frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 360)])
+    frame.gauge_controls.pixel_size.ChangeValue("0.02")
+    frame.set_gauge("circle")
+    shown = frame.gauge_result
+    frame.save_recipe(recipe)
+    frame.set_gauge(None)
+    frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+    frame.gauge_controls.pixel_size.ChangeValue("0")
+    frame.open_recipe(recipe)
+    assert frame.gauge == "circle" and frame.gauge_controls.params().pixel_size == 0.02
+    assert frame.gauge_result["radius"] == shown["radius"] and shown["ok"]
     row = tivra_batch.measure_file(tivra_batch.load_recipe(recipe), image)
     assert row["radius"] == pytest.approx(shown["radius"], abs=0.05)
     assert row["diameter_mm"] == pytest.approx(shown["diameter"] * 0.02, abs=0.002)
 
 
-def test_levels_colour_map_and_raw_readout_of_a_16_bit_frame(tmp_path):
+def test_levels_colour_map_and_raw_readout_of_a_16_bit_frame(viewer, tmp_path):
     import cv2
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    viewer = load_viewer()
     frame16 = np.tile(np.arange(0, 4096, 16, dtype=np.uint16), (64, 1))
     frame16[10, 20] = 3071
     cv2.imwrite(str(tmp_path / "mono12.png"), frame16)
-    frame = viewer.ViewerFrame(str(tmp_path / "mono12.png"), headless=True)
-    try:
-        pump(0.3)
-        for choice in ("levels-auto", "map-inferno"):
-            frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[choice]))
-        low, high = frame.panel.GetDisplayLevels()
-        assert frame.histogram.levels == (low, high) and 0 < low < 100 and 3900 < high < 4096
-        assert frame.panel.GetColorMap() == "inferno" and frame.histogram.counts.sum() == frame16.size
-        frame._on_mouse_move((20, 10))
-        assert "(20,10)  value 3071" in frame.GetStatusBar().GetStatusText(0)
-        frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids["levels-off"]))
-        assert frame.panel.GetDisplayLevels() is None and frame.histogram.levels is None
-    finally:
-        frame.Destroy()
-        pump(0.1)
+    frame = viewer(str(tmp_path / "mono12.png"))
+    menu(frame, "levels-auto", "map-inferno")
+    low, high = frame.panel.GetDisplayLevels()
+    assert frame.histogram.levels == (low, high) and 0 < low < 100 and 3900 < high < 4096
+    assert frame.panel.GetColorMap() == "inferno" and frame.histogram.counts.sum() == frame16.size
+    frame._on_mouse_move((20, 10))
+    assert "(20,10)  value 3071" in frame.GetStatusBar().GetStatusText(0)
+    menu(frame, "levels-off")
+    assert frame.panel.GetDisplayLevels() is None and frame.histogram.levels is None
 
 
-def test_compare_with_opens_a_second_image_linked_beside_the_first(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    viewer = load_viewer()
+def test_compare_with_opens_a_second_image_linked_beside_the_first(viewer, tmp_path):
+    frame = viewer()
     other = tmp_path / "other.png"
-    chart = viewer.make_test_chart()[:, :, ::-1].copy()
+    chart = load_viewer().make_test_chart()[:, :, ::-1].copy()
     assert wx.Image(chart.shape[1], chart.shape[0], chart.tobytes()).SaveFile(str(other), wx.BITMAP_TYPE_PNG)
-    frame = viewer.ViewerFrame(headless=True)
-    try:
-        pump(0.3)
-        assert not frame.compare_with(str(tmp_path / "missing.png")) and frame.compare is None
-        assert list(frame.host.GetChildren()) == [frame.panel.GetWindow()]
-        assert frame.compare_with(str(other)) and frame.host.IsSplit()
-        frame.zoom("1:1")
-        frame.panel.ScrollBy(120, 80)
-        pump(0.3)
-        assert frame.compare.GetZoomFactor() == 1.0
-        centres = [(x + w / 2, y + h / 2) for x, y, w, h in (frame.panel.GetViewRect(), frame.compare.GetViewRect())]
-        assert abs(centres[0][0] - centres[1][0]) <= 1 and abs(centres[0][1] - centres[1][1]) <= 1
-        frame.close_compare()
-        pump(0.2)
-        assert not frame.host.IsSplit() and frame.panel.GetWindow().GetSize() == frame.host.GetClientSize()
-    finally:
-        frame.Destroy()
-        pump(0.1)
+    assert not frame.compare_with(str(tmp_path / "missing.png")) and frame.compare is None
+    assert list(frame.host.GetChildren()) == [frame.panel.GetWindow()]
+    assert frame.compare_with(str(other)) and frame.host.IsSplit()
+    frame.zoom("1:1")
+    frame.panel.ScrollBy(120, 80)
+    pump(0.3)
+    assert frame.compare.GetZoomFactor() == 1.0
+    centres = [(x + w / 2, y + h / 2) for x, y, w, h in (frame.panel.GetViewRect(), frame.compare.GetViewRect())]
+    assert abs(centres[0][0] - centres[1][0]) <= 1 and abs(centres[0][1] - centres[1][1]) <= 1
+    frame.close_compare()
+    pump(0.2)
+    assert not frame.host.IsSplit() and frame.panel.GetWindow().GetSize() == frame.host.GetClientSize()
 
 
 def fit_colour_pixels():
@@ -252,43 +228,30 @@ def test_make_demo_on_a_display_opens_the_viewer_measuring_the_ring_target():
         demo.wait(10)
 
 
-def test_roi_saved_loaded_undone_and_redone_through_the_menus(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    frame = load_viewer().ViewerFrame(headless=True)
+def test_roi_saved_loaded_undone_and_redone_through_the_menus(viewer, tmp_path):
+    frame = viewer()
     path = str(tmp_path / "roi.json")
-    menu = lambda key: frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))  # noqa: E731
-    try:
-        pump(0.3)
-        frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 270)])
-        annulus = frame.panel.GetROIState()
-        frame.save_roi(path)
-        frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
-        rectangle = frame.panel.GetROIState()
-        frame.load_roi(path)
-        assert frame.panel.GetROIState() == annulus == json.load(open(path))
-        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Annulus])
-        menu("undo")
-        assert frame.panel.GetROIState() == rectangle
-        assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
-        menu("redo")
-        assert frame.panel.GetROIState() == annulus
-    finally:
-        frame.Destroy()
-        pump(0.1)
+    frame.set_roi(tm.CvROIMode.Annulus, [(200, 150), (60, 0), (25, 0), (0, 270)])
+    annulus = frame.panel.GetROIState()
+    frame.save_roi(path)
+    frame.set_roi(tm.CvROIMode.Rectangle, [(10, 10), (50, 40)])
+    rectangle = frame.panel.GetROIState()
+    frame.load_roi(path)
+    assert frame.panel.GetROIState() == annulus == json.load(open(path))
+    assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Annulus])
+    menu(frame, "undo")
+    assert frame.panel.GetROIState() == rectangle
+    assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Rectangle])
+    menu(frame, "redo")
+    assert frame.panel.GetROIState() == annulus
 
 
-def test_a_large_image_opens_without_a_copy(tmp_path):
-    app = get_app()  # noqa: F841 (kept alive while the frame lives)
-    frame = load_viewer().ViewerFrame(headless=True)
+def test_a_large_image_opens_without_a_copy(viewer, tmp_path):
+    frame = viewer()
     path = str(tmp_path / "large.png")
     image = np.random.default_rng(3).integers(0, 256, (300, 400, 3), np.uint8)
     assert wx.Image(400, 300, image[:, :, ::-1].tobytes()).SaveFile(path, wx.BITMAP_TYPE_PNG)
-    try:
-        pump(0.2)
-        assert frame.open_image_without_copy(path)
-        assert not frame.image.flags.writeable and "without a copy" in frame.GetTitle()
-        np.testing.assert_array_equal(frame.panel.GetMat(), image)
-        assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))
-    finally:
-        frame.Destroy()
-        pump(0.1)
+    assert frame.open_image_without_copy(path)
+    assert not frame.image.flags.writeable and "without a copy" in frame.GetTitle()
+    np.testing.assert_array_equal(frame.panel.GetMat(), image)
+    assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))

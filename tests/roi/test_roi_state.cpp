@@ -1,5 +1,3 @@
-#include "tivra/roi/ROIEditHistory.h"
-#include "tivra/roi/ROIEditRecord.h"
 #include "tivra/roi/ROIState.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +55,9 @@ ROIStateFields Without(ROIStateFields f, const std::string& key)
 
 } // namespace
 
+// The cases tests/engine/test_advpanel_roi_keys.py sends through SetROIState (a missing
+// width, version 2, kind "Blob", a string or bool number, a NaN, a negative height) are not
+// repeated here; neither is the round trip of every kind that it checks.
 TEST(ROIState, HostileFieldsAreNamed)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -64,18 +65,11 @@ TEST(ROIState, HostileFieldsAreNamed)
     ROIStateValue unknownType;
     unknownType.text = "dict";
     const std::vector<Hostile> cases = {
-        {Without(Rectangle(), "width"), "missing key \"width\""},
         {Without(Rectangle(), "version"), "missing key \"version\""},
-        {With(Rectangle(), "version", ROIStateValue::Integral(2)), "\"version\" = 2"},
-        {With(Rectangle(), "kind", ROIStateValue::String("Blob")), "\"kind\" = \"Blob\""},
         {With(Rectangle(), "kind", ROIStateValue::Integral(3)), "\"kind\" must be a string, not int"},
-        {With(Rectangle(), "x", ROIStateValue::String("1")), "\"x\" must be a number, not str"},
-        {With(Rectangle(), "x", ROIStateValue::Boolean(true)), "\"x\" must be a number, not bool"},
         {With(Rectangle(), "y", unknownType), "\"y\" must be a number, not dict"},
-        {With(Rectangle(), "y", Num(nan)), "\"y\" = nan is not finite"},
         {With(Rectangle(), "x", Num(-inf)), "\"x\" = -inf is not finite"},
         {With(Rectangle(), "x", Num(1e300)), "\"x\" = 1e+300 is beyond"},
-        {With(Rectangle(), "height", Num(-4)), "\"height\" = -4 must not be negative"},
         {With(Annulus(), "inner_radius", Num(21)), "\"inner_radius\" = 21 must not exceed"},
         {With(Annulus(), "end_angle", Num(-1)), "\"end_angle\" = -1 must not be less"},
         {With(Annulus(), "end_angle", Num(361)), "\"end_angle\" = 361 sweeps"},
@@ -93,18 +87,5 @@ TEST(ROIState, HostileFieldsAreNamed)
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
         }
-    }
-}
-
-TEST(ROIState, SavedFieldsLoadBackExactly)
-{
-    ROIEditState open;
-    open.mode = CvROIMode::Polygon;
-    open.polygonPoints = {{1.1f, 2.2f}, {3.3f, 4.4f}};
-    const std::vector<ROIStateFields> samples = {Rectangle(), Annulus(), Polygon({Pair(0.1, 0), Pair(5, 0), Pair(3, 7.7)}),
-                                                 ROIState::Save(open)};
-    for (const ROIStateFields& fields : samples) {
-        const ROIEditState loaded = ROIState::Load(ROIState::Save(ROIState::Load(fields)));
-        EXPECT_TRUE(ROIShape::Of(loaded).SameAs(ROIShape::Of(ROIState::Load(fields))));
     }
 }
