@@ -10,6 +10,8 @@
 #include <libheif/heif.h>
 #include <opencv2/imgproc.hpp>
 
+#include "tivra/io/ImageFileInfo.h"
+
 #include "FileWrite.h"
 #include "PathText.h"
 
@@ -137,7 +139,9 @@ heif_colorspace PreferredColorspace(const heif_image_handle* handle)
     return identity ? heif_colorspace_RGB : heif_colorspace_YCbCr;
 }
 
-cv::Mat DecodeFile(const std::string& fileName)
+// Decodes the primary image; `info`, when given, gets the file's information
+// from the same reading of the file.
+cv::Mat DecodeFile(const std::string& fileName, ImageFileInfo* info)
 {
     ContextPtr context(heif_context_alloc());
     if (!context) {
@@ -166,6 +170,8 @@ cv::Mat DecodeFile(const std::string& fileName)
         PrintError("Failed to get HEIC image handle: ", error);
         return {};
     }
+    if (info)
+        *info = HeifFileInfo(handle.get());
     if (!tivra::io::WithinPixelLimit(fileName, static_cast<std::uint64_t>(heif_image_handle_get_width(handle.get())),
                                      static_cast<std::uint64_t>(heif_image_handle_get_height(handle.get()))))
         return {};
@@ -380,7 +386,12 @@ bool EncodeFile(const cv::Mat& input, const std::string& fileName, int quality)
 template <typename Path>
 cv::Mat heif_to_cvmat(const Path& path)
 {
-    return DecodeFile(tivra::io::NarrowPath(path));
+    return DecodeFile(tivra::io::NarrowPath(path), nullptr);
+}
+
+cv::Mat ReadHeifFile(const std::string& utf8Path, ImageFileInfo& info)
+{
+    return DecodeFile(utf8Path, &info);
 }
 
 template <typename Path>

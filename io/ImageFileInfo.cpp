@@ -89,24 +89,7 @@ void ReadHeif(const std::string& path, ImageFileInfo& info)
         return;
     std::unique_ptr<heif_image_handle, decltype(&heif_image_handle_release)> handle(rawHandle,
                                                                                   heif_image_handle_release);
-    info.width = heif_image_handle_get_width(handle.get());
-    info.height = heif_image_handle_get_height(handle.get());
-    info.channels = heif_image_handle_has_alpha_channel(handle.get()) ? 4 : 3;
-    const int lumaBits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
-    info.bit_depth = lumaBits > 0 ? lumaBits : 8;
-
-    if (heif_image_handle_get_number_of_metadata_blocks(handle.get(), "Exif") < 1)
-        return;
-    heif_item_id exifId = 0;
-    heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &exifId, 1);
-    const std::size_t size = heif_image_handle_get_metadata_size(handle.get(), exifId);
-    if (size < 9)
-        return;
-    std::vector<std::uint8_t> exif(size, 0);
-    // The block starts with a 4-byte offset field; the parser finds the TIFF
-    // header behind it by itself.
-    if (heif_image_handle_get_metadata(handle.get(), exifId, exif.data()).code == heif_error_Ok)
-        exif_reader::ParseExif(exif.data(), exif.size(), info);
+    info = HeifFileInfo(handle.get());
 }
 
 // Asks libjxl for the basic information of `bytes`. `complete` tells the
@@ -127,6 +110,14 @@ JxlDecoderStatus DecodeJxlBasicInfo(const std::vector<std::uint8_t>& bytes, bool
     return status;
 }
 
+void FillJxlLayout(const JxlBasicInfo& basic, ImageFileInfo& info)
+{
+    info.width = static_cast<int>(basic.xsize);
+    info.height = static_cast<int>(basic.ysize);
+    info.channels = static_cast<int>(basic.num_color_channels) + (basic.alpha_bits != 0 ? 1 : 0);
+    info.bit_depth = static_cast<int>(basic.bits_per_sample);
+}
+
 void ReadJxl(const std::string& path, ImageFileInfo& info)
 {
     // The basic information sits in the first bytes of a file: the head is
@@ -139,12 +130,8 @@ void ReadJxl(const std::string& path, ImageFileInfo& info)
         bytes = ReadFileHead(path, std::numeric_limits<std::size_t>::max());
         status = DecodeJxlBasicInfo(bytes, true, basic);
     }
-    if (status != JXL_DEC_BASIC_INFO)
-        return;
-    info.width = static_cast<int>(basic.xsize);
-    info.height = static_cast<int>(basic.ysize);
-    info.channels = static_cast<int>(basic.num_color_channels) + (basic.alpha_bits != 0 ? 1 : 0);
-    info.bit_depth = static_cast<int>(basic.bits_per_sample);
+    if (status == JXL_DEC_BASIC_INFO)
+        FillJxlLayout(basic, info);
 }
 
 // OpenCV refuses images wider or higher than OPENCV_IO_MAX_IMAGE_WIDTH or
@@ -200,6 +187,41 @@ bool ReadInfoFromHeaders(const std::string& path, const image_header::FileBytes&
             exif_reader::ParseJpegExif(head, static_cast<std::size_t>(scanned), info);
     }
     return vouched;
+}
+
+ImageFileInfo HeifFileInfo(const heif_image_handle* handle)
+{
+    ImageFileInfo info;
+    info.format = FormatOfExtension("heif");
+    info.width = heif_image_handle_get_width(handle);
+    info.height = heif_image_handle_get_height(handle);
+    info.channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
+    const int lumaBits = heif_image_handle_get_luma_bits_per_pixel(handle);
+    info.bit_depth = lumaBits > 0 ? lumaBits : 8;
+
+    if (heif_image_handle_get_number_of_metadata_blocks(handle, "Exif") < 1)
+        return info;
+    heif_item_id exifId = 0;
+    heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &exifId, 1);
+    const std::size_t size = heif_image_handle_get_metadata_size(handle, exifId);
+    if (size < 9)
+        return info;
+    std::vector<std::uint8_t> exif(size, 0);
+    // The block starts with a 4-byte offset field; the parser finds the TIFF
+    // header behind it by itself.
+    if (heif_image_handle_get_metadata(handle, exifId, exif.data()).code == heif_error_Ok)
+        exif_reader::ParseExif(exif.data(), exif.size(), info);
+    return info;
+}
+
+ImageFileInfo JxlFileInfo(const std::vector<std::uint8_t>& bytes)
+{
+    ImageFileInfo info;
+    info.format = FormatOfExtension("jxl");
+    JxlBasicInfo basic;
+    if (DecodeJxlBasicInfo(bytes, true, basic) == JXL_DEC_BASIC_INFO)
+        FillJxlLayout(basic, info);
+    return info;
 }
 
 void FillLayoutFromDecoded(const cv::Mat& unchanged, ImageFileInfo& info)

@@ -39,43 +39,41 @@ bool ReadAt(int fd, std::uint64_t pos, std::vector<std::uint8_t>& bytes)
     return true;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 }  // namespace
 
+FileDescriptor::FileDescriptor(const std::string& utf8Path)
+    : m_fd(utf8Path.find('\0') == std::string::npos ? ::open(utf8Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1)
+{
+}
+
+FileDescriptor::~FileDescriptor()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 bool FileSample::Read(const std::string& utf8Path)
+{
+    const FileDescriptor file(utf8Path);
+    return Read(file.Get());
+}
+
+bool FileSample::Read(int fd)
 {
     m_head.clear();
     m_tail.clear();
     m_size = 0;
-    if (utf8Path.find('\0') != std::string::npos)
-        return false;
-    const FileDescriptor file(utf8Path);
     struct stat status {};
     // A FIFO or a directory named like an image is no image file.
-    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     const auto size = static_cast<std::uint64_t>(status.st_size);
     m_head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadBytes)));
-    if (!ReadAt(file.Get(), 0, m_head))
+    if (!ReadAt(fd, 0, m_head))
         return false;
     const std::size_t tailBytes = IsTiff(m_head) ? kTiffTailBytes : kOtherTailBytes;
     m_tail.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, tailBytes)));
-    if (!ReadAt(file.Get(), size - m_tail.size(), m_tail))
+    if (!ReadAt(fd, size - m_tail.size(), m_tail))
         return false;
     m_size = size;
     return true;

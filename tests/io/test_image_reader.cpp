@@ -5,7 +5,9 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "IoTestSupport.h"
+#include "tivra/io/HeifUtils.h"
 #include "tivra/io/ImageReader.h"
+#include "tivra/io/JxlUtils.h"
 #include "tivra/io/PixelLimit.h"
 
 using namespace iotest;
@@ -71,6 +73,22 @@ TEST(ImageReader, GivesTheDecodedImageAndTheFileInformation)
         EXPECT_EQ(cv::norm(loaded.image, expected, cv::NORM_INF), 0) << path;
         EXPECT_EQ(Describe(loaded.info), Describe(GetImageFileInfo(path))) << path;
         EXPECT_TRUE(loaded.error.empty()) << path;
+    }
+}
+
+// HEIF and JPEG XL files are read once for both; the result is what their
+// adapters decode and what GetImageFileInfo reports.
+TEST(ImageReader, ReadsHeifAndJxlOnceForImageAndInformation)
+{
+    const ScratchDir dir;
+    ASSERT_TRUE(heif_utils::cvmat_to_heif(SmoothPicture(64, 48), dir / "photo.heic", 90));
+    ASSERT_TRUE(jxl_utils::cvmat_to_jxl(SmoothPicture(64, 48), dir / "photo.jxl", 90));
+    for (const std::string& path : {dir / "photo.heic", dir / "photo.jxl"}) {
+        const tivra::io::LoadedImage loaded = tivra::io::ReadImageFile(path);
+        const cv::Mat expected = path.back() == 'l' ? jxl_utils::jxl_to_cvmat(path) : heif_utils::heif_to_cvmat(path);
+        ASSERT_EQ(loaded.image.size(), expected.size()) << path;
+        EXPECT_EQ(cv::norm(loaded.image, expected, cv::NORM_INF), 0) << path;
+        EXPECT_EQ(Describe(loaded.info), Describe(GetImageFileInfo(path))) << path;
     }
 }
 

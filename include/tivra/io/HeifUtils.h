@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "tivra/io/ImageFileInfo.h"
+
 namespace heif_utils {
 
 /// Decodes the primary image: 8-bit BGR, or BGRA when the file has alpha; empty on failure.
@@ -12,6 +14,11 @@ namespace heif_utils {
 /// not valid Unicode); wxString paths come with "tivra/io/wx/WxPaths.h".
 template <typename Path>
 cv::Mat heif_to_cvmat(const Path& path);
+
+/// heif_to_cvmat of a UTF-8 path that also fills `info` as GetImageFileInfo
+/// would, from the same reading of the file; `info` is untouched when the file
+/// has no readable primary image.
+cv::Mat ReadHeifFile(const std::string& utf8Path, ImageFileInfo& info);
 
 /// Encodes an 8-bit gray or BGR image as HEVC; quality 100 is lossless, 0 to 99
 /// the lossy quality (values libheif refuses fail). True when the file was

@@ -1,12 +1,16 @@
 #pragma once
 // What can be known about an image file without displaying it: size, channels,
 // bit depth, format name and the EXIF/GPS data a photographer cares about.
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
 #include "tivra/io/FileBytes.h"
+
+struct heif_image_handle;
 
 /// Image-information record. The field names are also the keys of the Python
 /// information dict, in this order.
@@ -51,3 +55,10 @@ bool ReadInfoFromHeaders(const std::string& path, const image_header::FileBytes&
 /// Size, channels and bit depth of an image decoded with IMREAD_UNCHANGED, for
 /// the formats no header reader vouches for; an empty image changes nothing.
 void FillLayoutFromDecoded(const cv::Mat& unchanged, ImageFileInfo& info);
+
+/// What GetImageFileInfo reports for a HEIF file whose primary image `handle`
+/// is open, so that a load reads the file once for the image and its information.
+ImageFileInfo HeifFileInfo(const heif_image_handle* handle);
+
+/// What GetImageFileInfo reports for a JPEG XL file whose bytes are all in `bytes`.
+ImageFileInfo JxlFileInfo(const std::vector<std::uint8_t>& bytes);

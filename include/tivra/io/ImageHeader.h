@@ -11,6 +11,20 @@
 
 namespace image_header {
 
+/// A file opened for reading without waiting (a FIFO without a writer opens at
+/// once); Get() is negative when it could not be opened.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(const std::string& utf8Path);
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
 /// The first bytes of a regular file and, for formats that keep their
 /// directory at the end (TIFF), its last bytes.
 class FileSample {
@@ -20,6 +34,8 @@ public:
 
     /// Reads the sample; false for a file that is not regular or cannot be read.
     bool Read(const std::string& utf8Path);
+    /// The same for a file already open.
+    bool Read(int fd);
 
     FileBytes Bytes() const;
     const std::vector<std::uint8_t>& Head() const { return m_head; }

@@ -1,7 +1,8 @@
 #pragma once
 // The one way the engine and both panels read an image file: the decoder is
 // picked once (HEIF and JPEG XL by extension, everything else by content), the
-// file is read once, and the image comes back with its information.
+// file is opened once and streamed to the decoder, and the image comes back with
+// its information, read from the headers of the same open file.
 #include <string>
 #include <vector>
 
