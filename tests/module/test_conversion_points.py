@@ -2,24 +2,15 @@
 getters of a TivraROIAdvPanel shown in a real wxPython window."""
 import numpy as np
 import pytest
-import wx
 
 import TivraModule as tm
 
 
 @pytest.fixture
-def panel():
-    app = wx.GetApp() or wx.App(False)
-    frame = wx.Frame(None, size=(420, 320))
-    parent = wx.Panel(frame)
-    frame.Show()
-    app.Yield(True)
+def panel(parent):
     adv = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, 400, 300)
     adv.SetMat(np.full((300, 400, 3), 90, np.uint8))
-    yield adv
-    del adv
-    frame.Destroy()
-    app.Yield(True)
+    return adv
 
 
 def test_points_skip_short_items_and_ignore_extra_elements(panel):

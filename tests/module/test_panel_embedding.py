@@ -38,10 +38,6 @@ def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
 
 def test_ids_hidden_frame_and_its_renewal():
     proc = run_script("""
-        import wx, TivraModule as tm
-        from wx_support import get_app, shown_parent, hidden_frames, child_with_handle, pump
-        app = get_app()
-        frame, parent = shown_parent()
         first = tm.TivraPanel(parent.GetHandle())
         print(child_with_handle(parent, first.GetHandle()).GetId(), len(hidden_frames()))
         second = tm.TivraPanel(parent.GetHandle())
@@ -55,7 +51,7 @@ def test_ids_hidden_frame_and_its_renewal():
         print(child_with_handle(parent, third.GetHandle()).GetId(), len(hidden_frames()))
         fourth = tm.TivraPanel(parent.GetHandle())
         print(child_with_handle(parent, fourth.GetHandle()).GetId())
-    """)
+    """, in_window=True)
     assert proc.returncode == 0, proc.stderr
     # The hidden frame takes an id after its first panel: 10001, then 10004.
     assert proc.stdout.splitlines() == ["10000 1", "10002", "77", "0 0", "10003 1", "10005"]
@@ -114,10 +110,6 @@ def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
 
 def test_destroyed_parent_leaves_a_safe_empty_wrapper():
     proc = run_script("""
-        import numpy as np, wx, TivraModule as tm
-        from wx_support import get_app, shown_parent, hidden_frames, pump
-        app = get_app()
-        frame, parent = shown_parent()
         panel = tm.TivraPanel(parent.GetHandle())
         panel.SetMat(np.zeros((10, 10, 3), np.uint8))
         panel.SetGuideLineMode(tm.CenterCross)
@@ -134,7 +126,7 @@ def test_destroyed_parent_leaves_a_safe_empty_wrapper():
         pump()
         replacement = tm.TivraPanel(again.GetHandle())
         print(replacement.IsOk(), len(hidden_frames()))
-    """)
+    """, in_window=True)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == [
         "True 1",
@@ -160,10 +152,6 @@ def test_a_panel_outliving_its_app_is_let_go_without_a_crash():
 
 def test_closing_the_last_frame_ends_the_main_loop():
     proc = run_script("""
-        import numpy as np, wx, TivraModule as tm
-        from wx_support import get_app, shown_parent
-        app = get_app()
-        frame, parent = shown_parent()
         other_frame, other_parent = shown_parent(pos=(50, 50))
         panels = [tm.TivraPanel(parent.GetHandle()), tm.TivraPanel(other_parent.GetHandle())]
         panels[0].SetMat(np.zeros((20, 20, 3), np.uint8))
@@ -171,7 +159,7 @@ def test_closing_the_last_frame_ends_the_main_loop():
         wx.CallLater(400, other_frame.Close)
         app.MainLoop()
         print("loop ended", [p.IsOk() for p in panels])
-    """, timeout=30)
+    """, in_window=True, timeout=30)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.strip() == "loop ended [False, False]"
 
@@ -198,17 +186,14 @@ def test_other_threads_get_an_error_instead_of_touching_windows(parent):
 
 def test_last_reference_dropped_on_another_thread():
     proc = run_script("""
-        import threading, wx, TivraModule as tm
-        from wx_support import get_app, shown_parent, hidden_frames, pump
-        app = get_app()
-        frame, parent = shown_parent()
+        import threading
         holder = [tm.TivraPanel(parent.GetHandle())]
         thread = threading.Thread(target=holder.clear)
         thread.start(); thread.join()
         print(len(parent.GetChildren()))
         pump()
         print(len(parent.GetChildren()), len(hidden_frames()))
-    """)
+    """, in_window=True)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == ["1", "0 0"]
 
@@ -237,16 +222,12 @@ def test_windows_around_a_panel_paint_as_without_it(app):
 
 def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
     proc = run_script("""
-        import wx, TivraModule as tm
-        from wx_support import get_app, shown_parent, pump
-        app = get_app()
-        first_frame, first_parent = shown_parent()
-        panels = [tm.TivraPanel(first_parent.GetHandle())]
-        frame, parent = shown_parent()
-        panels.append(tm.TivraPanel(parent.GetHandle()))
-        first_frame.Destroy()
+        panels = [tm.TivraPanel(parent.GetHandle())]
+        second_frame, second_parent = shown_parent()
+        panels.append(tm.TivraPanel(second_parent.GetHandle()))
+        frame.Destroy()
         pump()
-        print(app.GetTopWindow() is frame)
+        print(app.GetTopWindow() is second_frame)
         dialog = wx.Dialog(app.GetTopWindow(), title="question")
         def drop_panels_then_answer():
             panels.clear()
@@ -257,7 +238,7 @@ def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
         dialog.Destroy()
         pump()
         print("end")
-    """)
+    """, in_window=True)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == ["True", "True", "end"]
 

@@ -114,10 +114,20 @@ def child_env(**variables):
     return dict(inherited, **variables)
 
 
-def run_script(code, timeout=60, cwd=None):
-    """Runs code in a fresh interpreter on the same display (in folder cwd):
-    process-wide counters start anew, and a crash cannot take the test run with it."""
+SHOWN_PARENT_SCRIPT = """\
+import numpy as np, wx, TivraModule as tm
+from wx_support import capture, child_with_handle, get_app, hidden_frames, pump, shown_parent
+app = get_app()
+frame, parent = shown_parent()
+"""
+
+
+def run_script(code, timeout=60, cwd=None, in_window=False):
+    """Runs code in a fresh interpreter on the same display (in folder cwd), after making
+    the app and a shown frame and parent if in_window: process-wide counters start anew,
+    and a crash cannot take the test run with it."""
     here = os.path.dirname(os.path.abspath(__file__))
     env = dict(os.environ, PYTHONPATH=os.pathsep.join([here] + sys.path))
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], env=env, capture_output=True,
-                          text=True, timeout=timeout, cwd=cwd)
+    code = (SHOWN_PARENT_SCRIPT if in_window else "") + textwrap.dedent(code)
+    return subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, timeout=timeout,
+                          cwd=cwd)
