@@ -19,11 +19,13 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, sys.argv[1] if len(sys.argv) > 1 else "build", "python"))
+sys.path.insert(0, os.path.join(ROOT, "bench", "helpers"))
 
 import numpy as np  # noqa: E402
 import wx  # noqa: E402
 
 import TivraModule as tm  # noqa: E402
+from panel_paint import wait_for_paint  # noqa: E402
 
 CLIENT = (1600, 1000)
 SIDE = 10000  # 100 megapixels
@@ -49,14 +51,12 @@ def mono12_frame(dtype):
     return frame if dtype == np.uint16 else (frame >> 4).astype(np.uint8)
 
 
-def panel_window(parent, name="TivraROIAdvPanel"):
-    return [c for c in parent.GetChildren() if c.GetName() == name][-1]
-
-
-def paint_ms(window):
+def paint_ms(app, panel):
+    """One real frame: Refresh, then wait until it is on the window."""
+    before = panel.GetPaintCount()
     start = time.perf_counter()
-    window.Refresh()
-    window.Update()
+    panel.Refresh()
+    wait_for_paint(app, panel, before)
     return (time.perf_counter() - start) * 1000.0
 
 
@@ -77,11 +77,9 @@ def main():
     gc.collect()
     pump(app, 0.3)
     held = resident_bytes() - before
-    deep_window = panel_window(parent)
 
     bytes_panel = tm.TivraROIAdvPanel(parent.GetHandle(), -1, 0, 0, *CLIENT)
     bytes_panel.SetMat(mono12_frame(np.uint8))
-    bytes_window = panel_window(parent)
     for panel in (deep, bytes_panel):
         panel.SetOriginal()
 
@@ -95,8 +93,8 @@ def main():
 
     samples = {"uint16": [], "uint8": []}
     for _ in range(ROUNDS):
-        samples["uint16"].append(paint_ms(deep_window))
-        samples["uint8"].append(paint_ms(bytes_window))
+        samples["uint16"].append(paint_ms(app, deep))
+        samples["uint8"].append(paint_ms(app, bytes_panel))
     paint = {key: statistics.median(values) for key, values in samples.items()}
     auto_ms = statistics.median(levels_ms)
 

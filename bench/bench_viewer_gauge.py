@@ -2,8 +2,8 @@
 60 fps frame budget (16 ms), with the plain repaint and the gauge alone measured side by side.
 
 For each case the ROI is nudged back and forth as a drag would leave it, then the viewer's
-crop handler runs (gauge, overlays, readout) and the panel repaints at once (Refresh +
-Update). Cases: the circle, line and edge gauges on the viewer's 1280 x 800 test chart, and
+crop handler runs (gauge, overlays, readout) and the panel repaints; each frame ends once
+the panel's paint count grows (the frame is on the window). Cases: the circle, line and edge gauges on the viewer's 1280 x 800 test chart, and
 the circle gauge on a 24 MP chart, all at fit zoom in a real window.
 
     xvfb-run -a -s "-screen 0 1920x1080x24" /usr/bin/python3 bench/bench_viewer_gauge.py [build]
@@ -16,10 +16,12 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, sys.argv[1] if len(sys.argv) > 1 else "build", "python"))
+sys.path.insert(0, os.path.join(ROOT, "bench", "helpers"))
 
 import wx  # noqa: E402
 
 import TivraModule as tm  # noqa: E402
+from panel_paint import wait_for_paint  # noqa: E402
 
 REPEATS = 40
 BUDGET_MS = 16.0
@@ -65,18 +67,26 @@ def measure(viewer, frame, window, size, gauge, rois):
     viewer.settle(0.3)
     assert frame.gauge_result and frame.gauge_result["ok"], frame.gauge_result
 
+    app = wx.GetApp()
+
+    def painted(change):
+        """`change`, then Refresh, ending once the frame is on the window."""
+        before = frame.panel.GetPaintCount()
+        change()
+        frame.panel.Refresh()
+        wait_for_paint(app, frame.panel, before)
+
     def repaint(i):
-        window.Refresh()
-        window.Update()
+        painted(lambda: None)
 
     def rerun(i):
         viewer.run_gauge(gauge, frame.image, rois[i % 2], frame.gauge_controls.params())
 
     def edit(i):
-        frame.panel.SetEditingROI(int(rois[i % 2][0]), rois[i % 2][1], rois[i % 2][2])
-        frame._on_crop(frame.panel.GetRect())
-        window.Refresh()
-        window.Update()
+        def change():
+            frame.panel.SetEditingROI(int(rois[i % 2][0]), rois[i % 2][1], rois[i % 2][2])
+            frame._on_crop(frame.panel.GetRect())
+        painted(change)
 
     return median_ms(repaint), median_ms(rerun), median_ms(edit)
 

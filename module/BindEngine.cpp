@@ -34,11 +34,12 @@ struct PyEngine {
         return work(engine);
     }
 
-    // A copy of the held image taken under the mutex: another thread's
-    // in-place operation cannot change it while it is turned into an array.
+    // The held image, taken under the mutex. The engine never writes into an
+    // image it holds (every operation makes a new one), so another thread's
+    // operation cannot change these pixels while they are copied to an array.
     cv::Mat Snapshot()
     {
-        return Run([](TivraEngine& e) { return e.GetMat().clone(); });
+        return Run([](TivraEngine& e) { return e.GetMat(); });
     }
 };
 

@@ -32,6 +32,9 @@ void BindImageAndViewMethods(py::class_<W>& c)
     c.def("SetCenterImageEnable", &W::SetCenterImageEnable, "enable"_a,
           "Centre an image smaller than the window (True) or keep it at the top left");
     c.def("Refresh", &W::Refresh, "Repaint the panel");
+    c.def("GetPaintCount", &W::GetPaintCount,
+          "Return how many frames the panel has painted; it grows once a frame is on the window, so code can "
+          "wait for it after Refresh() (to capture the screen, or time real frames); 0 once the panel is gone");
     c.def("GetHandle", &W::GetHandle,
           "Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone");
     c.def("GetWindow", &W::GetWindow,

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "tivra/processing/ImageRelease.h"
+
 namespace py = pybind11;
 
 namespace tivra::conversion {
@@ -54,8 +56,11 @@ cv::Mat PackedToMat(const py::array& array, cv::Size size, int depth, int channe
     const Packed packed = Packed::ensure(array);  // numbers cast to T always
     const size_t rowBytes = static_cast<size_t>(size.width) * static_cast<size_t>(channels) * sizeof(T);
     const cv::Mat view(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes);
-    if (depth == CV_8U)
-        return view.clone();
+    if (depth == CV_8U) {
+        cv::Mat owned = NewLargeImage(size, view.type());  // as fast to fill as NumPy's copy
+        view.copyTo(owned);
+        return owned;
+    }
     cv::Mat owned;
     if (depth == CV_32F || depth == CV_64F) {
         // Clipped first: the rounding inside convertTo overflows int beyond

@@ -158,6 +158,12 @@ void PanelWrapperBase::Refresh()
         tivra::panel_image::Refresh(*panel, m_keptArray);
 }
 
+std::uint64_t PanelWrapperBase::GetPaintCount() const
+{
+    const TivraPanel* const panel = Panel();
+    return panel ? panel->GetPaintCount() : 0;
+}
+
 std::uintptr_t PanelWrapperBase::GetHandle() const
 {
     return tivra::embedding::NativeHandleOf(Panel());

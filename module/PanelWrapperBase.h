@@ -37,6 +37,7 @@ public:
     void Refresh();
     std::uintptr_t GetHandle() const;
     bool IsOk() const { return m_panel != nullptr; }
+    std::uint64_t GetPaintCount() const;
     /// The panel as wxPython's wx.Window object; None once the panel is gone.
     pybind11::object GetWindow();
     void SetGuideLineMode(GuideLineMode mode);

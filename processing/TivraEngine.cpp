@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <stdexcept>
 #include <utility>
-
-#include <sys/mman.h>
 
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/processing/ImageRelease.h"
@@ -21,21 +18,6 @@ int FollowingSide(int givenSide, int givenExtent, int otherExtent)
     if (side > INT_MAX)
         throw std::runtime_error("Resize: the side following the aspect ratio is too large");
     return static_cast<int>(side);
-}
-
-// A new image whose large buffer is backed by transparent huge pages, as NumPy
-// arrays are: with 4 KiB pages, faulting in a fresh 24-megapixel result costs
-// about as much as blurring it.
-cv::Mat NewImage(cv::Size size, int type)
-{
-    cv::Mat image(size, type);
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(image.data);
-    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (start + image.total() * image.elemSize()) & ~(kHugePage - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    return image;
 }
 
 }  // namespace
@@ -84,7 +66,7 @@ void TivraEngine::ConvertToGray()
     const int channels = m_image.channels();
     if (m_image.empty() || (channels != 3 && channels != 4))
         return;
-    cv::Mat gray = NewImage(m_image.size(), CV_MAKETYPE(m_image.depth(), 1));
+    cv::Mat gray = NewLargeImage(m_image.size(), CV_MAKETYPE(m_image.depth(), 1));
     cv::cvtColor(m_image, gray, channels == 3 ? cv::COLOR_BGR2GRAY : cv::COLOR_BGRA2GRAY);
     ReleaseImage(std::exchange(m_image, gray));
 }
@@ -97,7 +79,7 @@ void TivraEngine::Resize(int width, int height, int interpolation)
         height = FollowingSide(width, m_image.cols, m_image.rows);
     else if (width < 1)
         width = FollowingSide(height, m_image.rows, m_image.cols);
-    cv::Mat resized = NewImage(cv::Size(std::max(width, 0), std::max(height, 0)), m_image.type());
+    cv::Mat resized = NewLargeImage(cv::Size(std::max(width, 0), std::max(height, 0)), m_image.type());
     cv::resize(m_image, resized, cv::Size(width, height), 0, 0, interpolation);
     ReleaseImage(std::exchange(m_image, resized));
 }
@@ -107,7 +89,7 @@ void TivraEngine::GaussianBlur(int kernelSize, double sigma)
     if (m_image.empty())
         return;
     const int side = kernelSize | 1;
-    cv::Mat blurred = NewImage(m_image.size(), m_image.type());
+    cv::Mat blurred = NewLargeImage(m_image.size(), m_image.type());
     cv::GaussianBlur(m_image, blurred, cv::Size(side, side), sigma, 0, cv::BORDER_REFLECT_101);
     ReleaseImage(std::exchange(m_image, blurred));
 }
@@ -123,18 +105,18 @@ cv::Mat TivraEngine::Canny(double threshold1, double threshold2) const
         gray = m_image;
         break;
     case 3:
-        gray = NewImage(size, CV_MAKETYPE(m_image.depth(), 1));
+        gray = NewLargeImage(size, CV_MAKETYPE(m_image.depth(), 1));
         cv::cvtColor(m_image, gray, cv::COLOR_BGR2GRAY);
         break;
     case 4:
-        gray = NewImage(size, CV_MAKETYPE(m_image.depth(), 1));
+        gray = NewLargeImage(size, CV_MAKETYPE(m_image.depth(), 1));
         cv::cvtColor(m_image, gray, cv::COLOR_BGRA2GRAY);
         break;
     default:
         throw std::runtime_error("Canny needs an image with 1, 3 or 4 channels, not " +
                                  std::to_string(m_image.channels()));
     }
-    cv::Mat edges = NewImage(size, CV_8UC1);
+    cv::Mat edges = NewLargeImage(size, CV_8UC1);
     cv::Canny(gray, edges, threshold1, threshold2, 3, false);
     return edges;
 }

@@ -487,8 +487,11 @@ void TivraPanel::OnPaint(wxPaintEvent&)
         wxPaintDC dc(this);
         return;
     }
-    wxAutoBufferedPaintDC dc(this);
-    PaintFrame(dc);
+    {
+        wxAutoBufferedPaintDC dc(this);
+        PaintFrame(dc);
+    }  // the buffer reaches the window here
+    ++m_paintCount;
 }
 
 void TivraPanel::PaintFrame(wxDC& dc)

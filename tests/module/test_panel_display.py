@@ -156,6 +156,18 @@ def test_frames_reach_the_screen_pixel_exact(parent, kind, channels):
 
 
 @pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
+def test_paint_count_grows_once_a_refresh_is_painted(parent, kind):
+    panel = panel_at_one_to_one(kind, parent, np.zeros((H, W, 3), np.uint8))
+    before = panel.GetPaintCount()
+    panel.Refresh()
+    pump(0.3)
+    assert panel.GetPaintCount() > before
+    parent.GetParent().Destroy()
+    pump(0.05)
+    assert panel.GetPaintCount() == 0
+
+
+@pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
 def test_shared_array_shows_its_changes_and_lives_while_shown(parent, kind):
     image = np.zeros((H, W, 3), np.uint8)
     panel = panel_at_one_to_one(kind, parent, image, copy=False)

@@ -222,16 +222,12 @@ def test_windows_around_a_panel_paint_as_without_it(app):
 
 def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
     proc = run_script("""
-        import wx, TivraModule as tm
-        from wx_support import get_app, shown_parent, pump
-        app = get_app()
-        first_frame, first_parent = shown_parent()
-        panels = [tm.TivraPanel(first_parent.GetHandle())]
-        frame, parent = shown_parent()
-        panels.append(tm.TivraPanel(parent.GetHandle()))
-        first_frame.Destroy()
+        panels = [tm.TivraPanel(parent.GetHandle())]
+        second_frame, second_parent = shown_parent()
+        panels.append(tm.TivraPanel(second_parent.GetHandle()))
+        frame.Destroy()
         pump()
-        print(app.GetTopWindow() is frame)
+        print(app.GetTopWindow() is second_frame)
         dialog = wx.Dialog(app.GetTopWindow(), title="question")
         def drop_panels_then_answer():
             panels.clear()
@@ -242,7 +238,7 @@ def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
         dialog.Destroy()
         pump()
         print("end")
-    """)
+    """, in_window=True)
     assert proc.returncode == 0, proc.stderr
     assert proc.stdout.splitlines() == ["True", "True", "end"]
 

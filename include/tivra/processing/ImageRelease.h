@@ -1,8 +1,14 @@
 #pragma once
-// Letting go of an image the caller no longer needs. Returning tens of megabytes
-// to the system (unmapping their pages) takes about as long as resizing them, so
-// the last reference to a large buffer is dropped on a short-lived thread and the
-// caller goes on at once. Small or shared buffers are let go at once.
+// Getting and letting go of large images. This machine's kind of system pays
+// dearly for every 4 KiB page a fresh buffer touches first, so large new
+// images are backed by transparent huge pages, as NumPy arrays are. Returning
+// tens of megabytes to the system (unmapping their pages) takes about as long
+// as resizing them, so the last reference to a large buffer is dropped on a
+// short-lived thread and the caller goes on at once. Small or shared buffers
+// are let go at once.
 #include <opencv2/core.hpp>
+
+/// A new, uninitialised image whose buffer is backed by huge pages where it spans them.
+cv::Mat NewLargeImage(cv::Size size, int type);
 
 void ReleaseImage(cv::Mat image);

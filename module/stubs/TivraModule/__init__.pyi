@@ -198,6 +198,8 @@ class TivraPanelBase:
         """Centre an image smaller than the window (True) or keep it at the top left"""
     def Refresh(self) -> None:
         """Repaint the panel"""
+    def GetPaintCount(self) -> int:
+        """Return how many frames the panel has painted; it grows once a frame is on the window, so code can wait for it after Refresh() (to capture the screen, or time real frames); 0 once the panel is gone"""
     def GetHandle(self) -> int:
         """Return the panel's native window handle, as wxPython's GetHandle() gives it; 0 once the panel is gone"""
     def GetWindow(self) -> Any:

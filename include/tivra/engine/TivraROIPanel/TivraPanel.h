@@ -16,6 +16,7 @@
 #include <wx/weakref.h>
 #include <wx/window.h>
 
+#include <cstdint>
 #include <utility>
 
 #include <vector>
@@ -116,6 +117,8 @@ public:
     void SetDisplayMode(int mode) { m_displayMode = mode; }
     double GetScale() const { return m_scale; }
     const cv::Mat& GetSourceMat() const { return m_matBitmap; }
+    /// Frames painted so far, each counted once it is on the window.
+    std::uint64_t GetPaintCount() const { return m_paintCount; }
     /// The image as it was given or loaded, at its own depth and channel count.
     const cv::Mat& GetRawMat() const { return m_rawMat; }
 
@@ -197,6 +200,7 @@ private:
     // The pixels of m_bitmap as an 8-bit gray or BGR Mat, painted without
     // going through the bitmap; empty when m_bitmap came from elsewhere.
     cv::Mat m_shownMat;
+    std::uint64_t m_paintCount = 0;
 
     bool IsOrphaned() const;
     // What the display is made from: the BGR copy for 8-bit images shown as
