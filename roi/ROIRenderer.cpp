@@ -185,19 +185,23 @@ void StampPixels(cv::Mat& img, const cv::Mat& stamp, cv::Point topLeft, const cv
 void DrawCircle(cv::Mat& img, cv::Point centre, int radius, const cv::Scalar& color, int stroke)
 {
     const bool small = radius >= 0 && radius <= kMaxStampRadius && stroke <= kMaxStampStroke;
-    const int half = radius + std::max(stroke, 0) + 2;
-    const cv::Rect box(centre.x - half, centre.y - half, 2 * half + 1, 2 * half + 1);
-    const bool inside = (box & cv::Rect(0, 0, img.cols, img.rows)) == box;
-    if (!small || !inside || (img.type() != CV_8UC3 && img.type() != CV_8UC4)) {
-        cv::circle(img, centre, radius, color, stroke, cv::LINE_8);
-        return;
+    if (small && (img.type() == CV_8UC3 || img.type() == CV_8UC4)) {
+        const int half = radius + std::max(stroke, 0) + 2;
+        // 64-bit: a hostile centre sits anywhere in int, and the stamp's corner must not overflow.
+        const std::int64_t left = std::int64_t{centre.x} - half;
+        const std::int64_t top = std::int64_t{centre.y} - half;
+        if (left >= 0 && top >= 0 && left + 2 * half + 1 <= img.cols && top + 2 * half + 1 <= img.rows) {
+            const cv::Mat& stamp = CircleStamp(radius, stroke);
+            const cv::Point corner(static_cast<int>(left), static_cast<int>(top));
+            if (img.type() == CV_8UC3) {
+                StampPixels<3>(img, stamp, corner, color);
+            } else {
+                StampPixels<4>(img, stamp, corner, color);
+            }
+            return;
+        }
     }
-    const cv::Mat& stamp = CircleStamp(radius, stroke);
-    if (img.type() == CV_8UC3) {
-        StampPixels<3>(img, stamp, box.tl(), color);
-    } else {
-        StampPixels<4>(img, stamp, box.tl(), color);
-    }
+    cv::circle(img, centre, radius, color, stroke, cv::LINE_8);
 }
 
 // Filled, anti-aliased arrow head at the end of an elliptical arc, pointing
