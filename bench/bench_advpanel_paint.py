@@ -22,10 +22,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), sys.argv[1] if len(sys.ar
 sys.path.insert(0, os.path.join(HERE, "helpers"))
 
 import numpy as np  # noqa: E402
-import wx  # noqa: E402
 
 from panel_paint import CLIENT, frame_ms, image_of, panel_showing, pump  # noqa: E402
-from panel_paint import zoom_to  # noqa: E402
+from panel_paint import shown_parent, zoom_to  # noqa: E402
 SIZES_MP = (1, 24, 400)
 REPEATS = 15
 
@@ -108,11 +107,7 @@ def measure_matplotlib(megapixels):
 
 
 def main():
-    app = wx.App(False)
-    frame = wx.Frame(None, title="paint benchmark", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
-    parent = wx.Panel(frame)
-    frame.Show()
-    pump(app, 0.3)
+    app, frame, parent = shown_parent("paint benchmark")
 
     zooms = ("fit", "1.0", "8.0")
     table = {}

@@ -22,21 +22,12 @@ sys.path.insert(0, os.path.join(ROOT, sys.argv[1] if len(sys.argv) > 1 else "bui
 sys.path.insert(0, os.path.join(ROOT, "bench", "helpers"))
 
 import numpy as np  # noqa: E402
-import wx  # noqa: E402
 
 import TivraModule as tm  # noqa: E402
-from panel_paint import wait_for_paint  # noqa: E402
+from panel_paint import CLIENT, pump, shown_parent, wait_for_paint  # noqa: E402
 
-CLIENT = (1600, 1000)
 SIDE = 10000  # 100 megapixels
 ROUNDS = 15
-
-
-def pump(app, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        app.Yield(True)
-        time.sleep(0.005)
 
 
 def resident_bytes():
@@ -61,11 +52,7 @@ def paint_ms(app, panel):
 
 
 def main():
-    app = wx.App(False)
-    frame = wx.Frame(None, title="levels benchmark", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
-    parent = wx.Panel(frame)
-    frame.Show()
-    pump(app, 0.3)
+    app, frame, parent = shown_parent("levels benchmark")
 
     gc.collect()
     before = resident_bytes()

@@ -24,7 +24,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), BUILD, "python"))
 
 sys.path.insert(0, os.path.join(HERE, "helpers"))
 
-from panel_paint import CLIENT, frame_ms, image_of, median_ms, panel_showing, pump, zoom_to  # noqa: E402
+from panel_paint import CLIENT, frame_ms, image_of, median_ms, panel_showing, pump, shown_parent, zoom_to  # noqa: E402
 
 SIZES_MP = (1, 24, 400)
 ZOOMS = ("fit", "1.0", "8.0")
@@ -120,13 +120,7 @@ def pyqtgraph_pan_ms(megapixels):
 
 
 def main():
-    import wx
-
-    app = wx.App(False)
-    frame = wx.Frame(None, title="paint path", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
-    parent = wx.Panel(frame)
-    frame.Show()
-    pump(app, 0.3)
+    app, frame, parent = shown_parent("paint path")
     print(f"TivraROIAdvPanel, {CLIENT[0]} x {CLIENT[1]} client, median ms per real frame, wall (CPU) "
           f"(target <= {FRAME_TARGET_MS} ms; pan at 1:1 <= {PAN_TARGET}x pyqtgraph)")
     for megapixels in SIZES_MP:

@@ -24,11 +24,10 @@ sys.path.insert(0, HERE)
 
 import cv2  # noqa: E402
 import numpy as np  # noqa: E402
-import wx  # noqa: E402
 
 import bench_advpanel_paint as overlays_bench  # noqa: E402
 import bench_paint_path as paint_path  # noqa: E402
-from panel_paint import CLIENT, image_of, median_ms, pump, wait_for_paint  # noqa: E402
+from panel_paint import CLIENT, image_of, median_ms, pump, shown_parent, wait_for_paint  # noqa: E402
 
 import TivraModule as tm  # noqa: E402
 
@@ -157,11 +156,7 @@ def engine_against_numpy():
 
 
 def main():
-    app = wx.App(False)
-    frame = wx.Frame(None, title="paint table", pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
-    parent = wx.Panel(frame)
-    frame.Show()
-    pump(app, 0.3)
+    app, frame, parent = shown_parent("paint table")
     print(f"{CLIENT[0]} x {CLIENT[1]} client; ms unless stated; wall (CPU); medians")
     row("", "after", "before", "target")
     started = time.monotonic()

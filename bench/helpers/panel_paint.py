@@ -27,6 +27,18 @@ def pump(app, seconds):
         time.sleep(0.005)
 
 
+def shown_parent(title):
+    """A wx.App and a shown frame whose wx.Panel child holds a CLIENT-sized panel: (app, frame, parent)."""
+    import wx
+
+    app = wx.App(False)
+    frame = wx.Frame(None, title=title, pos=(0, 0), size=(CLIENT[0] + 40, CLIENT[1] + 60))
+    parent = wx.Panel(frame)
+    frame.Show()
+    pump(app, 0.3)
+    return app, frame, parent
+
+
 PAINT_TIMEOUT = 10
 
 
