@@ -184,3 +184,18 @@ def test_shared_array_shows_its_changes_and_lives_while_shown(parent, kind):
     panel.SetMat(np.zeros((H, W, 3), np.uint8))
     gc.collect()
     assert kept() is None
+
+
+@pytest.mark.parametrize("kind", ["TivraPanel", "TivraROIAdvPanel"])
+def test_copied_image_ignores_later_changes_and_views_are_read_only(parent, kind):
+    image = np.full((H, W, 3), (0, 255, 0), np.uint8)
+    panel = panel_at_one_to_one(kind, parent, image)
+    image[:] = 0
+    panel.Refresh()
+    assert (screen_region(parent, 20, 20, origin=(30, 30)) == [0, 255, 0]).all()
+    view = panel.GetMat(copy=False)
+    assert np.shares_memory(view, panel.GetMat(copy=False)) and not np.shares_memory(view, panel.GetMat())
+    with pytest.raises(ValueError, match="read-only"):
+        view[0, 0] = 1
+    panel.SetMat(image)
+    assert (view == (0, 255, 0)).all() and (panel.GetMat(copy=False) == 0).all()
