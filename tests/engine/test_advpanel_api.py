@@ -1,6 +1,5 @@
 """TivraROIAdvPanel from Python: loading, zoom steps and fit, the current ROI set
 from code, the overlay store, and the neutral results once the panel is gone."""
-import subprocess
 
 import cv2
 import numpy as np
@@ -20,9 +19,6 @@ def image(width, height, channels=3, value=90):
                                ("SetOriginal", 1.0), ("SetZoomIn", 1.25), ("SetZoomIn", 1.5), ("SetZoomIn", 1.75),
                                ("SetZoomIn", 2.0), ("ZoomIn", 2.5), ("ZoomOut", 2.0), ("ZoomOut", 1.75),
                                ("ZoomToFit", 0.375)]),
-    ((198, 198), (10, 10), [(None, 19.8), ("SetZoomIn", 20.0), ("ZoomIn", 20.0)]),
-    ((198, 198), (2000, 2000), [(None, 0.1), ("SetZoomOut", 0.1)]),
-    ((300, 300), (2000, 2000), [(None, 0.15), ("ZoomOut", 0.1)]),
     # From a zoom that shows scroll bars, the fit still uses the whole window.
     ((800, 600), (4000, 3000), [(None, 0.2), ("SetOriginal", 1.0), ("ZoomIn", 1.25), ("SetZoomToFit", 0.2)]),
     ((1000, 1000), (10, 10), [(None, 20.0), ("SetOriginal", 1.0), ("ZoomIn", 1.25), ("SetZoomToFit", 20.0)]),
@@ -115,71 +111,20 @@ def test_loading_keeps_raw_channels_and_file_info(view, tmp_path):
     assert view.panel.LoadImage(str(tmp_path / "missing.png")) is False
     assert view.panel.GetRawMat().shape == (100, 200)
 
-
-@pytest.mark.parametrize("name, encoder", [("picture.JXL", ["cjxl", "-d", "0"]),
-                                           ("picture.HEIC", ["heif-enc", "-q", "90", "-o"]),
-                                           ("photo.heif", ["heif-enc", "-q", "90", "-o"])])
-def test_loading_jxl_and_heif_by_either_extension(view, tmp_path, name, encoder):
-    colour = np.zeros((64, 96, 3), np.uint8)
-    colour[:, :48] = (0, 0, 255)
-    png, target = str(tmp_path / "source.png"), str(tmp_path / name)
-    cv2.imwrite(png, colour)
-    order = [png, target] if encoder[0] == "cjxl" else [target, png]
-    subprocess.run(encoder + order, check=True, capture_output=True)
-    assert view.panel.LoadImage(target) is True
-    raw = view.panel.GetRawMat()
-    assert raw.shape[:2] == (64, 96) and view.panel.GetMat().shape[:2] == (64, 96)
-    assert raw[32, 10, 2] > 200 and raw[32, 80, 2] < 60
-    assert view.panel.GetLoadedImageInfo()["width"] == 96
-
-
-def test_set_mat_keeps_the_array_as_given(view):
-    gray = image(40, 30, channels=1)
-    view.panel.SetMat(gray)
-    assert view.panel.GetRawMat().shape == (30, 40)
-    info = view.panel.GetLoadedImageInfo()
-    assert (info["width"], info["height"], info["channels"]) == (40, 30, 1)
-    with pytest.raises(RuntimeError, match="Number of dimensions must be 2 or 3"):
-        view.panel.SetMat(np.zeros(5, np.uint8))
-
-
-def test_arguments_and_defaults(view):
-    with pytest.raises(RuntimeError, match=r"Rect tuple must have 4 elements \(x, y, w, h\)"):
-        view.panel.SetRect((1, 2))
-    with pytest.raises(TypeError):
-        view.panel.LoadImage("x.png", 1)
-    assert view.panel.AppendOverlay(3, [(1, 1), (5, 5)], (0, 255)) == 0
-    assert view.panel.IsOk() is True
-    assert view.panel.GetHandle() != 0
-    assert view.panel.GetGuideLineMode() == tm.GuideLineMode.Off
-    assert view.panel.GetAspectRatio() == tm.AspectRatio.AR_16_9
-    view.panel.SetMenuROIEnable(Line=False)
-    view.panel.SetSize(300, 200)
-    pump(0.05)
-
-
 def test_neutral_results_once_the_parent_is_destroyed(view):
     view.panel.SetMat(image(400, 300))
     view.parent.Destroy()
     pump(0.1)
     panel = view.panel
-    assert panel.IsOk() is False
-    assert panel.GetEndAngle() == 360.0
-    assert (panel.GetStartAngle(), panel.GetRotateAngle(), panel.GetInnerRadius(), panel.GetOuterRadius()) == \
-        (0.0, 0.0, 0.0, 0.0)
+    neutral = {"IsOk": False, "GetEndAngle": 360.0, "GetStartAngle": 0.0, "GetRotateAngle": 0.0, "GetInnerRadius": 0.0,
+               "GetOuterRadius": 0.0, "GetRect": (0, 0, 0, 0), "GetZoomFactor": 1.0, "GetLoadedImageInfo": {},
+               "GetROIMode": 0, "GetPolygonPoints": [], "GetLeftMouseDownPoint": (0.0, 0.0), "GetDisplayOverlay": False,
+               "GetHandle": 0, "GetGuideLineMode": tm.GuideLineMode.Off, "GetGuideLineVisible": False}
+    assert {name: getattr(panel, name)() for name in neutral} == neutral
     assert panel.AppendOverlay(3, [(1, 1), (2, 2)], (0, 0, 255)) == -1
     assert panel.AppendMaskOverlay(np.ones((3, 3), np.uint8), (0, 0, 255)) == -1
-    assert panel.GetRect() == (0, 0, 0, 0)
     assert panel.GetMat().shape == (0,) and panel.GetRawMat().shape == (0,) and panel.GetDrawMat().shape == (0,)
-    assert panel.GetZoomFactor() == 1.0
-    assert panel.GetLoadedImageInfo() == {}
-    assert panel.GetROIMode() == 0
-    assert panel.GetPolygonPoints() == [] and panel.ConvertMaskToPolygon(np.ones((3, 3), np.uint8)) == []
-    assert panel.GetLeftMouseDownPoint() == (0.0, 0.0)
-    assert panel.GetDisplayOverlay() is False
-    assert panel.LoadImage("/nonexistent.png") is False
-    assert panel.GetHandle() == 0
-    assert panel.GetGuideLineMode() == tm.GuideLineMode.Off and panel.GetGuideLineVisible() is False
+    assert panel.ConvertMaskToPolygon(np.ones((3, 3), np.uint8)) == [] and panel.LoadImage("/x.png") is False
     panel.SetRect((1, 2))  # not examined without a panel
     panel.SetEditingROI(3, [1, 2, 3])
     panel.SetOnRightClickCallback(lambda p, i: True)

@@ -2,17 +2,15 @@
 through wx.UIActionSimulator) and what Python hears about it: crop, double-click
 and mouse-move callbacks, callbacks that raise, are replaced or cleared, or call
 back into the panel, and the drag that ends outside the window."""
-import math
 import os
 import subprocess
 import sys
 
-import numpy as np
 import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import EVERY_KIND, Mouse, pump, unraisable_reports
+from wxpanel_support import Mouse, pump, unraisable_reports
 
 W, H = 400, 300
 
@@ -29,74 +27,6 @@ def test_rectangle_drawn_either_way_and_plain_click(editing):
     mouse.click(350, 60)
     assert editing.crops[-1] == (0, 0, 0, 0)
     assert len(editing.crops) == 3
-
-
-def test_polygon_closed_by_a_quick_second_click_only_with_three_vertices(editing):
-    editing.panel.SetROIMode(tm.CvROIMode.Polygon)
-    mouse = Mouse(editing)
-    for x, y in ((50, 50), (70, 50)):
-        mouse.click(x, y, pause=0.6)
-    mouse.click(71, 51, pause=0.6)  # too few vertices: nothing added, nothing closed
-    assert editing.crops == []
-    assert editing.panel.GetPolygonPoints() == [(50.0, 50.0), (70.0, 50.0)]
-    mouse.click(70, 70, pause=0.6)
-    assert editing.crops == [], "an open polygon is not reported"
-    mouse.click(72, 71, pause=0.6)  # within 5 pixels and 1.5 s of the last vertex
-    assert editing.crops == [(50, 50, 21, 21)]
-    assert len(editing.panel.GetPolygonPoints()) == 3
-
-
-def test_polygon_closed_by_a_double_click(editing):
-    editing.panel.SetROIMode(tm.CvROIMode.Polygon)
-    mouse = Mouse(editing)
-    for x, y in ((100, 100), (200, 100), (200, 180)):
-        mouse.click(x, y, pause=0.6)
-    mouse.move(150, 200)
-    mouse.sim.MouseDblClick()
-    pump(0.2)
-    assert len(editing.crops) == 1
-    assert len(editing.panel.GetPolygonPoints()) == 4
-    x, y, w, h = editing.crops[0]
-    assert (x, y) == (100, 100) and w >= 100 and h >= 100
-
-
-def test_shift_snaps_the_rotation_to_45_degrees(editing):
-    editing.panel.SetEditingROI(4, [(100, 100), (120, 60)], 0.0)  # centre (160, 130)
-    mouse = Mouse(editing)
-    arc = [(160 + 100 * math.cos(math.radians(a)), 130 + 100 * math.sin(math.radians(a)))
-           for a in range(-90, 15, 5)]  # 100 degrees clockwise
-    mouse.sim.KeyDown(wx.WXK_SHIFT)
-    pump(0.05)
-    try:
-        mouse.path([(160, 100)] + arc)  # the handle in the middle of the top edge
-    finally:
-        mouse.sim.KeyUp(wx.WXK_SHIFT)
-        pump(0.05)
-    assert editing.panel.GetRotateAngle() == 90.0
-    assert len(editing.crops) == 1
-
-
-@pytest.mark.parametrize("mode, end, crop", [
-    (tm.CvROIMode.Circle, (160, 100), (40, 40, 120, 120)),  # a circle reports its bounding square
-    (tm.CvROIMode.Annulus, (100, 40), (40, 40, 120, 120)),
-    (tm.CvROIMode.Rectangle, (W + 200, -50), (100, 0, 300, 100)),  # a flick out stops at the border
-])
-def test_drags_along_an_axis_or_out_of_the_image_keep_the_roi(editing, mode, end, crop):
-    editing.panel.SetROIMode(mode)
-    Mouse(editing).drag((100, 100), end, steps=1)
-    assert editing.crops == [crop]
-
-
-def test_rectangle_handles_show_and_a_corner_moves_both_sides(editing):
-    editing.panel.SetROIMode(tm.CvROIMode.Rectangle)
-    mouse = Mouse(editing)
-    mouse.drag((100, 100), (200, 160))
-    shot = editing.capture()
-    handles = [(100, 100), (150, 100), (200, 100), (100, 130), (200, 130), (100, 160), (150, 160), (200, 160)]
-    assert all(tuple(shot[y + 3, x + 3]) != (60, 60, 60) for x, y in handles)
-    mouse.drag((199, 159), (250, 200))
-    assert editing.crops[-1] == (100, 100, 150, 100)
-
 
 def test_editing_off_skips_presses_but_reports_moves(editing):
     moves = []
@@ -221,11 +151,3 @@ def test_callbacks_destroying_their_panel_host_or_frame():
                           capture_output=True, text=True, timeout=240)
     assert proc.returncode == 0, proc.stdout + proc.stderr[-3000:]
     assert proc.stdout.count("survived") == 15, proc.stdout
-
-
-@pytest.mark.parametrize("mode, points, angle", EVERY_KIND.values(), ids=list(EVERY_KIND))
-def test_editing_roi_reads_back_as_set(editing, mode, points, angle):
-    editing.panel.SetEditingROI(mode, points, angle)
-    got_mode, got_points, got_angle = editing.panel.GetEditingROI()
-    assert (got_mode, got_angle) == (int(mode), pytest.approx(angle))
-    assert np.allclose(got_points, points, atol=1e-4)

@@ -34,6 +34,12 @@ REFUSALS = (ValueError, TypeError, RuntimeError)
 ZOOM_LIMITS = (0.1, 20.0)
 
 
+def panel_rule(advanced_only=False, **arguments):
+    """A rule for a session that holds its panel (an advanced one if advanced_only)."""
+    needs = precondition(lambda self: self.panel is not None and (self.advanced or not advanced_only))
+    return lambda method: needs(rule(**arguments)(method))
+
+
 def hostile(call, *args):
     """Calls a method with arguments it may refuse, as long as it refuses them plainly."""
     try:
@@ -75,9 +81,6 @@ class PanelSession(RuleBasedStateMachine):
         self.alive = True
         self.panel.SetMat(np.full((90, 120, 3), 128, np.uint8))
 
-    def has_panel(self):
-        return self.panel is not None
-
     def has_window(self):
         return bool(self.frame) and bool(self.parent)
 
@@ -89,71 +92,59 @@ class PanelSession(RuleBasedStateMachine):
         pump(0.05)
 
     # -- methods, valid and hostile ---------------------------------------------------------
-    @precondition(lambda self: self.has_panel())
-    @rule(shape=IMAGE_SHAPES, value=st.integers(0, 255))
+    @panel_rule(shape=IMAGE_SHAPES, value=st.integers(0, 255))
     def set_mat(self, shape, value):
         self.panel.SetMat(np.full(shape, value, np.uint8))
 
-    @precondition(lambda self: self.has_panel())
-    @rule(array=HOSTILE_ARRAYS)
+    @panel_rule(array=HOSTILE_ARRAYS)
     def set_hostile_mat(self, array):
         hostile(self.panel.SetMat, array)
 
-    @precondition(lambda self: self.has_panel())
-    @rule(path=st.sampled_from(["/nonexistent.png", "/", "/dev/null", __file__]))
+    @panel_rule(path=st.sampled_from(["/nonexistent.png", "/", "/dev/null", __file__]))
     def load_unreadable(self, path):
         hostile(self.panel.LoadImage, path)
 
-    @precondition(lambda self: self.has_panel())
-    @rule(step=st.sampled_from(["SetZoomIn", "SetZoomOut", "SetZoomToFit", "SetOriginal", "Refresh"]),
+    @panel_rule(step=st.sampled_from(["SetZoomIn", "SetZoomOut", "SetZoomToFit", "SetOriginal", "Refresh"]),
           repeat=st.integers(1, 30))
     def zoom(self, step, repeat):
         for _ in range(repeat):
             getattr(self.panel, step)()
 
-    @precondition(lambda self: self.has_panel())
-    @rule(w=st.integers(-5, 900), h=st.integers(-5, 700))
+    @panel_rule(w=st.integers(-5, 900), h=st.integers(-5, 700))
     def set_size(self, w, h):
         hostile(self.panel.SetSize, w, h)
 
-    @precondition(lambda self: self.has_panel())
-    @rule(mode=st.integers(-3, 12))
+    @panel_rule(mode=st.integers(-3, 12))
     def set_mode(self, mode):
         hostile(self.panel.SetMode, mode)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(mode=st.integers(-2, 9))
+    @panel_rule(advanced_only=True, mode=st.integers(-2, 9))
     def set_roi_mode(self, mode):
         hostile(self.panel.SetROIMode, mode)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(rect=st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS))
+    @panel_rule(advanced_only=True, rect=st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS))
     def set_rect(self, rect):
         hostile(self.panel.SetRect, rect)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(mode=st.integers(0, 8), points=POINTS, angle=NUMBERS)
+    @panel_rule(advanced_only=True, mode=st.integers(0, 8), points=POINTS, angle=NUMBERS)
     def set_editing_roi(self, mode, points, angle):
         hostile(self.panel.SetEditingROI, mode, points, angle)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(mode=st.integers(0, 8), points=POINTS, size=st.integers(-3, 40), angle=NUMBERS)
+    @panel_rule(advanced_only=True, mode=st.integers(0, 8), points=POINTS, size=st.integers(-3, 40), angle=NUMBERS)
     def append_overlay(self, mode, points, size, angle):
         hostile(self.panel.AppendOverlay, mode, points, (0, 255, 0), size, angle)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(shape=IMAGE_SHAPES, alpha=NUMBERS)
+    @panel_rule(advanced_only=True, shape=IMAGE_SHAPES, alpha=NUMBERS)
     def append_mask(self, shape, alpha):
         hostile(self.panel.AppendMaskOverlay, np.ones(shape[:2], np.uint8), (255, 0, 0), alpha)
 
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(action=st.sampled_from(["ClearOverlay", "HideROI", "UpdateDrawImage"]), lock=st.booleans())
+    @panel_rule(advanced_only=True, action=st.sampled_from(["ClearOverlay", "HideROI", "UpdateDrawImage"]),
+                lock=st.booleans())
     def edit(self, action, lock):
         getattr(self.panel, action)()
         self.panel.SetLockROI(lock)
 
-    @precondition(lambda self: self.has_panel())
-    @rule(mode=st.sampled_from(list(tm.GuideLineMode.__members__.values())), visible=st.booleans(),
+    @panel_rule(mode=st.sampled_from(list(tm.GuideLineMode.__members__.values())), visible=st.booleans(),
           thickness=st.integers(-2, 50))
     def guide_lines(self, mode, visible, thickness):
         self.panel.SetGuideLineMode(mode)
@@ -161,8 +152,8 @@ class PanelSession(RuleBasedStateMachine):
         hostile(self.panel.SetGuideLineThickness, thickness)
 
     # -- callbacks that raise, use their panel or destroy it ----------------------------------
-    @precondition(lambda self: self.advanced and self.has_panel())
-    @rule(setter=st.sampled_from(CALLBACK_SETTERS), behaviour=st.sampled_from(["raise", "reenter", "destroy"]))
+    @panel_rule(advanced_only=True, setter=st.sampled_from(CALLBACK_SETTERS),
+                behaviour=st.sampled_from(["raise", "reenter", "destroy"]))
     def set_callback(self, setter, behaviour):
         panel = self.panel
 
@@ -262,7 +253,6 @@ class PanelSession(RuleBasedStateMachine):
             assert panel.GetPolygonPoints() == [] and panel.AppendOverlay(3, [(1, 1), (5, 5)], (0, 0, 255)) == -1
 
 
-
 def test_random_panel_sessions():
     randomised = os.environ.get("TIVRA_STATEFUL_RANDOM") == "1"
     PanelSession.TestCase.settings = settings(
@@ -270,4 +260,3 @@ def test_random_panel_sessions():
         derandomize=not randomised, deadline=None, database=None, print_blob=True,
         suppress_health_check=list(HealthCheck))
     PanelSession.TestCase().runTest()
-

@@ -58,9 +58,6 @@ def test_calipers_without_an_edge_give_none():
 
 @pytest.mark.parametrize("call, reason", [
     (lambda: EA.measureCircle(DISC, (64, 59), float("nan"), 40), "not finite"),
-    (lambda: EA.measureCircle(DISC, (64, 59), 40, 20), "inner radius above"),
-    (lambda: EA.measureCircle(np.zeros((0, 0), np.uint8), (0, 0), 1, 5), "empty image"),
-    (lambda: EA.measureLine(DISC, ((60, 60), (0, 0), 0)), "degenerate"),
     (lambda: EA.measureEdges(DISC, (-900, -900), (-800, -900)), "outside the image"),
 ])
 def test_unsuitable_roi_fails_with_a_reason(call, reason):

@@ -6,10 +6,9 @@ import numpy as np
 import pytest
 
 import TivraModule as tm
-from wx_support import capture, pump, run_script, screen_region
+from wx_support import pump, run_script, screen_region
 
 W, H = 300, 200
-GREEN = np.array([0, 255, 0])
 
 
 @pytest.fixture
@@ -17,12 +16,7 @@ def view(parent):
     """A 300 x 200 panel at (10, 10) in a shown frame, and a capture of it."""
     panel = tm.TivraPanel(parent.GetHandle(), x=10, y=10, width=W, height=H)
     pump()
-
-    def grab():
-        pump()
-        return capture(parent, W, H, origin=(10, 10)).astype(int)
-
-    yield panel, grab
+    yield panel, lambda: screen_region(parent, W, H, origin=(10, 10)).astype(int)
 
 
 def quadrants(h, w):
@@ -71,37 +65,6 @@ def test_image_quadrants_where_the_scale_puts_them(view, fit, shape, probes):
     if not fit:
         assert (shot[100:, :] == 255).all() and (shot[:, 120:] == 255).all()
 
-
-def test_thirds_lines_at_their_positions(view):
-    panel, grab = view
-    panel.SetMat(np.zeros((H, W, 3), np.uint8))
-    panel.SetGuideLineColor(0, 255, 0, 255)
-    panel.SetGuideLineMode(tm.RuleOfThirds)
-    shot = grab()
-    green_rows = {y for y in range(H) if is_green(shot[y, 10])}
-    green_cols = {x for x in range(W) if is_green(shot[10, x])}
-    assert green_rows and all(min(abs(y - 67), abs(y - 133)) <= 1 for y in green_rows)
-    assert {67, 133} <= {y for y in range(H) for d in (-1, 0, 1) if y + d in green_rows}
-    assert green_cols and all(min(abs(x - 100), abs(x - 200)) <= 1 for x in green_cols)
-    # dashed: the stretch 25..35 of each line is a gap
-    assert not any(is_green(shot[y, 30]) for y in (66, 67, 68))
-    assert not is_green(shot[100, 150])
-
-
-def test_sixteen_by_nine_frame_on_a_square_image(view):
-    panel, grab = view
-    panel.SetSize(200, 200)
-    panel.SetMat(np.zeros((200, 200, 3), np.uint8))
-    panel.SetGuideLineColor(0, 255, 0, 255)
-    panel.SetGuideLineMode(tm.AspectRatioMask)
-    shot = grab()
-    # fh = nearest(200 / (16/9)) = 112, y = (200 - 112) / 2 = 44: edges at rows 44 and 155
-    green_rows = [y for y in range(200) if is_green(shot[y, 100])]
-    assert green_rows and all(abs(y - 44) <= 1 or abs(y - 155) <= 1 for y in green_rows)
-    assert any(abs(y - 44) <= 1 for y in green_rows) and any(abs(y - 155) <= 1 for y in green_rows)
-    assert is_green(shot[100, 0])
-
-
 def test_guides_with_alpha_zero_or_hidden_are_invisible(view):
     panel, grab = view
     panel.SetMat(np.zeros((H, W, 3), np.uint8))
@@ -126,7 +89,7 @@ def test_images_beyond_the_x11_size_limit_are_shown():
         image[:, :100] = (0, 0, 255)
         panel.SetMat(image)
         pump(0.3)
-        print(capture(parent, 1, 1, origin=(50, 20))[0, 0].tolist())
+        print(screen_region(parent, 1, 1, origin=(50, 20))[0, 0].tolist())
     """, in_window=True)
     assert proc.returncode == 0, proc.stderr[-2000:]
     assert proc.stdout.splitlines() == ["[255, 0, 0]"]

@@ -13,20 +13,6 @@ import TivraModule as tm
 from wx_support import child_with_handle, hidden_frames, pump, run_script, screen_pixel
 
 
-def test_construction_without_wx_app_fails_and_creates_nothing():
-    proc = run_script("""
-        import wx, TivraModule as tm
-        try:
-            tm.TivraPanel(1234)
-        except RuntimeError as e:
-            print(e)
-        print(len(wx.GetTopLevelWindows()))
-    """)
-    assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.splitlines() == [
-        "TivraModule on macOS requires 'import wx' before 'import TivraModule'.", "0"]
-
-
 def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
     with pytest.raises(RuntimeError, match=r"^parent_handle cannot be 0\. Pass the handle of a wxPython window\.$"):
         tm.TivraPanel(0)
@@ -34,27 +20,6 @@ def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
         tm.TivraPanel(0x7FFFFFF0)
     assert hidden_frames() == []
     assert len(parent.GetChildren()) == 0
-
-
-def test_ids_hidden_frame_and_its_renewal():
-    proc = run_script("""
-        first = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, first.GetHandle()).GetId(), len(hidden_frames()))
-        second = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, second.GetHandle()).GetId())
-        fixed = tm.TivraPanel(parent.GetHandle(), id=77)
-        print(child_with_handle(parent, fixed.GetHandle()).GetId())
-        del first, second, fixed
-        pump()
-        print(len(hidden_frames()), len(parent.GetChildren()))
-        third = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, third.GetHandle()).GetId(), len(hidden_frames()))
-        fourth = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, fourth.GetHandle()).GetId())
-    """, in_window=True)
-    assert proc.returncode == 0, proc.stderr
-    # The hidden frame takes an id after its first panel: 10001, then 10004.
-    assert proc.stdout.splitlines() == ["10000 1", "10002", "77", "0 0", "10003 1", "10005"]
 
 
 def test_placement_defaults_and_clamping(parent):
@@ -74,28 +39,6 @@ def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
     inner = tm.TivraPanel(handle, width=50, height=40)
     assert inner.IsOk() and inner.GetHandle() not in (0, handle)
 
-
-def test_defaults_of_a_fresh_panel(parent):
-    panel = tm.TivraPanel(parent.GetHandle())
-    assert panel.IsOk() and panel.GetMat().shape == (0,) and panel.GetGuideLineVisible() is True
-    assert (panel.GetAspectRatio(), panel.GetGuideLineMode()) == (tm.AR_16_9, tm.GuideLineMode.Off)
-    with pytest.raises(TypeError):
-        panel.SetGuideLineMode(2)  # an int is not a GuideLineMode
-
-
-BGR = np.dstack([np.full((30, 40), v, np.uint8) for v in (1, 2, 3)])
-
-
-@pytest.mark.parametrize("image, expected", [(np.full((30, 40), 77, np.uint8), np.full((30, 40, 3), 77, np.uint8)),
-                                             (BGR.copy(), BGR), (np.dstack([BGR, np.zeros((30, 40), np.uint8)]), BGR)])
-def test_set_mat_keeps_a_bgr_copy(parent, image, expected):
-    panel = tm.TivraPanel(parent.GetHandle())
-    panel.SetMat(image)
-    assert panel.GetMat().shape == (30, 40, 3) and np.array_equal(panel.GetMat(), expected)
-    image[...] = 200  # the panel holds its own copy
-    assert np.array_equal(panel.GetMat(), expected)
-
-
 @pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
 def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
     panel = panel_class(parent.GetHandle(), x=5, y=6, width=100, height=80)
@@ -108,8 +51,34 @@ def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
     assert view.GetRect() == wx.Rect(5, 6, 150, 60)
 
 
-def test_destroyed_parent_leaves_a_safe_empty_wrapper():
-    proc = run_script("""
+# Each runs in a fresh interpreter (with a shown frame and parent when in_window):
+# (in_window, script, the lines it prints).
+FRESH_INTERPRETER = {
+    "construction without a wx.App fails and creates nothing": (False, """
+        import wx, TivraModule as tm
+        try:
+            tm.TivraPanel(1234)
+        except RuntimeError as e:
+            print(e)
+        print(len(wx.GetTopLevelWindows()))
+    """, ["TivraModule on macOS requires 'import wx' before 'import TivraModule'.", "0"]),
+    # The hidden frame takes an id after its first panel: 10001, then 10004.
+    "ids, the hidden frame and its renewal": (True, """
+        first = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, first.GetHandle()).GetId(), len(hidden_frames()))
+        second = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, second.GetHandle()).GetId())
+        fixed = tm.TivraPanel(parent.GetHandle(), id=77)
+        print(child_with_handle(parent, fixed.GetHandle()).GetId())
+        del first, second, fixed
+        pump()
+        print(len(hidden_frames()), len(parent.GetChildren()))
+        third = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, third.GetHandle()).GetId(), len(hidden_frames()))
+        fourth = tm.TivraPanel(parent.GetHandle())
+        print(child_with_handle(parent, fourth.GetHandle()).GetId())
+    """, ["10000 1", "10002", "77", "0 0", "10003 1", "10005"]),
+    "a destroyed parent leaves a safe empty wrapper": (True, """
         panel = tm.TivraPanel(parent.GetHandle())
         panel.SetMat(np.zeros((10, 10, 3), np.uint8))
         panel.SetGuideLineMode(tm.CenterCross)
@@ -126,18 +95,8 @@ def test_destroyed_parent_leaves_a_safe_empty_wrapper():
         pump()
         replacement = tm.TivraPanel(again.GetHandle())
         print(replacement.IsOk(), len(hidden_frames()))
-    """, in_window=True)
-    assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.splitlines() == [
-        "True 1",
-        "False 0 (0,) GuideLineMode.Off False AspectRatio.AR_16_9 False",
-        "0",
-        "True 1",
-    ]
-
-
-def test_a_panel_outliving_its_app_is_let_go_without_a_crash():
-    proc = run_script("""
+    """, ["True 1", "False 0 (0,) GuideLineMode.Off False AspectRatio.AR_16_9 False", "0", "True 1"]),
+    "a panel outliving its app is let go without a crash": (False, """
         import wx, TivraModule as tm
         app = wx.App(False)
         frame = wx.Frame(None)
@@ -146,12 +105,8 @@ def test_a_panel_outliving_its_app_is_let_go_without_a_crash():
         del app
         del panel
         print("let go")
-    """)
-    assert proc.returncode == 0 and proc.stdout.strip() == "let go", proc.stderr
-
-
-def test_closing_the_last_frame_ends_the_main_loop():
-    proc = run_script("""
+    """, ["let go"]),
+    "closing the last frame ends the main loop": (True, """
         other_frame, other_parent = shown_parent(pos=(50, 50))
         panels = [tm.TivraPanel(parent.GetHandle()), tm.TivraPanel(other_parent.GetHandle())]
         panels[0].SetMat(np.zeros((20, 20, 3), np.uint8))
@@ -159,9 +114,42 @@ def test_closing_the_last_frame_ends_the_main_loop():
         wx.CallLater(400, other_frame.Close)
         app.MainLoop()
         print("loop ended", [p.IsOk() for p in panels])
-    """, in_window=True, timeout=30)
+    """, ["loop ended [False, False]"]),
+    "the last reference dropped on another thread": (True, """
+        import threading
+        holder = [tm.TivraPanel(parent.GetHandle())]
+        thread = threading.Thread(target=holder.clear)
+        thread.start(); thread.join()
+        print(len(parent.GetChildren()))
+        pump()
+        print(len(parent.GetChildren()), len(hidden_frames()))
+    """, ["1", "0 0"]),
+    "dialogs survive the last panel after the frame is replaced": (True, """
+        panels = [tm.TivraPanel(parent.GetHandle())]
+        second_frame, second_parent = shown_parent()
+        panels.append(tm.TivraPanel(second_parent.GetHandle()))
+        frame.Destroy()
+        pump()
+        print(app.GetTopWindow() is second_frame)
+        dialog = wx.Dialog(app.GetTopWindow(), title="question")
+        def drop_panels_then_answer():
+            panels.clear()
+            pump()
+            dialog.EndModal(wx.ID_OK)
+        wx.CallLater(100, drop_panels_then_answer)
+        print(dialog.ShowModal() == wx.ID_OK)
+        dialog.Destroy()
+        pump()
+        print("end")
+    """, ["True", "True", "end"]),
+}
+
+
+@pytest.mark.parametrize("in_window, script, printed", FRESH_INTERPRETER.values(), ids=list(FRESH_INTERPRETER))
+def test_lifetimes_in_a_fresh_interpreter(in_window, script, printed):
+    proc = run_script(script, in_window=in_window)
     assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.strip() == "loop ended [False, False]"
+    assert proc.stdout.splitlines() == printed
 
 
 def test_other_threads_get_an_error_instead_of_touching_windows(parent):
@@ -184,20 +172,6 @@ def test_other_threads_get_an_error_instead_of_touching_windows(parent):
     assert len(parent.GetChildren()) == 1 and panel.GetMat().shape == (0,)
 
 
-def test_last_reference_dropped_on_another_thread():
-    proc = run_script("""
-        import threading
-        holder = [tm.TivraPanel(parent.GetHandle())]
-        thread = threading.Thread(target=holder.clear)
-        thread.start(); thread.join()
-        print(len(parent.GetChildren()))
-        pump()
-        print(len(parent.GetChildren()), len(hidden_frames()))
-    """, in_window=True)
-    assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.splitlines() == ["1", "0 0"]
-
-
 def test_windows_around_a_panel_paint_as_without_it(app):
     frame = wx.Frame(None, size=(600, 400))
     status = frame.CreateStatusBar()
@@ -218,29 +192,6 @@ def test_windows_around_a_panel_paint_as_without_it(app):
     assert looks == [theme] * len(looks)
     frame.Destroy()
     pump(0.05)
-
-
-def test_dialogs_survive_the_last_panel_after_the_frame_is_replaced():
-    proc = run_script("""
-        panels = [tm.TivraPanel(parent.GetHandle())]
-        second_frame, second_parent = shown_parent()
-        panels.append(tm.TivraPanel(second_parent.GetHandle()))
-        frame.Destroy()
-        pump()
-        print(app.GetTopWindow() is second_frame)
-        dialog = wx.Dialog(app.GetTopWindow(), title="question")
-        def drop_panels_then_answer():
-            panels.clear()
-            pump()
-            dialog.EndModal(wx.ID_OK)
-        wx.CallLater(100, drop_panels_then_answer)
-        print(dialog.ShowModal() == wx.ID_OK)
-        dialog.Destroy()
-        pump()
-        print("end")
-    """, in_window=True)
-    assert proc.returncode == 0, proc.stderr
-    assert proc.stdout.splitlines() == ["True", "True", "end"]
 
 
 @pytest.mark.parametrize("loader", ["TivraEngine", "TivraPanel", "TivraROIAdvPanel"])

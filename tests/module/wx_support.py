@@ -82,32 +82,6 @@ def screen_region(window, width, height, origin=(0, 0)):
     return np.stack([rows[y * stride:y * stride + width * channels].reshape(width, channels)[:, :3]
                      for y in range(height)])
 
-
-def capture(window, width, height, origin=(0, 0)):
-    """What window's client area shows from origin on (its children included),
-    once two reads in a row agree (a loaded machine may paint late): an RGB
-    array (h, w, 3)."""
-    previous = None
-    for _ in range(20):
-        window.Update()
-        pump(0.05)
-        shot = _read_client(window, width, height, origin)
-        if previous is not None and np.array_equal(shot, previous):
-            break
-        previous = shot
-    return shot
-
-
-def _read_client(window, width, height, origin):
-    bitmap = wx.Bitmap(width, height, 24)
-    memory = wx.MemoryDC(bitmap)
-    memory.Blit(0, 0, width, height, wx.ClientDC(window), origin[0], origin[1])
-    memory.SelectObject(wx.NullBitmap)
-    buffer = bytearray(width * height * 3)
-    bitmap.CopyToBuffer(buffer, wx.BitmapBufferFormat_RGB)
-    return np.frombuffer(bytes(buffer), dtype=np.uint8).reshape(height, width, 3)
-
-
 def child_env(**variables):
     """A minimal environment for a child interpreter: `variables`, the sanitizer's if any."""
     inherited = {name: os.environ[name] for name in SANITIZER_VARIABLES if name in os.environ}
@@ -116,7 +90,7 @@ def child_env(**variables):
 
 SHOWN_PARENT_SCRIPT = """\
 import numpy as np, wx, TivraModule as tm
-from wx_support import capture, child_with_handle, get_app, hidden_frames, pump, shown_parent
+from wx_support import child_with_handle, get_app, hidden_frames, pump, screen_region, shown_parent
 app = get_app()
 frame, parent = shown_parent()
 """
