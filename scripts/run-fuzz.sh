@@ -30,12 +30,16 @@ done
 read -r -a TARGETS <<<"${FUZZ_TARGETS:-exif_reader png_header tiff_header bmp_header webp_header pnm_header heif_reader jxl_reader roi_state}"
 
 build() {
-  local target=$1 sources=() flags=()
+  local target=$1 sources=() flags=() main="$ROOT/tests/fuzz/fuzz_$1.cpp"
   for source in ${SOURCES[$target]}; do sources+=("$ROOT/$source"); done
   read -r -a flags <<<"$(pkg-config --cflags --libs ${PACKAGES[$target]:-opencv4})"
+  # The image header readers share one target, told at build time which reader to run.
+  if [[ $target == *_header ]]; then
+    main="$ROOT/tests/fuzz/fuzz_header.cpp"
+    flags+=("-DFUZZ_HEADER_READER=Read$(echo "${target%_header}" | sed 's/^./\U&/')Header")
+  fi
   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined,float-cast-overflow -fno-sanitize-recover=all \
-    -I"$ROOT/include" -I"$ROOT/io" -I"$ROOT/tests/fuzz" "$ROOT/tests/fuzz/fuzz_$target.cpp" "${sources[@]}" \
-    "${flags[@]}" -o "$WORK/fuzz_$target"
+    -I"$ROOT/include" -I"$ROOT/io" "$main" "${sources[@]}" "${flags[@]}" -o "$WORK/fuzz_$target"
 }
 
 regressions_of() {

@@ -1,5 +1,7 @@
 #include "tivra/analysis/EdgeSearch.h"
 
+#include "AreaImage.h"
+
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
@@ -19,21 +21,11 @@ cv::Mat columnsImage(int width, int height, const std::function<double(int)>& co
     return img;
 }
 
-// Area-sampled step from `dark` to `bright` at sub-pixel position `edge` along x
-// (pixel x covers [x - 0.5, x + 0.5]), optionally blurred, quantised to 8 bits.
+// Step from `dark` to `bright` at sub-pixel position `edge` along x (or y), optionally blurred.
 cv::Mat areaStepImage(int width, int height, double edge, double dark, double bright, double blurSigma,
                       bool vertical = false) {
-    cv::Mat f(height, width, CV_64FC1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double c = vertical ? y : x;
-            const double cover = std::clamp(c + 0.5 - edge, 0.0, 1.0);
-            f.at<double>(y, x) = dark + (bright - dark) * cover;
-        }
-    if (blurSigma > 0) cv::GaussianBlur(f, f, cv::Size(0, 0), blurSigma, blurSigma, cv::BORDER_REPLICATE);
-    cv::Mat out;
-    f.convertTo(out, CV_8UC1);
-    return out;
+    return areaImage(width, height, dark, bright, [=](double x, double y) { return (vertical ? y : x) > edge; },
+                     blurSigma);
 }
 
 TEST(EdgeSearch, TrailingKernelTwoReportsFirstBrightPixel) {
@@ -112,21 +104,17 @@ TEST(EdgeSearch, StrongestEdgeRunningBoundVersusFirstMaximum) {
     // Nothing reaches a threshold above the maximum.
     EXPECT_EQ(EA::findEdgePoint_subPixel(img, 11, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(-1, -1));
     EXPECT_EQ(index, -1);
-}
-
-TEST(EdgeSearch, ArcStrongestEdgeFractionalResponses) {
     // Arc means are real: steps of 32/3 = 10.67 and then 31/3 = 10.33.
-    const cv::Mat img = (cv::Mat_<cv::Vec3b>(1, 5) << cv::Vec3b(0, 0, 0), cv::Vec3b(10, 11, 11), cv::Vec3b(10, 11, 11),
-                         cv::Vec3b(20, 21, 22), cv::Vec3b(20, 21, 22));
+    const cv::Mat colour = (cv::Mat_<cv::Vec3b>(1, 5) << cv::Vec3b(0, 0, 0), cv::Vec3b(10, 11, 11),
+                            cv::Vec3b(10, 11, 11), cv::Vec3b(20, 21, 22), cv::Vec3b(20, 21, 22));
     const std::vector<Point2f> arc{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}};
-    int index;
-    EXPECT_EQ(EA::findArcEdgePoint(img, 5, 3, 2, arc, index), Point2f(3, 0));
+    EXPECT_EQ(EA::findArcEdgePoint(colour, 5, 3, 2, arc, index), Point2f(3, 0));
     EXPECT_EQ(index, 3);
-    EA::findArcEdgePoint_subPixel(img, 5, 3, 2, arc, index);
+    EA::findArcEdgePoint_subPixel(colour, 5, 3, 2, arc, index);
     EXPECT_EQ(index, 0);
 }
 
-TEST(EdgeSearch, ArcRoundingRulesDiffer) {
+TEST(EdgeSearch, ArcRoundingRulesAndTrailingWindow) {
     const cv::Mat img = columnsImage(40, 10, [](int x) { return x < 31 ? 0 : 255; });
     const std::vector<Point2f> arc{{28.5f, 5}, {29.5f, 5}, {30.5f, 5}, {31.5f, 5}, {32.5f, 5}};
     int index;
@@ -136,16 +124,12 @@ TEST(EdgeSearch, ArcRoundingRulesDiffer) {
     // Ties away from zero: 29, 30, 31, 32, 33 -> the step lies between arc points 1 and 2.
     EXPECT_EQ(EA::findArcEdgePoint_subPixel(img, 100, 1, 2, arc, index), Point2f(30, 5));
     EXPECT_EQ(index, 1);
-}
-
-TEST(EdgeSearch, ArcTrailingWindowStopsKSamplesBeforeTheEnd) {
-    const cv::Mat img = columnsImage(10, 1, [](int x) { return x < 8 ? 0 : 255; });
-    std::vector<Point2f> arc;
-    for (int x = 0; x < 10; ++x) arc.emplace_back(float(x), 0.0f);
-    int index;
-    // The step ends at sample 8; with kernel 3 the arc search tests i <= n - k = 7 only.
-    EXPECT_EQ(EA::findArcEdgePoint(img, 100, 1, 3, arc, index), Point2f(-1, -1));
-    EXPECT_EQ(EA::findArcEdgePoint(img, 100, 1, 2, arc, index), Point2f(8, 0));
+    // A step ending at sample 8 of 10: with kernel 3 the arc search tests i <= n - k = 7 only.
+    const cv::Mat late = columnsImage(10, 1, [](int x) { return x < 8 ? 0 : 255; });
+    std::vector<Point2f> row;
+    for (int x = 0; x < 10; ++x) row.emplace_back(float(x), 0.0f);
+    EXPECT_EQ(EA::findArcEdgePoint(late, 100, 1, 3, row, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint(late, 100, 1, 2, row, index), Point2f(8, 0));
 }
 
 TEST(EdgeSearch, ArcSamplesOutsideImageAndFourChannels) {
@@ -220,19 +204,9 @@ TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
     // the response has dips on its flank; the edge is still the strongest response.
     const cv::Point2d c(24, 24), n(std::sqrt(0.5), std::sqrt(0.5));
     for (double offset = -0.5; offset < 0.45; offset += 0.1) {
-        cv::Mat f(48, 48, CV_64FC1);
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 48; ++x) {
-                int bright = 0;
-                for (int j = 0; j < 16; ++j)
-                    for (int i = 0; i < 16; ++i)
-                        bright += (x - 0.5 + (i + 0.5) / 16 - c.x) * n.x + (y - 0.5 + (j + 0.5) / 16 - c.y) * n.y >
-                                  offset;
-                f.at<double>(y, x) = 60 + 120 * bright / 256.0;
-            }
-        cv::GaussianBlur(f, f, cv::Size(0, 0), 2.0, 2.0, cv::BORDER_REPLICATE);
-        cv::Mat img;
-        f.convertTo(img, CV_8UC1);
+        const cv::Mat img = areaImage(48, 48, 60, 180, [&](double x, double y) {
+            return (x - c.x) * n.x + (y - c.y) * n.y > offset;
+        }, 2.0);
         std::vector<Point2f> arc;
         for (int t = -18; t <= 18; ++t) arc.emplace_back(float(c.x + t * n.x), float(c.y + t * n.y));
         int index;
@@ -241,35 +215,22 @@ TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
     }
 }
 
-TEST(EdgeSearch, AllEdgesStopNearTheEnd) {
+TEST(EdgeSearch, AllEdgesStopNearTheEndAndTerminateWithAnyKernel) {
     // Steps after x = 19, 49, 96 and 98 on a line of length 100.
     const cv::Mat img = columnsImage(110, 10, [](int x) { return (x >= 20 && x < 50) || x == 97 || x == 98 ? 200 : 0; });
-    const auto edges = EA::findAllEdgePoints(img, 100, 0, 2, {0, 5}, {100, 5}, 8);
     // The edge at 96 lies 4 pixels from the end, so the search ends there.
-    EXPECT_EQ(edges, (std::vector<Point2f>{{19, 5}, {49, 5}, {96, 5}}));
-    EXPECT_EQ(EA::findAllEdgePoints(img, 100, 1, 2, {0, 5}, {100, 5}, 8),
-              (std::vector<Point2f>{{19, 5}, {96, 5}}));
+    EXPECT_EQ(EA::findAllEdgePoints(img, 100, 0, 2, {0, 5}, {100, 5}, 8), (std::vector<Point2f>{{19, 5}, {49, 5}, {96, 5}}));
+    EXPECT_EQ(EA::findAllEdgePoints(img, 100, 1, 2, {0, 5}, {100, 5}, 8), (std::vector<Point2f>{{19, 5}, {96, 5}}));
     EXPECT_TRUE(EA::findAllEdgePoints(img, 250, 0, 2, {0, 5}, {100, 5}, 8).empty());
-}
-
-TEST(EdgeSearch, AllEdgesWithNonPositiveKernelTerminate) {
-    const cv::Mat img = columnsImage(60, 4, [](int x) { return (x / 6) % 2 ? 255 : 0; });
-    const auto edges = EA::findAllEdgePoints(img, 100, 0, -5, {0, 2}, {59, 2}, 8);
+    const cv::Mat bars = columnsImage(60, 4, [](int x) { return (x / 6) % 2 ? 255 : 0; });
+    const auto edges = EA::findAllEdgePoints(bars, 100, 0, -5, {0, 2}, {59, 2}, 8);
     ASSERT_FALSE(edges.empty());
     for (size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i].x, edges[i - 1].x);
 }
 
 TEST(EdgeSearch, AllEdgesSubPixel) {
     // Bright bar from 15.3 to 40.6, blurred.
-    cv::Mat f(7, 60, CV_64FC1);
-    for (int x = 0; x < 60; ++x) {
-        const double cover = std::clamp(x + 0.5 - 15.3, 0.0, 1.0) - std::clamp(x + 0.5 - 40.6, 0.0, 1.0);
-        f.col(x).setTo(30 + 170 * cover);
-    }
-    cv::GaussianBlur(f, f, cv::Size(0, 0), 1.0);
-    cv::Mat img;
-    f.convertTo(img, CV_8UC1);
-
+    const cv::Mat img = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
     const auto both = EA::findAllEdgePoints_subPixel(img, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
     const auto rising = EA::findAllEdgePoints_subPixel(img, 40, 1, 4, {1, 3}, {58, 3}, 8);
     ASSERT_EQ(both.size(), 2u);

@@ -1,5 +1,7 @@
 #include "tivra/analysis/Gauges.h"
 
+#include "AreaImage.h"
+
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
@@ -9,30 +11,14 @@
 
 namespace {
 
-// Area-sampled rendering: each pixel (centre at integer coordinates) takes the share
-// of its 16 x 16 sub-samples for which `bright` holds.
-cv::Mat render(int width, int height, double dark, double light, const std::function<bool(double, double)>& bright) {
-    constexpr int kSub = 16;
-    cv::Mat img(height, width, CV_8UC1);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            int hits = 0;
-            for (int j = 0; j < kSub; ++j)
-                for (int i = 0; i < kSub; ++i)
-                    hits += bright(x - 0.5 + (i + 0.5) / kSub, y - 0.5 + (j + 0.5) / kSub) ? 1 : 0;
-            img.at<uchar>(y, x) = cv::saturate_cast<uchar>(dark + (light - dark) * hits / (kSub * kSub));
-        }
-    return img;
-}
-
 cv::Mat disc(double cx, double cy, double r, double inside, double outside) {
-    return render(160, 150, outside, inside, [=](double x, double y) { return std::hypot(x - cx, y - cy) <= r; });
+    return areaImage(160, 150, outside, inside, [=](double x, double y) { return std::hypot(x - cx, y - cy) <= r; });
 }
 
 // Bright half-plane below the line through (cx, cy) at `angle` degrees.
 cv::Mat halfPlane(double cx, double cy, double angle, int size) {
     const double a = angle * CV_PI / 180.0, nx = -std::sin(a), ny = std::cos(a);
-    return render(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
+    return areaImage(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
 }
 
 struct CircleCase {
@@ -111,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Gauges, LineGauge, testing::Values(0.0, 7.3, 45.0, 90.0
 
 TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
     // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
-    const cv::Mat img = render(140, 40, 20, 220, [](double x, double) {
+    const cv::Mat img = areaImage(140, 40, 20, 220, [](double x, double) {
         return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);
     });
     EA::CaliperParams p;
@@ -139,53 +125,30 @@ TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
     EXPECT_NEAR(first.edges[0].point.x, 80.5, 0.02);
 }
 
-struct FailureCase {
-    const char* what;
-    std::function<std::string()> reason;
-    const char* expected;
-};
-
-class GaugeFailure : public testing::TestWithParam<FailureCase> {};
-
 // Unsuitable input never throws: it fails with a reason.
-TEST_P(GaugeFailure, ReportsReason) {
-    std::string reason;
-    ASSERT_NO_THROW(reason = GetParam().reason());
-    EXPECT_NE(reason.find(GetParam().expected), std::string::npos) << reason;
+TEST(Gauges, FailuresReportTheirReason) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const cv::Mat round = disc(80, 75, 40, 210, 30), flat(100, 100, CV_8UC3, cv::Scalar::all(128));
+    EA::CaliperParams badPolarity;
+    badPolarity.polarity = 3;
+    const std::vector<std::pair<std::function<std::string()>, const char*>> cases = {
+        {[] { return EA::measureCircle(cv::Mat(), {5, 5}, 1, 4, 0, 360, {}).reason; }, "empty image"},
+        {[] { return EA::measureEdges(cv::Mat(9, 9, CV_32F), {0, 0}, {8, 8}, {}).reason; }, "8-bit"},
+        {[&] { return EA::measureCircle(round, {80, 75}, 50, 30, 0, 360, {}).reason; }, "inner radius above"},
+        {[&] { return EA::measureCircle(round, {80, 75}, nan, 30, 0, 360, {}).reason; }, "not finite"},
+        {[&] { return EA::measureLine(round, cv::RotatedRect({80, 75}, {50, 20}, float(nan)), {}).reason; }, "not finite"},
+        {[&] { return EA::measureLine(round, cv::RotatedRect({80, 75}, {0, 0}, 0), {}).reason; }, "degenerate"},
+        {[&] { return EA::measureEdges(round, {80, 75}, {80, 75}, {}).reason; }, "degenerate"},
+        {[&] { return EA::measureCircle(round, {80, 75}, 30, 50, 40, 40, {}).reason; }, "sweep"},
+        {[&] { return EA::measureCircle(round, {-500, -500}, 30, 50, 0, 360, {}).reason; }, "outside the image"},
+        {[&] { return EA::measureLine(flat, cv::RotatedRect({50, 50}, {60, 20}, 0), {}).reason; }, "too few edges"},
+        {[&] { return EA::measureEdges(flat, {10, 50}, {90, 50}, {}).reason; }, "no edge"},
+        {[&] { return EA::measureEdges(round, {10, 50}, {90, 50}, badPolarity).reason; }, "polarity"}};
+    for (const auto& [reason, expected] : cases) {
+        std::string got;
+        ASSERT_NO_THROW(got = reason()) << expected;
+        EXPECT_NE(got.find(expected), std::string::npos) << got;
+    }
 }
-
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const cv::Mat kDisc = disc(80, 75, 40, 210, 30);
-const cv::Mat kFlat(100, 100, CV_8UC3, cv::Scalar::all(128));
-
-INSTANTIATE_TEST_SUITE_P(
-    Gauges, GaugeFailure,
-    testing::Values(
-        FailureCase{"empty", [] { return EA::measureCircle(cv::Mat(), {5, 5}, 1, 4, 0, 360, {}).reason; }, "empty image"},
-        FailureCase{"float", [] { return EA::measureEdges(cv::Mat(9, 9, CV_32F), {0, 0}, {8, 8}, {}).reason; }, "8-bit"},
-        FailureCase{"inner>outer", [] { return EA::measureCircle(kDisc, {80, 75}, 50, 30, 0, 360, {}).reason; },
-                    "inner radius above"},
-        FailureCase{"nan", [] { return EA::measureCircle(kDisc, {80, 75}, kNaN, 30, 0, 360, {}).reason; }, "not finite"},
-        FailureCase{"nan box", [] { return EA::measureLine(kDisc, cv::RotatedRect({80, 75}, {50, 20}, float(kNaN)), {}).reason; },
-                    "not finite"},
-        FailureCase{"zero box", [] { return EA::measureLine(kDisc, cv::RotatedRect({80, 75}, {0, 0}, 0), {}).reason; },
-                    "degenerate"},
-        FailureCase{"zero line", [] { return EA::measureEdges(kDisc, {80, 75}, {80, 75}, {}).reason; }, "degenerate"},
-        FailureCase{"empty sweep", [] { return EA::measureCircle(kDisc, {80, 75}, 30, 50, 40, 40, {}).reason; }, "sweep"},
-        FailureCase{"outside", [] { return EA::measureCircle(kDisc, {-500, -500}, 30, 50, 0, 360, {}).reason; },
-                    "outside the image"},
-        FailureCase{"flat line", [] { return EA::measureLine(kFlat, cv::RotatedRect({50, 50}, {60, 20}, 0), {}).reason; },
-                    "too few edges"},
-        FailureCase{"flat edges", [] { return EA::measureEdges(kFlat, {10, 50}, {90, 50}, {}).reason; }, "no edge"},
-        FailureCase{"bad polarity", [] {
-            EA::CaliperParams p;
-            p.polarity = 3;
-            return EA::measureEdges(kDisc, {10, 50}, {90, 50}, p).reason;
-        }, "polarity"}),
-    [](const testing::TestParamInfo<FailureCase>& info) {
-        std::string name = info.param.what;
-        for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
 
 }  // namespace

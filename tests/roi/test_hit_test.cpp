@@ -33,23 +33,18 @@ std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, flo
 
 } // namespace
 
+// Segment distances clamp to the ends; a polygon's outline is closed.
 TEST(ROIGeometry, Distances)
 {
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPoint({0, 0}, {3, 4}), 5.0f);
-    EXPECT_FLOAT_EQ(ROIGeometry::DistanceToLine({5, 3}, {0, 0}, {10, 0}), 3.0f);
-    EXPECT_FLOAT_EQ(ROIGeometry::DistanceToLine({-3, 4}, {0, 0}, {10, 0}), 5.0f) << "before the start";
-    EXPECT_FLOAT_EQ(ROIGeometry::DistanceToLine({13, 4}, {0, 0}, {10, 0}), 5.0f) << "beyond the end";
+    for (auto [p, d] : {std::pair{cv::Point2f(5, 3), 3.0f}, {cv::Point2f(-3, 4), 5.0f}, {cv::Point2f(13, 4), 5.0f}})
+        EXPECT_FLOAT_EQ(ROIGeometry::DistanceToLine(p, {0, 0}, {10, 0}), d) << p;
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToLine({3, 4}, {0, 0}, {0, 0}), 5.0f) << "zero-length segment";
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToCircle({0, 2}, {0, 0}, 5.0f), 3.0f);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToCircle({0, 8}, {0, 0}, 5.0f), 3.0f);
-}
-
-TEST(ROIGeometry, PolygonDistanceUsesTheClosedOutline)
-{
     EXPECT_EQ(ROIGeometry::DistanceToPolygon({1, 1}, {{0, 0}}), FLT_MAX);
     EXPECT_EQ(ROIGeometry::DistanceToPolygon({1, 1}, {}), FLT_MAX);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({5, 2}, {{0, 0}, {10, 0}}), 2.0f);
-    // The closing edge (0,10)-(0,0) is the nearest.
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({-1, 5}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}), 1.0f);
 }
 
@@ -65,26 +60,18 @@ TEST(ROIGeometry, RectangleContainmentAndBoundingBox)
     EXPECT_EQ(ROIGeometry::GetBoundingBox({{0, 0}, {1e20f, 1e20f}}), cv::Rect(0, 0, INT_MAX, INT_MAX));
 }
 
-TEST(ROIHitTest, ToleranceIsStrict)
+// The tolerance is strict; line ends win over the body; rectangle edges and corners over the interior.
+TEST(ROIHitTest, LinesAndRectangles)
 {
+    const cv::Rect2f rect(10, 10, 100, 50);
     ExpectMiss(ROIHitTest::TestPoint({10, 0}, {0, 0}, 10.0f));
     ExpectHit(ROIHitTest::TestPoint({9.99f, 0}, {0, 0}, 10.0f), ROIHandle::Body, 9.99f);
     ExpectMiss(ROIHitTest::TestCircle({0, 15}, {0, 0}, 10.0f, 5.0f));
-    ExpectMiss(ROIHitTest::TestRectangle({5, 50}, cv::Rect2f(10, 10, 100, 100), 5.0f));
-}
-
-TEST(ROIHitTest, LineEndsWinOverTheBody)
-{
     ExpectMiss(ROIHitTest::TestLine({3, 3}, {3, 3}, {3, 3}, 10.0f));
     ExpectHit(ROIHitTest::TestLine({5, 1}, {0, 0}, {100, 0}, 10.0f), ROIHandle::LineStart, std::hypot(5.0f, 1.0f));
     ExpectHit(ROIHitTest::TestLine({97, 0}, {0, 0}, {100, 0}, 10.0f), ROIHandle::LineEnd, 3.0f);
     ExpectHit(ROIHitTest::TestLine({50, -3}, {0, 0}, {100, 0}, 10.0f), ROIHandle::Body, 3.0f);
     ExpectMiss(ROIHitTest::TestLine({50, 12}, {0, 0}, {100, 0}, 10.0f));
-}
-
-TEST(ROIHitTest, RectangleEdgesBeforeInterior)
-{
-    const cv::Rect2f rect(10, 10, 100, 50);
     ExpectHit(ROIHitTest::TestRectangle({12, 30}, rect, 5.0f), ROIHandle::LeftEdge, 2.0f);
     ExpectHit(ROIHitTest::TestRectangle({110, 30}, rect, 5.0f), ROIHandle::RightEdge, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 7}, rect, 5.0f), ROIHandle::TopEdge, 3.0f);
@@ -94,8 +81,8 @@ TEST(ROIHitTest, RectangleEdgesBeforeInterior)
     ExpectHit(ROIHitTest::TestRectangle({110, 10}, rect, 5.0f), ROIHandle::TopRightCorner, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({10, 60}, rect, 5.0f), ROIHandle::BottomLeftCorner, 0.0f);
     ExpectHit(ROIHitTest::TestRectangle({60, 35}, rect, 5.0f), ROIHandle::Body, 0.0f);
-    // Outside the vertical band.
-    ExpectMiss(ROIHitTest::TestRectangle({10, 70}, rect, 5.0f));
+    ExpectMiss(ROIHitTest::TestRectangle({10, 70}, rect, 5.0f));  // outside the vertical band
+    ExpectMiss(ROIHitTest::TestRectangle({5, 50}, cv::Rect2f(10, 10, 100, 100), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 30}, cv::Rect2f(10, 10, 0, 50), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 10}, cv::Rect2f(10, 10, 50, 0), 5.0f));
 }
@@ -125,30 +112,24 @@ TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
     ExpectMiss(ROIHitTest::TestRotatedRectangle({300, 300}, c, centre, 30.0f, tol));
 }
 
-TEST(ROIHitTest, CircleRimAndCentreOnly)
-{
-    ExpectMiss(ROIHitTest::TestCircle({0, 0}, {0, 0}, 0.0f, 5.0f));
-    // Halfway between centre and rim.
-    ExpectMiss(ROIHitTest::TestCircle({20, 0}, {0, 0}, 40.0f, 5.0f));
-    ExpectHit(ROIHitTest::TestCircle({0, 42}, {0, 0}, 40.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    ExpectHit(ROIHitTest::TestCircle({3, 0}, {0, 0}, 40.0f, 5.0f), ROIHandle::Body, 3.0f);
-    // A small circle: the rim is tested before the centre.
-    ExpectHit(ROIHitTest::TestCircle({1, 0}, {0, 0}, 3.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
-}
-
-TEST(ROIHitTest, AnnulusParts)
+// A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
+// rim is a whole circle, not just the swept sector, and its ring body is no target.
+TEST(ROIHitTest, CirclesAndAnnuli)
 {
     const cv::Point2f c(0, 0);
+    ExpectMiss(ROIHitTest::TestCircle({0, 0}, c, 0.0f, 5.0f));
+    ExpectMiss(ROIHitTest::TestCircle({20, 0}, c, 40.0f, 5.0f));
+    ExpectHit(ROIHitTest::TestCircle({0, 42}, c, 40.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
+    ExpectHit(ROIHitTest::TestCircle({3, 0}, c, 40.0f, 5.0f), ROIHandle::Body, 3.0f);
+    ExpectHit(ROIHitTest::TestCircle({1, 0}, c, 3.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
     ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, c, 30.0f, 30.0f, 0, 90, 5.0f));
     ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, c, -1.0f, 30.0f, 0, 90, 5.0f));
     ExpectHit(ROIHitTest::TestAnnulus({1, 1}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::Body, std::sqrt(2.0f));
     ExpectHit(ROIHitTest::TestAnnulus({0, 52}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    // The rim is a whole circle, not just the swept sector.
     ExpectHit(ROIHitTest::TestAnnulus({-51, 0}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 1.0f);
     ExpectHit(ROIHitTest::TestAnnulus({0, 21}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::InnerEdge, 1.0f);
     ExpectHit(ROIHitTest::TestAnnulus({35, -3}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
     ExpectHit(ROIHitTest::TestAnnulus({3, 35}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
-    // Inside the ring body.
     ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
 }
 

@@ -23,44 +23,35 @@ cv::Mat Canvas(int width, int height)
 
 } // namespace
 
-TEST(LineStyles, DashedLineSamplesEveryStepAndPairsThem)
+// Dashes join samples 0-1, 2-3, ...; dots mark every sample but the end.
+TEST(LineStyles, DashesPairSamplesAndDotsMarkEachButTheEnd)
 {
-    cv::Mat img = Canvas(30, 3);
-    ID::drawDashedLine(img, {0, 0}, {20, 0}, kWhite, 1, 5);
+    cv::Mat dashes = Canvas(30, 3), dots = Canvas(30, 3);
+    ID::drawDashedLine(dashes, {0, 0}, {20, 0}, kWhite, 1, 5);
+    ID::drawDottedLine(dots, {0, 1}, {20, 1}, kWhite, 1, 5);
     for (int x = 0; x < 30; ++x)
-        EXPECT_EQ(Set(img, x, 0), x <= 5 || (x >= 10 && x <= 15)) << "x = " << x;
-}
-
-TEST(LineStyles, DottedLineHasADotAtEverySampleButNotAtTheEnd)
-{
-    cv::Mat img = Canvas(30, 3);
-    ID::drawDottedLine(img, {0, 1}, {20, 1}, kWhite, 1, 5);
+        EXPECT_EQ(Set(dashes, x, 0), x <= 5 || (x >= 10 && x <= 15)) << "x = " << x;
     for (int x : {0, 3, 5, 8, 10, 13, 15, 18, 20})
-        EXPECT_EQ(Set(img, x, 1), x % 5 == 0 && x < 20) << x;
-    cv::Mat still = Canvas(10, 10);
-    ID::drawDottedLine(still, {5, 5}, {5, 5}, kWhite, 2, 5);
-    EXPECT_EQ(cv::countNonZero(still), 0);
+        EXPECT_EQ(Set(dots, x, 1), x % 5 == 0 && x < 20) << x;
 }
 
-TEST(LineStyles, ArrowHeadBarbsWithoutShaft)
+// drawArrow draws the barbs only (their ends truncated: 50 - 7.07 gives 42), drawArrowLine the
+// shaft too. On a zero-length segment nothing is dotted or dashed, but the head is always drawn.
+TEST(LineStyles, ArrowHeadsAndZeroLengthSegments)
 {
     cv::Mat img = Canvas(60, 100);
     ID::drawArrow(img, {0, 50}, {50, 50}, 10, 45, kWhite, 1, cv::LINE_8);
-    EXPECT_TRUE(Set(img, 42, 42)) << "barb ends truncated: 50 - 7.07 gives 42";
-    EXPECT_TRUE(Set(img, 42, 57));
-    EXPECT_FALSE(Set(img, 30, 50)) << "drawArrow draws no shaft";
+    EXPECT_TRUE(Set(img, 42, 42) && Set(img, 42, 57));
+    EXPECT_FALSE(Set(img, 30, 50));
     ID::drawArrowLine(img, {0, 50}, {50, 50}, 10, 45, kWhite, 1, cv::LINE_8);
     EXPECT_TRUE(Set(img, 30, 50));
-}
 
-TEST(LineStyles, ArrowFormsOnAZeroLengthSegment)
-{
-    cv::Mat dashed = Canvas(40, 40);
+    cv::Mat still = Canvas(40, 40), dashed = Canvas(40, 40), dotted = Canvas(40, 40);
+    ID::drawDottedLine(still, {5, 5}, {5, 5}, kWhite, 2, 5);
     ID::drawArrowDashedLine(dashed, {20, 20}, {20, 20}, 10, 20, kWhite, 1, 5);
-    EXPECT_EQ(cv::countNonZero(dashed), 0);
-    cv::Mat dotted = Canvas(40, 40);
     ID::drawArrowDottedLine(dotted, {20, 20}, {20, 20}, 10, 20, kWhite, 1, 5);
-    EXPECT_GT(cv::countNonZero(dotted), 0) << "the head is drawn in every case";
+    EXPECT_EQ(cv::countNonZero(still) + cv::countNonZero(dashed), 0);
+    EXPECT_GT(cv::countNonZero(dotted), 0);
     EXPECT_FALSE(Set(dotted, 10, 10));
 }
 
@@ -88,17 +79,15 @@ TEST(LineStyles, LongSegmentsMatchDrawingEverySample)
     }
     cv::Mat dashes = Canvas(120, 80), expectedDashes = Canvas(120, 80);
     ID::drawDashedLine(dashes, from, to, kWhite, 3, step);
-    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+    for (size_t i = 0; i + 1 < samples.size(); i += 2)
         cv::line(expectedDashes, samples[i], samples[i + 1], kWhite, 3, cv::LINE_8);
-    }
     EXPECT_GT(cv::countNonZero(dashes), 20);
     EXPECT_EQ(cv::norm(dashes, expectedDashes, cv::NORM_INF), 0.0);
 
     cv::Mat dots = Canvas(120, 80), expectedDots = Canvas(120, 80);
     ID::drawDottedLine(dots, from, to, kWhite, 2, step);
-    for (const cv::Point& s : samples) {
+    for (const cv::Point& s : samples)
         cv::circle(expectedDots, s, 2, kWhite, cv::FILLED, cv::LINE_8);
-    }
     EXPECT_GT(cv::countNonZero(dots), 20);
     EXPECT_EQ(cv::norm(dots, expectedDots, cv::NORM_INF), 0.0);
 }

@@ -50,7 +50,7 @@ struct Pixel {
     bool set;
 };
 
-void ExpectPixels(const cv::Mat& img, std::initializer_list<Pixel> pixels)
+void ExpectPixels(const cv::Mat& img, const std::vector<Pixel>& pixels)
 {
     for (const Pixel& p : pixels)
         EXPECT_EQ(Set(img, p.x, p.y), p.set) << "(" << p.x << ", " << p.y << ")";
@@ -58,97 +58,97 @@ void ExpectPixels(const cv::Mat& img, std::initializer_list<Pixel> pixels)
 
 } // namespace
 
-TEST(ROIRenderer, PointMarkersSkipNonPositiveX)
+cvROI Styled(cvROI roi, int lineStyle)
 {
-    // A marker of radius 2 around (3, 0); (0, 5) has x <= 0 and is skipped.
-    const cv::Mat img = Render(Record(CvROIMode::Point, {{0, 5}, {3, 0}}), {20, 20});
-    EXPECT_TRUE(Set(img, 3, 2));
-    EXPECT_EQ(Count(img(cv::Rect(0, 3, 3, 8))), 0);
-    EXPECT_EQ(Count(Render(Record(CvROIMode::Point, {{0, 0}, {-4, -1}}), {20, 20})), 0);
+    roi.lineStyle = lineStyle;
+    return roi;
 }
 
-TEST(ROIRenderer, PointOutlineIgnoresThicknessScale)
+// Pixels a record sets and leaves, at a buffer size, zoom and stroke scale.
+TEST(ROIRenderer, RecordsSetTheirPixels)
 {
-    const cvROI roi = Record(CvROIMode::Point, {{10, 10}}, 1);
-    EXPECT_EQ(cv::norm(Render(roi, {20, 20}, 1.0, 1.0), Render(roi, {20, 20}, 1.0, 6.0), cv::NORM_INF), 0.0);
+    struct Case { const char* what; cvROI roi; cv::Size size; double scale, thicknessScale; std::vector<Pixel> pixels; };
+    const cvROI square = Record(CvROIMode::Rectangle, {{50, 50}, {20, 20}});
+    const cvROI line = Record(CvROIMode::Line, {{2, 10}, {40, 10}});
+    const Case cases[] = {
+        // A marker of radius 2 around (3, 0); (0, 5) has x <= 0 and is skipped.
+        {"points", Record(CvROIMode::Point, {{0, 5}, {3, 0}}), {20, 20}, 1, 1, {{3, 2, true}, {2, 5, false}, {0, 3, false}}},
+        {"dashed", Styled(line, 1), {50, 30}, 1, 1, {{4, 10, true}, {10, 10, false}}},  // gap from sample 5 to 10
+        {"no stroke", Record(CvROIMode::Line, {{2, 10}, {40, 10}}, 0), {50, 30}, 1, 1, {{20, 10, true}, {20, 11, false}}},
+        {"near 1", square, {120, 120}, 1.005, 1, {{50, 60, true}, {70, 60, true}}},
+        {"scaled", square, {120, 120}, 1.02, 1, {{50, 60, false}, {51, 60, true}, {72, 60, true}}},  // trunc(51 + ceil(20.4))
+        {"rounded up", Record(CvROIMode::Rectangle, {{10, 10}, {5.2f, 0.4f}}), {30, 30}, 1, 1, {{16, 11, true}}},
+        // A stroke thinned below one pixel by the zoom stays visible.
+        {"thin", Record(CvROIMode::Rectangle, {{5, 5}, {10, 10}}), {50, 30}, 1, 0.2, {{10, 5, true}}},
+        {"circles", Record(CvROIMode::Circle, {{50, 50}, {20, 0}, {10, 10}, {0, 0}}), {100, 100}, 1, 1,
+         {{70, 50, true}, {50, 30, true}, {50, 50, false}, {10, 10, false}, {11, 10, false}}},  // radius 0 skipped
+        // A circle record is an outline, never a disc.
+        {"outline", Record(CvROIMode::Circle, {{25, 25}, {10, 0}}, -1), {50, 50}, 1, 1, {{35, 25, true}, {25, 25, false}}},
+        // Outer rim, inner rim at half the outer radius, the corner circle of radius 3 at the outer start corner.
+        {"annulus", Record(CvROIMode::Annulus, {{50, 50}, {40, 0}, {0, 0}, {0, 360}}), {100, 100}, 1, 1,
+         {{90, 50, true}, {50, 70, true}, {50, 80, false}, {93, 50, true}}},
+        // Outer radius from P2.y, inner from P2.x, nothing outside the 0..90 sweep, a radial edge at the start.
+        {"sector", Record(CvROIMode::Annulus, {{50, 50}, {0, 0}, {10, 40}, {0, 90}}), {100, 100}, 1, 1,
+         {{50, 90, true}, {50, 60, true}, {10, 50, false}, {75, 50, true}}},
+        // Both triangles closed; no edge across the separator nor to the first vertex of the next polygon.
+        {"polygons", Record(CvROIMode::Polygon, {{5, 5}, {15, 5}, {15, 15}, {-2000000, 0}, {20, 20}, {30, 20}, {30, 30}}),
+         {40, 40}, 1, 1, {{10, 5, true}, {10, 10, true}, {25, 25, true}, {17, 17, false}, {12, 18, false}}},
+        {"truncated", Record(CvROIMode::Polygon, {{10.9f, 10.9f}, {30.9f, 10.9f}, {30.9f, 500}}), {40, 40}, 1, 1,
+         {{20, 10, true}, {20, 11, false}, {30, 39, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExpectPixels(Render(c.roi, c.size, c.scale, c.thicknessScale), c.pixels);
+    }
 }
 
-TEST(ROIRenderer, LineStyles)
+// Records wholly off the buffer, unpaired, unknown or of the wrong size draw nothing.
+TEST(ROIRenderer, RecordsWithNothingToShowDrawNothing)
 {
-    cvROI roi = Record(CvROIMode::Line, {{2, 10}, {40, 10}, {2, 20}});
-    const cv::Mat solid = Render(roi, {50, 30});
-    EXPECT_TRUE(Set(solid, 20, 10));
-    EXPECT_EQ(Count(solid(cv::Rect(0, 15, 50, 15))), 0) << "unpaired point ignored";
-    roi.lineStyle = 1; // dashed: a gap between samples 5 and 10 after the start
-    ExpectPixels(Render(roi, {50, 30}), {{4, 10, true}, {10, 10, false}});
-    roi.lineStyle = 3;
-    EXPECT_EQ(Count(Render(roi, {50, 30})), 0);
-    EXPECT_EQ(Count(Render(Record(CvROIMode::Line, {{0, 0}, {-5, 0}}), {50, 30})), 0);
+    const cvROI line = Record(CvROIMode::Line, {{2, 10}, {40, 10}, {2, 20}});
+    EXPECT_EQ(Count(Render(line, {50, 30})), 39) << "one solid segment; the unpaired point is ignored";
+    for (const cvROI& roi : {Record(CvROIMode::Point, {{0, 0}, {-4, -1}}), Styled(line, 3),
+                             Record(CvROIMode::Line, {{0, 0}, {-5, 0}}), Record(CvROIMode::Rectangle, {{-10, -10}, {200, 200}}),
+                             Record(CvROIMode::Rectangle, {{10, 10}, {0, 5}}), Record(CvROIMode::RotatedRectangle, {{10, 10}}),
+                             Record(CvROIMode::RotatedRectangle, std::vector<cv::Point2f>(4, {10, 10})),
+                             Record(CvROIMode::RotatedRectangle, std::vector<cv::Point2f>(5, {10, 10})),
+                             Record(CvROIMode::Circle, {{50, 50}, {1e9f, 0}})})  // the ring encloses the buffer
+        EXPECT_EQ(Count(Render(roi, {100, 100})), 0) << roi.mode << " " << roi.points.size();
+}
+
+TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
+{
+    const cvROI point = Record(CvROIMode::Point, {{10, 10}}, 1);
+    EXPECT_EQ(cv::norm(Render(point, {20, 20}, 1.0, 1.0), Render(point, {20, 20}, 1.0, 6.0), cv::NORM_INF), 0.0);
+    cvROI roi = Record(CvROIMode::Ellipse, {{50, 50}, {30, 20}, {90, 180}}, 5);
+    const cv::Mat thick = Render(roi, {100, 100}, 1.0, 2.0);
+    roi.thickness = 1;
+    EXPECT_EQ(cv::norm(thick, Render(roi, {100, 100}, 1.0, 2.0), cv::NORM_INF), 0.0);
+    const int widthAtBottom = Count(thick(cv::Rect(50, 60, 1, 20)));
+    EXPECT_TRUE(widthAtBottom == 2 || widthAtBottom == 3) << "stroke 2, not 10: " << widthAtBottom;
+    EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
 }
 
 TEST(ROIRenderer, ArrowLineHasAHead)
 {
-    const cv::Mat plain = Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60});
+    EXPECT_FALSE(Set(Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60}), 50, 26));
     const cv::Mat arrow = Render(Record(CvROIMode::ArrowLine, {{5, 30}, {60, 30}}), {70, 60});
-    EXPECT_FALSE(Set(plain, 50, 26));
     EXPECT_TRUE(AnySetNear(arrow, 50, 26)) << "upper barb, 15 px at 20 degrees";
     EXPECT_TRUE(AnySetNear(arrow, 50, 34));
 }
 
-TEST(ROIRenderer, RectangleLargerThanTheBufferShowsItsCrossingEdges)
+TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
 {
     const cv::Mat img = Render(Record(CvROIMode::Rectangle, {{-50, 20}, {300, 50}}), {100, 100});
-    EXPECT_EQ(Count(img.row(20)), 100) << "top edge";
-    EXPECT_EQ(Count(img.row(70)), 100) << "bottom edge";
-    EXPECT_EQ(Count(img), 200) << "the side edges lie outside";
-
+    EXPECT_EQ(cv::Vec3i(Count(img.row(20)), Count(img.row(70)), Count(img)), cv::Vec3i(100, 100, 200))
+        << "top and bottom edges; the side edges lie outside";
     // Zoomed in on a corner: only two edges cross the view.
     const cv::Mat corner = Render(Record(CvROIMode::Rectangle, {{30, 40}, {500, 500}}), {100, 100});
     ExpectPixels(corner, {{99, 40, true}, {30, 99, true}});
     EXPECT_EQ(Count(corner), 70 + 60 - 1);
-    // Every edge lies outside the buffer.
-    EXPECT_EQ(Count(Render(Record(CvROIMode::Rectangle, {{-10, -10}, {200, 200}}), {100, 100})), 0);
-}
-
-TEST(ROIRenderer, RectangleScaleBand)
-{
-    const cvROI roi = Record(CvROIMode::Rectangle, {{50, 50}, {20, 20}});
-    ExpectPixels(Render(roi, {120, 120}, 1.005), {{50, 60, true}, {70, 60, true}});
-    // x1 = trunc(51 + ceil(20.4)).
-    ExpectPixels(Render(roi, {120, 120}, 1.02), {{50, 60, false}, {51, 60, true}, {72, 60, true}});
-    // Sizes are rounded up.
-    EXPECT_TRUE(Set(Render(Record(CvROIMode::Rectangle, {{10, 10}, {5.2f, 0.4f}}), {30, 30}), 16, 11));
-    EXPECT_EQ(Count(Render(Record(CvROIMode::Rectangle, {{10, 10}, {0, 5}}), {30, 30})), 0);
-}
-
-TEST(ROIRenderer, RotatedRectangleCounts)
-{
-    const std::vector<cv::Point2f> two = {{10, 10}, {20, 10}};
-    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, two), {100, 100}), 20, 10));
-    for (size_t n : {1u, 4u, 5u}) {
-        std::vector<cv::Point2f> pts(n, cv::Point2f(10, 10));
-        EXPECT_EQ(Count(Render(Record(CvROIMode::RotatedRectangle, pts), {100, 100})), 0) << n;
-    }
-    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
-    six.angle = 45.0; // not used for triples
-    const cv::Mat img = Render(six, {100, 100});
-    EXPECT_TRUE(Set(img, 20, 10)) << "first rectangle, axis-aligned";
-    EXPECT_TRUE(AnySetNear(img, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
-    EXPECT_FALSE(AnySetNear(img, 50, 55)) << "its unrotated left edge is not drawn";
-}
-
-TEST(ROIRenderer, RotatedRectangleClipsEdges)
-{
-    cvROI roi = Record(CvROIMode::RotatedRectangle, {{-100, 30}, {300, 40}});
-    roi.angle = 10.0;
-    EXPECT_GT(Count(Render(roi, {100, 100})), 150);
-}
-
-TEST(ROIRenderer, CircleAndHugeCircles)
-{
-    const cv::Mat img = Render(Record(CvROIMode::Circle, {{50, 50}, {20, 0}, {10, 10}, {0, 0}}), {100, 100});
-    ExpectPixels(img, {{70, 50, true}, {50, 30, true}, {50, 50, false}});
-    EXPECT_FALSE(AnySetNear(img, 10, 10)) << "radius 0 skipped";
+    cvROI turned = Record(CvROIMode::RotatedRectangle, {{-100, 30}, {300, 40}});
+    turned.angle = 10.0;
+    EXPECT_GT(Count(Render(turned, {100, 100})), 150);
 
     // Circles far larger than the buffer: the same pixels as OpenCV drawing them whole.
     for (cv::Point centre : {cv::Point(-500, 50), cv::Point(50, 560), cv::Point(-300, -300)}) {
@@ -159,45 +159,17 @@ TEST(ROIRenderer, CircleAndHugeCircles)
         EXPECT_GT(Count(drawn), 50) << centre;
         EXPECT_EQ(cv::norm(drawn, expected, cv::NORM_INF), 0.0) << centre;
     }
-    EXPECT_EQ(Count(Render(Record(CvROIMode::Circle, {{50, 50}, {1e9f, 0}}), {100, 100})), 0)
-        << "the ring encloses the buffer";
 }
 
-TEST(ROIRenderer, AnnulusInnerRadiusDefaultsToHalf)
+TEST(ROIRenderer, RotatedRectanglePairsAndTriples)
 {
-    // Outer rim, inner rim at half the outer radius, and the corner circle of radius 3 at the outer start corner.
-    ExpectPixels(Render(Record(CvROIMode::Annulus, {{50, 50}, {40, 0}, {0, 0}, {0, 360}}), {100, 100}),
-                 {{90, 50, true}, {50, 70, true}, {50, 80, false}, {93, 50, true}});
-    // Outer radius from P2.y, inner from P2.x, nothing outside the 0..90 sweep, a radial edge at the start angle.
-    ExpectPixels(Render(Record(CvROIMode::Annulus, {{50, 50}, {0, 0}, {10, 40}, {0, 90}}), {100, 100}),
-                 {{50, 90, true}, {50, 60, true}, {10, 50, false}, {75, 50, true}});
-}
-
-TEST(ROIRenderer, EllipseStrokeFollowsThicknessScaleOnly)
-{
-    cvROI roi = Record(CvROIMode::Ellipse, {{50, 50}, {30, 20}, {90, 180}}, 5);
-    const cv::Mat thick = Render(roi, {100, 100}, 1.0, 2.0);
-    roi.thickness = 1;
-    const cv::Mat thin = Render(roi, {100, 100}, 1.0, 2.0);
-    EXPECT_EQ(cv::norm(thick, thin, cv::NORM_INF), 0.0);
-    const int widthAtBottom = Count(thick(cv::Rect(50, 60, 1, 20)));
-    EXPECT_TRUE(widthAtBottom == 2 || widthAtBottom == 3) << "stroke 2, not 10: " << widthAtBottom;
-    EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
-}
-
-TEST(ROIRenderer, PolygonWithSeparatorDrawsTwoClosedTriangles)
-{
-    const cv::Mat img = Render(
-        Record(CvROIMode::Polygon, {{5, 5}, {15, 5}, {15, 15}, {-2000000, 0}, {20, 20}, {30, 20}, {30, 30}}),
-        {40, 40});
-    // Both triangles closed; no edge across the separator nor to the first vertex of the next polygon.
-    ExpectPixels(img, {{10, 5, true}, {10, 10, true}, {25, 25, true}, {17, 17, false}, {12, 18, false}});
-}
-
-TEST(ROIRenderer, PolygonVerticesAreTruncatedAndClipped)
-{
-    ExpectPixels(Render(Record(CvROIMode::Polygon, {{10.9f, 10.9f}, {30.9f, 10.9f}, {30.9f, 500}}), {40, 40}),
-                 {{20, 10, true}, {20, 11, false}, {30, 39, true}});
+    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}}), {100, 100}), 20, 10));
+    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
+    six.angle = 45.0; // not used for triples
+    const cv::Mat img = Render(six, {100, 100});
+    EXPECT_TRUE(Set(img, 20, 10)) << "first rectangle, axis-aligned";
+    EXPECT_TRUE(AnySetNear(img, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
+    EXPECT_FALSE(AnySetNear(img, 50, 55)) << "its unrotated left edge is not drawn";
 }
 
 TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
@@ -248,15 +220,6 @@ TEST(ROIRenderer, RenderAllOrderAndSkips)
     EXPECT_EQ(Count(img), 21);
     const std::vector<cvROI*>* none = nullptr;
     EXPECT_NO_THROW(ROIRenderer::RenderAll(img, none, 1.0, 1.0));
-}
-
-TEST(ROIRenderer, NonPositiveStrokesDrawThinOutlines)
-{
-    ExpectPixels(Render(Record(CvROIMode::Line, {{2, 10}, {40, 10}}, 0), {50, 30}), {{20, 10, true}, {20, 11, false}});
-    // A stroke thinned below one pixel by the zoom stays visible.
-    EXPECT_TRUE(Set(Render(Record(CvROIMode::Rectangle, {{5, 5}, {10, 10}}, 1), {50, 30}, 1.0, 0.2), 10, 5));
-    // A circle record is an outline, never a disc.
-    ExpectPixels(Render(Record(CvROIMode::Circle, {{25, 25}, {10, 0}}, -1), {50, 50}), {{35, 25, true}, {25, 25, false}});
 }
 
 TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
