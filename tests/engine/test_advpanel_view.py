@@ -175,19 +175,19 @@ def test_wheel_scrolls_by_lines_and_ctrl_wheel_zooms_one_step(shown):
 
 def test_large_image_far_below_one_to_one_shows_the_right_pixels(shown):
     wide = shown(600, 400)
-    picture = np.zeros((4000, 6000, 3), np.uint8)
-    picture[:, :, 0] = (np.arange(6000) // 32).astype(np.uint8)  # blue = x / 32: 0 .. 187 across the image
-    picture[:, :, 2] = (np.arange(4000) // 32).astype(np.uint8)[:, None]
+    picture = coded_image(6000, 4000)
+    picture[:, :, 2] = (np.arange(4000) // 16).astype(np.uint8)[:, None]
     wide.panel.SetMat(picture)
     assert wide.panel.GetZoomFactor() == pytest.approx(0.1)
     wide.panel.AppendOverlay(3, [(3000, 2000), (500, 500)], (0, 255, 0), 1)
     wide.panel.SetDisplayOverlay(True)
     shot = wide.capture()
-    for sx, sy in ((0, 0), (123, 77), (450, 310), (590, 390)):
-        r, g, b = rgb(shot, sx, sy)
-        assert g == 255 or (abs(b - (sx * 10) // 32) <= 1 and abs(r - (sy * 10) // 32) <= 1), (sx, sy)
+    # The pixel the full image puts there, or one at most a reduced block (8 pixels) to its left.
+    for sx, sy in ((0, 0), (1, 1), (123, 77), (450, 310), (599, 399)):
+        assert 0 <= sx * 10 - source_x_at(shot, sx, sy) < 8, (sx, sy)
+        assert abs(rgb(shot, sx, sy)[0] - sy * 10 // 16) <= 1, (sx, sy)
     assert rgb(shot, 300, 225)[1] == 255 and rgb(shot, 350, 225)[1] == 255
-    assert rgb(shot, 325, 225)[1] == 0
+    assert rgb(shot, 325, 225)[1] < 255
 
 
 def set_rect_on_circle(panel):
