@@ -144,7 +144,7 @@ TEST(CircleClosedForm, DegeneratePointSets)
     EXPECT_LT(r, 5.0f);
 }
 
-TEST(CircleHough, FindsARenderedCircleAndRefusesFlatOrHugeSets)
+TEST(CircleHough, FindsARenderedCircleRefusesFlatOrHugeSetsAndPicksTheLargest)
 {
     const TrueCircle truth{240.3, 180.6, 40.0};
     cv::Point2f c;
@@ -161,10 +161,6 @@ TEST(CircleHough, FindsARenderedCircleAndRefusesFlatOrHugeSets)
     EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(-1, -1, -1));
     EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {1e8f, 0}, {0, 1e8f}}, c, r));
     EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {NAN, 3}, {5, 1}}, c, r));
-}
-
-TEST(CircleHough, SelectBestFitCirclePicksTheLargestRadius)
-{
     EXPECT_EQ(EA::selectBestFitCircle({}, 0.5f), cv::Vec3f(0, 0, 0));
     for (float ratio : {0.5f, 0.1f})
         EXPECT_EQ(EA::selectBestFitCircle({{1, 2, 5}, {3, 4, 12}, {5, 6, 7}}, ratio), cv::Vec3f(3, 4, 12));
@@ -226,7 +222,7 @@ TEST(CircleRobust, PointsWithoutPositionAreOutliers)
         expectFit(name, pts, 300, 0.4f, truth, 0.5);
 }
 
-TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
+TEST(CircleRobust, RansacMakesNoMoreIterationsThanPointsAndEveryFitIsRepeatable)
 {
     // Every iteration draws three indices with rand(): the generator's position after the
     // call tells how many iterations ran.
@@ -241,10 +237,6 @@ TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
             std::rand();
         EXPECT_EQ(std::rand(), next) << maxIterations;
     }
-}
-
-TEST(CircleRobust, SameInputGivesTheSameCircle)
-{
     const TrueCircle truth{400, 300, 80};
     const auto pts = withBoxOutliers(arcPoints(truth, 0, 200, 120, 0.5, 3), truth, 80, 4);
     for (const auto& [name, fit] : robustFitters()) {
@@ -277,7 +269,7 @@ TEST(CircleRobust, FindAQuarterArcOrAFullCircleAmongOutliers)
     }
 }
 
-TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
+TEST(CircleRobust, AdaptiveStopAndHardArcsDoNotRunOffToAnotherCircle)
 {
     // 30 % inliers: a clean sample turns up once in 37 draws, so a search that stops
     // after a handful of samples misses the circle.
@@ -287,10 +279,6 @@ TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
         for (const char* name : {"USAC", "GeminiUltra", "ClaudeOpus45v2"})
             expectFit(name, pts, 2000, 0.6f, truth, 1.5);
     }
-}
-
-TEST(CircleRobust, HardArcsDoNotRunOffToAnotherCircle)
-{
     // The smallest circle around a quarter arc of radius 100 has radius 71 (half the chord).
     expectFit("USAC", arcPoints({300.5, 200.5, 100.0}, 10, 90, 80, 0.1, 5), 500, 0.5f, {300.5, 200.5, 100.0}, 2.0);
     // 45 degrees of radius 20 bow out only 1.5 px against noise sigma 1, so a 3-sigma band holds

@@ -76,7 +76,7 @@ TEST(CurvePeakValley, ApexIsPeakOneWayAndValleyTheOther) {
     EXPECT_EQ(run(late, 1, 4).peakIndex, 10);
 }
 
-TEST(CurvePeakValley, RightAngleCorner) {
+TEST(CurvePeakValley, RightAngleCornerAndVerticalNeighbourhoodLine) {
     // Right along y = 0, then down along x = 10: clockwise on screen.
     std::vector<Point2f> corner;
     for (int x = 0; x <= 10; ++x) corner.emplace_back(float(x), 0.0f);
@@ -87,17 +87,14 @@ TEST(CurvePeakValley, RightAngleCorner) {
     // The reported distance is that of the corner from the reported line.
     const float k = b.peakLine[0], c = b.peakLine[1];
     EXPECT_NEAR(b.peakDistance, std::fabs(k * 10.0f - 0.0f + c) / std::sqrt(k * k + 1.0f), 1e-5f);
-}
-
-TEST(CurvePeakValley, VerticalNeighbourhoodLine) {
+    // A spike off a vertical line: the neighbourhood line is vertical.
     std::vector<Point2f> spike;
     for (int y = 0; y <= 20; ++y) spike.emplace_back(y == 10 ? 7.0f : 5.0f, float(y));
-    const Bends b = run(spike, 1, 3);
-    EXPECT_EQ(cv::Vec4f(b.peakIndex, b.peakLine[0], b.peakLine[1], b.peakDistance),
+    const Bends v = run(spike, 1, 3);
+    EXPECT_EQ(cv::Vec4f(v.peakIndex, v.peakLine[0], v.peakLine[1], v.peakDistance),
               cv::Vec4f(10, std::numeric_limits<float>::infinity(), 5, 2));
-    EXPECT_TRUE(std::isinf(b.peakCoef[0]));
-    EXPECT_EQ(b.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
-
+    EXPECT_TRUE(std::isinf(v.peakCoef[0]));
+    EXPECT_EQ(v.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
     // Without neighbours there is no line: invalid, distance 0.
     const Bends alone = run(spike, 1, 0);
     EXPECT_EQ(cv::Vec3f(alone.peakIndex, alone.peakValid, alone.peakDistance), cv::Vec3f(10, 0, 0));

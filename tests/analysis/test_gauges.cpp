@@ -53,22 +53,18 @@ INSTANTIATE_TEST_SUITE_P(Gauges, CircleGauge,
                                          CircleCase{false, false, 1, 0, 360}, CircleCase{false, true, 0, 0, 360},
                                          CircleCase{true, false, 2, 200, 290}, CircleCase{true, true, 0, 300, 120}));
 
-TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothing) {
-    const cv::Mat img = disc(80, 75, 40, 210, 30);
+TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothingAndOutliersAreLeftOut) {
+    cv::Mat img = disc(80, 75, 40, 210, 30);
     EA::CircleGaugeParams p;
     p.caliper.polarity = 1;  // outward over a bright disc the edge falls
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 50, 0, 360, p);
+    EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 50, 0, 360, p);
     EXPECT_FALSE(res.ok);
     EXPECT_NE(res.reason.find("too few edges"), std::string::npos) << res.reason;
     for (const EA::CaliperHit& h : res.hits) EXPECT_FALSE(h.found);
-}
-
-TEST(Gauges, CircleOutlierIsFlaggedAndLeftOut) {
-    cv::Mat img = disc(80, 75, 40, 210, 30);
     cv::rectangle(img, cv::Rect(115, 70, 12, 16), cv::Scalar(210), cv::FILLED);  // a bump under the first caliper (7.5 degrees)
-    EA::CircleGaugeParams p;
+    p = EA::CircleGaugeParams();
     p.calipers = 24;
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 55, 0, 360, p);
+    res = EA::measureCircle(img, {80, 75}, 30, 55, 0, 360, p);
     ASSERT_TRUE(res.ok) << res.reason;
     EXPECT_NEAR(res.radius, 40, 0.05);
     EXPECT_FALSE(res.hits[0].inlier);

@@ -14,6 +14,7 @@ namespace {
 
 using cv::Point2f;
 using Points = std::vector<Point2f>;
+using Fits = std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>>;
 
 // Angle between the fitted direction and the true one, in degrees, ignoring sign.
 double angleErrorDeg(const cv::Vec4f& l, double trueAngleDeg) {
@@ -53,7 +54,7 @@ Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, 
 TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
     // Levenberg-Marquardt: a horizontal spread has no (b, lambda - a) direction.
     const Points two{{0, 0}, {10, 0}};
-    for (const auto& [name, fit] : std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>>{
+    for (const auto& [name, fit] : Fits{
              {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(two, l); }},
              {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(two, l); }},
              {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(two, l, 100, 1.0, 2); }},
@@ -92,7 +93,6 @@ TEST(LineFitting, TooFewOrIdenticalPoints) {
     EA::fitLineLevenbergMarquardt(same, l);
     EXPECT_TRUE(cv::checkRange(l));
     EXPECT_EQ(l[2], 4.0f);
-
     l = sentinel;
     testing::internal::CaptureStderr();
     EA::fitLineKMeans(one, l);
@@ -106,9 +106,8 @@ TEST(LineFitting, TooFewOrIdenticalPoints) {
 }
 
 TEST(LineFitting, LinearCurveOfExactLines) {
-    Points diagonal;
+    Points diagonal, vertical;
     for (int x = -3; x <= 5; ++x) diagonal.emplace_back(float(x), float(2 * x + 1));
-    Points vertical;
     for (int y = 0; y < 8; ++y) vertical.emplace_back(5.0f, float(y * 3));
     for (int method : {0, 1, 2}) {
         EXPECT_LT(cv::norm(EA::fitLinearCurve(diagonal, method) - cv::Vec3f(2, 1, 1)), 2e-4) << method;
@@ -125,12 +124,9 @@ TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
     cv::fitLine(pts, ref, cv::DIST_L2, 0, 1e-6, 1e-6);
     const double refAngle = std::atan2(ref[1], ref[0]) * 180.0 / CV_PI;
     const Point2f refPoint(ref[2], ref[3]);
-    std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
-        {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(pts, l); }},
-        {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(pts, l); }},
-        {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(pts, l); }},
-    };
-    for (auto& [name, fit] : fitters) {
+    for (auto& [name, fit] : Fits{{"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(pts, l); }},
+                                  {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(pts, l); }},
+                                  {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(pts, l); }}}) {
         cv::Vec4f l;
         fit(l);
         EXPECT_NEAR(std::hypot(l[0], l[1]), 1.0, 1e-5) << name;
@@ -143,22 +139,19 @@ TEST(LineFitting, RobustFittersIgnoreOutliers) {
     const Point2f origin(100, 90);
     for (double angle : {0.0, 35.0, 90.0, 151.0}) {
         const Points pts = noisyLine(origin, angle, 0.5, 0.4, 200, 11 + unsigned(angle));
-        std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
+        for (auto& [name, fit] : Fits{
             {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(pts, l, 500, 1.5, 10); }},
             {"ChatGPT", [&](cv::Vec4f& l) { EA::fitLineChatGPT(pts, l, 300, 1.5, 10); }},
             {"LeastSquaresUSAC", [&](cv::Vec4f& l) { EA::fitLineLeastSquaresUSAC(pts, l, 500, 1.5f); }},
             {"ClaudeOpus45", [&](cv::Vec4f& l) { EA::fitLineClaudeOpus45(pts, l, 300, 1.5, 10); }},
             {"GeminiPro0", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 0, 10); }},
             {"GeminiPro1", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 1, 10); }},
-            {"GeminiPro2", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 2, 10); }},
-        };
-        for (auto& [name, fit] : fitters) {
-            cv::Vec4f l(0, 0, 0, 0);
+            {"GeminiPro2", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 2, 10); }}}) {
+            cv::Vec4f l(0, 0, 0, 0), again(0, 0, 0, 0);
             fit(l);
+            fit(again);
             EXPECT_LT(angleErrorDeg(l, angle), 2.0) << name << " at " << angle;
             EXPECT_LT(offsetError(l, origin), 1.0) << name << " at " << angle;
-            cv::Vec4f again(0, 0, 0, 0);
-            fit(again);
             EXPECT_EQ(l, again) << name << " is not repeatable";
         }
         // Plain least squares is pulled away by the same outliers.

@@ -10,18 +10,14 @@ namespace {
 
 void ExpectMiss(const ROIHitResult& r)
 {
-    EXPECT_EQ(r.roiIndex, -1);
-    EXPECT_EQ(r.vertexIndex, -1);
-    EXPECT_EQ(r.handle, -1);
+    EXPECT_EQ(cv::Vec3i(r.roiIndex, r.handle, r.vertexIndex), cv::Vec3i(-1, -1, -1));
     EXPECT_EQ(r.distance, FLT_MAX);
 }
 
 void ExpectHit(const ROIHitResult& r, int handle, float distance, int vertex = -1)
 {
-    EXPECT_EQ(r.roiIndex, 0);
-    EXPECT_EQ(r.handle, handle);
+    EXPECT_EQ(cv::Vec3i(r.roiIndex, r.handle, r.vertexIndex), cv::Vec3i(0, handle, vertex));
     EXPECT_NEAR(r.distance, distance, 1e-4);
-    EXPECT_EQ(r.vertexIndex, vertex);
 }
 
 std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, float angle)

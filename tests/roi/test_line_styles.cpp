@@ -55,7 +55,7 @@ TEST(LineStyles, ArrowHeadsAndZeroLengthSegments)
     EXPECT_FALSE(Set(dotted, 10, 10));
 }
 
-TEST(LineStyles, CrossArms)
+TEST(LineStyles, CrossArmsAndLongSegmentsMatchDrawingEverySample)
 {
     cv::Mat img = Canvas(40, 40);
     ID::drawReularCrossLine(img, {20, 20}, kWhite, 1, 11);
@@ -63,12 +63,8 @@ TEST(LineStyles, CrossArms)
                              {14, 20, false}})
         EXPECT_EQ(Set(img, x, y), set) << x << ", " << y;
     EXPECT_EQ(cv::countNonZero(img), 21);
-}
-
-// The primitives only sample the part of a long segment near the image; the
-// pixels must be exactly those of drawing every sample of the segment.
-TEST(LineStyles, LongSegmentsMatchDrawingEverySample)
-{
+    // The primitives only sample the part of a long segment near the image; the
+    // pixels must be exactly those of drawing every sample of the segment.
     const cv::Point from(-650, -200), to(400, 170);
     const int step = 7;
     const float length = std::hypot(float(from.x - to.x), float(from.y - to.y));

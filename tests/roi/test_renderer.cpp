@@ -129,12 +129,19 @@ TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
     EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
 }
 
-TEST(ROIRenderer, ArrowLineHasAHead)
+TEST(ROIRenderer, ArrowHeadsAndRotatedRectanglePairsAndTriples)
 {
     EXPECT_FALSE(Set(Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60}), 50, 26));
     const cv::Mat arrow = Render(Record(CvROIMode::ArrowLine, {{5, 30}, {60, 30}}), {70, 60});
     EXPECT_TRUE(AnySetNear(arrow, 50, 26)) << "upper barb, 15 px at 20 degrees";
     EXPECT_TRUE(AnySetNear(arrow, 50, 34));
+    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}}), {100, 100}), 20, 10));
+    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
+    six.angle = 45.0; // not used for triples
+    const cv::Mat turned = Render(six, {100, 100});
+    EXPECT_TRUE(Set(turned, 20, 10)) << "first rectangle, axis-aligned";
+    EXPECT_TRUE(AnySetNear(turned, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
+    EXPECT_FALSE(AnySetNear(turned, 50, 55)) << "its unrotated left edge is not drawn";
 }
 
 TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
@@ -161,18 +168,7 @@ TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
     }
 }
 
-TEST(ROIRenderer, RotatedRectanglePairsAndTriples)
-{
-    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}}), {100, 100}), 20, 10));
-    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
-    six.angle = 45.0; // not used for triples
-    const cv::Mat img = Render(six, {100, 100});
-    EXPECT_TRUE(Set(img, 20, 10)) << "first rectangle, axis-aligned";
-    EXPECT_TRUE(AnySetNear(img, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
-    EXPECT_FALSE(AnySetNear(img, 50, 55)) << "its unrotated left edge is not drawn";
-}
-
-TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
+TEST(ROIRenderer, MaskBlendsOnlyCoveredPixelsOfEveryForm)
 {
     cv::Mat mask = cv::Mat::zeros(2, 2, CV_8UC1);
     mask.at<uchar>(0, 0) = 1;
@@ -189,10 +185,6 @@ TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
     roi.color = cv::Scalar(0, 100, 200, 255);
     ROIRenderer::RenderMask(img, roi, 1.0, cv::Point2f(0, 0));
     EXPECT_EQ(img.at<cv::Vec3b>(1, 1), cv::Vec3b(0, 100, 200));
-}
-
-TEST(ROIRenderer, MaskFormsAreConverted)
-{
     for (const auto& [type, value] : {std::pair{CV_16UC3, cv::Scalar::all(900)}, std::pair{CV_64FC3, cv::Scalar::all(1)},
                                       std::pair{CV_8UC2, cv::Scalar(1, 0)}}) {
         cvROI roi = Record(CvROIMode::Mask, {});
@@ -207,13 +199,11 @@ TEST(ROIRenderer, MaskFormsAreConverted)
 
 TEST(ROIRenderer, RenderAllOrderAndSkips)
 {
-    cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
-    cvROI second = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
-    second.color = cv::Scalar(0, 0, 255);
-    cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}});
-    hidden.visible = false;
-    cvROI unknown = Record(99, {{0, 9}, {20, 9}});
+    cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}}), second = first;
+    cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}}), unknown = Record(99, {{0, 9}, {20, 9}});
     cvROI negative = Record(-1, {{0, 9}, {20, 9}});
+    second.color = cv::Scalar(0, 0, 255);
+    hidden.visible = false;
     cv::Mat img = cv::Mat::zeros(10, 30, CV_8UC3);
     ROIRenderer::RenderAll(img, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
     EXPECT_EQ(img.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
@@ -247,12 +237,10 @@ TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
                     }
             }
     cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC3);
-    for (double scale : {1.0, -2.0, 0.0, 1e10}) {
+    for (double scale : {1.0, -2.0, 0.0, 1e10})
         EXPECT_NO_THROW(ROIRenderer::RenderAll(img, solidPointers, scale, scale)) << scale;
-    }
-    for (double scale : {1.0, -2.0, 0.0, 20.0}) {
+    for (double scale : {1.0, -2.0, 0.0, 20.0})
         EXPECT_NO_THROW(ROIRenderer::RenderAll(img, styledPointers, scale, scale)) << scale;
-    }
     cv::Mat empty;
     EXPECT_NO_THROW(ROIRenderer::RenderAll(empty, solidPointers, 1.0, 1.0));
 }

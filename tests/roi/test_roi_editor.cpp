@@ -148,6 +148,8 @@ TEST(ROIEditor, DragsAndMovesStayOnTheImage)
     EXPECT_EQ(point.leftDownPoint, cv::Point2f(199, 99));
 }
 
+// A quick repeat closes a polygon of three vertices or more, once, adding no vertex; slow
+// repeats are vertices again, and so are quick clicks far away.
 TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)
 {
     ROIEditState s = WithMode(CvROIMode::Polygon);
@@ -156,43 +158,36 @@ TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)
         EXPECT_FALSE(ROIEditor::Press(s, p, kTol, t += 2000));
         EXPECT_FALSE(ROIEditor::Release(s)) << "an open polygon is not reported";
     }
-    ASSERT_EQ(s.polygonPoints.size(), 3u);
     EXPECT_TRUE(ROIEditor::Press(s, {32, 31}, kTol, t + 400));
-    EXPECT_FALSE(s.polygonDrawing);
-    EXPECT_EQ(s.polygonPoints.size(), 3u) << "the closing click adds no vertex";
     EXPECT_FALSE(ROIEditor::Release(s)) << "one report per closing click";
+    EXPECT_FALSE(s.polygonDrawing);
     EXPECT_EQ(cv::boundingRect(s.polygonPoints), cv::Rect(10, 10, 21, 21));
+    EXPECT_EQ(s.polygonPoints.size(), 3u);
 
     ROIEditState two = WithMode(CvROIMode::Polygon);
     Click(two, {10, 10}, 20000);
     Click(two, {30, 10}, 22000);
-    EXPECT_FALSE(ROIEditor::Press(two, {31, 11}, kTol, 22300));
-    EXPECT_FALSE(ROIEditor::Release(two));
+    EXPECT_FALSE(Click(two, {31, 11}, 22300));
     EXPECT_TRUE(two.polygonDrawing);
     EXPECT_EQ(two.polygonPoints.size(), 2u);
-    Click(two, {31, 11}, 24000); // slow repeats are vertices again; so are quick clicks far away
+    Click(two, {31, 11}, 24000);
     EXPECT_EQ(two.polygonPoints.size(), 3u);
 }
 
+// A polygon also closes on a click on its first vertex, or on a double click once it has
+// three vertices; the vertex a press adds follows the held button.
 TEST(ROIEditor, PolygonClosedOnFirstVertexOrDoubleClick)
 {
-    ROIEditState s = WithMode(CvROIMode::Polygon);
+    ROIEditState s = WithMode(CvROIMode::Polygon), d = WithMode(CvROIMode::Polygon);
     std::int64_t t = 0;
     for (cv::Point2f p : {cv::Point2f(50, 50), cv::Point2f(90, 50), cv::Point2f(90, 90)}) {
-        ROIEditor::Press(s, p, kTol, t += 2000);
-        ROIEditor::Drag(s, p + cv::Point2f(1, 1), false); // the new vertex follows the held button
-        ROIEditor::Release(s);
+        Gesture(s, p, {p + cv::Point2f(1, 1)}, t += 2000);
+        Click(d, p - cv::Point2f(40, 40), t);
+        EXPECT_EQ(ROIEditor::CloseOnDoubleClick(d), t == 6000) << "two vertices are not a polygon";
     }
     EXPECT_EQ(s.polygonPoints[2], cv::Point2f(91, 91));
     EXPECT_TRUE(ROIEditor::Press(s, {53, 52}, kTol, t + 2000)) << "a click on vertex 0 closes";
     EXPECT_FALSE(s.polygonDrawing);
-
-    ROIEditState d = WithMode(CvROIMode::Polygon);
-    Click(d, {10, 10}, 1000);
-    Click(d, {40, 10}, 3000);
-    EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "two vertices are not a polygon";
-    Click(d, {40, 40}, 5000);
-    EXPECT_TRUE(ROIEditor::CloseOnDoubleClick(d));
     EXPECT_FALSE(ROIEditor::CloseOnDoubleClick(d)) << "already closed";
     EXPECT_EQ(d.hoverPoint, cv::Point2f(-1, -1));
 }

@@ -59,16 +59,12 @@ TEST(ShapeDrawing, HugeArcsShowTheirVisiblePart)
 }
 
 // Small circles are drawn exactly as OpenCV draws them.
-TEST(ShapeDrawing, SmallCirclesMatchOpenCV)
+TEST(ShapeDrawing, SmallCirclesMatchOpenCVAndUnusableGeometryDrawsNothing)
 {
     cv::Mat ours = cv::Mat::zeros(100, 100, CV_8UC1), theirs = ours.clone();
     ShapeDrawing::DrawCircle(ours, {40.7, 50.2}, 30.9, cv::Scalar(255), 2);
     cv::circle(theirs, cv::Point(40, 50), 30, cv::Scalar(255), 2, cv::LINE_8);
     EXPECT_EQ(cv::countNonZero(ours != theirs), 0);
-}
-
-TEST(ShapeDrawing, UnusableGeometryDrawsNothing)
-{
     cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC1);
     for (const double bad : {kInf, kNaN}) {
         ShapeDrawing::DrawCircle(img, {25, 25}, bad, cv::Scalar(255), 1);
