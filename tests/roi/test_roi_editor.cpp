@@ -308,18 +308,18 @@ TEST(ROIEditor, AnnulusRims)
     ROIEditState s = WithMode(CvROIMode::Annulus);
     s.roiRect = {200, 200, 60, 80};
     Gesture(s, {200, 151}, {{200, 140}}); // inner rim at 50
-    EXPECT_NEAR(s.innerRadius, 60.0, 1e-4);
     Gesture(s, {300, 200}, {{320, 200}}); // outer rim at 100
-    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 120.0, 1e-3);
+    EXPECT_LT(cv::norm(cv::Vec2d(s.innerRadius, std::hypot(s.roiRect.width, s.roiRect.height)) - cv::Vec2d(60, 120)), 1e-3);
     ROIEditState past = s;
     Gesture(past, {200, 140}, {{200, 10}}); // the inner rim dragged past the outer one stops there
     EXPECT_NEAR(past.innerRadius, 120.0, 1e-3);
     Gesture(s, {320, 200}, {{240, 200}}); // the outer rim dragged inside the inner one takes it along
-    EXPECT_NEAR(std::hypot(s.roiRect.width, s.roiRect.height), 40.0, 1e-3);
-    EXPECT_NEAR(s.innerRadius, 40.0, 1e-3);
+    EXPECT_LT(cv::norm(cv::Vec2d(s.innerRadius, std::hypot(s.roiRect.width, s.roiRect.height)) - cv::Vec2d(40, 40)), 1e-3);
 }
 
-TEST(ROIEditor, NothingGrabbedWithoutAShape)
+// Nothing is grabbed without a shape; a nearly level edge (turned by so little that the top
+// edge's corners share their y in float, yet not a multiple of 90) drags to finite corners.
+TEST(ROIEditor, NothingGrabbedWithoutAShapeAndNearlyLevelEdgesStayFinite)
 {
     EXPECT_LT(ROIEditor::HitTest(WithMode(CvROIMode::None), {0, 0}, kTol).roiIndex, 0);
     EXPECT_LT(ROIEditor::HitTest(WithMode(CvROIMode::Polygon), {0, 0}, kTol).roiIndex, 0);
@@ -327,12 +327,7 @@ TEST(ROIEditor, NothingGrabbedWithoutAShape)
     s.roiRect = {10, 10, 20, 20};
     EXPECT_TRUE(ROIEditor::Hover(s, {20, 20}, kTol));
     EXPECT_FALSE(ROIEditor::Hover(s, {100, 100}, kTol));
-}
-
-TEST(ROIEditor, NearlyLevelEdgeDragStaysFinite)
-{
-    // Turned by so little that the top edge's corners share their y in float, yet not a multiple of 90.
-    ROIEditState s = RotatedRect({60, 80, 80, 40}, 2e-6);
+    s = RotatedRect({60, 80, 80, 40}, 2e-6);
     ASSERT_EQ(s.polygonPoints[1].y, s.polygonPoints[2].y);
     ROIEditor::Press(s, {75, 80}, 4.0f, 0); // on the top edge, away from its rotation handle
     ASSERT_EQ(s.hit.handle, ROIHandle::TopEdge);
