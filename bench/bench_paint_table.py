@@ -5,7 +5,8 @@ Rows: a 1600 x 1000 frame at fit, 1:1 and 8:1 on 1, 24 and 400 MP (real frames: 
 panel has painted); the 400 / 1 MP frame ratio at every zoom; panning at 1:1 against pyqtgraph on 24 and
 400 MP; SetMat(copy=False) of 400 MP up to the first painted frame; memory held after SetMat by both
 panels, in image sizes; 10,000 overlays at fit on 24 MP; Resize against cv2.resize; SetMat + GetMat
-against np.copy. Wall times, the process's CPU time in brackets: on a loaded machine the wall time
+against np.copy; SetMat(copy=True) of both panels against np.copy and the basic panel's peak memory
+during it. Wall times, the process's CPU time in brackets: on a loaded machine the wall time
 mostly waits for a core. Medians of repeated runs. It needs about 5 GB of memory and a few minutes.
 
 Run under a virtual X server with a screen larger than the panel:
@@ -109,6 +110,46 @@ def held_image_sizes(app, parent, panel_class):
     return held
 
 
+def peak_image_sizes(app, parent, panel_class):
+    """Peak resident memory while SetMat copies a 24 MP array, the caller's array included, in image sizes."""
+    gc.collect()
+    before = resident_bytes()
+    picture = image_of(24)
+    panel = panel_class(parent.GetHandle(), -1, 0, 0, *CLIENT)
+    with open("/proc/self/clear_refs", "w") as clear_refs:
+        clear_refs.write("5")  # the high-water mark starts again from here
+    panel.SetMat(picture)
+    pump(app, 0.3)
+    with open("/proc/self/status") as status:
+        peak = next(int(line.split()[1]) * 1024 for line in status if line.startswith("VmHWM:"))
+    held = (peak - before) / picture.nbytes
+    del panel, picture
+    gc.collect()
+    pump(app, 0.3)
+    return held
+
+
+def copying_set_mat(app, parent):
+    """SetMat(copy=True) of 24 MP on both panels against np.copy, timed alternately in one run."""
+    picture = image_of(24)
+    for name, panel_class in (("advanced", tm.TivraROIAdvPanel), ("basic", tm.TivraPanel)):
+        panel = panel_class(parent.GetHandle(), -1, 0, 0, *CLIENT)
+        pump(app, 0.2)
+        ours, theirs = [], []
+        for _ in range(7):
+            ours.append(median_ms(lambda: panel.SetMat(picture), 1))
+            theirs.append(median_ms(lambda: np.copy(picture), 1))
+            pump(app, 0.05)
+        ours, theirs = statistics.median(ours), statistics.median(theirs)
+        row(f"{name} panel SetMat 24 MP / np.copy", f"{ours / theirs:.2f}", "", "",
+            f"{ours:.1f} / {theirs:.1f} ms")
+        del panel
+        gc.collect()
+        pump(app, 0.2)
+    row("basic panel peak during SetMat", f"{peak_image_sizes(app, parent, tm.TivraPanel):.2f}", "", "",
+        "image sizes, the caller's array included")
+
+
 def memory(app, parent):
     row("advanced panel holds after SetMat", f"{held_image_sizes(app, parent, tm.TivraROIAdvPanel):.2f}",
         BEFORE["adv sizes"], "<= 1 (2)", "image sizes; pyqtgraph keeps the caller's array")
@@ -163,6 +204,7 @@ def main():
     frames_and_pans(app, parent)
     first_frame_without_copy(app, parent)
     memory(app, parent)
+    copying_set_mat(app, parent)
     many_overlays(app, parent)
     engine_against_numpy()
     print(f"done in {time.monotonic() - started:.0f} s")

@@ -447,7 +447,7 @@ class ViewerFrame(wx.Frame):
     def show_image(self, bgr, name):
         self.image_name = name
         self.panel.SetMat(bgr)
-        self.image = self.panel.GetMat()
+        self.image = self.panel.GetMat(copy=False)
         self._after_load(name)
 
     def open_image(self, path):
@@ -461,7 +461,7 @@ class ViewerFrame(wx.Frame):
         if not ok:
             self.report_error("Cannot read the image %s" % path)
             return False
-        self.image = self.panel.GetMat()
+        self.image = self.panel.GetMat(copy=False)
         self.image_name = path
         print("%s: %d x %d px, %d channels, %d bits" % (path, info.get("width", 0), info.get("height", 0),
                                                         info.get("channels", 0), info.get("bit_depth", 0)),

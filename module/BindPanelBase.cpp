@@ -20,8 +20,18 @@ void BindImageAndViewMethods(py::class_<W>& c)
           "Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their "
           "values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a "
           "C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()");
-    c.def("GetMat", [](const W& w) { return conversion::MatToArray(w.GetMat()); },
-          "Return a copy of the shown image (3-channel BGR); shape (0,) without one");
+    c.def(
+        "GetMat",
+        [](const W& w, bool copy) {
+            // The panels never write into the image they hold (a new image is a new
+            // buffer), so a view of it stays as it is.
+            return copy ? conversion::MatToArray(w.GetMat()) : conversion::MatToReadOnlyView(w.GetMat());
+        },
+        "copy"_a = true,
+        "Return a copy of the shown image (3-channel BGR); shape (0,) without one. copy=False returns a read-only "
+        "view of the panel's pixels instead (no copy for 8-bit images): writing to it raises ValueError, it keeps "
+        "these pixels after a later SetMat, and for an image set with SetMat(img, copy=False) it shows img's "
+        "current pixels");
     c.def("SetMode", &W::SetMode, "mode"_a, "Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit");
     c.def("SetZoomIn", &W::SetZoomIn, "Zoom in one step");
     c.def("SetZoomOut", &W::SetZoomOut, "Zoom out one step");

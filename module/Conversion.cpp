@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "tivra/processing/ImageRelease.h"
+#include "tivra/io/LargeImage.h"
 
 namespace py = pybind11;
 
@@ -56,11 +56,8 @@ cv::Mat PackedToMat(const py::array& array, cv::Size size, int depth, int channe
     const Packed packed = Packed::ensure(array);  // numbers cast to T always
     const size_t rowBytes = static_cast<size_t>(size.width) * static_cast<size_t>(channels) * sizeof(T);
     const cv::Mat view(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes);
-    if (depth == CV_8U) {
-        cv::Mat owned = NewLargeImage(size, view.type());  // as fast to fill as NumPy's copy
-        view.copyTo(owned);
-        return owned;
-    }
+    if (depth == CV_8U)
+        return LargeCopy(view);
     cv::Mat owned;
     if (depth == CV_32F || depth == CV_64F) {
         // Clipped first: the rounding inside convertTo overflows int beyond
@@ -81,7 +78,7 @@ cv::Mat KeptMat(const py::array& array, cv::Size size, int depth, int channels)
     using Packed = py::array_t<T, py::array::c_style | py::array::forcecast>;
     const Packed packed = Packed::ensure(array);  // float16 widens to float32 exactly
     const size_t rowBytes = static_cast<size_t>(size.width) * static_cast<size_t>(channels) * sizeof(T);
-    return cv::Mat(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes).clone();
+    return LargeCopy(cv::Mat(size, CV_MAKETYPE(depth, channels), const_cast<T*>(packed.data()), rowBytes));
 }
 
 // A new array of T holding the image's pixels: (rows, cols) for one channel,

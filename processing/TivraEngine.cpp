@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "tivra/io/UnicodeImage.h"
-#include "tivra/processing/ImageRelease.h"
+#include "tivra/io/LargeImage.h"
 
 namespace {
 

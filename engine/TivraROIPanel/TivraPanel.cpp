@@ -3,6 +3,7 @@
 #include "tivra/engine/FramePainter.h"
 
 #include "tivra/io/ImageReader.h"
+#include "tivra/io/LargeImage.h"
 #include "tivra/io/Log.h"
 #include "tivra/io/UnicodeImage.h"
 #include "tivra/io/Utils.h"
@@ -68,12 +69,11 @@ cv::Mat DisplayableEightBit(const cv::Mat& mat)
 void NormaliseToBgr(cv::Mat& mat)
 {
     // An empty image clears the panel; cvtColor would throw on it and leave the old picture shown.
-    if (mat.empty())
+    if (mat.empty() || (mat.channels() != 4 && mat.channels() != 1))
         return;
-    if (mat.channels() == 4)
-        cv::cvtColor(mat, mat, cv::COLOR_BGRA2BGR);
-    else if (mat.channels() == 1)
-        cv::cvtColor(mat, mat, cv::COLOR_GRAY2BGR);
+    cv::Mat bgr = NewLargeImage(mat.size(), CV_MAKETYPE(mat.depth(), 3));
+    cv::cvtColor(mat, bgr, mat.channels() == 4 ? cv::COLOR_BGRA2BGR : cv::COLOR_GRAY2BGR);
+    mat = bgr;
 }
 
 // Resizes by a factor with OpenCV's own target size, except that a side
@@ -138,8 +138,10 @@ void TivraPanel::Init()
 
 bool TivraPanel::SetBitmap(const wxBitmap& bmp)
 {
-    if (!bmp.IsSameAs(m_bitmap))
+    if (!bmp.IsSameAs(m_bitmap)) {
         m_shownMat.release();
+        m_bitmapPending = false;
+    }
     m_bitmap = bmp;
     if (!m_bitmap.IsOk())
         SetVirtualSize(1, 1);
@@ -156,6 +158,7 @@ void TivraPanel::ClearImg()
     m_rawMat.release();
     m_bitmap = wxBitmap();
     m_shownMat.release();
+    m_bitmapPending = false;
     SetVirtualSize(1, 1);
     Refresh(true);
     Update();
@@ -170,7 +173,7 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
     }
     try {
         if (!internal) {
-            m_rawMat = mat.clone();
+            m_rawMat = LargeCopy(mat);
             m_matBitmap = m_rawMat;
             if (m_matBitmap.depth() == CV_8U)
                 NormaliseToBgr(m_matBitmap);  // a new buffer only when the channels change
@@ -351,10 +354,28 @@ void TivraPanel::SetDisplayMapping(const tivra::display::DisplayMapping& mapping
 
 bool TivraPanel::MakeBitmapFrom(const cv::Mat& display)
 {
-    m_bitmap = ConvertMatToBitmap(display, m_simdMode);
     const bool opaque = display.type() == CV_8UC3 || display.type() == CV_8UC1;
-    m_shownMat = m_bitmap.IsOk() && opaque ? display : cv::Mat();
+    if (!opaque) {
+        m_bitmap = ConvertMatToBitmap(display, m_simdMode);
+        m_shownMat.release();
+        m_bitmapPending = false;
+        return m_bitmap.IsOk();
+    }
+    // The paint draws these pixels themselves, so the bitmap is only sized here
+    // (its pages stay untouched) and filled when someone asks for it: filled at
+    // once, it would hold the image a second time at four bytes a pixel.
+    m_bitmap = display.empty() ? wxBitmap() : wxBitmap(display.cols, display.rows, 32);
+    m_shownMat = m_bitmap.IsOk() ? display : cv::Mat();
+    m_bitmapPending = m_bitmap.IsOk();
     return m_bitmap.IsOk();
+}
+
+const wxBitmap& TivraPanel::FilledBitmap()
+{
+    if (m_bitmapPending && !ConvertMatBitmapTowxBitmap(m_shownMat, m_bitmap, 0, 0))
+        LogError(kConversionFailed);
+    m_bitmapPending = false;
+    return m_bitmap;
 }
 
 wxBitmap TivraPanel::ConvertMatToBitmap(const cv::Mat& mat, int)
@@ -521,10 +542,11 @@ void TivraPanel::DrawVisibleBitmap(wxDC& dc)
     if (m_shownMat.size() == cv::Size(whole.width, whole.height) &&
         FramePainter::Draw(dc, m_shownMat(region), visible.GetTopLeft()))
         return;
+    const wxBitmap& bitmap = FilledBitmap();
     if (visible == whole)
-        dc.DrawBitmap(m_bitmap, 0, 0, false);
+        dc.DrawBitmap(bitmap, 0, 0, false);
     else
-        dc.DrawBitmap(m_bitmap.GetSubBitmap(visible), visible.GetTopLeft(), false);
+        dc.DrawBitmap(bitmap.GetSubBitmap(visible), visible.GetTopLeft(), false);
 }
 
 void TivraPanel::DrawGuideLineWxDC(wxDC& dc)
@@ -579,7 +601,11 @@ void TivraPanel::SetAspectRatio(AspectRatio ratio)
 // ---- plain accessors and hooks -------------------------------------------------
 
 cv::Mat& TivraPanel::GetDrawMat() { return m_drawmatBitmap; }
-wxBitmap& TivraPanel::GetBitmap() { return m_bitmap; }
+wxBitmap& TivraPanel::GetBitmap()
+{
+    FilledBitmap();
+    return m_bitmap;
+}
 cv::Mat& TivraPanel::GetCVcropmat() { return m_drawmatBitmap; }
 void TivraPanel::SetROIMode(CvROIMode mode) { m_roiMode = mode; }
 void TivraPanel::SetCenterImageEnable(bool enable) { m_centerImage = enable; }

@@ -9,6 +9,7 @@
 
 #include "tivra/engine/FrameLayers.h"
 #include "tivra/io/ImageReader.h"
+#include "tivra/io/LargeImage.h"
 #include "tivra/io/Log.h"
 #include "tivra/roi/ROIEditRecord.h"
 
@@ -70,7 +71,7 @@ bool TivraROIAdvPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScal
                                       "; the previous image stays");
         return false;
     }
-    return AdoptImage(mat.clone(), keepScale);
+    return AdoptImage(LargeCopy(mat), keepScale);
 }
 
 bool TivraROIAdvPanel::ShareCVmat(const cv::Mat& mat)

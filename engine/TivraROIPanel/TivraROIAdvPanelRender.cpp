@@ -2,7 +2,13 @@
 // through the viewport, the layers are drawn into that buffer, and the buffer is
 // blitted at the centring offset. The cost depends on the window, not the image.
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
+#include <sys/mman.h>
+
+#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #include <wx/dcbuffer.h>
 
@@ -13,12 +19,109 @@
 
 namespace {
 
-// Images above this many pixels, shown at a zoom of 1 / kReduction or less, are
-// sampled from a copy reduced kReduction times per axis; a copy still above it,
-// at a zoom of 1 / kReduction² or less, from one reduced again, and so on.
+// Images above this many pixels, shown at a zoom of 1 / kFirstReduction or less,
+// are sampled from a copy reduced by a power of two per axis: the largest factor
+// that still leaves at least one level pixel per screen pixel, so a frame reads
+// between one and four level pixels per screen pixel whatever the zoom.
 constexpr double kReducedAbovePixels = 16e6;
-constexpr int kReduction = 4;
-constexpr size_t kReducedLevels = 2;
+constexpr int kFirstReduction = 4;
+constexpr int kLastReduction = 1 << 20;
+
+// 1 when the image itself is sampled at `scale`.
+int ReductionFor(double scale, size_t imagePixels)
+{
+    if (static_cast<double>(imagePixels) <= kReducedAbovePixels || !(scale > 0.0))
+        return 1;
+    int factor = 1;
+    while (factor < kLastReduction && scale * factor * 2 <= 1.0)
+        factor *= 2;
+    return factor >= kFirstReduction ? factor : 1;
+}
+
+// The levels are written once and read by every frame; huge pages spare the
+// first touch of thousands of 4 KiB pages when a level of a large image is made.
+cv::Mat NewLevel(int rows, int cols, int type)
+{
+    cv::Mat level(rows, cols, type);
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(level.data);
+    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + level.total() * level.elemSize()) & ~(kHugePage - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    return level;
+}
+
+template <size_t Bytes>
+void CopyPixels(const uchar* row, const std::vector<size_t>& offsets, uchar* out)
+{
+    for (const size_t offset : offsets) {
+        std::memcpy(out, row + offset, Bytes);
+        out += Bytes;
+    }
+}
+
+// out(r, c) = source(rows[r], columns[c]) for rows in `range`; `offsets` holds the
+// byte offsets of the columns, so a row costs one pass over the output.
+void SampleRows(const cv::Mat& source, const std::vector<int>& rows, const std::vector<size_t>& offsets,
+                cv::Mat& out, const cv::Range& range)
+{
+    const size_t pixel = source.elemSize();
+    for (int r = range.start; r < range.end; ++r) {
+        const uchar* row = source.ptr(rows[static_cast<size_t>(r)]);
+        uchar* target = out.ptr(r);
+        switch (pixel) {
+        case 1: CopyPixels<1>(row, offsets, target); break;
+        case 3: CopyPixels<3>(row, offsets, target); break;
+        case 4: CopyPixels<4>(row, offsets, target); break;
+        default:
+            for (const size_t offset : offsets) {
+                std::memcpy(target, row + offset, pixel);
+                target += pixel;
+            }
+        }
+    }
+}
+
+std::vector<size_t> ByteOffsets(const std::vector<int>& columns, size_t pixel)
+{
+    std::vector<size_t> offsets(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c)
+        offsets[c] = static_cast<size_t>(columns[c]) * pixel;
+    return offsets;
+}
+
+// The buffer that nearest-neighbour scaling of `length` pixels by `scale` samples:
+// index i reads pixel min(floor(i / scale), length - 1), as cv::resize does, so a
+// level shows the pixel the full image would show, rounded down to its block.
+std::vector<int> NearestIndices(int first, int length, int count, double scale, int factor)
+{
+    const double step = 1. / scale;
+    std::vector<int> indices(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        indices[static_cast<size_t>(i)] = (first + std::min(cvFloor(i * step), length - 1)) / factor;
+    return indices;
+}
+
+// The image reduced `factor` times per axis: level pixel (i, j) is image pixel
+// (i * factor, j * factor), so every image pixel has its level pixel at
+// (y / factor, x / factor).
+cv::Mat BuildLevel(const cv::Mat& image, int factor)
+{
+    const int rows = (image.rows + factor - 1) / factor;
+    const int cols = (image.cols + factor - 1) / factor;
+    std::vector<int> sourceRows(static_cast<size_t>(rows));
+    std::vector<int> sourceCols(static_cast<size_t>(cols));
+    for (int i = 0; i < rows; ++i)
+        sourceRows[static_cast<size_t>(i)] = i * factor;
+    for (int j = 0; j < cols; ++j)
+        sourceCols[static_cast<size_t>(j)] = j * factor;
+    const std::vector<size_t> offsets = ByteOffsets(sourceCols, image.elemSize());
+    cv::Mat level = NewLevel(rows, cols, image.type());
+    cv::parallel_for_(cv::Range(0, rows),
+                      [&](const cv::Range& range) { SampleRows(image, sourceRows, offsets, level, range); });
+    return level;
+}
 
 // The buffer the layers are drawn into: 3-channel BGR, so that every colour,
 // whatever its fourth component, lands opaque.
@@ -99,50 +202,36 @@ void TivraROIAdvPanel::RenderVisible(wxDC& dc, const cv::Mat& mat, bool withLaye
     KeepPaintedFrame(buffer, offset);
 }
 
-const cv::Mat& TivraROIAdvPanel::ReducedLevel(size_t level)
+const cv::Mat& TivraROIAdvPanel::ReducedLevel(int factor)
 {
-    if (m_reducedLevels.size() < level)
-        m_reducedLevels.resize(level);
-    cv::Mat& reduced = m_reducedLevels[level - 1];
-    // Sampled straight from the image: the cost follows the level's size, so a
+    size_t index = 0;
+    while ((kFirstReduction << index) < factor)
+        ++index;
+    if (m_reducedLevels.size() <= index)
+        m_reducedLevels.resize(index + 1);
+    // Sampled straight from the image: the cost follows the level's rows, so a
     // deep level comes quickly without the levels above it.
-    if (reduced.empty()) {
-        int factor = 1;
-        for (size_t i = 0; i < level; ++i)
-            factor *= kReduction;
-        cv::resize(m_matBitmap, reduced, cv::Size(m_matBitmap.cols / factor, m_matBitmap.rows / factor), 0, 0,
-                   cv::INTER_NEAREST);
-    }
-    return reduced;
+    cv::Mat& level = m_reducedLevels[index];
+    if (level.empty())
+        level = BuildLevel(m_matBitmap, factor);
+    return level;
 }
 
 cv::Mat TivraROIAdvPanel::VisibleImage()
 {
-    // The deepest level that still has more pixels than the view samples from it.
-    size_t level = 0;
-    int factor = 1;
-    while (level < kReducedLevels &&
-           static_cast<double>(m_matBitmap.total()) / (factor * factor) > kReducedAbovePixels &&
-           m_scale * factor * kReduction <= 1.0) {
-        ++level;
-        factor *= kReduction;
-    }
-    if (level == 0)
+    const int factor = ReductionFor(m_scale, m_matBitmap.total());
+    if (factor == 1)
         return m_viewport.ExtractVisibleRegion(m_matBitmap);
-    const cv::Rect visible = m_viewport.GetVisibleROI();
-    if (visible.width < 1 || visible.height < 1)
+    const cv::Rect inside = m_viewport.GetVisibleROI() & cv::Rect(0, 0, m_matBitmap.cols, m_matBitmap.rows);
+    if (inside.width < 1 || inside.height < 1)
         return cv::Mat();
-    const cv::Mat& reducedMat = ReducedLevel(level);
-    // The same buffer size as a cut of the full image: overlays map onto it unchanged.
-    const cv::Size size(cvRound(visible.width * m_scale), cvRound(visible.height * m_scale));
-    const cv::Rect reducedVisible =
-        cv::Rect(cv::Point(visible.x / factor, visible.y / factor),
-                 cv::Point((visible.br().x + factor - 1) / factor, (visible.br().y + factor - 1) / factor)) &
-        cv::Rect(0, 0, reducedMat.cols, reducedMat.rows);
-    if (size.width < 1 || size.height < 1 || reducedVisible.empty())
-        return cv::Mat();
-    cv::Mat buffer;
-    cv::resize(reducedMat(reducedVisible), buffer, size, 0, 0, cv::INTER_NEAREST);
+    // The size of a cut of the full image, so overlays map onto it unchanged.
+    const cv::Size size(std::max(cvRound(inside.width * m_scale), 1), std::max(cvRound(inside.height * m_scale), 1));
+    const cv::Mat& level = ReducedLevel(factor);
+    const std::vector<int> rows = NearestIndices(inside.y, inside.height, size.height, m_scale, factor);
+    const std::vector<int> cols = NearestIndices(inside.x, inside.width, size.width, m_scale, factor);
+    cv::Mat buffer(size, level.type());
+    SampleRows(level, rows, ByteOffsets(cols, level.elemSize()), buffer, cv::Range(0, size.height));
     return buffer;
 }
 

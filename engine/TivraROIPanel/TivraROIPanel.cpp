@@ -6,6 +6,7 @@
 #include <wx/log.h>
 
 #include "tivra/engine/FrameLayers.h"
+#include "tivra/io/LargeImage.h"
 #include "tivra/io/Log.h"
 #include "tivra/roi/Colors.h"
 #include "tivra/roi/ROIEditRecord.h"
@@ -58,7 +59,7 @@ bool TivraROIPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
     cv::Mat previous = m_matBitmap;
     try {
         if (!internal)
-            m_matBitmap = mat.clone();
+            m_matBitmap = LargeCopy(mat);
         if (m_matBitmap.rows == 0 || m_matBitmap.cols == 0) {
             ClearImg();
             return false;
@@ -66,7 +67,7 @@ bool TivraROIPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         if (!internal && !keepScale)
             UpdateScale();
         if (m_scale == 1.0) {
-            m_drawmatBitmap = m_matBitmap.clone();
+            m_drawmatBitmap = LargeCopy(m_matBitmap);
         } else if (m_scale > 0) {
             cv::resize(m_matBitmap, m_drawmatBitmap, cv::Size(), m_scale, m_scale, cv::INTER_NEAREST);
         } else {

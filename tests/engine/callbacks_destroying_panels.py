@@ -6,7 +6,7 @@ import numpy as np
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Mouse, Shown, pump
+from wx_support import Mouse, Shown, pump
 
 GESTURES = {  # the callback's setter, and the gesture that calls it
     "crop": ("SetOnCropCallback", lambda mouse: mouse.path([(40, 40), (80, 70)])),

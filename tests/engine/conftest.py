@@ -2,7 +2,7 @@
 import numpy as np
 import pytest
 
-from wxpanel_support import Shown, pump
+from wx_support import Shown, pump
 
 
 @pytest.fixture

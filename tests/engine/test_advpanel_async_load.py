@@ -12,7 +12,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import Shown, pump
+from wx_support import Shown, pump
 
 
 def wait_for(condition, seconds=30):

@@ -7,7 +7,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import EVERY_KIND, pump
+from wx_support import EVERY_KIND, pump
 
 M = tm.CvROIMode
 

@@ -1,9 +1,13 @@
-"""Text overlays from Python: drawn on screen in any script the font has, numbered apart from
-the shape overlays, cleared with them, and bad arguments refused by name."""
+"""Overlays from Python. Texts: drawn on screen in any script the font has, numbered apart
+from the shape overlays, cleared with them, and bad arguments refused by name. Colour
+tuples, seen as overlay lines once the overlays are switched on: (B, G, R[, A]) order,
+extra elements ignored, short tuples giving (0, 0, 0, 0)."""
 import math
 
 import numpy as np
 import pytest
+
+from wx_support import rgb
 
 
 @pytest.fixture
@@ -44,3 +48,21 @@ def test_bad_arguments_raise_value_error_naming_them(texts, arguments, named):
     call.update(arguments)
     with pytest.raises(ValueError, match=named):
         texts.panel.AppendTextOverlay(**call)
+
+
+GRAY = (100, 100, 100)
+
+
+def test_colour_tuples(shown):
+    view = shown(image=np.full((300, 400, 3), 100, np.uint8))
+    assert view.panel.AppendOverlay(2, [(20, 50), (380, 50)], (40, 80, 120), 3) == 0
+    view.panel.AppendOverlay(2, [(20, 150), (380, 150)], (200, 10, 60, 255, 7, 7), 3)
+    view.panel.AppendOverlay(2, [(20, 250), (380, 250)], (1, 2), 3)
+    assert rgb(view.capture(), 200, 50) == GRAY
+    view.panel.SetDisplayOverlay(True)
+    shot = view.capture()
+    assert rgb(shot, 200, 50) == (120, 80, 40)
+    assert rgb(shot, 200, 150) == (60, 10, 200)
+    # (0, 0, 0, 0): black, or nothing at all where alpha is honoured; never (1, 2, x).
+    assert rgb(shot, 200, 250) in ((0, 0, 0), GRAY)
+    assert rgb(shot, 200, 100) == GRAY

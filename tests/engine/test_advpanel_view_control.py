@@ -9,7 +9,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wxpanel_support import app, pump
+from wx_support import get_app, pump
 
 
 def image(width=3000, height=2000):
@@ -20,7 +20,7 @@ def image(width=3000, height=2000):
 
 @pytest.fixture
 def pair():
-    app()
+    get_app()
     frame = wx.Frame(None, title="linked views", pos=(20, 20), size=(900, 420))
     host = wx.Panel(frame)
     panels = [tm.TivraROIAdvPanel(host, x=10 + 440 * i, y=10, width=400, height=300) for i in range(2)]

@@ -16,7 +16,7 @@ from hypothesis import HealthCheck, settings, strategies as st
 from hypothesis.stateful import RuleBasedStateMachine, initialize, invariant, precondition, rule
 
 import TivraModule as tm
-from wxpanel_support import app, pump
+from wx_support import get_app, pump
 
 SIZE = (240, 180)
 HOSTILE_NUMBERS = st.sampled_from([0.0, -1.0, 1e30, -1e30, math.inf, -math.inf, math.nan, 2.0**31, 3e9])
@@ -51,7 +51,7 @@ def hostile(call, *args):
 class PanelSession(RuleBasedStateMachine):
     def __init__(self):
         super().__init__()
-        app()
+        get_app()
         self.frame = self.parent = self.panel = None
         self.alive = False
         self.previous_hook, sys.unraisablehook = sys.unraisablehook, lambda report: None

@@ -118,6 +118,7 @@ TEST_F(TivraPanelTest, OriginalModeShowsTheSourceWithoutASecondCopy)
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
     const cv::Mat& shown = m_panel->GetDrawMat();
     EXPECT_EQ(shown.data, m_panel->GetSourceMat().data);
+    EXPECT_EQ(m_panel->GetRawMat().data, shown.data);
     EXPECT_NE(m_panel->GetSourceMat().data, image.data);
     EXPECT_EQ(cv::norm(shown, image, cv::NORM_INF), 0.0);
 }

@@ -1,4 +1,7 @@
-"""Import-time contract: traces, docstring and enumerations."""
+"""Import-time contract: traces, docstring, the enumerations' semantics, and the
+interpreter version check, run against the built module in a child interpreter
+whose version string has been rewritten in memory (the version text is a
+constant inside the python3 executable), so no second interpreter is needed."""
 import subprocess
 import sys
 import textwrap
@@ -22,6 +25,7 @@ def test_import_writes_exactly_five_traces_and_needs_no_display():
         "[TivraModule-Debug] Binding TivraROIAdvPanel...",
         "[TivraModule-Debug] PYBIND11_MODULE initialization complete",
     ]
+
 
 def test_docstring_example_runs_as_written():
     doc = tm.__doc__
@@ -48,23 +52,6 @@ def test_docstring_example_runs_as_written():
     assert proc.stdout.splitlines() == ["(480, 640, 3)"]
 
 
-@pytest.mark.parametrize("enum_name, members", [
-    ("CvDisplayMode", [("Original", 0), ("ZoomToFit", 1)]),
-    ("CvROIMode", [("None", 0), ("Point", 1), ("Line", 2), ("Rectangle", 3), ("RotatedRectangle", 4),
-                   ("Circle", 5), ("Annulus", 6), ("Polygon", 7), ("Mask", 10)]),
-    ("GuideLineMode", [("Off", 0), ("CenterCross", 1), ("RuleOfThirds", 2), ("GoldenRatio", 3),
-                       ("SafeZones", 4), ("AspectRatioMask", 5), ("DiagonalLines", 6), ("CornerMarkers", 7)]),
-    ("AspectRatio", [("AR_1_1", 0), ("AR_4_3", 1), ("AR_3_2", 2), ("AR_16_9", 3), ("AR_2_39_1", 4),
-                     ("AR_9_16", 5)]),
-])
-def test_enumerations_in_order_and_exported(enum_name, members):
-    enum = getattr(tm, enum_name)
-    assert [(name, int(value)) for name, value in enum.__members__.items()] == members
-    for name, value in members:
-        assert getattr(tm, name) is getattr(enum, name)
-        assert getattr(enum, name).value == value
-
-
 def test_enumeration_semantics():
     assert tm.Point is tm.CvROIMode.Point
     assert getattr(tm, "None") is getattr(tm.CvROIMode, "None")
@@ -77,3 +64,62 @@ def test_enumeration_semantics():
         tm.Point < tm.Line
     with pytest.raises(TypeError):
         tm.Point | tm.Line
+
+
+# Rewrites every copy of the interpreter's version number (e.g. "3.11.2") in the
+# python3 executable's read-only memory, then imports the module.
+PATCH_AND_IMPORT = r'''
+import ctypes, os, sys
+libc = ctypes.CDLL(None, use_errno=True)
+libc.mprotect.argtypes = [ctypes.c_void_p, ctypes.c_size_t, ctypes.c_int]
+version = ctypes.pythonapi.Py_GetVersion
+version.restype = ctypes.c_char_p
+old = version().split(b" ")[0] + b"\0"
+new = sys.argv[1].encode().ljust(len(old), b"\0")
+page = os.sysconf("SC_PAGE_SIZE")
+for line in open("/proc/self/maps"):
+    fields = line.split()
+    if len(fields) < 6 or not fields[1].startswith("r") or "python3" not in fields[5]:
+        continue
+    start, end = (int(x, 16) for x in fields[0].split("-"))
+    data = ctypes.string_at(start, end - start)
+    pos = data.find(old)
+    while pos >= 0:
+        addr = start + pos
+        base = addr - addr % page
+        assert libc.mprotect(base, addr + len(old) - base, 3) == 0, os.strerror(ctypes.get_errno())
+        ctypes.memmove(addr, new, len(new))
+        pos = data.find(old, pos + 1)
+print("VERSION", version().decode())
+try:
+    import TivraModule
+    print("IMPORTED", TivraModule.__version__)
+except ImportError as error:
+    print("IMPORTERROR", error)
+    print("IN_SYS_MODULES", "TivraModule" in sys.modules)
+'''
+
+
+def import_with_version(version):
+    proc = subprocess.run([sys.executable, "-c", PATCH_AND_IMPORT, version],
+                          env=child_env(PYTHONPATH=":".join(sys.path)), capture_output=True, text=True, timeout=60)
+    assert proc.returncode == 0, proc.stderr
+    lines = dict(line.split(" ", 1) for line in proc.stdout.splitlines())
+    assert lines["VERSION"].startswith(version + " ")
+    return lines, proc.stderr
+
+
+def test_patch_level_release_passes():
+    lines, stderr = import_with_version("3.11.4")
+    assert lines["IMPORTED"] == "0.1.1"
+    assert stderr.count("[TivraModule-Debug] ") == 5
+
+
+@pytest.mark.parametrize("version", ["3.110", "3.12.0"])
+def test_other_versions_fail_before_anything_is_created(version):
+    lines, stderr = import_with_version(version)
+    full = lines["VERSION"]
+    assert lines["IMPORTERROR"] == ("Python version mismatch: module was compiled for Python 3.11, "
+                                    f"but the interpreter version is incompatible: {full}.")
+    assert lines["IN_SYS_MODULES"] == "False"
+    assert "[TivraModule-Debug]" not in stderr

@@ -39,6 +39,7 @@ def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
     inner = tm.TivraPanel(handle, width=50, height=40)
     assert inner.IsOk() and inner.GetHandle() not in (0, handle)
 
+
 @pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
 def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
     panel = panel_class(parent.GetHandle(), x=5, y=6, width=100, height=80)

@@ -43,6 +43,7 @@ def test_set_mat_keeps_deep_arrays(view, dtype, channels):
     # laid out as 8-bit images of the same shape are: BGR in the basic panel, as given in the advanced one
     assert panel.GetMat().shape == ((H, W, 3) if isinstance(panel, tm.TivraPanel) else image.shape)
 
+
 def test_levels_and_colour_map_on_screen(view):
     panel, screen = view
     image = blocks([0, 1000, 2000, 4000], np.uint16)
@@ -60,6 +61,7 @@ def test_levels_and_colour_map_on_screen(view):
     assert panel.GetDisplayLevels() is None and panel.GetColorMap() == "gray"
     assert np.array_equal(screen(), before), "switching off shows today's picture again"
     assert [c[0] for c in block_colours(before, 4)] == [0, 255, 255, 255]
+
 
 def test_bad_arguments_raise(view):
     panel, _ = view

@@ -1,6 +1,6 @@
-"""The viewer (the project's main job): its unattended run writes a screenshot
-that shows something, and a user's menu choice and drag make an ROI that the
-readout and the status bar report."""
+"""The examples: the viewer (the project's main job), whose unattended run writes a
+screenshot that shows something, and where a user's menu choice and drag make an ROI
+that the readout and the status bar report; the image information demo."""
 import importlib.util
 import json
 import os
@@ -15,18 +15,10 @@ import wx
 
 import TivraModule as tm
 import tivra_batch
-from wx_support import get_app
+from wx_support import Mouse, child_env, get_app, pump
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 VIEWER = os.path.join(ROOT, "examples", "viewer.py")
-
-
-def pump(seconds):
-    """Runs the event loop with input enabled (a safe yield would disable the windows)."""
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        wx.GetApp().Yield(True)
-        time.sleep(0.01)
 
 
 def load_viewer():
@@ -58,21 +50,6 @@ def menu(frame, *keys):
         frame.ProcessEvent(wx.CommandEvent(wx.wxEVT_MENU, frame.ids[key]))
 
 
-def drag(window, points):
-    """A real left-button drag through window-client points."""
-    origin = window.ClientToScreen(wx.Point(0, 0))
-    sim = wx.UIActionSimulator()
-    sim.MouseMove(origin.x + points[0][0], origin.y + points[0][1])
-    pump(0.1)
-    sim.MouseDown()
-    pump(0.05)
-    for x, y in points[1:]:
-        sim.MouseMove(origin.x + x, origin.y + y)
-        pump(0.05)
-    sim.MouseUp()
-    pump(0.3)
-
-
 def test_unattended_run_writes_a_screenshot_with_content(tmp_path):
     shot = tmp_path / "viewer.png"
     proc = subprocess.run([sys.executable, VIEWER, "--screenshot", str(shot)], capture_output=True, text=True,
@@ -93,7 +70,7 @@ def test_a_circle_drawn_through_the_menu_and_the_mouse(viewer):
     menu(frame, tm.CvROIMode.Circle, "1:1")
     pump(0.3)
     assert frame.GetMenuBar().IsChecked(frame.ids[tm.CvROIMode.Circle])
-    drag(frame.host, [(200, 150), (210, 165), (220, 180), (230, 190)])
+    Mouse(frame.host).path([(200, 150), (210, 165), (220, 180), (230, 190)])
     readout = frame.readout.GetValue()
     assert "ROI: Circle" in readout and "centre (200, 150)" in readout and "radius 50.0" in readout
     assert "(230,190)" in frame.GetStatusBar().GetStatusText(0)
@@ -112,6 +89,7 @@ def disc_and_edge_image(path):
     wx.Image(w, h, np.dstack([image] * 3).tobytes()).SaveFile(str(path), wx.BITMAP_TYPE_PNG)
     return str(path)
 
+
 def test_dragging_the_annulus_over_the_disc_measures_it(viewer, tmp_path):
     frame = viewer(disc_and_edge_image(tmp_path / "target.png"))
     menu(frame, "1:1")
@@ -119,7 +97,7 @@ def test_dragging_the_annulus_over_the_disc_measures_it(viewer, tmp_path):
     menu(frame, "gauge-circle")
     pump(0.2)
     assert "failed: too few edges" in frame.readout.GetValue()
-    drag(frame.host, [(400, 150), (350, 150), (280, 150), (200, 150)])  # from the centre: the drag moves it
+    Mouse(frame.host).path([(400, 150), (350, 150), (280, 150), (200, 150)])  # from the centre: the drag moves it
     readout = frame.readout.GetValue()
     assert "radius   40.0" in readout or "radius   39.9" in readout, readout
     assert frame.panel.GetDisplayOverlay()
@@ -237,3 +215,15 @@ def test_a_large_image_opens_without_a_copy(viewer, tmp_path):
     assert not frame.image.flags.writeable and "without a copy" in frame.GetTitle()
     np.testing.assert_array_equal(frame.panel.GetMat(), image)
     assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))
+
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+
+def test_demo_prints_the_sample_information():
+    proc = subprocess.run([sys.executable, os.path.join(ROOT, "examples", "image_info_demo.py")],
+                          env=child_env(PYTHONPATH=":".join(sys.path)), capture_output=True, text=True, timeout=120)
+    assert proc.returncode == 0, proc.stderr
+    assert "640 x 480 px, 3 channels, 8 bits per sample" in proc.stdout
+    assert "Tivra Demo Camera 1" in proc.stdout
+    assert "48.858222, 2.294500" in proc.stdout

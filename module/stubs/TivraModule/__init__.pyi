@@ -182,8 +182,8 @@ class TivraPanelBase:
     def __init__(self, *args: Any, **kwargs: Any) -> None: ...
     def SetMat(self, img: numpy.typing.NDArray[numpy.uint8], copy: bool = ...) -> None:
         """Show a copy of img (gray, BGR or BGRA array); uint16, int16, float32 and float64 arrays keep their values (see SetDisplayLevels), other dtypes are clipped to uint8; with copy=False keep img itself, a C-contiguous uint8 array, alive while shown: changes to it show at the next Refresh()"""
-    def GetMat(self) -> numpy.typing.NDArray[numpy.uint8]:
-        """Return a copy of the shown image (3-channel BGR); shape (0,) without one"""
+    def GetMat(self, copy: bool = ...) -> numpy.typing.NDArray[numpy.uint8]:
+        """Return a copy of the shown image (3-channel BGR); shape (0,) without one. copy=False returns a read-only view of the panel's pixels instead (no copy for 8-bit images): writing to it raises ValueError, it keeps these pixels after a later SetMat, and for an image set with SetMat(img, copy=False) it shows img's current pixels"""
     def SetMode(self, mode: SupportsIndex) -> None:
         """Set the display mode: CvDisplayMode Original (1:1) or ZoomToFit"""
     def SetZoomIn(self) -> None:

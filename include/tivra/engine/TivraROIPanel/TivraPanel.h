@@ -162,7 +162,8 @@ protected:
     // Draws a whole frame into the paint DC: the bitmap at its scrolled place and the guides.
     virtual void PaintFrame(wxDC& dc);
     // m_bitmap made from `display`, which the paint then draws straight from;
-    // false when no bitmap could be made.
+    // false when no bitmap could be made. For 8-bit gray or BGR displays the
+    // bitmap gets its pixels only once it is asked for (GetBitmap).
     bool MakeBitmapFrom(const cv::Mat& display);
     // True once the panel, its parent or its frame is on its way out: a handler
     // that called into a program's callback returns at once when it sees this.
@@ -200,6 +201,8 @@ private:
     // The pixels of m_bitmap as an 8-bit gray or BGR Mat, painted without
     // going through the bitmap; empty when m_bitmap came from elsewhere.
     cv::Mat m_shownMat;
+    // m_bitmap is sized to m_shownMat but not yet filled from it.
+    bool m_bitmapPending = false;
     std::uint64_t m_paintCount = 0;
 
     bool IsOrphaned() const;
@@ -209,4 +212,6 @@ private:
     // Brings m_drawmatBitmap, scaled from DisplaySource(), to 8-bit BGR.
     void MapDrawMat();
     void DrawVisibleBitmap(wxDC& dc);
+    // m_bitmap with its pixels, filled from m_shownMat first when still pending.
+    const wxBitmap& FilledBitmap();
 };

@@ -132,10 +132,10 @@ protected:
     bool m_panning = false;
     wxPoint m_panStartMouse;
     std::array<int, 2> m_panStartScroll{0, 0};
-    /// Large images shown far below 1:1 are sampled from copies reduced by a
-    /// fixed factor once per level, so that a paint does not stream the whole
-    /// image through the cache. Each level is made at the first paint that
-    /// needs it (empty until then); all are dropped with the image.
+    /// Large images shown far below 1:1 are sampled from copies reduced 4, 8,
+    /// 16 ... times per axis (index 0, 1, 2 ...), so that a paint does not stream
+    /// the whole image through the cache. Each level is made at the first paint
+    /// that needs it (empty until then); all are dropped with the image.
     std::vector<cv::Mat> m_reducedLevels;
 
     /// A decoded file made ready for the panel on any thread: the raw image as
@@ -176,8 +176,9 @@ protected:
     /// The visible part of the panel's image at the current zoom, as the viewport
     /// cuts it (from the reduced copy for large images far below 1:1).
     cv::Mat VisibleImage();
-    /// The reduced copy of the image `level` times (1 or more), made when first asked.
-    const cv::Mat& ReducedLevel(size_t level);
+    /// The copy of the image reduced `factor` times per axis (a power of two, 4 or
+    /// more), made when first asked.
+    const cv::Mat& ReducedLevel(int factor);
     void ApplyScale(double scale);
 
     struct ViewState {

@@ -1,4 +1,4 @@
-#include "tivra/processing/ImageRelease.h"
+#include "tivra/io/LargeImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +20,15 @@ cv::Mat NewLargeImage(cv::Size size, int type)
     if (end > begin)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     return image;
+}
+
+cv::Mat LargeCopy(const cv::Mat& image)
+{
+    if (image.empty() || image.dims > 2)
+        return image.clone();
+    cv::Mat copy = NewLargeImage(image.size(), image.type());
+    image.copyTo(copy);
+    return copy;
 }
 
 void ReleaseImage(cv::Mat image)
