@@ -21,37 +21,27 @@ cv::Mat halfPlane(double cx, double cy, double angle, int size) {
     return areaImage(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
 }
 
-struct CircleCase {
-    bool brightDisc;
-    bool inward;
-    int polarity;
-    double start, end;
-};
-
-class CircleGauge : public testing::TestWithParam<CircleCase> {};
-
 // Full rings and arcs, searched either way, with the polarity the search meets.
-TEST_P(CircleGauge, FindsRenderedDiscToHundredthsOfAPixel) {
-    const CircleCase c = GetParam();
+TEST(Gauges, CircleFindsRenderedDiscToHundredthsOfAPixel) {
     const double cx = 80.37, cy = 74.81, r = 41.23;
-    const cv::Mat img = disc(cx, cy, r, c.brightDisc ? 210 : 30, c.brightDisc ? 30 : 210);
-    EA::CircleGaugeParams p;
-    p.inward = c.inward;
-    p.caliper.polarity = c.polarity;
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 33, 50, c.start, c.end, p);
-    ASSERT_TRUE(res.ok) << res.reason;
-    EXPECT_LT(cv::norm(cv::Point2d(res.centre) - cv::Point2d(cx, cy)), 0.03);
-    EXPECT_NEAR(res.radius, r, 0.02);
-    EXPECT_NEAR(res.diameter, 2 * r, 0.04);
-    EXPECT_LT(res.roundness, 0.1);
-    EXPECT_EQ(res.inliers, p.calipers);
-    EXPECT_EQ(res.hits.size(), size_t(p.calipers));
+    for (auto [brightDisc, inward, polarity, start, end] :
+         {std::tuple{true, false, 2, 0.0, 360.0}, {true, true, 1, 0.0, 360.0}, {false, false, 1, 0.0, 360.0},
+          {false, true, 0, 0.0, 360.0}, {true, false, 2, 200.0, 290.0}, {true, true, 0, 300.0, 120.0}}) {
+        SCOPED_TRACE(testing::Message() << brightDisc << inward << polarity << " " << start << ".." << end);
+        const cv::Mat img = disc(cx, cy, r, brightDisc ? 210 : 30, brightDisc ? 30 : 210);
+        EA::CircleGaugeParams p;
+        p.inward = inward;
+        p.caliper.polarity = polarity;
+        const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 33, 50, start, end, p);
+        ASSERT_TRUE(res.ok) << res.reason;
+        EXPECT_LT(cv::norm(cv::Point2d(res.centre) - cv::Point2d(cx, cy)), 0.03);
+        EXPECT_NEAR(res.radius, r, 0.02);
+        EXPECT_NEAR(res.diameter, 2 * r, 0.04);
+        EXPECT_LT(res.roundness, 0.1);
+        EXPECT_EQ(res.inliers, p.calipers);
+        EXPECT_EQ(res.hits.size(), size_t(p.calipers));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Gauges, CircleGauge,
-                         testing::Values(CircleCase{true, false, 2, 0, 360}, CircleCase{true, true, 1, 0, 360},
-                                         CircleCase{false, false, 1, 0, 360}, CircleCase{false, true, 0, 0, 360},
-                                         CircleCase{true, false, 2, 200, 290}, CircleCase{true, true, 0, 300, 120}));
 
 TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothingAndOutliersAreLeftOut) {
     cv::Mat img = disc(80, 75, 40, 210, 30);
@@ -71,25 +61,24 @@ TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothingAndOutliersAreLeftOut) {
     EXPECT_EQ(res.inliers, 23);
 }
 
-class LineGauge : public testing::TestWithParam<double> {};
-
-TEST_P(LineGauge, FindsRenderedEdgeAngle) {
-    const double angle = GetParam();
-    const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
-    EA::LineGaugeParams p;
-    p.calipers = 20;
-    // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
-    const EA::LineGaugeResult res = EA::measureLine(img, cv::RotatedRect({120, 120}, {200, 30}, float(angle)), p);
-    ASSERT_TRUE(res.ok) << res.reason;
-    EXPECT_NEAR(std::remainder(res.angle - angle, 180.0), 0.0, 0.03);
-    EXPECT_LT(res.straightness, 0.12);
-    EXPECT_EQ(res.inliers, p.calipers);
-    // The fitted line passes through the edge's anchor point.
-    const double a = angle * CV_PI / 180.0;
-    EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
+TEST(Gauges, LineFindsRenderedEdgeAngle) {
+    for (double angle : {0.0, 7.3, 45.0, 90.0, 133.0}) {
+        SCOPED_TRACE(angle);
+        const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
+        EA::LineGaugeParams p;
+        p.calipers = 20;
+        // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
+        const EA::LineGaugeResult res =
+            EA::measureLine(img, cv::RotatedRect({120, 120}, {200, 30}, float(angle)), p);
+        ASSERT_TRUE(res.ok) << res.reason;
+        EXPECT_NEAR(std::remainder(res.angle - angle, 180.0), 0.0, 0.03);
+        EXPECT_LT(res.straightness, 0.12);
+        EXPECT_EQ(res.inliers, p.calipers);
+        // The fitted line passes through the edge's anchor point.
+        const double a = angle * CV_PI / 180.0;
+        EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Gauges, LineGauge, testing::Values(0.0, 7.3, 45.0, 90.0, 133.0));
 
 TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
     // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
