@@ -168,7 +168,7 @@ TEST(CircleHough, FindsARenderedCircleRefusesFlatOrHugeSetsAndPicksTheLargest)
 
 // ---- Robust fitters: contract --------------------------------------------------------
 
-TEST(CircleRobust, ExactCircleAndRadiusBounds)
+TEST(CircleRobust, ExactCircleRadiusBoundsAndDegenerateInputs)
 {
     // Bounds of zero or below mean none; the MSAC fitters take bounds given in reverse.
     const TrueCircle truth{320.5, 240.25, 50.0};
@@ -184,12 +184,8 @@ TEST(CircleRobust, ExactCircleAndRadiusBounds)
                 expectCircle(c, r, truth, 1e-2, name);
         }
     }
-}
-
-// Fitters that reset their outputs first report "no circle" as (0, 0) and radius 0;
-// the others write them only on success.
-TEST(CircleRobust, DegenerateInputsGiveNoCircle)
-{
+    // Fitters that reset their outputs first report "no circle" as (0, 0) and radius 0;
+    // the others write them only on success.
     std::vector<cv::Point2f> line;
     for (int i = 0; i < 30; ++i)
         line.emplace_back(10.0f + 3.0f * i, 20.0f + 2.0f * i);

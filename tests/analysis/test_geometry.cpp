@@ -12,15 +12,12 @@ namespace {
 using cv::Point2f;
 
 // The range is closed: 360 stays 360. Far-out and non-finite angles do not hang.
-TEST(GeometryAngles, NormalizeAngleKeepsClosedRange) {
+TEST(GeometryAngles, NormalizedPointAndLineAnglesGrowClockwiseOnScreen) {
     for (auto [in, out] : {std::pair{360.0, 360.0}, {-360.0, 0.0}, {725.0, 5.0}, {720.0, 360.0}, {-90.0, 270.0},
                            {0.0, 0.0}, {360.0 * 1e9 + 45.0, 45.0}, {-360.0 * 1e9 - 45.0, 315.0}, {360.0 * 1e6, 360.0}})
         EXPECT_DOUBLE_EQ(EA::normalizeAngle(in), out) << in;
     for (double in : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), std::nan("")})
         EXPECT_TRUE(std::isnan(EA::normalizeAngle(in))) << in;
-}
-
-TEST(GeometryAngles, PointAndLineAnglesGrowClockwiseOnScreen) {
     for (auto [to, angle] : {std::pair{Point2f(0, 1), 90.0}, {Point2f(0, -1), 270.0}, {Point2f(1, 0), 0.0},
                              {Point2f(-1, 0), 180.0}})
         EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, to), angle) << to;

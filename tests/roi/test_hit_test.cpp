@@ -30,7 +30,7 @@ std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, flo
 } // namespace
 
 // Segment distances clamp to the ends; a polygon's outline is closed.
-TEST(ROIGeometry, Distances)
+TEST(ROIGeometry, DistancesContainmentAndBoundingBox)
 {
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPoint({0, 0}, {3, 4}), 5.0f);
     for (auto [p, d] : {std::pair{cv::Point2f(5, 3), 3.0f}, {cv::Point2f(-3, 4), 5.0f}, {cv::Point2f(13, 4), 5.0f}})
@@ -42,10 +42,6 @@ TEST(ROIGeometry, Distances)
     EXPECT_EQ(ROIGeometry::DistanceToPolygon({1, 1}, {}), FLT_MAX);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({5, 2}, {{0, 0}, {10, 0}}), 2.0f);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({-1, 5}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}), 1.0f);
-}
-
-TEST(ROIGeometry, RectangleContainmentAndBoundingBox)
-{
     for (auto [p, inside] : {std::pair{cv::Point2f(10, 20), true}, {cv::Point2f(15, 22), false},
                              {cv::Point2f(12, 25), false}, {cv::Point2f(14.9f, 24.9f), true}})
         EXPECT_EQ(ROIGeometry::IsInsideRect(p, cv::Rect2f(10, 20, 5, 5)), inside) << p;
