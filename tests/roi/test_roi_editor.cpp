@@ -81,24 +81,20 @@ TEST(ROIEditor, RectangleDrawnMovedResizedAndFlipped)
     EXPECT_FALSE(ROIEditor::Release(s)) << "a release without a press reports nothing";
 }
 
-TEST(ROIEditor, LineEndsAndBody)
+// A line's ends and body; a circle's radius is the drag length whatever its direction, an axis
+// included; its rim sets the radius and its centre moves it.
+TEST(ROIEditor, LinesAndCirclesDrawnResizedAndMoved)
 {
-    ROIEditState s = WithMode(CvROIMode::Line);
+    ROIEditState line = WithMode(CvROIMode::Line);
     for (auto [from, to, start, end] : {std::tuple{cv::Point2f(10, 10), cv::Point2f(50, 40), cv::Point2f(10, 10),
                                                    cv::Point2f(50, 40)},
                                         {{50, 41}, {60, 80}, {10, 10}, {60, 80}},    // the end point
                                         {{35, 45}, {45, 50}, {20, 15}, {70, 85}}}) { // the segment: both ends
-        Gesture(s, from, {to});
-        EXPECT_EQ(cv::Vec4f(s.leftDownPoint.x, s.leftDownPoint.y, s.leftUpPoint.x, s.leftUpPoint.y),
+        Gesture(line, from, {to});
+        EXPECT_EQ(cv::Vec4f(line.leftDownPoint.x, line.leftDownPoint.y, line.leftUpPoint.x, line.leftUpPoint.y),
                   cv::Vec4f(start.x, start.y, end.x, end.y)) << from;
     }
-    EXPECT_EQ(s.roiRect.size(), cv::Size2f(50, 70));
-}
-
-// A circle's radius is the drag length whatever its direction, an axis included; its rim
-// sets the radius and its centre moves it.
-TEST(ROIEditor, CircleAndAnnulusDrawnResizedAndMoved)
-{
+    EXPECT_EQ(line.roiRect.size(), cv::Size2f(50, 70));
     const auto radius = [](const ROIEditState& s) { return std::hypot(s.roiRect.width, s.roiRect.height); };
     for (int mode : {CvROIMode::Circle, CvROIMode::Annulus})
         for (cv::Point2f end : {cv::Point2f(130, 100), cv::Point2f(100, 70), cv::Point2f(118, 124)}) {
