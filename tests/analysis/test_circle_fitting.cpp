@@ -306,7 +306,7 @@ TEST(CircleRobust, ShrinkingBandsStopAtTheNoise)
 
 // ---- Radius and diameter spread ------------------------------------------------------
 
-TEST(CircleSpread, MeanMaxMinRadius)
+TEST(CircleSpread, RadiiAndDiametersAcrossContoursAndDegenerateCounts)
 {
     const cv::Point2f centre(10, 20);
     float mean = 0, max = 0, min = 0;
@@ -316,16 +316,11 @@ TEST(CircleSpread, MeanMaxMinRadius)
     EXPECT_EQ(cv::Vec4f(maxPt.x, maxPt.y, minPt.x, minPt.y), cv::Vec4f(13, 24, 13, 20));
     EA::FindMeanMaxMinRadius({}, centre, mean, max, min, maxPt, minPt);
     EXPECT_EQ(cv::Vec3f(mean, max, min), cv::Vec3f(0, FLT_MIN, FLT_MAX));
-}
-
-TEST(CircleSpread, DiametersAcrossAnEllipticContourAndDegenerateCounts)
-{
     // Eight points of an ellipse with semi-axes 12 and 8: opposite points j and j + 4.
     std::vector<cv::Point2f> pts;
     for (int j = 0; j < 8; ++j)
         pts.emplace_back(float(50 + 12 * std::cos(j * kPi / 4)), float(60 + 8 * std::sin(j * kPi / 4)));
     const double diagonal = 2 * std::hypot(12 * std::cos(kPi / 4), 8 * std::sin(kPi / 4));
-    float mean = 0, max = 0, min = 0;
     cv::Point2f a, b, c, d;
     EA::FindMeanMaxMinDiameter(8, pts, {}, mean, max, min, a, b, c, d);
     EXPECT_LT(cv::norm(cv::Vec3f(mean, max, min) - cv::Vec3f(float(24 + 16 + 2 * diagonal) / 4, 24, 16)), 1e-4);
