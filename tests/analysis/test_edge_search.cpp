@@ -206,7 +206,7 @@ TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
     }
 }
 
-TEST(EdgeSearch, AllEdgesStopNearTheEndAndTerminateWithAnyKernel) {
+TEST(EdgeSearch, AllEdgesStopNearTheEndTerminateWithAnyKernelAndFindSubPixelPositions) {
     // Steps after x = 19, 49, 96 and 98 on a line of length 100.
     const cv::Mat img = columnsImage(110, 10, [](int x) { return (x >= 20 && x < 50) || x == 97 || x == 98 ? 200 : 0; });
     // The edge at 96 lies 4 pixels from the end, so the search ends there.
@@ -217,20 +217,17 @@ TEST(EdgeSearch, AllEdgesStopNearTheEndAndTerminateWithAnyKernel) {
     const auto edges = EA::findAllEdgePoints(bars, 100, 0, -5, {0, 2}, {59, 2}, 8);
     ASSERT_FALSE(edges.empty());
     for (size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i].x, edges[i - 1].x);
-}
-
-TEST(EdgeSearch, AllEdgesSubPixel) {
     // Bright bar from 15.3 to 40.6, blurred.
-    const cv::Mat img = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
-    const auto both = EA::findAllEdgePoints_subPixel(img, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
-    const auto rising = EA::findAllEdgePoints_subPixel(img, 40, 1, 4, {1, 3}, {58, 3}, 8);
+    const cv::Mat bar = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
+    const auto both = EA::findAllEdgePoints_subPixel(bar, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
+    const auto rising = EA::findAllEdgePoints_subPixel(bar, 40, 1, 4, {1, 3}, {58, 3}, 8);
     ASSERT_EQ(both.size(), 2u);
     ASSERT_EQ(rising.size(), 1u);
     EXPECT_NEAR(both[0].x, 15.3, 0.15);
     EXPECT_NEAR(both[1].x, 40.6, 0.15);
     EXPECT_EQ(both[0].y, 3.0f);
     EXPECT_NEAR(rising[0].x, 15.3, 0.15);
-    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 40, 3, 3, {1, 3}, {58, 3}, 8).empty());
+    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(bar, 40, 3, 3, {1, 3}, {58, 3}, 8).empty());
 }
 
 }  // namespace
