@@ -80,7 +80,7 @@ TEST(Gauges, LineFindsRenderedEdgeAngle) {
     }
 }
 
-TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
+TEST(Gauges, EdgeGaugeMeasuresBarsAndFailuresReportTheirReason) {
     // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
     const cv::Mat img = areaImage(140, 40, 20, 220, [](double x, double) {
         return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);
@@ -108,10 +108,7 @@ TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
     ASSERT_TRUE(first.ok);
     ASSERT_EQ(first.edges.size(), 1u);
     EXPECT_NEAR(first.edges[0].point.x, 80.5, 0.02);
-}
-
-// Unsuitable input never throws: it fails with a reason.
-TEST(Gauges, FailuresReportTheirReason) {
+    // Unsuitable input never throws: it fails with a reason.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const cv::Mat round = disc(80, 75, 40, 210, 30), flat(100, 100, CV_8UC3, cv::Scalar::all(128));
     EA::CaliperParams badPolarity;

@@ -184,42 +184,36 @@ TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
     EXPECT_LT(std::sqrt(fitSq), 1.2 * std::sqrt(oracleSq));
 }
 
-TEST(LineFitting, ClaudeOpus45PointsRightOrDown) {
-    Points leftwards, upwards;
+// ClaudeOpus45 points its direction right or down. GeminiPro without samples, or when no sample
+// can have more inliers than there are points, falls back to least squares. K-means spans the
+// point range, repeatably and without touching OpenCV's shared generator.
+TEST(LineFitting, DirectionsFallbacksAndKMeansSpans) {
+    Points leftwards, upwards, ramp, vertical;
     for (int i = 0; i < 10; ++i) {
         leftwards.emplace_back(float(50 - 3 * i), float(20 + i));
         upwards.emplace_back(7.0f, float(90 - 4 * i));
     }
-    cv::Vec4f l;
+    for (int i = 0; i <= 20; ++i) ramp.emplace_back(float(10 + i), float(0.5 * (10 + i) + 3));
+    for (int y = 0; y <= 10; ++y) vertical.emplace_back(3.0f, float(y));
+    cv::Vec4f l, again, ref;
     EA::fitLineClaudeOpus45(leftwards, l, 100, 1.0, 3);
     EXPECT_GT(l[0], 0.0f);
     EXPECT_LT(angleErrorDeg(l, std::atan2(1.0, -3.0) * 180.0 / CV_PI), 1e-3);
     EA::fitLineClaudeOpus45(upwards, l, 100, 1.0, 3);
     EXPECT_LT(cv::norm(cv::Vec3f(l[0], l[1], l[2]) - cv::Vec3f(0, 1, 7)), 1e-5);
-}
 
-// Without samples, or when no sample can have more inliers than there are points: least squares.
-TEST(LineFitting, GeminiProWithoutSamplesFallsBackToLeastSquares) {
     const Points pts = noisyLine({60, 60}, 20, 1.0, 0.0, 30, 5);
-    cv::Vec4f l, again, ref;
     EA::fitLineGeminiPro(pts, l, 0, 1.0, 1, 3);
     EA::fitLineGeminiPro(pts, again, 50, 1.0, 1, 31);
     cv::fitLine(pts, ref, cv::DIST_L2, 0, 0.01, 0.01);
     EXPECT_EQ(l, ref);
     EXPECT_EQ(again, ref);
-}
 
-// K-means spans the point range, repeatably and without touching OpenCV's shared generator.
-TEST(LineFitting, KMeansSpansThePointRange) {
-    Points pts, vertical;
-    for (int i = 0; i <= 20; ++i) pts.emplace_back(float(10 + i), float(0.5 * (10 + i) + 3));
-    for (int y = 0; y <= 10; ++y) vertical.emplace_back(3.0f, float(y));
-    cv::Vec4f l, again;
     const uint64 before = cv::theRNG().state;
-    EA::fitLineKMeans(pts, l);
+    EA::fitLineKMeans(ramp, l);
     EXPECT_EQ(cv::theRNG().state, before);
     EXPECT_LT(cv::norm(l - cv::Vec4f(10, 8, 30, 18)), 2e-4);
-    EA::fitLineKMeans(pts, again);
+    EA::fitLineKMeans(ramp, again);
     EXPECT_EQ(l, again);
     EA::fitLineKMeans(vertical, l);
     EXPECT_EQ(l, cv::Vec4f(3, 0, 3, 10));

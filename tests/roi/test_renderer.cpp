@@ -116,7 +116,7 @@ TEST(ROIRenderer, RecordsWithNothingToShowDrawNothing)
         EXPECT_EQ(Count(Render(roi, {100, 100})), 0) << roi.mode << " " << roi.points.size();
 }
 
-TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
+TEST(ROIRenderer, PointOutlinesEllipseStrokesArrowHeadsAndTurnedRectangles)
 {
     const cvROI point = Record(CvROIMode::Point, {{10, 10}}, 1);
     EXPECT_EQ(cv::norm(Render(point, {20, 20}, 1.0, 1.0), Render(point, {20, 20}, 1.0, 6.0), cv::NORM_INF), 0.0);
@@ -127,10 +127,6 @@ TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
     const int widthAtBottom = Count(thick(cv::Rect(50, 60, 1, 20)));
     EXPECT_TRUE(widthAtBottom == 2 || widthAtBottom == 3) << "stroke 2, not 10: " << widthAtBottom;
     EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
-}
-
-TEST(ROIRenderer, ArrowHeadsAndRotatedRectanglePairsAndTriples)
-{
     EXPECT_FALSE(Set(Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60}), 50, 26));
     const cv::Mat arrow = Render(Record(CvROIMode::ArrowLine, {{5, 30}, {60, 30}}), {70, 60});
     EXPECT_TRUE(AnySetNear(arrow, 50, 26)) << "upper barb, 15 px at 20 degrees";
