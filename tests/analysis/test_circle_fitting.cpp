@@ -247,7 +247,7 @@ TEST(CircleRobust, RansacMakesNoMoreIterationsThanPointsAndEveryFitIsRepeatable)
 
 // ---- Robust fitters: accuracy --------------------------------------------------------
 
-TEST(CircleRobust, FindAQuarterArcOrAFullCircleAmongOutliers)
+TEST(CircleRobust, FindQuarterArcsFullCirclesAndHardArcsAmongOutliers)
 {
     // 90 degrees of a radius-100 circle, 100 points, sigma 0.2, as many outliers as circle
     // points: no estimator gets the centre closer than about 0.23 px (RMS), and fitters that
@@ -263,10 +263,6 @@ TEST(CircleRobust, FindAQuarterArcOrAFullCircleAmongOutliers)
             expectFit(name, fullPts, 500, 0.6f, full, name == "USAC" ? 1.5 : 1.0);
         }
     }
-}
-
-TEST(CircleRobust, AdaptiveStopAndHardArcsDoNotRunOffToAnotherCircle)
-{
     // 30 % inliers: a clean sample turns up once in 37 draws, so a search that stops
     // after a handful of samples misses the circle.
     const TrueCircle truth{500.5, 500.5, 80.0};

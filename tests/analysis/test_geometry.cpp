@@ -103,7 +103,7 @@ TEST(GeometryDistances, EveryForm) {
     EXPECT_EQ(foot, Point2f(1, 1));
 }
 
-TEST(GeometryLines, LinesAndIntersections) {
+TEST(GeometryLines, LinesIntersectionsBisectorsAndCirclesThroughThreePoints) {
     EXPECT_LT(cv::norm(EA::createLineFromTwoPoints({1, 1}, {4, 5}) - cv::Vec4f(0.6f, 0.8f, 1, 1)), 1e-6);
 
     cv::Vec4f out(9, 9, 9, 9);
@@ -130,9 +130,6 @@ TEST(GeometryLines, LinesAndIntersections) {
         EXPECT_EQ(intersect(a1, a2, b1, b2, out), expected != Point2f(-7, -7)) << a1 << a2 << b1 << b2;
         EXPECT_EQ(out, expected) << a1 << a2 << b1 << b2;
     }
-}
-
-TEST(GeometryLines, BisectorsAndTheirBoundaryIntersections) {
     cv::Vec4f b;
     ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 0}, {0, 10}, b));
     EXPECT_LT(cv::norm(b - cv::Vec4f(0, 0, std::sqrt(0.5f), std::sqrt(0.5f))), 2e-6);
@@ -150,9 +147,6 @@ TEST(GeometryLines, BisectorsAndTheirBoundaryIntersections) {
               (Points{{0, 0}, {100, 100}, {0, 0}, {100, 100}}));
 
     EXPECT_TRUE(EA::calcBisectorBoundaryIntersections(cv::Vec4f(200, 200, 1, 0), 100, 50).empty());
-}
-
-TEST(GeometryLines, CircleFromThreePoints) {
     Point2f c;
     float r = 0;
     ASSERT_TRUE(EA::circleFromThreePoints({15, 10}, {10, 15}, {5, 10}, c, r));
@@ -173,7 +167,7 @@ TEST(GeometryLines, CircleFromThreePoints) {
     EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(1, 1, 7));
 }
 
-TEST(GeometryPoints, EquidistantPointsAreTruncated) {
+TEST(GeometryPoints, EquidistantPointsAreTruncatedAndPolygonCentroids) {
     using Points = std::vector<Point2f>;
     EXPECT_EQ(EA::calculateEquidistantPoints({0, 0}, {10, 0}, 2.5), (Points{{0, 0}, {2, 0}, {5, 0}, {7, 0}, {10, 0}}));
     EXPECT_EQ(EA::calculateEquidistantPoints({1.7f, -2.7f}, {10, 0}, 100.0), (Points{{1, -2}}));
@@ -182,9 +176,6 @@ TEST(GeometryPoints, EquidistantPointsAreTruncated) {
     for (auto [to, spacing] : {std::pair{Point2f(10, 0), -1.0}, {Point2f(10, 0), 0.0}, {Point2f(0, 0), 0.0},
                                {Point2f(1e6f, 0), 1e-300}})
         EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, to, spacing).empty()) << spacing;
-}
-
-TEST(GeometryPoints, PolygonCentroid) {
     // L-shape made of two rectangles whose centroids combine by area.
     const std::vector<Point2f> lshape{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
     // Rectangles [0,4]x[0,2] (area 8, centre (2,1)) and [0,2]x[2,6] (area 8, centre (1,4)).

@@ -53,7 +53,7 @@ TEST(ROIGeometry, DistancesContainmentAndBoundingBox)
 }
 
 // The tolerance is strict; line ends win over the body; rectangle edges and corners over the interior.
-TEST(ROIHitTest, LinesAndRectangles)
+TEST(ROIHitTest, LinesAndRectanglesPlainOrTurned)
 {
     const cv::Rect2f rect(10, 10, 100, 50);
     ExpectMiss(ROIHitTest::TestPoint({10, 0}, {0, 0}, 10.0f));
@@ -77,10 +77,6 @@ TEST(ROIHitTest, LinesAndRectangles)
     ExpectMiss(ROIHitTest::TestRectangle({5, 50}, cv::Rect2f(10, 10, 100, 100), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 30}, cv::Rect2f(10, 10, 0, 50), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 10}, cv::Rect2f(10, 10, 50, 0), 5.0f));
-}
-
-TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
-{
     const float tol = 5.0f;
     const std::vector<cv::Point2f> c = RotatedCorners({100, 100}, {80, 40}, 30.0f);
     ExpectMiss(ROIHitTest::TestRotatedRectangle({100, 100}, {c[0], c[1], c[2]}, {100, 100}, 30.0f, tol));
@@ -106,7 +102,7 @@ TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
 
 // A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
 // rim is a whole circle, not just the swept sector, and its ring body is no target.
-TEST(ROIHitTest, CirclesAndAnnuli)
+TEST(ROIHitTest, CirclesAnnuliAndPolygons)
 {
     const cv::Point2f c(0, 0);
     ExpectMiss(ROIHitTest::TestCircle({0, 0}, c, 0.0f, 5.0f));
@@ -123,10 +119,6 @@ TEST(ROIHitTest, CirclesAndAnnuli)
     ExpectHit(ROIHitTest::TestAnnulus({35, -3}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
     ExpectHit(ROIHitTest::TestAnnulus({3, 35}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
     ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
-}
-
-TEST(ROIHitTest, PolygonVerticesAndMoveHandle)
-{
     const std::vector<cv::Point2f> square = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
     ExpectMiss(ROIHitTest::TestPolygon({0, 0}, {}, 5.0f, false));
     ExpectHit(ROIHitTest::TestPolygon({98, 99}, square, 5.0f, false), ROIHandle::PolygonVertex,

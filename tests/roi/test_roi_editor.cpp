@@ -114,7 +114,7 @@ TEST(ROIEditor, LinesAndCirclesDrawnResizedAndMoved)
 
 // Drags follow the mouse beyond the image only as far as its border, and moves
 // keep the whole ROI on the image (an image of 200 x 100 here).
-TEST(ROIEditor, DragsAndMovesStayOnTheImage)
+TEST(ROIEditor, DragsStayOnTheImageAndPolygonsCloseByQuickRepeatWithThreeVertices)
 {
     const cv::Size image(200, 100);
     const auto drag = [&](ROIEditState& s, cv::Point2f from, cv::Point2f to) {
@@ -142,12 +142,8 @@ TEST(ROIEditor, DragsAndMovesStayOnTheImage)
     ROIEditState point = WithMode(CvROIMode::Point);
     drag(point, {10, 10}, {500, 500});
     EXPECT_EQ(point.leftDownPoint, cv::Point2f(199, 99));
-}
-
-// A quick repeat closes a polygon of three vertices or more, once, adding no vertex; slow
-// repeats are vertices again, and so are quick clicks far away.
-TEST(ROIEditor, PolygonClosedByQuickRepeatOnlyWithThreeVertices)
-{
+    // A quick repeat closes a polygon of three vertices or more, once, adding no vertex; slow
+    // repeats are vertices again, and so are quick clicks far away.
     ROIEditState s = WithMode(CvROIMode::Polygon);
     std::int64_t t = 10000;
     for (cv::Point2f p : {cv::Point2f(10, 10), cv::Point2f(30, 10), cv::Point2f(30, 30)}) {
@@ -236,7 +232,7 @@ TEST(ROIEditor, ShiftSnapsRotationToMultiplesOf45)
     ROIEditor::Release(s);
 }
 
-TEST(ROIEditor, RotatedRectangleCornersFollowMoveAndRotation)
+TEST(ROIEditor, RotatedRectangleCornersFollowMovesAndEdgeDragsKeepTheOppositeEdge)
 {
     ROIEditState s = RotatedRect({60, 80, 80, 40}, 30.0);
     EXPECT_TRUE(Gesture(s, {100, 100}, {{150, 130}}));
@@ -245,11 +241,7 @@ TEST(ROIEditor, RotatedRectangleCornersFollowMoveAndRotation)
     ASSERT_EQ(s.polygonPoints.size(), 4u);
     for (int i = 0; i < 4; ++i)
         EXPECT_LT(cv::norm(s.polygonPoints[i] - expected[i]), 1e-3) << i;
-}
-
-// An edge moves alone whatever the turn, quarter turns included: the opposite edge stays.
-TEST(ROIEditor, RotatedRectangleEdgeDragKeepsTheOppositeEdge)
-{
+    // An edge moves alone whatever the turn, quarter turns included: the opposite edge stays.
     for (double angle : {30.0, 0.0, 90.0, 180.0, 270.0, 360.0, -90.0, 450.0}) {
         ROIEditState s = RotatedRect({60, 80, 80, 40}, angle);
         const auto c = s.polygonPoints;

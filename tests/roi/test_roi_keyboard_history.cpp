@@ -117,7 +117,7 @@ TEST(ROIEditHistory, StepsBurstsAndCancelledGestures)
     EXPECT_TRUE(s.polygonPoints.empty());
 }
 
-TEST(ROIKeyboard, MovesStopAtTheImageBorder)
+TEST(ROIKeyboard, MovesStopAtTheBorderResizeChangesTheMainSizeAndRemoveLeavesNothing)
 {
     const cv::Size image(100, 80);
     for (ROIEditState s : EveryKind()) {
@@ -132,12 +132,8 @@ TEST(ROIKeyboard, MovesStopAtTheImageBorder)
         const cv::Rect2f old = ROIEditRecord::CoveredBox(before);
         EXPECT_NEAR(ROIEditRecord::CoveredBox(s).width, old.width, 1e-3) << s.mode;
     }
-}
-
-// Resizing changes each kind's main size, never below one pixel, a rotated rectangle about its
-// centre, an annulus's inner radius staying inside; a point has no size. Removing leaves nothing.
-TEST(ROIKeyboard, ResizeChangesTheMainSizeOfEachKindAndRemoveLeavesNothing)
-{
+    // Resizing changes each kind's main size, never below one pixel, a rotated rectangle about its
+    // centre, an annulus's inner radius staying inside; a point has no size. Removing leaves nothing.
     const auto radii = [](const ROIEditState& s) {
         return cv::Vec2d(ROIEditRecord::OuterRadius(s), ROIEditRecord::InnerRadius(s));
     };
