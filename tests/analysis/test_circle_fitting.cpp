@@ -95,7 +95,7 @@ void expectFit(const std::string& name, const std::vector<cv::Point2f>& pts, int
 
 // ---- Closed-form fits ------------------------------------------------------------
 
-TEST(CircleClosedForm, ExactPointsGiveTheirCircleAlsoFarFromTheOrigin)
+TEST(CircleClosedForm, ExactAndDegeneratePointSets)
 {
     // Centre 1500 px out: sums of raw cubes would swamp the circle's own signal.
     const TrueCircle near{37.5, -12.25, 10.0}, far{1500.25, 1400.75, 20.0};
@@ -113,10 +113,6 @@ TEST(CircleClosedForm, ExactPointsGiveTheirCircleAlsoFarFromTheOrigin)
             expectCircle(c, r, truth, 1e-3, "LeastSquares");
         }
     }
-}
-
-TEST(CircleClosedForm, DegeneratePointSets)
-{
     // Too few or collinear points: the fits that can refuse do so and leave their outputs alone.
     std::vector<cv::Point2f> slanted;
     for (int i = 0; i < 20; ++i)

@@ -22,7 +22,7 @@ cv::Mat halfPlane(double cx, double cy, double angle, int size) {
 }
 
 // Full rings and arcs, searched either way, with the polarity the search meets.
-TEST(Gauges, CircleFindsRenderedDiscToHundredthsOfAPixel) {
+TEST(Gauges, CircleFindsRenderedDiscsLeavesOutOutliersAndNeedsThePolarityItMeets) {
     const double cx = 80.37, cy = 74.81, r = 41.23;
     for (auto [brightDisc, inward, polarity, start, end] :
          {std::tuple{true, false, 2, 0.0, 360.0}, {true, true, 1, 0.0, 360.0}, {false, false, 1, 0.0, 360.0},
@@ -41,9 +41,6 @@ TEST(Gauges, CircleFindsRenderedDiscToHundredthsOfAPixel) {
         EXPECT_EQ(res.inliers, p.calipers);
         EXPECT_EQ(res.hits.size(), size_t(p.calipers));
     }
-}
-
-TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothingAndOutliersAreLeftOut) {
     cv::Mat img = disc(80, 75, 40, 210, 30);
     EA::CircleGaugeParams p;
     p.caliper.polarity = 1;  // outward over a bright disc the edge falls
@@ -61,7 +58,7 @@ TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothingAndOutliersAreLeftOut) {
     EXPECT_EQ(res.inliers, 23);
 }
 
-TEST(Gauges, LineFindsRenderedEdgeAngle) {
+TEST(Gauges, LinesAndEdgesMeasuredAndFailuresReportTheirReason) {
     for (double angle : {0.0, 7.3, 45.0, 90.0, 133.0}) {
         SCOPED_TRACE(angle);
         const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
@@ -78,9 +75,6 @@ TEST(Gauges, LineFindsRenderedEdgeAngle) {
         const double a = angle * CV_PI / 180.0;
         EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
     }
-}
-
-TEST(Gauges, EdgeGaugeMeasuresBarsAndFailuresReportTheirReason) {
     // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
     const cv::Mat img = areaImage(140, 40, 20, 220, [](double x, double) {
         return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);

@@ -12,7 +12,7 @@ namespace {
 using cv::Point2f;
 
 // The range is closed: 360 stays 360. Far-out and non-finite angles do not hang.
-TEST(GeometryAngles, NormalizedPointAndLineAnglesGrowClockwiseOnScreen) {
+TEST(GeometryAngles, AnglesSweepsPointsOnCirclesAndRotationGrowClockwiseOnScreen) {
     for (auto [in, out] : {std::pair{360.0, 360.0}, {-360.0, 0.0}, {725.0, 5.0}, {720.0, 360.0}, {-90.0, 270.0},
                            {0.0, 0.0}, {360.0 * 1e9 + 45.0, 45.0}, {-360.0 * 1e9 - 45.0, 315.0}, {360.0 * 1e6, 360.0}})
         EXPECT_DOUBLE_EQ(EA::normalizeAngle(in), out) << in;
@@ -36,9 +36,6 @@ TEST(GeometryAngles, NormalizedPointAndLineAnglesGrowClockwiseOnScreen) {
                                  {EA::calculateline2lineAngle({0, 0}, {0, 1}, {1, 0}, {0, 0}), 270.0},
                                  {EA::calculateline2lineAngle({1, 0}, {0, 0}, {0, 0}, {0, 1}), -270.0}})
         EXPECT_NEAR(got, expected, 1e-5);
-}
-
-TEST(GeometryAngles, SweepsPointsOnCirclesAndRotation) {
     // {start, end, counter-clockwise?, start after, end after}; a clockwise sweep that wraps
     // through 0 starts below 0 after conversion.
     for (auto [s, e, ccw, s2, e2] : {std::tuple{30.0, 90.0, true, 270.0, 330.0}, {270.0, 330.0, false, 30.0, 90.0},

@@ -51,7 +51,7 @@ Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, 
     return pts;
 }
 
-TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
+TEST(LineFitting, TwoPointsGiveTheLineThroughThemTooFewOrIdenticalNone) {
     // Levenberg-Marquardt: a horizontal spread has no (b, lambda - a) direction.
     const Points two{{0, 0}, {10, 0}};
     for (const auto& [name, fit] : Fits{
@@ -67,11 +67,8 @@ TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
         EXPECT_NEAR(l[1], 0.0f, 1e-7f) << name;
         EXPECT_NEAR(l[3], 0.0f, 1e-6f) << name;
     }
-}
-
-// Too few points, identical points, or fewer inliers than asked for: no line, and either
-// zeros or the output left alone. RANSAC: one point cannot give two distinct draws.
-TEST(LineFitting, TooFewOrIdenticalPoints) {
+    // Too few points, identical points, or fewer inliers than asked for: no line, and either
+    // zeros or the output left alone. RANSAC: one point cannot give two distinct draws.
     const Points one{{3, 4}}, same(6, Point2f(4, 4)), twenty = noisyLine({100, 100}, 30, 0.0, 0.0, 20, 1);
     const cv::Vec4f sentinel(9, 8, 7, 6), zero(0, 0, 0, 0);
     for (const auto& [fit, expected] : std::vector<std::pair<std::function<void(cv::Vec4f&)>, cv::Vec4f>>{
@@ -105,7 +102,7 @@ TEST(LineFitting, TooFewOrIdenticalPoints) {
     EXPECT_LT(angleErrorDeg(l, 30), 1e-3);
 }
 
-TEST(LineFitting, LinearCurveOfExactLines) {
+TEST(LineFitting, LinearCurvesAndTheLeastSquaresFamilyMatchExactLinesAndOpenCv) {
     Points diagonal, vertical;
     for (int x = -3; x <= 5; ++x) diagonal.emplace_back(float(x), float(2 * x + 1));
     for (int y = 0; y < 8; ++y) vertical.emplace_back(5.0f, float(y * 3));
@@ -116,9 +113,6 @@ TEST(LineFitting, LinearCurveOfExactLines) {
     // Too few points (robust needs five inliers) give an invalid curve.
     EXPECT_EQ(EA::fitLinearCurve({{1, 1}}, 0), cv::Vec3f(0, 0, 0));
     EXPECT_EQ(EA::fitLinearCurve({{1, 1}, {2, 2}, {3, 3}}, 1), cv::Vec3f(0, 0, 0));
-}
-
-TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
     const Points pts = noisyLine({90, 110}, 72, 0.8, 0.0, 150, 3);
     cv::Vec4f ref;
     cv::fitLine(pts, ref, cv::DIST_L2, 0, 1e-6, 1e-6);
@@ -135,7 +129,7 @@ TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
     }
 }
 
-TEST(LineFitting, RobustFittersIgnoreOutliers) {
+TEST(LineFitting, RobustFittersIgnoreOutliersAndSampleUntilACleanPairIsLikely) {
     const Point2f origin(100, 90);
     for (double angle : {0.0, 35.0, 90.0, 151.0}) {
         const Points pts = noisyLine(origin, angle, 0.5, 0.4, 200, 11 + unsigned(angle));
@@ -159,9 +153,6 @@ TEST(LineFitting, RobustFittersIgnoreOutliers) {
         EA::fitLineLeastSquares(pts, ls);
         EXPECT_GT(angleErrorDeg(ls, angle) + offsetError(ls, origin), 2.0) << angle;
     }
-}
-
-TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
     // With half the points outliers a two-point sample is clean one time in four;
     // stopping after a handful of samples leaves the refit biased by its band.
     double fitSq = 0, oracleSq = 0;

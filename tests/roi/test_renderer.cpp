@@ -164,7 +164,7 @@ TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
     }
 }
 
-TEST(ROIRenderer, MaskBlendsOnlyCoveredPixelsOfEveryForm)
+TEST(ROIRenderer, MasksBlendOnlyCoveredPixelsAndRenderAllKeepsOrderAndSkips)
 {
     cv::Mat mask = cv::Mat::zeros(2, 2, CV_8UC1);
     mask.at<uchar>(0, 0) = 1;
@@ -191,21 +191,17 @@ TEST(ROIRenderer, MaskBlendsOnlyCoveredPixelsOfEveryForm)
         ASSERT_NO_THROW(ROIRenderer::RenderAll(img, {&roi}, 1.0, 1.0));
         EXPECT_EQ(Count(img), 50);
     }
-}
-
-TEST(ROIRenderer, RenderAllOrderAndSkips)
-{
     cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}}), second = first;
     cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}}), unknown = Record(99, {{0, 9}, {20, 9}});
     cvROI negative = Record(-1, {{0, 9}, {20, 9}});
     second.color = cv::Scalar(0, 0, 255);
     hidden.visible = false;
-    cv::Mat img = cv::Mat::zeros(10, 30, CV_8UC3);
-    ROIRenderer::RenderAll(img, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
-    EXPECT_EQ(img.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
-    EXPECT_EQ(Count(img), 21);
+    cv::Mat lines = cv::Mat::zeros(10, 30, CV_8UC3);
+    ROIRenderer::RenderAll(lines, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
+    EXPECT_EQ(lines.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(Count(lines), 21);
     const std::vector<cvROI*>* none = nullptr;
-    EXPECT_NO_THROW(ROIRenderer::RenderAll(img, none, 1.0, 1.0));
+    EXPECT_NO_THROW(ROIRenderer::RenderAll(lines, none, 1.0, 1.0));
 }
 
 TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
