@@ -201,23 +201,6 @@ TEST_F(ClassicPanelTest, CropOfTheSourceImage)
     // One entirely outside leaves nothing to crop: the whole image.
     m_panel->SetRect(cv::Rect(500, 500, 10, 10));
     EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
-
-    // Circles and polygons drawn by code are covered too.
-    cvROI circle;
-    circle.mode = CvROIMode::Circle;
-    circle.points = {{50, 40}, {10, 0}};
-    m_panel->SetROI(circle, true);
-    crop = m_panel->GetCVcropmat();
-    ASSERT_EQ(crop.size(), cv::Size(20, 20));
-    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(40, 30, 7));
-
-    cvROI polygon;
-    polygon.mode = CvROIMode::Polygon;
-    polygon.points = {{10, 10}, {60, 15}, {30, 50}};
-    m_panel->SetROI(polygon, true);
-    crop = m_panel->GetCVcropmat();
-    EXPECT_EQ(crop.size(), cv::Size(50, 40));
-    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 10, 7));
 }
 
 TEST_F(ClassicPanelTest, WheelZoomBringsThePixelUnderTheMouseToTheMiddle)
@@ -423,20 +406,6 @@ TEST_F(ClassicPanelTest, NoEditingWithoutBothFlags)
     Click(30, 30);
     ASSERT_EQ(m_crops.size(), 1u);
     EXPECT_EQ(m_crops[0], cv::Rect());
-}
-
-TEST_F(ClassicPanelTest, PolygonClosedByClickingItsFirstVertex)
-{
-    ShowImage(200, 150);
-    m_panel->SetFuncEnable(false, true, true);
-    m_panel->SetROIMode(CvROIMode::Polygon);
-    for (const wxPoint& p : {wxPoint(20, 20), wxPoint(120, 20), wxPoint(70, 100), wxPoint(21, 21)})
-        Click(p.x, p.y);
-    ASSERT_EQ(m_crops.size(), 1u);
-    EXPECT_EQ(m_crops[0], cv::Rect(20, 20, 101, 81));
-    std::vector<cv::Point2f> points;
-    m_panel->GetPolygonPoints(points);
-    EXPECT_EQ(points.size(), 3u);
 }
 
 TEST_F(ClassicPanelTest, DoubleClickClosesAPolygonOfThreeVertices)

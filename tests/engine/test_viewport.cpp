@@ -38,17 +38,6 @@ void ExpectNearestNeighbour(const cv::Mat& out, const cv::Mat& source, cv::Rect 
 
 } // namespace
 
-TEST(Viewport, FreshViewportShowsNothing)
-{
-    Viewport vp;
-    EXPECT_EQ(vp.GetScale(), 1.0);
-    EXPECT_EQ(vp.GetVisibleROI(), cv::Rect());
-    EXPECT_EQ(vp.GetVirtualSize(), cv::Size(0, 0));
-    EXPECT_TRUE(vp.ExtractVisibleRegion(CoordinateImage(20, 10)).empty());
-    EXPECT_EQ(vp.GetCenteringOffset(), cv::Point2f(0, 0));
-    EXPECT_EQ(vp.OriginalToView(cv::Point2f(3, 4)), cv::Point2f(3, 4));
-}
-
 TEST(Viewport, ScaleIsClampedAndNaNEndsAtMaximum)
 {
     Viewport vp;
@@ -94,7 +83,8 @@ TEST(Viewport, VisibleRectangle)
                 {{100, 100}, {50, 50}, 1.0, {100, 10}, {}},
                 {{1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {INT_MAX, INT_MAX}, {}},
                 {{1000, 1000}, {INT_MAX, INT_MAX}, 0.1, {0, 0}, {0, 0, 1000, 1000}},
-                {{100, 100}, {40, 30}, 2.0, {-10, -20}, {0, 0, 22, 17}}};
+                {{100, 100}, {40, 30}, 2.0, {-10, -20}, {0, 0, 22, 17}},
+                {{0, 0}, {40, 30}, 1.0, {0, 0}, {}}};
     for (const auto& row : rows)
         EXPECT_EQ(MakeViewport(row.source, row.window, row.scale, row.scroll).GetVisibleROI(), row.visible)
             << row.source << row.scroll << row.scale;

@@ -10,6 +10,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "tivra/io/ImageFileInfo.h"
+
 namespace iotest {
 
 namespace fs = std::filesystem;
@@ -76,6 +78,20 @@ inline double MaxDifference(const cv::Mat& a, const cv::Mat& b)
 inline double MeanDifference(const cv::Mat& a, const cv::Mat& b)
 {
     return cv::norm(a, b, cv::NORM_L1) / static_cast<double>(a.total() * a.channels());
+}
+
+/// Size, layout, format, orientation and whether EXIF was found, as one line.
+inline std::string Describe(const ImageFileInfo& i)
+{
+    return std::to_string(i.width) + "x" + std::to_string(i.height) + " c" + std::to_string(i.channels) + " b" +
+           std::to_string(i.bit_depth) + " " + i.format + " o" + std::to_string(i.orientation) + " e" +
+           std::to_string(i.has_exif);
+}
+
+/// Path of a project-made file under tests/data/io.
+inline std::string DataFile(const std::string& name)
+{
+    return (fs::path(TIVRA_TEST_DATA_DIR) / "io" / name).string();
 }
 
 /// What `call` returns, with what it printed on standard error.

@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes DataFile(const std::string& name)
+Bytes DataBytes(const std::string& name)
 {
     return ReadBytes((fs::path(TIVRA_TEST_DATA_DIR) / name).string());
 }
@@ -33,7 +33,7 @@ ImageFileInfo Parse(const Bytes& bytes, bool jpeg)
 }
 
 // exif|make|model|date|orientation|exposure|f-number|focal|iso|gps|lat,lon,alt
-std::string Describe(const ImageFileInfo& i)
+std::string DescribeExif(const ImageFileInfo& i)
 {
     std::ostringstream out;
     out << i.has_exif << '|' << i.camera_make << '|' << i.camera_model << '|' << i.date_time << '|' << i.orientation
@@ -59,7 +59,7 @@ TEST_P(ExifFile, ParsesToItsRecordedValues)
 {
     const std::string file = GetParam().file;
     const bool jpeg = file.size() > 4 && file.compare(file.size() - 4, 4, ".jpg") == 0;
-    EXPECT_EQ(Describe(Parse(DataFile(file), jpeg)), GetParam().expected) << file;
+    EXPECT_EQ(DescribeExif(Parse(DataBytes(file), jpeg)), GetParam().expected) << file;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,7 +93,7 @@ TEST(ExifReader, NoDataIsNoExif)
 {
     ImageFileInfo info;
     exif_reader::ParseExif(nullptr, 0, info);
-    EXPECT_EQ(Describe(info), kNothing);
+    EXPECT_EQ(DescribeExif(info), kNothing);
 }
 
 // Cutting a block anywhere gives, for every field, either its default or the
@@ -101,7 +101,7 @@ TEST(ExifReader, NoDataIsNoExif)
 TEST(ExifReader, EveryTruncationYieldsDefaultsOrTrueValues)
 {
     for (const char* file : {"io/exif/camera-little-endian.tif", "io/exif/camera-big-endian.tif"}) {
-        const Bytes full = DataFile(file);
+        const Bytes full = DataBytes(file);
         const ImageFileInfo whole = Parse(full, false);
         for (std::size_t n = 0; n <= full.size(); ++n) {
             const ImageFileInfo info = Parse(Bytes(full.begin(), full.begin() + n), false);
@@ -122,10 +122,10 @@ TEST(ExifReader, EveryTruncationYieldsDefaultsOrTrueValues)
 
 TEST(JpegExifScan, ReportsTheBlockBoundsAfterTheIdentifier)
 {
-    const Bytes jpeg = DataFile("io/exif/camera-after-xmp.jpg");
+    const Bytes jpeg = DataBytes("io/exif/camera-after-xmp.jpg");
     std::size_t begin = 0, end = 0;
     ASSERT_TRUE(exif_reader::FindJpegExifBlock(jpeg.data(), jpeg.size(), begin, end));
-    EXPECT_EQ(Bytes(jpeg.begin() + begin, jpeg.begin() + end), DataFile("io/exif/camera-big-endian.tif"));
+    EXPECT_EQ(Bytes(jpeg.begin() + begin, jpeg.begin() + end), DataBytes("io/exif/camera-big-endian.tif"));
 }
 
 // Inputs that once crashed the reader under AddressSanitizer (saved there by

@@ -111,6 +111,7 @@ TEST(HeifUtils, AllPathTypesReachTheSameFile)
     EXPECT_THROW(heif_utils::heif_to_cvmat(std::wstring(1, static_cast<wchar_t>(0xD800))), std::range_error);
 }
 
+// heif-enc also carries a JPEG's EXIF block over, where the file information finds it.
 TEST(HeifUtils, TenBitsDecodeToEightAndAlphaIsKept)
 {
     if (std::system("command -v heif-enc >/dev/null 2>&1") != 0)
@@ -119,16 +120,24 @@ TEST(HeifUtils, TenBitsDecodeToEightAndAlphaIsKept)
     const cv::Mat picture = SmoothPicture(64, 48);
     cv::Mat deep;
     picture.convertTo(deep, CV_16UC3, 257.0);
-    const auto [back, log] = DecodeCapturing(HeifEnc(dir, deep, "-b 10 -q 95"));
+    const std::string tenBits = HeifEnc(dir, deep, "-b 10 -q 95");
+    EXPECT_EQ(Describe(GetImageFileInfo(tenBits)), "64x48 c3 b10 HEIF o1 e0");
+    const auto [back, log] = DecodeCapturing(tenBits);
     ASSERT_EQ(back.type(), CV_8UC3);
     EXPECT_LT(MeanDifference(back, picture), 4.0);
 
     cv::Mat alpha(48, 64, CV_8UC1, cv::Scalar(255)), bgra;
     alpha.colRange(32, 64).setTo(60);
     cv::merge(std::vector<cv::Mat>{picture, alpha}, bgra);
-    const cv::Mat withAlpha = DecodeCapturing(HeifEnc(dir, bgra, "-q 95")).first;
+    const std::string alphaFile = HeifEnc(dir, bgra, "-q 95");
+    EXPECT_EQ(Describe(GetImageFileInfo(alphaFile)), "64x48 c4 b8 HEIF o1 e0");
+    const cv::Mat withAlpha = DecodeCapturing(alphaFile).first;
     ASSERT_EQ(withAlpha.type(), CV_8UC4);
     EXPECT_LT(MeanDifference(withAlpha, bgra), 4.0);
     EXPECT_NEAR(withAlpha.at<cv::Vec4b>(10, 5)[3], 255, 8);
     EXPECT_NEAR(withAlpha.at<cv::Vec4b>(10, 50)[3], 60, 8);
+
+    const std::string command = "heif-enc '" + DataFile("orientation-6.jpg") + "' -o '" + (dir / "exif.heic") + "'";
+    ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0);
+    EXPECT_EQ(Describe(GetImageFileInfo(dir / "exif.heic")), "40x24 c3 b8 HEIF o6 e1");
 }

@@ -1,6 +1,6 @@
-// The header readers against OpenCV's decoder on files OpenCV encodes: a file a
-// reader vouches for must decode to the layout it reports, whole or cut short,
-// and the whole files must be vouched for (else the fast path is never taken).
+// The header readers against OpenCV's decoder: a file a reader vouches for must
+// decode to the layout it reports, whole or cut short, and the whole files OpenCV
+// encodes must be vouched for (else the fast path is never taken).
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -8,17 +8,20 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "IoTestSupport.h"
+#include "tivra/io/ImageFileInfo.h"
 #include "tivra/io/ImageHeader.h"
 
 namespace {
 
 using Layout = std::tuple<int, int, int, int>;
 
-Layout DecodedLayout(const std::vector<std::uint8_t>& bytes)
+// What `decode` gives; nothing when it throws (beyond OpenCV's pixel limit).
+template <typename Decode>
+Layout DecodedLayout(Decode decode)
 {
     cv::Mat image;
     try {
-        image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
+        image = decode();
     } catch (const cv::Exception&) {
     }
     if (image.empty())
@@ -46,7 +49,8 @@ TEST_P(ImageHeader, ReportsWhatTheDecoderGivesAndRefusesCutFiles)
         const bool vouched = image_header::ReadImageLayout(image_header::FileBytes(bytes.data(), size), info);
         EXPECT_TRUE(vouched || size != whole);
         if (vouched) {
-            EXPECT_EQ(Layout(info.width, info.height, info.channels, info.bit_depth), DecodedLayout(bytes));
+            EXPECT_EQ(Layout(info.width, info.height, info.channels, info.bit_depth),
+                      DecodedLayout([&] { return cv::imdecode(bytes, cv::IMREAD_UNCHANGED); }));
         }
     }
 }
@@ -61,6 +65,30 @@ INSTANTIATE_TEST_SUITE_P(Formats, ImageHeader,
                                            Case{".jpg", CV_8UC3}));
 
 }  // namespace
+
+// Small files from other producers (Pillow's palette, 1-bit, CMYK, progressive and
+// transparent variants, OpenCV's other options, headers that lie about their size)
+// under tests/data/io/headers: whole or cut, GetImageFileInfo reports the layout
+// the decoder gives.
+TEST(ImageFileInfoLayout, IsWhatTheDecoderGivesForFilesFromOtherProducers)
+{
+    const iotest::ScratchDir dir;
+    int files = 0;
+    for (const auto& entry : iotest::fs::directory_iterator(iotest::fs::path(TIVRA_TEST_DATA_DIR) / "io/headers")) {
+        const std::vector<std::uint8_t> whole = iotest::ReadBytes(entry.path().string());
+        for (const std::size_t size : {whole.size(), whole.size() - 1, whole.size() / 2, std::size_t{40}}) {
+            const std::vector<std::uint8_t> bytes(whole.begin(), whole.begin() + std::min(size, whole.size()));
+            const std::string path = dir / ("cut" + entry.path().extension().string());
+            iotest::WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+            const ImageFileInfo info = GetImageFileInfo(path);
+            EXPECT_EQ(Layout(info.width, info.height, info.channels, info.bit_depth),
+                      DecodedLayout([&] { return cv::imread(path, cv::IMREAD_UNCHANGED); }))
+                << entry.path().filename() << " cut to " << size;
+        }
+        ++files;
+    }
+    EXPECT_EQ(files, 61);
+}
 
 // Inputs that once crashed a header reader (saved by scripts/run-fuzz.sh):
 // reading each of them to the end is the test.

@@ -12,26 +12,7 @@
 
 using namespace iotest;
 
-namespace {
-
 constexpr int kPanelFlags = cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR;
-
-std::string Describe(const ImageFileInfo& i)
-{
-    return std::to_string(i.width) + "x" + std::to_string(i.height) + " c" + std::to_string(i.channels) + " b" +
-           std::to_string(i.bit_depth) + " " + i.format + " o" + std::to_string(i.orientation) + " e" +
-           std::to_string(i.has_exif);
-}
-
-// Project-made inputs: a JPEG whose EXIF block sets orientation 6 (turned upright,
-// width and height swap) and a PNG header declaring 100000 x 100000 pixels and
-// nothing behind it.
-std::string DataFile(const std::string& name)
-{
-    return (fs::path(TIVRA_TEST_DATA_DIR) / "io" / name).string();
-}
-
-}  // namespace
 
 // The panels' reading gives the image OpenCV decodes and the information
 // GetImageFileInfo reports, from one read of the file.
@@ -44,6 +25,7 @@ TEST(ImageReader, GivesTheDecodedImageAndTheFileInformation)
     const std::vector<std::pair<std::string, cv::Mat>> files = {
         {"colour.png", SmoothPicture(30, 20)}, {"deep.tif", deep}, {"alpha.png", rgba},
         {"gray.bmp", cv::Mat(20, 30, CV_8UC1, cv::Scalar(9))}, {"photo.webp", SmoothPicture(30, 20)}};
+    // A JPEG whose EXIF block sets orientation 6 (turned upright, width and height swap).
     std::vector<std::string> paths = {DataFile("orientation-6.jpg")};
     for (const auto& [name, image] : files) {
         ASSERT_TRUE(cv::imwrite(dir / name, image)) << name;
@@ -85,6 +67,7 @@ TEST(ImageReader, RefusesBadInputWithAReason)
     WriteBytes(dir / "cut.jpg", std::string(jpeg.begin(), jpeg.begin() + 200));
     WriteBytes(dir / "empty.png", "");
     WriteBytes(dir / "text.png", "not an image");
+    // A PNG header declaring 100000 x 100000 pixels and nothing behind it.
     fs::copy_file(DataFile("ihdr-100000x100000-no-data.png"), dir.path() / "lying.png");
     ::mkfifo((dir / "fifo.png").c_str(), 0600);
     fs::create_directory(dir.path() / "folder.jpg");

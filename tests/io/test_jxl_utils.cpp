@@ -26,6 +26,12 @@ std::pair<cv::Mat, std::string> DecodeCapturing(const std::string& path)
     return Capturing([&] { return jxl_utils::jxl_to_cvmat(path); });
 }
 
+std::string Box(const std::string& kind, const std::string& payload)
+{
+    const std::size_t size = 8 + payload.size();
+    return std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size)} + kind + payload;
+}
+
 }  // namespace
 
 // The large picture fills several times the first 64 KiB output buffer; regions of
@@ -37,6 +43,7 @@ TEST(JxlUtils, LosslessRoundTripsAreExact)
     const cv::Mat copy = colour.clone();
     EXPECT_EQ(EncodeCapturing(colour, dir / "noise.jxl", 100), std::make_pair(true, std::string()));
     EXPECT_GT(fs::file_size(dir.path() / "noise.jxl"), 4u * 65536u);
+    EXPECT_EQ(Describe(GetImageFileInfo(dir / "noise.jxl")), "300x300 c3 b8 JXL o1 e0");
     EXPECT_EQ(MaxDifference(colour, copy), 0);  // the caller's image stays BGR
     for (const cv::Mat& image : {colour, NoisePicture(200, 150, CV_8UC3)(cv::Rect(17, 11, 70, 50)),
                                  NoisePicture(200, 150, CV_8UC1)(cv::Rect(3, 4, 50, 60))}) {
@@ -46,6 +53,18 @@ TEST(JxlUtils, LosslessRoundTripsAreExact)
         EXPECT_EQ(MaxDifference(back, image), 0);
         EXPECT_EQ(log, "");
     }
+}
+
+// A container whose codestream follows 100 KiB of XML metadata.
+TEST(JxlUtils, InformationIsFoundBehindLargeBoxes)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(EncodeCapturing(NoisePicture(40, 30, CV_8UC3), dir / "bare.jxl", 100).first);
+    const std::vector<unsigned char> codestream = ReadBytes(dir / "bare.jxl");
+    WriteBytes(dir / "boxed.jxl", Box("JXL ", "\r\n\x87\n") + Box("ftyp", std::string("jxl \0\0\0\0jxl ", 12)) +
+                                      Box("xml ", "<x>" + std::string(100000, ' ') + "</x>") +
+                                      Box("jxlc", std::string(codestream.begin(), codestream.end())));
+    EXPECT_EQ(Describe(GetImageFileInfo(dir / "boxed.jxl")), "40x30 c3 b8 JXL o1 e0");
 }
 
 TEST(JxlUtils, LossyRoundTripIsClose)
@@ -120,6 +139,7 @@ TEST(JxlUtils, AllPathTypesReachTheSameFile)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Failed to write to file: \n");
 }
 
+// The file information still counts the alpha channel the decoder drops.
 TEST(JxlUtils, AlphaIsDropped)
 {
     if (std::system("command -v cjxl >/dev/null 2>&1") != 0)
@@ -129,6 +149,7 @@ TEST(JxlUtils, AlphaIsDropped)
     ASSERT_TRUE(cv::imwrite(dir / "alpha.png", bgra));
     const std::string command = "cjxl -d 0 '" + (dir / "alpha.png") + "' '" + (dir / "alpha.jxl") + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(Describe(GetImageFileInfo(dir / "alpha.jxl")), "32x24 c4 b8 JXL o1 e0");
     const cv::Mat back = DecodeCapturing(dir / "alpha.jxl").first;
     ASSERT_EQ(back.type(), CV_8UC3);
     cv::Mat bgr;
