@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -172,9 +173,12 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
         return false;
     }
     try {
+        // The old images are let go of off the GUI thread once nothing shows
+        // them: unmapping a large one costs about as much as copying the new one.
+        cv::Mat previousRaw, previousSource;
         if (!internal) {
-            m_rawMat = LargeCopy(mat);
-            m_matBitmap = m_rawMat;
+            previousRaw = std::exchange(m_rawMat, LargeCopy(mat));
+            previousSource = std::exchange(m_matBitmap, m_rawMat);
             if (m_matBitmap.depth() == CV_8U)
                 NormaliseToBgr(m_matBitmap);  // a new buffer only when the channels change
         }
@@ -194,8 +198,11 @@ bool TivraPanel::SetCVmat(const cv::Mat& mat, bool internal, bool keepScale)
             ResizeByFactor(DisplaySource(), m_drawmatBitmap, m_scale, cv::INTER_NEAREST);
         }
         MapDrawMat();
-        if (MakeBitmapFrom(m_drawmatBitmap))
+        if (MakeBitmapFrom(m_drawmatBitmap)) {
+            ReleaseImage(std::move(previousRaw));
+            ReleaseImage(std::move(previousSource));
             return SetBitmap(m_bitmap);
+        }
         LogError(kConversionFailed);
         return false;
     } catch (const cv::Exception& e) {

@@ -3,6 +3,7 @@
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -96,9 +97,12 @@ bool TivraROIAdvPanel::AdoptImage(const cv::Mat& pixels, bool keepScale)
     // The raw image and the displayed one are the same pixels until a display
     // mapping makes them differ: one buffer serves both.
     SupersedeAsyncLoad();
-    m_matBitmap = pixels;
-    m_rawMat = pixels;
+    cv::Mat previousRaw = std::exchange(m_rawMat, pixels);
+    cv::Mat previousShown = std::exchange(m_matBitmap, pixels);
     m_reducedLevels.clear();
+    // Unmapping a large old image costs about as much as copying the new one.
+    ReleaseImage(std::move(previousRaw));
+    ReleaseImage(std::move(previousShown));
     m_loadedImageInfo = ImageFileInfo();
     m_loadedImageInfo.width = pixels.cols;
     m_loadedImageInfo.height = pixels.rows;

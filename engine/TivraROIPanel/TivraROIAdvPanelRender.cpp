@@ -2,11 +2,8 @@
 // through the viewport, the layers are drawn into that buffer, and the buffer is
 // blitted at the centring offset. The cost depends on the window, not the image.
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <vector>
-
-#include <sys/mman.h>
 
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
@@ -16,6 +13,7 @@
 #include "tivra/engine/FramePainter.h"
 #include "tivra/engine/GuideLines.h"
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
+#include "tivra/io/LargeImage.h"
 
 namespace {
 
@@ -36,20 +34,6 @@ int ReductionFor(double scale, size_t imagePixels)
     while (factor < kLastReduction && scale * factor * 2 <= 1.0)
         factor *= 2;
     return factor >= kFirstReduction ? factor : 1;
-}
-
-// The levels are written once and read by every frame; huge pages spare the
-// first touch of thousands of 4 KiB pages when a level of a large image is made.
-cv::Mat NewLevel(int rows, int cols, int type)
-{
-    cv::Mat level(rows, cols, type);
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(level.data);
-    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (start + level.total() * level.elemSize()) & ~(kHugePage - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    return level;
 }
 
 template <size_t Bytes>
@@ -117,7 +101,9 @@ cv::Mat BuildLevel(const cv::Mat& image, int factor)
     for (int j = 0; j < cols; ++j)
         sourceCols[static_cast<size_t>(j)] = j * factor;
     const std::vector<size_t> offsets = ByteOffsets(sourceCols, image.elemSize());
-    cv::Mat level = NewLevel(rows, cols, image.type());
+    // Written once and read by every frame: on huge pages, a level of a large
+    // image spares the first touch of thousands of 4 KiB pages.
+    cv::Mat level = NewLargeImage(cv::Size(cols, rows), image.type());
     cv::parallel_for_(cv::Range(0, rows),
                       [&](const cv::Range& range) { SampleRows(image, sourceRows, offsets, level, range); });
     return level;

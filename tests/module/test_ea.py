@@ -220,26 +220,20 @@ def render(shape, bright, sub=8):
 DISC = render((120, 130), lambda x, y: np.hypot(x - 64.3, y - 58.6) <= 30.4)
 
 
-@pytest.mark.parametrize("start, end", [(0, 360), (200, 300)])
-def test_circle_gauge_on_a_rendered_disc(start, end):
-    bgr = np.dstack([DISC] * 3)
-    r = EA.measureCircle(bgr, (64, 59), 22, 40, start, end, calipers=24, polarity=2)
+def test_circle_gauge_on_an_arc_of_a_rendered_disc():
+    r = EA.measureCircle(np.dstack([DISC] * 3), (64, 59), 22, 40, 200, 300, calipers=24, polarity=2)
     assert r["ok"], r["reason"]
-    assert r["center"] == pytest.approx((64.3, 58.6), abs=0.05)
-    assert r["radius"] == pytest.approx(30.4, abs=0.05)
-    assert r["diameter"] == pytest.approx(2 * r["radius"])
+    assert r["center"] == pytest.approx((64.3, 58.6), abs=0.05) and r["radius"] == pytest.approx(30.4, abs=0.05)
     assert len(r["points"]) == len(r["inliers"]) == len(r["calipers"]) == 24 == r["inlier_count"]
     for (x, y) in r["points"]:
-        assert start <= math.degrees(math.atan2(y - 58.6, x - 64.3)) % 360 <= end
+        assert 200 <= math.degrees(math.atan2(y - 58.6, x - 64.3)) % 360 <= 300
 
 
 def test_line_and_edge_gauges():
     img = render((100, 200), lambda x, y: (y - 50.25) > (x - 100) * math.tan(math.radians(10)))
     line = EA.measureLine(img, ((100, 50), (150, 24), 10), calipers=12)
     assert line["ok"], line["reason"]
-    assert line["angle"] == pytest.approx(10, abs=0.05)
-    assert line["straightness"] < 0.2
-    assert all(line["inliers"])
+    assert line["angle"] == pytest.approx(10, abs=0.05) and all(line["inliers"])
 
     bars = render((20, 100), lambda x, y: ((x >= 30.5) & (x < 50.5)) | ((x >= 70.25) & (x < 80.25)))
     for edges in (EA.measureEdges(bars, (5, 10), (95, 10)), EA.measureEdges(bars, ((50, 10), (90, 6), 0))):

@@ -117,11 +117,8 @@ def test_canny_matches_cv2_with_l1_norm(channels, code):
     edges = engine.Canny(threshold1=20, threshold2=60)
     gray = image if code is None else cv2.cvtColor(image, code)
     expected = cv2.Canny(gray, 20, 60, apertureSize=3, L2gradient=False)
-    assert edges.shape == (120, 160)
-    np.testing.assert_array_equal(edges, expected)
+    np.testing.assert_array_equal(edges, expected, strict=True)
     assert not np.array_equal(expected, cv2.Canny(gray, 20, 60, apertureSize=3, L2gradient=True))
-    assert set(np.unique(edges)) <= {0, 255}
-    assert engine.GetImageSize() == (120, 160, channels)
     np.testing.assert_array_equal(engine.GetMat(), image)
 
 
@@ -134,23 +131,14 @@ def test_load_and_save_unicode_names(tmp_path, name):
     path = str(tmp_path / name)
     cv2_write(path, image)
     engine = tm.TivraEngine()
-    assert engine.LoadImage(path)
+    assert engine.LoadImage(path, tm.IMREAD_GRAYSCALE)
+    np.testing.assert_array_equal(engine.GetMat(), cv2_read(path, cv2.IMREAD_GRAYSCALE))
+    assert engine.LoadImage(path=path, flags=tm.IMREAD_UNCHANGED)
     np.testing.assert_array_equal(engine.GetMat(), cv2_read(path))
 
     copy = tmp_path / ("copy " + name)
     assert engine.SaveImage(str(copy))
     assert copy.read_bytes() == cv2.imencode(copy.suffix, engine.GetMat())[1].tobytes()
-
-
-def test_load_flags(tmp_path):
-    path = str(tmp_path / "colour.png")
-    image = picture(20, 30)
-    cv2_write(path, image)
-    engine = tm.TivraEngine()
-    assert engine.LoadImage(path, tm.IMREAD_GRAYSCALE)
-    np.testing.assert_array_equal(engine.GetMat(), cv2_read(path, cv2.IMREAD_GRAYSCALE))
-    assert engine.LoadImage(path=path, flags=tm.IMREAD_UNCHANGED)
-    assert engine.GetImageSize() == (20, 30, 3)
 
 
 def test_one_engine_shared_by_threads_stays_consistent():

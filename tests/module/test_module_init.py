@@ -52,20 +52,6 @@ def test_docstring_example_runs_as_written():
     assert proc.stdout.splitlines() == ["(480, 640, 3)"]
 
 
-def test_enumeration_semantics():
-    assert tm.Point is tm.CvROIMode.Point
-    assert getattr(tm, "None") is getattr(tm.CvROIMode, "None")
-    assert tm.Point != 1 and int(tm.Point) == 1
-    assert tm.CvDisplayMode.ZoomToFit != tm.CvROIMode.Point  # both 1, different enumerations
-    assert tm.Mask.value == 10
-    unnamed = tm.CvROIMode(8)
-    assert int(unnamed) == 8 and unnamed not in tm.CvROIMode.__members__.values()
-    with pytest.raises(TypeError):
-        tm.Point < tm.Line
-    with pytest.raises(TypeError):
-        tm.Point | tm.Line
-
-
 # Rewrites every copy of the interpreter's version number (e.g. "3.11.2") in the
 # python3 executable's read-only memory, then imports the module.
 PATCH_AND_IMPORT = r'''
@@ -109,15 +95,12 @@ def import_with_version(version):
     return lines, proc.stderr
 
 
-def test_patch_level_release_passes():
-    lines, stderr = import_with_version("3.11.4")
-    assert lines["IMPORTED"] == "0.1.1"
-    assert stderr.count("[TivraModule-Debug] ") == 5
-
-
-@pytest.mark.parametrize("version", ["3.110", "3.12.0"])
-def test_other_versions_fail_before_anything_is_created(version):
+@pytest.mark.parametrize("version", ["3.11.4", "3.110", "3.12.0"])
+def test_only_patch_releases_import_and_others_fail_before_anything_is_created(version):
     lines, stderr = import_with_version(version)
+    if version == "3.11.4":
+        assert lines["IMPORTED"] == "0.1.1" and stderr.count("[TivraModule-Debug] ") == 5
+        return
     full = lines["VERSION"]
     assert lines["IMPORTERROR"] == ("Python version mismatch: module was compiled for Python 3.11, "
                                     f"but the interpreter version is incompatible: {full}.")

@@ -22,15 +22,6 @@ def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
     assert len(parent.GetChildren()) == 0
 
 
-def test_placement_defaults_and_clamping(parent):
-    default = tm.TivraPanel(parent.GetHandle(), width=0, height=0)
-    placed = tm.TivraPanel(parent.GetHandle(), x=-5, y=-7, width=120, height=90)
-    explicit = tm.TivraPanel(parent.GetHandle(), -1, 10, 20, 200, 100)
-    assert child_with_handle(parent, default.GetHandle()).GetSize() == (400, 300)
-    assert child_with_handle(parent, placed.GetHandle()).GetRect() == wx.Rect(0, 0, 120, 90)
-    assert child_with_handle(parent, explicit.GetHandle()).GetRect() == wx.Rect(10, 20, 200, 100)
-
-
 def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
     outer = tm.TivraPanel(parent.GetHandle(), width=300, height=200)
     handle = outer.GetHandle()
@@ -41,9 +32,14 @@ def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
 
 
 @pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
-def test_set_size_keeps_position_and_unset_dimensions(parent, panel_class):
-    panel = panel_class(parent.GetHandle(), x=5, y=6, width=100, height=80)
+def test_placement_defaults_clamping_and_set_size(parent, panel_class):
+    default = panel_class(parent.GetHandle(), width=0, height=0)
+    placed = panel_class(parent.GetHandle(), x=-5, y=-7, width=120, height=90)
+    assert child_with_handle(parent, default.GetHandle()).GetSize() == (400, 300)
+    assert child_with_handle(parent, placed.GetHandle()).GetRect() == wx.Rect(0, 0, 120, 90)
+    panel = panel_class(parent.GetHandle(), -1, 5, 6, 100, 80)
     view = child_with_handle(parent, panel.GetHandle())
+    assert view.GetRect() == wx.Rect(5, 6, 100, 80)
     panel.SetSize(150, 120)
     assert view.GetRect() == wx.Rect(5, 6, 150, 120)
     panel.SetSize(-1, 60)

@@ -217,9 +217,6 @@ def test_a_large_image_opens_without_a_copy(viewer, tmp_path):
     assert not frame.open_image_without_copy(str(tmp_path / "missing.png"))
 
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-
-
 def test_demo_prints_the_sample_information():
     proc = subprocess.run([sys.executable, os.path.join(ROOT, "examples", "image_info_demo.py")],
                           env=child_env(PYTHONPATH=":".join(sys.path)), capture_output=True, text=True, timeout=120)
