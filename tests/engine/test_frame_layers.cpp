@@ -161,36 +161,24 @@ TEST(Texts, SecondLineAndBackground)
     EXPECT_EQ(cv::countNonZero(blue.rowRange(80, 200)), 0);
 }
 
-TEST(Culling, BoxesByKind)
+// Every shape of a record counts: a second rectangle far from the first is not lost.
+TEST(Culling, BoxesByKindCoverEveryShape)
 {
+    const std::pair<cvROI, cv::Rect> rows[] = {
+        {Record(CvROIMode::Point, {{100, 50}}), cv::Rect(95, 45, 10, 10)},
+        {Record(CvROIMode::Line, {{10, 20}, {60, 20}}), cv::Rect(10, 19, 50, 2)},
+        {Record(CvROIMode::Mask, {}), cv::Rect(0, 0, 1000, 800)},
+        {Record(CvROIMode::Circle, {{100, 100}, {30, 0}, {-5, 10}, {9, 0}}), cv::Rect(70, 70, 60, 60)},
+        {Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 0}, {0, 360}}), cv::Rect(150, 150, 100, 100)},
+        {Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 70}, {0, 360}}), cv::Rect(130, 130, 140, 140)},
+        {Record(CvROIMode::Rectangle, {{10, 10}, {20, 20}, {700, 500}, {50, 40}}), cv::Rect(10, 10, 740, 530)},
+        {Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 20}, {0, 0}, {700, 500}, {50, 40}, {0, 0}}),
+         cv::Rect(10, 10, 740, 530)},
+    };
     const cv::Size source(1000, 800);
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Point, {{100, 50}}), source),
-              cv::Rect(95, 45, 10, 10));
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Line, {{10, 20}, {60, 20}}), source),
-              cv::Rect(10, 19, 50, 2));
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Mask, {}), source), cv::Rect(0, 0, 1000, 800));
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(Record(CvROIMode::Circle, {{100, 100}, {30, 0}, {-5, 10}, {9, 0}}),
-                                             source),
-              cv::Rect(70, 70, 60, 60));
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(
-                  Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 0}, {0, 360}}), source),
-              cv::Rect(150, 150, 100, 100));
-    EXPECT_EQ(FrameLayers::OverlayCullingBox(
-                  Record(CvROIMode::Annulus, {{200, 200}, {50, 0}, {20, 70}, {0, 360}}), source),
-              cv::Rect(130, 130, 140, 140));
+    for (const auto& [record, box] : rows)
+        EXPECT_EQ(FrameLayers::OverlayCullingBox(record, source), box) << record.mode;
     EXPECT_TRUE(FrameLayers::OverlayCullingBox(Record(CvROIMode::Circle, {{100, 100}, {0, 0}}), source).empty());
-}
-
-TEST(Culling, EveryShapeOfARecordCounts)
-{
-    const cv::Size source(1000, 800);
-    // Two rectangles in one record: the second, far from the first, is not lost.
-    const cv::Rect rects = FrameLayers::OverlayCullingBox(
-        Record(CvROIMode::Rectangle, {{10, 10}, {20, 20}, {700, 500}, {50, 40}}), source);
-    EXPECT_EQ(rects, cv::Rect(10, 10, 740, 530));
-    const cv::Rect triples = FrameLayers::OverlayCullingBox(
-        Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 20}, {0, 0}, {700, 500}, {50, 40}, {0, 0}}), source);
-    EXPECT_EQ(triples, cv::Rect(10, 10, 740, 530));
     cvROI rotated = Record(CvROIMode::RotatedRectangle, {{100, 100}, {100, 100}});
     rotated.angle = 45;
     const cv::Rect box = FrameLayers::OverlayCullingBox(rotated, source);
