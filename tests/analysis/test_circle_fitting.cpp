@@ -95,7 +95,7 @@ void expectFit(const std::string& name, const std::vector<cv::Point2f>& pts, int
 
 // ---- Closed-form fits ------------------------------------------------------------
 
-TEST(CircleClosedForm, ExactPointsGiveTheirCircleAlsoFarFromTheOrigin)
+TEST(CircleClosedForm, ExactAndDegeneratePointSets)
 {
     // Centre 1500 px out: sums of raw cubes would swamp the circle's own signal.
     const TrueCircle near{37.5, -12.25, 10.0}, far{1500.25, 1400.75, 20.0};
@@ -113,10 +113,6 @@ TEST(CircleClosedForm, ExactPointsGiveTheirCircleAlsoFarFromTheOrigin)
             expectCircle(c, r, truth, 1e-3, "LeastSquares");
         }
     }
-}
-
-TEST(CircleClosedForm, DegeneratePointSets)
-{
     // Too few or collinear points: the fits that can refuse do so and leave their outputs alone.
     std::vector<cv::Point2f> slanted;
     for (int i = 0; i < 20; ++i)
@@ -144,7 +140,7 @@ TEST(CircleClosedForm, DegeneratePointSets)
     EXPECT_LT(r, 5.0f);
 }
 
-TEST(CircleHough, FindsARenderedCircleAndRefusesFlatOrHugeSets)
+TEST(CircleHough, FindsARenderedCircleRefusesFlatOrHugeSetsAndPicksTheLargest)
 {
     const TrueCircle truth{240.3, 180.6, 40.0};
     cv::Point2f c;
@@ -161,10 +157,6 @@ TEST(CircleHough, FindsARenderedCircleAndRefusesFlatOrHugeSets)
     EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(-1, -1, -1));
     EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {1e8f, 0}, {0, 1e8f}}, c, r));
     EXPECT_FALSE(EA::fitCircleHoughTransform({{0, 0}, {NAN, 3}, {5, 1}}, c, r));
-}
-
-TEST(CircleHough, SelectBestFitCirclePicksTheLargestRadius)
-{
     EXPECT_EQ(EA::selectBestFitCircle({}, 0.5f), cv::Vec3f(0, 0, 0));
     for (float ratio : {0.5f, 0.1f})
         EXPECT_EQ(EA::selectBestFitCircle({{1, 2, 5}, {3, 4, 12}, {5, 6, 7}}, ratio), cv::Vec3f(3, 4, 12));
@@ -172,7 +164,7 @@ TEST(CircleHough, SelectBestFitCirclePicksTheLargestRadius)
 
 // ---- Robust fitters: contract --------------------------------------------------------
 
-TEST(CircleRobust, ExactCircleAndRadiusBounds)
+TEST(CircleRobust, ExactCircleRadiusBoundsAndDegenerateInputs)
 {
     // Bounds of zero or below mean none; the MSAC fitters take bounds given in reverse.
     const TrueCircle truth{320.5, 240.25, 50.0};
@@ -188,12 +180,8 @@ TEST(CircleRobust, ExactCircleAndRadiusBounds)
                 expectCircle(c, r, truth, 1e-2, name);
         }
     }
-}
-
-// Fitters that reset their outputs first report "no circle" as (0, 0) and radius 0;
-// the others write them only on success.
-TEST(CircleRobust, DegenerateInputsGiveNoCircle)
-{
+    // Fitters that reset their outputs first report "no circle" as (0, 0) and radius 0;
+    // the others write them only on success.
     std::vector<cv::Point2f> line;
     for (int i = 0; i < 30; ++i)
         line.emplace_back(10.0f + 3.0f * i, 20.0f + 2.0f * i);
@@ -226,7 +214,7 @@ TEST(CircleRobust, PointsWithoutPositionAreOutliers)
         expectFit(name, pts, 300, 0.4f, truth, 0.5);
 }
 
-TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
+TEST(CircleRobust, RansacMakesNoMoreIterationsThanPointsAndEveryFitIsRepeatable)
 {
     // Every iteration draws three indices with rand(): the generator's position after the
     // call tells how many iterations ran.
@@ -241,10 +229,6 @@ TEST(CircleRobust, RansacMakesNoMoreIterationsThanPoints)
             std::rand();
         EXPECT_EQ(std::rand(), next) << maxIterations;
     }
-}
-
-TEST(CircleRobust, SameInputGivesTheSameCircle)
-{
     const TrueCircle truth{400, 300, 80};
     const auto pts = withBoxOutliers(arcPoints(truth, 0, 200, 120, 0.5, 3), truth, 80, 4);
     for (const auto& [name, fit] : robustFitters()) {
@@ -259,7 +243,7 @@ TEST(CircleRobust, SameInputGivesTheSameCircle)
 
 // ---- Robust fitters: accuracy --------------------------------------------------------
 
-TEST(CircleRobust, FindAQuarterArcOrAFullCircleAmongOutliers)
+TEST(CircleRobust, FindQuarterArcsFullCirclesAndHardArcsAmongOutliers)
 {
     // 90 degrees of a radius-100 circle, 100 points, sigma 0.2, as many outliers as circle
     // points: no estimator gets the centre closer than about 0.23 px (RMS), and fitters that
@@ -275,10 +259,6 @@ TEST(CircleRobust, FindAQuarterArcOrAFullCircleAmongOutliers)
             expectFit(name, fullPts, 500, 0.6f, full, name == "USAC" ? 1.5 : 1.0);
         }
     }
-}
-
-TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
-{
     // 30 % inliers: a clean sample turns up once in 37 draws, so a search that stops
     // after a handful of samples misses the circle.
     const TrueCircle truth{500.5, 500.5, 80.0};
@@ -287,10 +267,6 @@ TEST(CircleRobust, AdaptiveStopDoesNotGiveUpAmongSeventyPercentOutliers)
         for (const char* name : {"USAC", "GeminiUltra", "ClaudeOpus45v2"})
             expectFit(name, pts, 2000, 0.6f, truth, 1.5);
     }
-}
-
-TEST(CircleRobust, HardArcsDoNotRunOffToAnotherCircle)
-{
     // The smallest circle around a quarter arc of radius 100 has radius 71 (half the chord).
     expectFit("USAC", arcPoints({300.5, 200.5, 100.0}, 10, 90, 80, 0.1, 5), 500, 0.5f, {300.5, 200.5, 100.0}, 2.0);
     // 45 degrees of radius 20 bow out only 1.5 px against noise sigma 1, so a 3-sigma band holds
@@ -322,7 +298,7 @@ TEST(CircleRobust, ShrinkingBandsStopAtTheNoise)
 
 // ---- Radius and diameter spread ------------------------------------------------------
 
-TEST(CircleSpread, MeanMaxMinRadius)
+TEST(CircleSpread, RadiiAndDiametersAcrossContoursAndDegenerateCounts)
 {
     const cv::Point2f centre(10, 20);
     float mean = 0, max = 0, min = 0;
@@ -332,16 +308,11 @@ TEST(CircleSpread, MeanMaxMinRadius)
     EXPECT_EQ(cv::Vec4f(maxPt.x, maxPt.y, minPt.x, minPt.y), cv::Vec4f(13, 24, 13, 20));
     EA::FindMeanMaxMinRadius({}, centre, mean, max, min, maxPt, minPt);
     EXPECT_EQ(cv::Vec3f(mean, max, min), cv::Vec3f(0, FLT_MIN, FLT_MAX));
-}
-
-TEST(CircleSpread, DiametersAcrossAnEllipticContourAndDegenerateCounts)
-{
     // Eight points of an ellipse with semi-axes 12 and 8: opposite points j and j + 4.
     std::vector<cv::Point2f> pts;
     for (int j = 0; j < 8; ++j)
         pts.emplace_back(float(50 + 12 * std::cos(j * kPi / 4)), float(60 + 8 * std::sin(j * kPi / 4)));
     const double diagonal = 2 * std::hypot(12 * std::cos(kPi / 4), 8 * std::sin(kPi / 4));
-    float mean = 0, max = 0, min = 0;
     cv::Point2f a, b, c, d;
     EA::FindMeanMaxMinDiameter(8, pts, {}, mean, max, min, a, b, c, d);
     EXPECT_LT(cv::norm(cv::Vec3f(mean, max, min) - cv::Vec3f(float(24 + 16 + 2 * diagonal) / 4, 24, 16)), 1e-4);

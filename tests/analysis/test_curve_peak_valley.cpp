@@ -46,15 +46,12 @@ std::vector<Point2f> vShape() {
     return v;
 }
 
-TEST(CurvePeakValley, StraightLineHasNoBends) {
+TEST(CurvePeakValley, StraightLineHasNoBendsAndApexIsPeakOneWayAndValleyTheOther) {
     std::vector<Point2f> line;
     for (int i = 0; i < 30; ++i) line.emplace_back(float(2 * i), float(i));
-    const Bends b = run(line, 2, 3);
-    expectNoBends(b, -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity());
-    EXPECT_EQ(cv::Vec4f(b.valleyPoint.x, b.valleyPoint.y, b.peakValid, b.valleyValid), cv::Vec4f(-1, -1, 0, 0));
-}
-
-TEST(CurvePeakValley, ApexIsPeakOneWayAndValleyTheOther) {
+    const Bends flat = run(line, 2, 3);
+    expectNoBends(flat, -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(cv::Vec4f(flat.valleyPoint.x, flat.valleyPoint.y, flat.peakValid, flat.valleyValid), cv::Vec4f(-1, -1, 0, 0));
     // The neighbours (+-1..4, 1..4) are symmetric: their line is y = 2.5. Turn (2, -2) x (2, 2) = 8.
     const Bends b = run(vShape(), 2, 4);
     EXPECT_EQ(cv::Vec4f(b.peakIndex, b.valleyIndex, b.peakValue, b.peakValid), cv::Vec4f(10, -1, 8, 1));
@@ -76,7 +73,7 @@ TEST(CurvePeakValley, ApexIsPeakOneWayAndValleyTheOther) {
     EXPECT_EQ(run(late, 1, 4).peakIndex, 10);
 }
 
-TEST(CurvePeakValley, RightAngleCorner) {
+TEST(CurvePeakValley, RightAngleCornerAndVerticalNeighbourhoodLine) {
     // Right along y = 0, then down along x = 10: clockwise on screen.
     std::vector<Point2f> corner;
     for (int x = 0; x <= 10; ++x) corner.emplace_back(float(x), 0.0f);
@@ -87,17 +84,14 @@ TEST(CurvePeakValley, RightAngleCorner) {
     // The reported distance is that of the corner from the reported line.
     const float k = b.peakLine[0], c = b.peakLine[1];
     EXPECT_NEAR(b.peakDistance, std::fabs(k * 10.0f - 0.0f + c) / std::sqrt(k * k + 1.0f), 1e-5f);
-}
-
-TEST(CurvePeakValley, VerticalNeighbourhoodLine) {
+    // A spike off a vertical line: the neighbourhood line is vertical.
     std::vector<Point2f> spike;
     for (int y = 0; y <= 20; ++y) spike.emplace_back(y == 10 ? 7.0f : 5.0f, float(y));
-    const Bends b = run(spike, 1, 3);
-    EXPECT_EQ(cv::Vec4f(b.peakIndex, b.peakLine[0], b.peakLine[1], b.peakDistance),
+    const Bends v = run(spike, 1, 3);
+    EXPECT_EQ(cv::Vec4f(v.peakIndex, v.peakLine[0], v.peakLine[1], v.peakDistance),
               cv::Vec4f(10, std::numeric_limits<float>::infinity(), 5, 2));
-    EXPECT_TRUE(std::isinf(b.peakCoef[0]));
-    EXPECT_EQ(b.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
-
+    EXPECT_TRUE(std::isinf(v.peakCoef[0]));
+    EXPECT_EQ(v.valleyIndex, -1);  // the two -2 turns beside the spike tie, neither is strict
     // Without neighbours there is no line: invalid, distance 0.
     const Bends alone = run(spike, 1, 0);
     EXPECT_EQ(cv::Vec3f(alone.peakIndex, alone.peakValid, alone.peakDistance), cv::Vec3f(10, 0, 0));

@@ -50,10 +50,16 @@ TEST(EdgeSearch, CentredWindowReturnsProfileAndResponseOfEqualLength) {
     const Point2f p = EA::findEdgePoint(img, 30, 1, 5, {0, 1}, {19, 1}, 8, profile, response, index);
     ASSERT_EQ(profile.size(), 20u);
     ASSERT_EQ(response.size(), 20u);
-    for (int x = 0; x < 20; ++x) EXPECT_EQ(profile[x], 10.0 * x);
     // Size 5 (-1, -1, 0, 1, 1) centred: 0 for the two samples at each end.
-    for (int x = 0; x < 20; ++x) EXPECT_EQ(response[x], x < 2 || x >= 18 ? 0.0 : 60.0) << x;
-    EXPECT_EQ(p, Point2f(2, 1));
+    for (int x = 0; x < 20; ++x)
+        EXPECT_EQ(cv::Vec2d(profile[x], response[x]), cv::Vec2d(10.0 * x, x < 2 || x >= 18 ? 0.0 : 60.0)) << x;
+    EXPECT_EQ(cv::Vec3f(p.x, p.y, float(index)), cv::Vec3f(2, 1, 2));
+    // A colour line's profile is the truncated mean (20.67 here); the even centred kernel puts
+    // the step after sample 2.
+    cv::Mat colour(3, 6, CV_8UC3, cv::Scalar(0, 0, 0));
+    colour.colRange(3, 6).setTo(cv::Scalar(10, 20, 32));
+    EA::findEdgePoint(colour, 5, 1, 2, {0, 1}, {5, 1}, 8, profile, response, index);
+    EXPECT_EQ(profile, (std::vector<double>{0, 0, 0, 20, 20, 20}));
     EXPECT_EQ(index, 2);
 }
 
@@ -66,11 +72,9 @@ TEST(EdgeSearch, KernelSizesAreLimitedAndTwelveFallsBackToThree) {
     EA::findEdgePoint(img, 1, 0, 1, {0, 0}, {59, 0}, 8, prof, r1, index);
     EA::findEdgePoint(img, 1, 0, 2, {0, 0}, {59, 0}, 8, prof, r2, index);
     EXPECT_EQ(r1, r2);
-
     EA::findEdgePoint(img, 1, 0, 12, {0, 0}, {59, 0}, 8, prof, r12, index);
     for (int i = 0; i < 60; ++i)
         EXPECT_EQ(r12[i], i == 0 || i == 59 ? 0.0 : double(img.at<uchar>(0, i + 1)) - img.at<uchar>(0, i - 1)) << i;
-
     // The sub-pixel search carries every size up to 15; 20 behaves as 15.
     EA::findEdgePoint_subPixel(img, 1, 0, 15, {0, 0}, {59, 0}, 8, prof, r15, index);
     EA::findEdgePoint_subPixel(img, 1, 0, 20, {0, 0}, {59, 0}, 8, prof, r20, index);
@@ -80,16 +84,6 @@ TEST(EdgeSearch, KernelSizesAreLimitedAndTwelveFallsBackToThree) {
         for (int m = 1; m <= 7 && i > 6 && i < 53; ++m) expected += double(img.at<uchar>(0, i + m)) - img.at<uchar>(0, i - m);
         EXPECT_EQ(r15[i], expected) << i;
     }
-}
-
-TEST(EdgeSearch, ColourLineProfileIsTruncatedMean) {
-    cv::Mat img(3, 6, CV_8UC3, cv::Scalar(0, 0, 0));
-    img.colRange(3, 6).setTo(cv::Scalar(10, 20, 32));  // mean 20.67
-    std::vector<double> profile, response;
-    int index;
-    EA::findEdgePoint(img, 5, 1, 2, {0, 1}, {5, 1}, 8, profile, response, index);
-    EXPECT_EQ(profile, (std::vector<double>{0, 0, 0, 20, 20, 20}));
-    EXPECT_EQ(index, 2);  // the even centred kernel puts the step after sample 2
 }
 
 TEST(EdgeSearch, StrongestEdgeRunningBoundVersusFirstMaximum) {
@@ -167,8 +161,8 @@ TEST(EdgeSearch, NothingToSearchGivesNoEdge) {
     EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {-40, 5}, {60, 5}, 8, index), Point2f(10, 5));
 }
 
-TEST(EdgeSearch, SubPixelFindsAreaSampledEdges) {
-    for (double sigma : {0.0, 1.0, 2.0}) {
+TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesAndArcs) {
+    for (double sigma : {0.0, 1.0, 2.0})
         for (double edge : {20.0, 20.25, 20.5, 20.8}) {
             const cv::Mat img = areaStepImage(48, 9, edge, 40, 200, sigma);
             for (int k : {2, 3, 4, 5, 8}) {
@@ -184,10 +178,7 @@ TEST(EdgeSearch, SubPixelFindsAreaSampledEdges) {
                 EXPECT_NEAR(q.x, edge, tolerance) << "reverse sigma " << sigma << " edge " << edge << " k " << k;
             }
         }
-    }
-}
-
-TEST(EdgeSearch, SubPixelVerticalAndArcSearches) {
+    // Vertically and along an arc.
     const cv::Mat img = areaStepImage(9, 60, 31.3, 220, 30, 1.0, true);
     std::vector<Point2f> arc;
     for (int y = 50; y >= 10; --y) arc.emplace_back(4.0f, float(y));
@@ -215,7 +206,7 @@ TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
     }
 }
 
-TEST(EdgeSearch, AllEdgesStopNearTheEndAndTerminateWithAnyKernel) {
+TEST(EdgeSearch, AllEdgesStopNearTheEndTerminateWithAnyKernelAndFindSubPixelPositions) {
     // Steps after x = 19, 49, 96 and 98 on a line of length 100.
     const cv::Mat img = columnsImage(110, 10, [](int x) { return (x >= 20 && x < 50) || x == 97 || x == 98 ? 200 : 0; });
     // The edge at 96 lies 4 pixels from the end, so the search ends there.
@@ -226,20 +217,17 @@ TEST(EdgeSearch, AllEdgesStopNearTheEndAndTerminateWithAnyKernel) {
     const auto edges = EA::findAllEdgePoints(bars, 100, 0, -5, {0, 2}, {59, 2}, 8);
     ASSERT_FALSE(edges.empty());
     for (size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i].x, edges[i - 1].x);
-}
-
-TEST(EdgeSearch, AllEdgesSubPixel) {
     // Bright bar from 15.3 to 40.6, blurred.
-    const cv::Mat img = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
-    const auto both = EA::findAllEdgePoints_subPixel(img, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
-    const auto rising = EA::findAllEdgePoints_subPixel(img, 40, 1, 4, {1, 3}, {58, 3}, 8);
+    const cv::Mat bar = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
+    const auto both = EA::findAllEdgePoints_subPixel(bar, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
+    const auto rising = EA::findAllEdgePoints_subPixel(bar, 40, 1, 4, {1, 3}, {58, 3}, 8);
     ASSERT_EQ(both.size(), 2u);
     ASSERT_EQ(rising.size(), 1u);
     EXPECT_NEAR(both[0].x, 15.3, 0.15);
     EXPECT_NEAR(both[1].x, 40.6, 0.15);
     EXPECT_EQ(both[0].y, 3.0f);
     EXPECT_NEAR(rising[0].x, 15.3, 0.15);
-    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 40, 3, 3, {1, 3}, {58, 3}, 8).empty());
+    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(bar, 40, 3, 3, {1, 3}, {58, 3}, 8).empty());
 }
 
 }  // namespace

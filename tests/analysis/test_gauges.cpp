@@ -21,81 +21,60 @@ cv::Mat halfPlane(double cx, double cy, double angle, int size) {
     return areaImage(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
 }
 
-struct CircleCase {
-    bool brightDisc;
-    bool inward;
-    int polarity;
-    double start, end;
-};
-
-class CircleGauge : public testing::TestWithParam<CircleCase> {};
-
 // Full rings and arcs, searched either way, with the polarity the search meets.
-TEST_P(CircleGauge, FindsRenderedDiscToHundredthsOfAPixel) {
-    const CircleCase c = GetParam();
+TEST(Gauges, CircleFindsRenderedDiscsLeavesOutOutliersAndNeedsThePolarityItMeets) {
     const double cx = 80.37, cy = 74.81, r = 41.23;
-    const cv::Mat img = disc(cx, cy, r, c.brightDisc ? 210 : 30, c.brightDisc ? 30 : 210);
-    EA::CircleGaugeParams p;
-    p.inward = c.inward;
-    p.caliper.polarity = c.polarity;
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 33, 50, c.start, c.end, p);
-    ASSERT_TRUE(res.ok) << res.reason;
-    EXPECT_LT(cv::norm(cv::Point2d(res.centre) - cv::Point2d(cx, cy)), 0.03);
-    EXPECT_NEAR(res.radius, r, 0.02);
-    EXPECT_NEAR(res.diameter, 2 * r, 0.04);
-    EXPECT_LT(res.roundness, 0.1);
-    EXPECT_EQ(res.inliers, p.calipers);
-    EXPECT_EQ(res.hits.size(), size_t(p.calipers));
-}
-
-INSTANTIATE_TEST_SUITE_P(Gauges, CircleGauge,
-                         testing::Values(CircleCase{true, false, 2, 0, 360}, CircleCase{true, true, 1, 0, 360},
-                                         CircleCase{false, false, 1, 0, 360}, CircleCase{false, true, 0, 0, 360},
-                                         CircleCase{true, false, 2, 200, 290}, CircleCase{true, true, 0, 300, 120}));
-
-TEST(Gauges, CirclePolarityAgainstTheEdgeFindsNothing) {
-    const cv::Mat img = disc(80, 75, 40, 210, 30);
+    for (auto [brightDisc, inward, polarity, start, end] :
+         {std::tuple{true, false, 2, 0.0, 360.0}, {true, true, 1, 0.0, 360.0}, {false, false, 1, 0.0, 360.0},
+          {false, true, 0, 0.0, 360.0}, {true, false, 2, 200.0, 290.0}, {true, true, 0, 300.0, 120.0}}) {
+        SCOPED_TRACE(testing::Message() << brightDisc << inward << polarity << " " << start << ".." << end);
+        const cv::Mat img = disc(cx, cy, r, brightDisc ? 210 : 30, brightDisc ? 30 : 210);
+        EA::CircleGaugeParams p;
+        p.inward = inward;
+        p.caliper.polarity = polarity;
+        const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 33, 50, start, end, p);
+        ASSERT_TRUE(res.ok) << res.reason;
+        EXPECT_LT(cv::norm(cv::Point2d(res.centre) - cv::Point2d(cx, cy)), 0.03);
+        EXPECT_NEAR(res.radius, r, 0.02);
+        EXPECT_NEAR(res.diameter, 2 * r, 0.04);
+        EXPECT_LT(res.roundness, 0.1);
+        EXPECT_EQ(res.inliers, p.calipers);
+        EXPECT_EQ(res.hits.size(), size_t(p.calipers));
+    }
+    cv::Mat img = disc(80, 75, 40, 210, 30);
     EA::CircleGaugeParams p;
     p.caliper.polarity = 1;  // outward over a bright disc the edge falls
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 50, 0, 360, p);
+    EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 50, 0, 360, p);
     EXPECT_FALSE(res.ok);
     EXPECT_NE(res.reason.find("too few edges"), std::string::npos) << res.reason;
     for (const EA::CaliperHit& h : res.hits) EXPECT_FALSE(h.found);
-}
-
-TEST(Gauges, CircleOutlierIsFlaggedAndLeftOut) {
-    cv::Mat img = disc(80, 75, 40, 210, 30);
     cv::rectangle(img, cv::Rect(115, 70, 12, 16), cv::Scalar(210), cv::FILLED);  // a bump under the first caliper (7.5 degrees)
-    EA::CircleGaugeParams p;
+    p = EA::CircleGaugeParams();
     p.calipers = 24;
-    const EA::CircleGaugeResult res = EA::measureCircle(img, {80, 75}, 30, 55, 0, 360, p);
+    res = EA::measureCircle(img, {80, 75}, 30, 55, 0, 360, p);
     ASSERT_TRUE(res.ok) << res.reason;
     EXPECT_NEAR(res.radius, 40, 0.05);
     EXPECT_FALSE(res.hits[0].inlier);
     EXPECT_EQ(res.inliers, 23);
 }
 
-class LineGauge : public testing::TestWithParam<double> {};
-
-TEST_P(LineGauge, FindsRenderedEdgeAngle) {
-    const double angle = GetParam();
-    const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
-    EA::LineGaugeParams p;
-    p.calipers = 20;
-    // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
-    const EA::LineGaugeResult res = EA::measureLine(img, cv::RotatedRect({120, 120}, {200, 30}, float(angle)), p);
-    ASSERT_TRUE(res.ok) << res.reason;
-    EXPECT_NEAR(std::remainder(res.angle - angle, 180.0), 0.0, 0.03);
-    EXPECT_LT(res.straightness, 0.12);
-    EXPECT_EQ(res.inliers, p.calipers);
-    // The fitted line passes through the edge's anchor point.
-    const double a = angle * CV_PI / 180.0;
-    EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
-}
-
-INSTANTIATE_TEST_SUITE_P(Gauges, LineGauge, testing::Values(0.0, 7.3, 45.0, 90.0, 133.0));
-
-TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
+TEST(Gauges, LinesAndEdgesMeasuredAndFailuresReportTheirReason) {
+    for (double angle : {0.0, 7.3, 45.0, 90.0, 133.0}) {
+        SCOPED_TRACE(angle);
+        const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
+        EA::LineGaugeParams p;
+        p.calipers = 20;
+        // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
+        const EA::LineGaugeResult res =
+            EA::measureLine(img, cv::RotatedRect({120, 120}, {200, 30}, float(angle)), p);
+        ASSERT_TRUE(res.ok) << res.reason;
+        EXPECT_NEAR(std::remainder(res.angle - angle, 180.0), 0.0, 0.03);
+        EXPECT_LT(res.straightness, 0.12);
+        EXPECT_EQ(res.inliers, p.calipers);
+        // The fitted line passes through the edge's anchor point.
+        const double a = angle * CV_PI / 180.0;
+        EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
+    }
     // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
     const cv::Mat img = areaImage(140, 40, 20, 220, [](double x, double) {
         return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);
@@ -123,10 +102,7 @@ TEST(Gauges, EdgeGaugeMeasuresBarsAlongALineAndARectangle) {
     ASSERT_TRUE(first.ok);
     ASSERT_EQ(first.edges.size(), 1u);
     EXPECT_NEAR(first.edges[0].point.x, 80.5, 0.02);
-}
-
-// Unsuitable input never throws: it fails with a reason.
-TEST(Gauges, FailuresReportTheirReason) {
+    // Unsuitable input never throws: it fails with a reason.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const cv::Mat round = disc(80, 75, 40, 210, 30), flat(100, 100, CV_8UC3, cv::Scalar::all(128));
     EA::CaliperParams badPolarity;

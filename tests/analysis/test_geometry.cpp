@@ -12,23 +12,17 @@ namespace {
 using cv::Point2f;
 
 // The range is closed: 360 stays 360. Far-out and non-finite angles do not hang.
-TEST(GeometryAngles, NormalizeAngleKeepsClosedRange) {
+TEST(GeometryAngles, AnglesSweepsPointsOnCirclesAndRotationGrowClockwiseOnScreen) {
     for (auto [in, out] : {std::pair{360.0, 360.0}, {-360.0, 0.0}, {725.0, 5.0}, {720.0, 360.0}, {-90.0, 270.0},
                            {0.0, 0.0}, {360.0 * 1e9 + 45.0, 45.0}, {-360.0 * 1e9 - 45.0, 315.0}, {360.0 * 1e6, 360.0}})
         EXPECT_DOUBLE_EQ(EA::normalizeAngle(in), out) << in;
     for (double in : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), std::nan("")})
         EXPECT_TRUE(std::isnan(EA::normalizeAngle(in))) << in;
-}
-
-TEST(GeometryAngles, PointToPointAngleGrowsClockwiseOnScreen) {
     for (auto [to, angle] : {std::pair{Point2f(0, 1), 90.0}, {Point2f(0, -1), 270.0}, {Point2f(1, 0), 0.0},
                              {Point2f(-1, 0), 180.0}})
         EXPECT_DOUBLE_EQ(EA::calculatepoint2pointAngle({0, 0}, to), angle) << to;
     EXPECT_NEAR(EA::calculatepoint2pointAngle({5, 5}, {6, 4}), 315.0, 1e-9);
-}
-
-// Three-point angles are signed; line angles run from p2 to p1.
-TEST(GeometryAngles, ThreePointAndLineAngles) {
+    // Three-point angles are signed; line angles run from p2 to p1.
     for (auto [got, expected] : {std::pair{EA::calculate3pointsAngle({1, 0}, {0, 0}, {0, 1}), 90.0},
                                  {EA::calculate3pointsAngle({0, 1}, {0, 0}, {1, 0}), -90.0},
                                  {EA::calculate3pointsAngle({0, 0}, {0, 0}, {0, 1}), 0.0},
@@ -42,9 +36,6 @@ TEST(GeometryAngles, ThreePointAndLineAngles) {
                                  {EA::calculateline2lineAngle({0, 0}, {0, 1}, {1, 0}, {0, 0}), 270.0},
                                  {EA::calculateline2lineAngle({1, 0}, {0, 0}, {0, 0}, {0, 1}), -270.0}})
         EXPECT_NEAR(got, expected, 1e-5);
-}
-
-TEST(GeometryAngles, SweepConversions) {
     // {start, end, counter-clockwise?, start after, end after}; a clockwise sweep that wraps
     // through 0 starts below 0 after conversion.
     for (auto [s, e, ccw, s2, e2] : {std::tuple{30.0, 90.0, true, 270.0, 330.0}, {270.0, 330.0, false, 30.0, 90.0},
@@ -53,9 +44,6 @@ TEST(GeometryAngles, SweepConversions) {
         ccw ? EA::convertToCounterClockwiseAngles(s, e) : EA::convertToClockwiseAngles(s, e);
         EXPECT_EQ(cv::Vec2d(s, e), cv::Vec2d(s2, e2)) << start;
     }
-}
-
-TEST(GeometryAngles, PointOnCircleTruncatesTowardZero) {
     EXPECT_EQ(EA::pointOnCircle({10.9f, 10.9f}, 5.0, 0.0), cv::Point(15, 10));
     EXPECT_EQ(EA::pointOnCircle({0, 0}, 10.0, 90.0), cv::Point(0, 10));
     // cos(120 deg) * 3 = -1.5 truncates to -1, not -2.
@@ -64,9 +52,6 @@ TEST(GeometryAngles, PointOnCircleTruncatesTowardZero) {
     EXPECT_EQ(EA::pointOnCircle({0, 0}, 1e30, 0.0), cv::Point(INT_MAX, 0));
     EXPECT_EQ(EA::pointOnCircle({0, 0}, 1e30, 180.0), cv::Point(INT_MIN, INT_MAX));
     EXPECT_EQ(EA::pointOnCircle({0, 0}, NAN, 0.0), cv::Point(0, 0));
-}
-
-TEST(GeometryAngles, RotatePointTurnsClockwiseOnScreen) {
     const Point2f r = EA::rotatePoint({11, 5}, {10, 5}, 90.0);
     EXPECT_LT(cv::norm(r - Point2f(10, 6)), 1e-6);  // right of centre turns to below it
     EXPECT_LT(cv::norm(EA::rotatePoint(r, {10, 5}, -90.0) - Point2f(11, 5)), 1e-6);
@@ -115,7 +100,7 @@ TEST(GeometryDistances, EveryForm) {
     EXPECT_EQ(foot, Point2f(1, 1));
 }
 
-TEST(GeometryLines, LineFromTwoPoints) {
+TEST(GeometryLines, LinesIntersectionsBisectorsAndCirclesThroughThreePoints) {
     EXPECT_LT(cv::norm(EA::createLineFromTwoPoints({1, 1}, {4, 5}) - cv::Vec4f(0.6f, 0.8f, 1, 1)), 1e-6);
 
     cv::Vec4f out(9, 9, 9, 9);
@@ -124,11 +109,8 @@ TEST(GeometryLines, LineFromTwoPoints) {
     EXPECT_EQ(out, cv::Vec4f(9, 9, 9, 9));
     EXPECT_TRUE(EA::lineFromTwoPoints({0, 0}, {0, -2}, out));
     EXPECT_EQ(out, cv::Vec4f(0, -1, 0, 0));
-}
-
-// Segments include their ends; the infinite line extends beyond its defining points, the
-// segment does not; a miss leaves the output alone.
-TEST(GeometryLines, Intersections) {
+    // Segments include their ends; the infinite line extends beyond its defining points, the
+    // segment does not; a miss leaves the output alone.
     using Intersect = bool (*)(const Point2f&, const Point2f&, const Point2f&, const Point2f&, Point2f&);
     const Intersect segments = EA::getLineSegmentIntersection, lineSegment = EA::getLine2LineSegmentIntersection;
     for (auto [intersect, a1, a2, b1, b2, expected] :
@@ -145,9 +127,6 @@ TEST(GeometryLines, Intersections) {
         EXPECT_EQ(intersect(a1, a2, b1, b2, out), expected != Point2f(-7, -7)) << a1 << a2 << b1 << b2;
         EXPECT_EQ(out, expected) << a1 << a2 << b1 << b2;
     }
-}
-
-TEST(GeometryLines, BisectorOfCrossingAndParallelLines) {
     cv::Vec4f b;
     ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 0}, {0, 10}, b));
     EXPECT_LT(cv::norm(b - cv::Vec4f(0, 0, std::sqrt(0.5f), std::sqrt(0.5f))), 2e-6);
@@ -158,9 +137,6 @@ TEST(GeometryLines, BisectorOfCrossingAndParallelLines) {
     cv::Vec4f untouched(1, 2, 3, 4);
     EXPECT_FALSE(EA::calcBisectoroftwolines({3, 3}, {3, 3}, {0, 4}, {10, 4}, untouched));
     EXPECT_EQ(untouched, cv::Vec4f(1, 2, 3, 4));
-}
-
-TEST(GeometryLines, BoundaryIntersections) {
     using Points = std::vector<Point2f>;
     EXPECT_EQ(EA::calcBisectorBoundaryIntersections(cv::Vec4f(20, 5, 1, 0), 100, 50), (Points{{0, 5}, {100, 5}}));
     // The main diagonal passes both corners; each is found once per border it touches.
@@ -168,9 +144,6 @@ TEST(GeometryLines, BoundaryIntersections) {
               (Points{{0, 0}, {100, 100}, {0, 0}, {100, 100}}));
 
     EXPECT_TRUE(EA::calcBisectorBoundaryIntersections(cv::Vec4f(200, 200, 1, 0), 100, 50).empty());
-}
-
-TEST(GeometryLines, CircleFromThreePoints) {
     Point2f c;
     float r = 0;
     ASSERT_TRUE(EA::circleFromThreePoints({15, 10}, {10, 15}, {5, 10}, c, r));
@@ -191,7 +164,7 @@ TEST(GeometryLines, CircleFromThreePoints) {
     EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(1, 1, 7));
 }
 
-TEST(GeometryPoints, EquidistantPointsAreTruncated) {
+TEST(GeometryPoints, EquidistantPointsAreTruncatedAndPolygonCentroids) {
     using Points = std::vector<Point2f>;
     EXPECT_EQ(EA::calculateEquidistantPoints({0, 0}, {10, 0}, 2.5), (Points{{0, 0}, {2, 0}, {5, 0}, {7, 0}, {10, 0}}));
     EXPECT_EQ(EA::calculateEquidistantPoints({1.7f, -2.7f}, {10, 0}, 100.0), (Points{{1, -2}}));
@@ -200,9 +173,6 @@ TEST(GeometryPoints, EquidistantPointsAreTruncated) {
     for (auto [to, spacing] : {std::pair{Point2f(10, 0), -1.0}, {Point2f(10, 0), 0.0}, {Point2f(0, 0), 0.0},
                                {Point2f(1e6f, 0), 1e-300}})
         EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, to, spacing).empty()) << spacing;
-}
-
-TEST(GeometryPoints, PolygonCentroid) {
     // L-shape made of two rectangles whose centroids combine by area.
     const std::vector<Point2f> lshape{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
     // Rectangles [0,4]x[0,2] (area 8, centre (2,1)) and [0,2]x[2,6] (area 8, centre (1,4)).
@@ -221,14 +191,11 @@ TEST(GeometryPoints, PolygonCentroid) {
     EXPECT_THROW(EA::calcPolygonCenter({{0, 0}, {1, 1}, {2, 2}}), std::runtime_error);  // zero area
 }
 
-TEST(GeometryRects, BoundingBoxRoundsTiesToEven) {
+TEST(GeometryRects, BoundingBoxRectInMatAndClipping) {
     EXPECT_EQ(EA::findBoundingBox({}), cv::Rect(0, 0, 0, 0));
     // 0.5 -> 0, 2.5 -> 2, 3.5 -> 4, 1.4 -> 1 : no +1 on width or height.
     EXPECT_EQ(EA::findBoundingBox({{0.5f, 1.4f}, {2.5f, 3.5f}}), cv::Rect(0, 1, 2, 3));
     EXPECT_EQ(EA::findBoundingBox({{-1.5f, 7}, {1.5f, 7}}), cv::Rect(-2, 7, 4, 0));
-}
-
-TEST(GeometryRects, RectInMatAndClipping) {
     const cv::Mat m(50, 100, CV_8UC1);
     EXPECT_TRUE(EA::isRectInMat({0, 0, 100, 50}, m));
     EXPECT_FALSE(EA::isRectInMat({1, 0, 100, 50}, m));

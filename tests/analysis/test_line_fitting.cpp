@@ -14,6 +14,7 @@ namespace {
 
 using cv::Point2f;
 using Points = std::vector<Point2f>;
+using Fits = std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>>;
 
 // Angle between the fitted direction and the true one, in degrees, ignoring sign.
 double angleErrorDeg(const cv::Vec4f& l, double trueAngleDeg) {
@@ -50,10 +51,10 @@ Points noisyLine(Point2f origin, double deg, double noise, double outlierShare, 
     return pts;
 }
 
-TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
+TEST(LineFitting, TwoPointsGiveTheLineThroughThemTooFewOrIdenticalNone) {
     // Levenberg-Marquardt: a horizontal spread has no (b, lambda - a) direction.
     const Points two{{0, 0}, {10, 0}};
-    for (const auto& [name, fit] : std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>>{
+    for (const auto& [name, fit] : Fits{
              {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(two, l); }},
              {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(two, l); }},
              {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(two, l, 100, 1.0, 2); }},
@@ -66,11 +67,8 @@ TEST(LineFitting, TwoPointsGiveTheLineThroughThem) {
         EXPECT_NEAR(l[1], 0.0f, 1e-7f) << name;
         EXPECT_NEAR(l[3], 0.0f, 1e-6f) << name;
     }
-}
-
-// Too few points, identical points, or fewer inliers than asked for: no line, and either
-// zeros or the output left alone. RANSAC: one point cannot give two distinct draws.
-TEST(LineFitting, TooFewOrIdenticalPoints) {
+    // Too few points, identical points, or fewer inliers than asked for: no line, and either
+    // zeros or the output left alone. RANSAC: one point cannot give two distinct draws.
     const Points one{{3, 4}}, same(6, Point2f(4, 4)), twenty = noisyLine({100, 100}, 30, 0.0, 0.0, 20, 1);
     const cv::Vec4f sentinel(9, 8, 7, 6), zero(0, 0, 0, 0);
     for (const auto& [fit, expected] : std::vector<std::pair<std::function<void(cv::Vec4f&)>, cv::Vec4f>>{
@@ -92,7 +90,6 @@ TEST(LineFitting, TooFewOrIdenticalPoints) {
     EA::fitLineLevenbergMarquardt(same, l);
     EXPECT_TRUE(cv::checkRange(l));
     EXPECT_EQ(l[2], 4.0f);
-
     l = sentinel;
     testing::internal::CaptureStderr();
     EA::fitLineKMeans(one, l);
@@ -105,10 +102,9 @@ TEST(LineFitting, TooFewOrIdenticalPoints) {
     EXPECT_LT(angleErrorDeg(l, 30), 1e-3);
 }
 
-TEST(LineFitting, LinearCurveOfExactLines) {
-    Points diagonal;
+TEST(LineFitting, LinearCurvesAndTheLeastSquaresFamilyMatchExactLinesAndOpenCv) {
+    Points diagonal, vertical;
     for (int x = -3; x <= 5; ++x) diagonal.emplace_back(float(x), float(2 * x + 1));
-    Points vertical;
     for (int y = 0; y < 8; ++y) vertical.emplace_back(5.0f, float(y * 3));
     for (int method : {0, 1, 2}) {
         EXPECT_LT(cv::norm(EA::fitLinearCurve(diagonal, method) - cv::Vec3f(2, 1, 1)), 2e-4) << method;
@@ -117,20 +113,14 @@ TEST(LineFitting, LinearCurveOfExactLines) {
     // Too few points (robust needs five inliers) give an invalid curve.
     EXPECT_EQ(EA::fitLinearCurve({{1, 1}}, 0), cv::Vec3f(0, 0, 0));
     EXPECT_EQ(EA::fitLinearCurve({{1, 1}, {2, 2}, {3, 3}}, 1), cv::Vec3f(0, 0, 0));
-}
-
-TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
     const Points pts = noisyLine({90, 110}, 72, 0.8, 0.0, 150, 3);
     cv::Vec4f ref;
     cv::fitLine(pts, ref, cv::DIST_L2, 0, 1e-6, 1e-6);
     const double refAngle = std::atan2(ref[1], ref[0]) * 180.0 / CV_PI;
     const Point2f refPoint(ref[2], ref[3]);
-    std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
-        {"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(pts, l); }},
-        {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(pts, l); }},
-        {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(pts, l); }},
-    };
-    for (auto& [name, fit] : fitters) {
+    for (auto& [name, fit] : Fits{{"LeastSquares", [&](cv::Vec4f& l) { EA::fitLineLeastSquares(pts, l); }},
+                                  {"Taubin", [&](cv::Vec4f& l) { EA::fitLineTaubin(pts, l); }},
+                                  {"LevenbergMarquardt", [&](cv::Vec4f& l) { EA::fitLineLevenbergMarquardt(pts, l); }}}) {
         cv::Vec4f l;
         fit(l);
         EXPECT_NEAR(std::hypot(l[0], l[1]), 1.0, 1e-5) << name;
@@ -139,26 +129,23 @@ TEST(LineFitting, LeastSquaresFamilyMatchesOpenCv) {
     }
 }
 
-TEST(LineFitting, RobustFittersIgnoreOutliers) {
+TEST(LineFitting, RobustFittersIgnoreOutliersAndSampleUntilACleanPairIsLikely) {
     const Point2f origin(100, 90);
     for (double angle : {0.0, 35.0, 90.0, 151.0}) {
         const Points pts = noisyLine(origin, angle, 0.5, 0.4, 200, 11 + unsigned(angle));
-        std::vector<std::pair<std::string, std::function<void(cv::Vec4f&)>>> fitters{
+        for (auto& [name, fit] : Fits{
             {"RANSAC", [&](cv::Vec4f& l) { EA::fitLineRANSAC(pts, l, 500, 1.5, 10); }},
             {"ChatGPT", [&](cv::Vec4f& l) { EA::fitLineChatGPT(pts, l, 300, 1.5, 10); }},
             {"LeastSquaresUSAC", [&](cv::Vec4f& l) { EA::fitLineLeastSquaresUSAC(pts, l, 500, 1.5f); }},
             {"ClaudeOpus45", [&](cv::Vec4f& l) { EA::fitLineClaudeOpus45(pts, l, 300, 1.5, 10); }},
             {"GeminiPro0", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 0, 10); }},
             {"GeminiPro1", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 1, 10); }},
-            {"GeminiPro2", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 2, 10); }},
-        };
-        for (auto& [name, fit] : fitters) {
-            cv::Vec4f l(0, 0, 0, 0);
+            {"GeminiPro2", [&](cv::Vec4f& l) { EA::fitLineGeminiPro(pts, l, 300, 1.5, 2, 10); }}}) {
+            cv::Vec4f l(0, 0, 0, 0), again(0, 0, 0, 0);
             fit(l);
+            fit(again);
             EXPECT_LT(angleErrorDeg(l, angle), 2.0) << name << " at " << angle;
             EXPECT_LT(offsetError(l, origin), 1.0) << name << " at " << angle;
-            cv::Vec4f again(0, 0, 0, 0);
-            fit(again);
             EXPECT_EQ(l, again) << name << " is not repeatable";
         }
         // Plain least squares is pulled away by the same outliers.
@@ -166,9 +153,6 @@ TEST(LineFitting, RobustFittersIgnoreOutliers) {
         EA::fitLineLeastSquares(pts, ls);
         EXPECT_GT(angleErrorDeg(ls, angle) + offsetError(ls, origin), 2.0) << angle;
     }
-}
-
-TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
     // With half the points outliers a two-point sample is clean one time in four;
     // stopping after a handful of samples leaves the refit biased by its band.
     double fitSq = 0, oracleSq = 0;
@@ -191,42 +175,36 @@ TEST(LineFitting, AdaptiveSamplingKeepsSamplingUntilACleanPairIsLikely) {
     EXPECT_LT(std::sqrt(fitSq), 1.2 * std::sqrt(oracleSq));
 }
 
-TEST(LineFitting, ClaudeOpus45PointsRightOrDown) {
-    Points leftwards, upwards;
+// ClaudeOpus45 points its direction right or down. GeminiPro without samples, or when no sample
+// can have more inliers than there are points, falls back to least squares. K-means spans the
+// point range, repeatably and without touching OpenCV's shared generator.
+TEST(LineFitting, DirectionsFallbacksAndKMeansSpans) {
+    Points leftwards, upwards, ramp, vertical;
     for (int i = 0; i < 10; ++i) {
         leftwards.emplace_back(float(50 - 3 * i), float(20 + i));
         upwards.emplace_back(7.0f, float(90 - 4 * i));
     }
-    cv::Vec4f l;
+    for (int i = 0; i <= 20; ++i) ramp.emplace_back(float(10 + i), float(0.5 * (10 + i) + 3));
+    for (int y = 0; y <= 10; ++y) vertical.emplace_back(3.0f, float(y));
+    cv::Vec4f l, again, ref;
     EA::fitLineClaudeOpus45(leftwards, l, 100, 1.0, 3);
     EXPECT_GT(l[0], 0.0f);
     EXPECT_LT(angleErrorDeg(l, std::atan2(1.0, -3.0) * 180.0 / CV_PI), 1e-3);
     EA::fitLineClaudeOpus45(upwards, l, 100, 1.0, 3);
     EXPECT_LT(cv::norm(cv::Vec3f(l[0], l[1], l[2]) - cv::Vec3f(0, 1, 7)), 1e-5);
-}
 
-// Without samples, or when no sample can have more inliers than there are points: least squares.
-TEST(LineFitting, GeminiProWithoutSamplesFallsBackToLeastSquares) {
     const Points pts = noisyLine({60, 60}, 20, 1.0, 0.0, 30, 5);
-    cv::Vec4f l, again, ref;
     EA::fitLineGeminiPro(pts, l, 0, 1.0, 1, 3);
     EA::fitLineGeminiPro(pts, again, 50, 1.0, 1, 31);
     cv::fitLine(pts, ref, cv::DIST_L2, 0, 0.01, 0.01);
     EXPECT_EQ(l, ref);
     EXPECT_EQ(again, ref);
-}
 
-// K-means spans the point range, repeatably and without touching OpenCV's shared generator.
-TEST(LineFitting, KMeansSpansThePointRange) {
-    Points pts, vertical;
-    for (int i = 0; i <= 20; ++i) pts.emplace_back(float(10 + i), float(0.5 * (10 + i) + 3));
-    for (int y = 0; y <= 10; ++y) vertical.emplace_back(3.0f, float(y));
-    cv::Vec4f l, again;
     const uint64 before = cv::theRNG().state;
-    EA::fitLineKMeans(pts, l);
+    EA::fitLineKMeans(ramp, l);
     EXPECT_EQ(cv::theRNG().state, before);
     EXPECT_LT(cv::norm(l - cv::Vec4f(10, 8, 30, 18)), 2e-4);
-    EA::fitLineKMeans(pts, again);
+    EA::fitLineKMeans(ramp, again);
     EXPECT_EQ(l, again);
     EA::fitLineKMeans(vertical, l);
     EXPECT_EQ(l, cv::Vec4f(3, 0, 3, 10));

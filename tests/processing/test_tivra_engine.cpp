@@ -17,7 +17,7 @@ cv::Mat Picture(int width, int height, int type)
 
 }  // namespace
 
-TEST(TivraEngine, FailingOperationsLeaveTheImage)
+TEST(TivraEngine, FailingOperationsAndCannyLeaveTheHeldImageAndTwoChannelsAreRefused)
 {
     TivraEngine engine;
     const cv::Mat original = Picture(640, 480, CV_8UC3);
@@ -28,11 +28,6 @@ TEST(TivraEngine, FailingOperationsLeaveTheImage)
     EXPECT_THROW(engine.Resize(0, 2000000000), std::runtime_error);
     EXPECT_FALSE(engine.LoadImage("/nonexistent/missing.png"));
     EXPECT_EQ(cv::norm(engine.GetMat(), original, cv::NORM_INF), 0);
-}
-
-TEST(TivraEngine, CannyLeavesTheHeldImageAndRejectsTwoChannels)
-{
-    TivraEngine engine;
     engine.SetMat(Picture(64, 48, CV_8UC4));
     const cv::Mat edges = engine.Canny(20, 60);
     EXPECT_EQ(edges.type(), CV_8UC1);

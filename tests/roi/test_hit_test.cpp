@@ -10,18 +10,14 @@ namespace {
 
 void ExpectMiss(const ROIHitResult& r)
 {
-    EXPECT_EQ(r.roiIndex, -1);
-    EXPECT_EQ(r.vertexIndex, -1);
-    EXPECT_EQ(r.handle, -1);
+    EXPECT_EQ(cv::Vec3i(r.roiIndex, r.handle, r.vertexIndex), cv::Vec3i(-1, -1, -1));
     EXPECT_EQ(r.distance, FLT_MAX);
 }
 
 void ExpectHit(const ROIHitResult& r, int handle, float distance, int vertex = -1)
 {
-    EXPECT_EQ(r.roiIndex, 0);
-    EXPECT_EQ(r.handle, handle);
+    EXPECT_EQ(cv::Vec3i(r.roiIndex, r.handle, r.vertexIndex), cv::Vec3i(0, handle, vertex));
     EXPECT_NEAR(r.distance, distance, 1e-4);
-    EXPECT_EQ(r.vertexIndex, vertex);
 }
 
 std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, float angle)
@@ -34,7 +30,7 @@ std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, flo
 } // namespace
 
 // Segment distances clamp to the ends; a polygon's outline is closed.
-TEST(ROIGeometry, Distances)
+TEST(ROIGeometry, DistancesContainmentAndBoundingBox)
 {
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPoint({0, 0}, {3, 4}), 5.0f);
     for (auto [p, d] : {std::pair{cv::Point2f(5, 3), 3.0f}, {cv::Point2f(-3, 4), 5.0f}, {cv::Point2f(13, 4), 5.0f}})
@@ -46,10 +42,6 @@ TEST(ROIGeometry, Distances)
     EXPECT_EQ(ROIGeometry::DistanceToPolygon({1, 1}, {}), FLT_MAX);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({5, 2}, {{0, 0}, {10, 0}}), 2.0f);
     EXPECT_FLOAT_EQ(ROIGeometry::DistanceToPolygon({-1, 5}, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}), 1.0f);
-}
-
-TEST(ROIGeometry, RectangleContainmentAndBoundingBox)
-{
     for (auto [p, inside] : {std::pair{cv::Point2f(10, 20), true}, {cv::Point2f(15, 22), false},
                              {cv::Point2f(12, 25), false}, {cv::Point2f(14.9f, 24.9f), true}})
         EXPECT_EQ(ROIGeometry::IsInsideRect(p, cv::Rect2f(10, 20, 5, 5)), inside) << p;
@@ -61,7 +53,7 @@ TEST(ROIGeometry, RectangleContainmentAndBoundingBox)
 }
 
 // The tolerance is strict; line ends win over the body; rectangle edges and corners over the interior.
-TEST(ROIHitTest, LinesAndRectangles)
+TEST(ROIHitTest, LinesAndRectanglesPlainOrTurned)
 {
     const cv::Rect2f rect(10, 10, 100, 50);
     ExpectMiss(ROIHitTest::TestPoint({10, 0}, {0, 0}, 10.0f));
@@ -85,10 +77,6 @@ TEST(ROIHitTest, LinesAndRectangles)
     ExpectMiss(ROIHitTest::TestRectangle({5, 50}, cv::Rect2f(10, 10, 100, 100), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 30}, cv::Rect2f(10, 10, 0, 50), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 10}, cv::Rect2f(10, 10, 50, 0), 5.0f));
-}
-
-TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
-{
     const float tol = 5.0f;
     const std::vector<cv::Point2f> c = RotatedCorners({100, 100}, {80, 40}, 30.0f);
     ExpectMiss(ROIHitTest::TestRotatedRectangle({100, 100}, {c[0], c[1], c[2]}, {100, 100}, 30.0f, tol));
@@ -114,7 +102,7 @@ TEST(ROIHitTest, RotatedRectangleBandHandlesAndInterior)
 
 // A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
 // rim is a whole circle, not just the swept sector, and its ring body is no target.
-TEST(ROIHitTest, CirclesAndAnnuli)
+TEST(ROIHitTest, CirclesAnnuliAndPolygons)
 {
     const cv::Point2f c(0, 0);
     ExpectMiss(ROIHitTest::TestCircle({0, 0}, c, 0.0f, 5.0f));
@@ -131,10 +119,6 @@ TEST(ROIHitTest, CirclesAndAnnuli)
     ExpectHit(ROIHitTest::TestAnnulus({35, -3}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
     ExpectHit(ROIHitTest::TestAnnulus({3, 35}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
     ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
-}
-
-TEST(ROIHitTest, PolygonVerticesAndMoveHandle)
-{
     const std::vector<cv::Point2f> square = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
     ExpectMiss(ROIHitTest::TestPolygon({0, 0}, {}, 5.0f, false));
     ExpectHit(ROIHitTest::TestPolygon({98, 99}, square, 5.0f, false), ROIHandle::PolygonVertex,

@@ -24,7 +24,7 @@ cv::Mat Canvas(int width, int height)
 } // namespace
 
 // Dashes join samples 0-1, 2-3, ...; dots mark every sample but the end.
-TEST(LineStyles, DashesPairSamplesAndDotsMarkEachButTheEnd)
+TEST(LineStyles, DashesDotsArrowHeadsAndZeroLengthSegments)
 {
     cv::Mat dashes = Canvas(30, 3), dots = Canvas(30, 3);
     ID::drawDashedLine(dashes, {0, 0}, {20, 0}, kWhite, 1, 5);
@@ -33,12 +33,8 @@ TEST(LineStyles, DashesPairSamplesAndDotsMarkEachButTheEnd)
         EXPECT_EQ(Set(dashes, x, 0), x <= 5 || (x >= 10 && x <= 15)) << "x = " << x;
     for (int x : {0, 3, 5, 8, 10, 13, 15, 18, 20})
         EXPECT_EQ(Set(dots, x, 1), x % 5 == 0 && x < 20) << x;
-}
-
-// drawArrow draws the barbs only (their ends truncated: 50 - 7.07 gives 42), drawArrowLine the
-// shaft too. On a zero-length segment nothing is dotted or dashed, but the head is always drawn.
-TEST(LineStyles, ArrowHeadsAndZeroLengthSegments)
-{
+    // drawArrow draws the barbs only (their ends truncated: 50 - 7.07 gives 42), drawArrowLine the
+    // shaft too. On a zero-length segment nothing is dotted or dashed, but the head is always drawn.
     cv::Mat img = Canvas(60, 100);
     ID::drawArrow(img, {0, 50}, {50, 50}, 10, 45, kWhite, 1, cv::LINE_8);
     EXPECT_TRUE(Set(img, 42, 42) && Set(img, 42, 57));
@@ -55,7 +51,7 @@ TEST(LineStyles, ArrowHeadsAndZeroLengthSegments)
     EXPECT_FALSE(Set(dotted, 10, 10));
 }
 
-TEST(LineStyles, CrossArms)
+TEST(LineStyles, CrossArmsAndLongSegmentsMatchDrawingEverySample)
 {
     cv::Mat img = Canvas(40, 40);
     ID::drawReularCrossLine(img, {20, 20}, kWhite, 1, 11);
@@ -63,12 +59,8 @@ TEST(LineStyles, CrossArms)
                              {14, 20, false}})
         EXPECT_EQ(Set(img, x, y), set) << x << ", " << y;
     EXPECT_EQ(cv::countNonZero(img), 21);
-}
-
-// The primitives only sample the part of a long segment near the image; the
-// pixels must be exactly those of drawing every sample of the segment.
-TEST(LineStyles, LongSegmentsMatchDrawingEverySample)
-{
+    // The primitives only sample the part of a long segment near the image; the
+    // pixels must be exactly those of drawing every sample of the segment.
     const cv::Point from(-650, -200), to(400, 170);
     const int step = 7;
     const float length = std::hypot(float(from.x - to.x), float(from.y - to.y));

@@ -116,7 +116,7 @@ TEST(ROIRenderer, RecordsWithNothingToShowDrawNothing)
         EXPECT_EQ(Count(Render(roi, {100, 100})), 0) << roi.mode << " " << roi.points.size();
 }
 
-TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
+TEST(ROIRenderer, PointOutlinesEllipseStrokesArrowHeadsAndTurnedRectangles)
 {
     const cvROI point = Record(CvROIMode::Point, {{10, 10}}, 1);
     EXPECT_EQ(cv::norm(Render(point, {20, 20}, 1.0, 1.0), Render(point, {20, 20}, 1.0, 6.0), cv::NORM_INF), 0.0);
@@ -127,14 +127,17 @@ TEST(ROIRenderer, PointOutlineAndEllipseStrokeFollowTheThicknessScaleOnly)
     const int widthAtBottom = Count(thick(cv::Rect(50, 60, 1, 20)));
     EXPECT_TRUE(widthAtBottom == 2 || widthAtBottom == 3) << "stroke 2, not 10: " << widthAtBottom;
     EXPECT_TRUE(AnySetNear(thick, 20, 50)) << "arc reaches the end angle";
-}
-
-TEST(ROIRenderer, ArrowLineHasAHead)
-{
     EXPECT_FALSE(Set(Render(Record(CvROIMode::Line, {{5, 30}, {60, 30}}), {70, 60}), 50, 26));
     const cv::Mat arrow = Render(Record(CvROIMode::ArrowLine, {{5, 30}, {60, 30}}), {70, 60});
     EXPECT_TRUE(AnySetNear(arrow, 50, 26)) << "upper barb, 15 px at 20 degrees";
     EXPECT_TRUE(AnySetNear(arrow, 50, 34));
+    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}}), {100, 100}), 20, 10));
+    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
+    six.angle = 45.0; // not used for triples
+    const cv::Mat turned = Render(six, {100, 100});
+    EXPECT_TRUE(Set(turned, 20, 10)) << "first rectangle, axis-aligned";
+    EXPECT_TRUE(AnySetNear(turned, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
+    EXPECT_FALSE(AnySetNear(turned, 50, 55)) << "its unrotated left edge is not drawn";
 }
 
 TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
@@ -161,18 +164,7 @@ TEST(ROIRenderer, ShapesLargerThanTheBufferShowTheirCrossingEdges)
     }
 }
 
-TEST(ROIRenderer, RotatedRectanglePairsAndTriples)
-{
-    EXPECT_TRUE(Set(Render(Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}}), {100, 100}), 20, 10));
-    cvROI six = Record(CvROIMode::RotatedRectangle, {{10, 10}, {20, 10}, {0, 0}, {50, 50}, {20, 10}, {90, 0}});
-    six.angle = 45.0; // not used for triples
-    const cv::Mat img = Render(six, {100, 100});
-    EXPECT_TRUE(Set(img, 20, 10)) << "first rectangle, axis-aligned";
-    EXPECT_TRUE(AnySetNear(img, 55, 55)) << "second rectangle turned by 90 degrees: 10 wide";
-    EXPECT_FALSE(AnySetNear(img, 50, 55)) << "its unrotated left edge is not drawn";
-}
-
-TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
+TEST(ROIRenderer, MasksBlendOnlyCoveredPixelsAndRenderAllKeepsOrderAndSkips)
 {
     cv::Mat mask = cv::Mat::zeros(2, 2, CV_8UC1);
     mask.at<uchar>(0, 0) = 1;
@@ -189,10 +181,6 @@ TEST(ROIRenderer, MaskBlendsOnlyCoveredPixels)
     roi.color = cv::Scalar(0, 100, 200, 255);
     ROIRenderer::RenderMask(img, roi, 1.0, cv::Point2f(0, 0));
     EXPECT_EQ(img.at<cv::Vec3b>(1, 1), cv::Vec3b(0, 100, 200));
-}
-
-TEST(ROIRenderer, MaskFormsAreConverted)
-{
     for (const auto& [type, value] : {std::pair{CV_16UC3, cv::Scalar::all(900)}, std::pair{CV_64FC3, cv::Scalar::all(1)},
                                       std::pair{CV_8UC2, cv::Scalar(1, 0)}}) {
         cvROI roi = Record(CvROIMode::Mask, {});
@@ -203,23 +191,17 @@ TEST(ROIRenderer, MaskFormsAreConverted)
         ASSERT_NO_THROW(ROIRenderer::RenderAll(img, {&roi}, 1.0, 1.0));
         EXPECT_EQ(Count(img), 50);
     }
-}
-
-TEST(ROIRenderer, RenderAllOrderAndSkips)
-{
-    cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
-    cvROI second = Record(CvROIMode::Line, {{0, 5}, {20, 5}});
-    second.color = cv::Scalar(0, 0, 255);
-    cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}});
-    hidden.visible = false;
-    cvROI unknown = Record(99, {{0, 9}, {20, 9}});
+    cvROI first = Record(CvROIMode::Line, {{0, 5}, {20, 5}}), second = first;
+    cvROI hidden = Record(CvROIMode::Line, {{0, 8}, {20, 8}}), unknown = Record(99, {{0, 9}, {20, 9}});
     cvROI negative = Record(-1, {{0, 9}, {20, 9}});
-    cv::Mat img = cv::Mat::zeros(10, 30, CV_8UC3);
-    ROIRenderer::RenderAll(img, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
-    EXPECT_EQ(img.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
-    EXPECT_EQ(Count(img), 21);
+    second.color = cv::Scalar(0, 0, 255);
+    hidden.visible = false;
+    cv::Mat lines = cv::Mat::zeros(10, 30, CV_8UC3);
+    ROIRenderer::RenderAll(lines, {&first, nullptr, &second, &hidden, &unknown, &negative}, 1.0, 1.0);
+    EXPECT_EQ(lines.at<cv::Vec3b>(5, 10), cv::Vec3b(0, 0, 255));
+    EXPECT_EQ(Count(lines), 21);
     const std::vector<cvROI*>* none = nullptr;
-    EXPECT_NO_THROW(ROIRenderer::RenderAll(img, none, 1.0, 1.0));
+    EXPECT_NO_THROW(ROIRenderer::RenderAll(lines, none, 1.0, 1.0));
 }
 
 TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
@@ -247,30 +229,26 @@ TEST(ROIRenderer, HostileRecordsNeitherThrowNorHang)
                     }
             }
     cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC3);
-    for (double scale : {1.0, -2.0, 0.0, 1e10}) {
+    for (double scale : {1.0, -2.0, 0.0, 1e10})
         EXPECT_NO_THROW(ROIRenderer::RenderAll(img, solidPointers, scale, scale)) << scale;
-    }
-    for (double scale : {1.0, -2.0, 0.0, 20.0}) {
+    for (double scale : {1.0, -2.0, 0.0, 20.0})
         EXPECT_NO_THROW(ROIRenderer::RenderAll(img, styledPointers, scale, scale)) << scale;
-    }
     cv::Mat empty;
     EXPECT_NO_THROW(ROIRenderer::RenderAll(empty, solidPointers, 1.0, 1.0));
 }
 
-class SmallCircles : public ::testing::TestWithParam<std::tuple<int, int, cv::Point>> {};
-
 // Small circles are stamped from a cached raster: they must set exactly the pixels
 // cv::circle sets, also where they meet the buffer's edge.
-TEST_P(SmallCircles, SetThePixelsOpenCVSets)
+TEST(ROIRenderer, SmallCirclesSetThePixelsOpenCVSets)
 {
-    const auto [radius, thickness, centre] = GetParam();
-    const cv::Point2f at(static_cast<float>(centre.x), static_cast<float>(centre.y));
-    const cv::Mat drawn = Render(Record(CvROIMode::Circle, {at, {static_cast<float>(radius), 0}}, thickness), {60, 40});
-    cv::Mat expected = cv::Mat::zeros(40, 60, CV_8UC3);
-    cv::circle(expected, centre, radius, kWhite, thickness, cv::LINE_8);
-    EXPECT_EQ(cv::norm(drawn, expected, cv::NORM_INF), 0);
+    for (int radius : {1, 3, 9, 16})
+        for (int thickness : {1, 2, 5})
+            for (cv::Point centre : {cv::Point(30, 20), cv::Point(2, 20)}) {
+                const cv::Point2f at(static_cast<float>(centre.x), static_cast<float>(centre.y));
+                const cvROI roi = Record(CvROIMode::Circle, {at, {static_cast<float>(radius), 0}}, thickness);
+                cv::Mat expected = cv::Mat::zeros(40, 60, CV_8UC3);
+                cv::circle(expected, centre, radius, kWhite, thickness, cv::LINE_8);
+                EXPECT_EQ(cv::norm(Render(roi, {60, 40}), expected, cv::NORM_INF), 0)
+                    << radius << " " << thickness << " " << centre;
+            }
 }
-
-INSTANTIATE_TEST_SUITE_P(ROIRenderer, SmallCircles,
-                         ::testing::Combine(::testing::Values(1, 3, 9, 16), ::testing::Values(1, 2, 5),
-                                            ::testing::Values(cv::Point(30, 20), cv::Point(2, 20))));

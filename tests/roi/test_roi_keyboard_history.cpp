@@ -45,7 +45,7 @@ std::vector<ROIEditState> EveryKind()
 } // namespace
 
 // Mouse drags, key bursts and code edits of every kind undo and redo to the exact geometry.
-TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKind)
+TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKindInStepsAndBursts)
 {
     for (const ROIEditState& first : EveryKind()) {
         ROIEditHistory history;
@@ -78,10 +78,6 @@ TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKind)
         history.Commit(s);  // a new step after an undo leaves nothing to redo
         EXPECT_FALSE(history.CanRedo());
     }
-}
-
-TEST(ROIEditHistory, StepsBurstsAndCancelledGestures)
-{
     ROIEditHistory history;
     ROIEditState s = FromRecord(CvROIMode::Rectangle, {{0, 0}, {10, 10}});
     for (int i = 1; i <= 150; ++i) {
@@ -117,7 +113,7 @@ TEST(ROIEditHistory, StepsBurstsAndCancelledGestures)
     EXPECT_TRUE(s.polygonPoints.empty());
 }
 
-TEST(ROIKeyboard, MovesStopAtTheImageBorder)
+TEST(ROIKeyboard, MovesStopAtTheBorderResizeChangesTheMainSizeAndRemoveLeavesNothing)
 {
     const cv::Size image(100, 80);
     for (ROIEditState s : EveryKind()) {
@@ -132,46 +128,34 @@ TEST(ROIKeyboard, MovesStopAtTheImageBorder)
         const cv::Rect2f old = ROIEditRecord::CoveredBox(before);
         EXPECT_NEAR(ROIEditRecord::CoveredBox(s).width, old.width, 1e-3) << s.mode;
     }
-}
-
-TEST(ROIKeyboard, ResizeChangesTheMainSizeOfEachKind)
-{
-    ROIEditState rect = FromRecord(CvROIMode::Rectangle, {{10, 12}, {30, 20}});
-    ROIKeyboard::Resize(rect, {10, -25});
-    EXPECT_EQ(rect.roiRect, cv::Rect2f(10, 12, 40, 1)); // never below one pixel
-
-    ROIEditState rotated = FromRecord(CvROIMode::RotatedRectangle, {{20, 22}, {30, 14}}, 33.7);
-    ROIKeyboard::Resize(rotated, {10, 0});
-    EXPECT_EQ(rotated.roiRect, cv::Rect2f(15, 22, 40, 14)); // about its centre
-    EXPECT_EQ(rotated.polygonPoints, ROIEditor::RotatedCorners(rotated.roiRect, 33.7));
-
+    // Resizing changes each kind's main size, never below one pixel, a rotated rectangle about its
+    // centre, an annulus's inner radius staying inside; a point has no size. Removing leaves nothing.
     const auto radii = [](const ROIEditState& s) {
         return cv::Vec2d(ROIEditRecord::OuterRadius(s), ROIEditRecord::InnerRadius(s));
     };
+    ROIEditState rect = FromRecord(CvROIMode::Rectangle, {{10, 12}, {30, 20}});
+    ROIEditState rotated = FromRecord(CvROIMode::RotatedRectangle, {{20, 22}, {30, 14}}, 33.7);
     ROIEditState circle = FromRecord(CvROIMode::Circle, {{50, 50}, {17, 0}});
+    ROIEditState annulus = FromRecord(CvROIMode::Annulus, {{50, 50}, {20, 0}, {7, 0}, {0, 360}});
+    ROIEditState line = FromRecord(CvROIMode::Line, {{10, 10}, {13, 14}});
+    ROIEditState polygon = FromRecord(CvROIMode::Polygon, {{10, 10}, {30, 10}, {20, 40}});
+    ROIEditState point = FromRecord(CvROIMode::Point, {{5, 5}});
+    ROIKeyboard::Resize(rect, {10, -25});
+    EXPECT_EQ(rect.roiRect, cv::Rect2f(10, 12, 40, 1));
+    ROIKeyboard::Resize(rotated, {10, 0});
+    EXPECT_EQ(rotated.roiRect, cv::Rect2f(15, 22, 40, 14));
+    EXPECT_EQ(rotated.polygonPoints, ROIEditor::RotatedCorners(rotated.roiRect, 33.7));
     ROIKeyboard::Resize(circle, {0, -1});
     EXPECT_NEAR(ROIEditRecord::OuterRadius(circle), 16.0, 1e-5);
-
-    ROIEditState annulus = FromRecord(CvROIMode::Annulus, {{50, 50}, {20, 0}, {7, 0}, {0, 360}});
     ROIKeyboard::Resize(annulus, {0, 100});
-    EXPECT_LT(cv::norm(radii(annulus) - cv::Vec2d(20, 20)), 1e-5); // inner stays inside
+    EXPECT_LT(cv::norm(radii(annulus) - cv::Vec2d(20, 20)), 1e-5);
     ROIKeyboard::Resize(annulus, {-10, 0});
     EXPECT_LT(cv::norm(radii(annulus) - cv::Vec2d(10, 10)), 1e-5);
-
-    ROIEditState line = FromRecord(CvROIMode::Line, {{10, 10}, {13, 14}});
     ROIKeyboard::Resize(line, {5, 0});
     EXPECT_LT(cv::norm(line.leftUpPoint - cv::Point2f(16, 18)), 1e-5);
-
-    ROIEditState polygon = FromRecord(CvROIMode::Polygon, {{10, 10}, {30, 10}, {20, 40}});
     ROIKeyboard::Resize(polygon, {20, 0});
     EXPECT_EQ(ROIEditRecord::CoveredBox(polygon), cv::Rect2f(0, 10, 40, 30));
-
-    ROIEditState point = FromRecord(CvROIMode::Point, {{5, 5}});
     EXPECT_FALSE(ROIKeyboard::Resize(point, {1, 1}));
-}
-
-TEST(ROIKeyboard, RemoveLeavesNothingToReport)
-{
     for (ROIEditState s : EveryKind()) {
         EXPECT_TRUE(ROIKeyboard::Editable(s));
         EXPECT_TRUE(ROIKeyboard::Remove(s));

@@ -35,34 +35,27 @@ std::vector<cv::Point2f> Rewritten(const cvROI& roi)
     return out;
 }
 
-struct Layout {
-    int mode;
-    std::vector<cv::Point2f> points;
-};
-
-class ROIPointsRoundTrip : public ::testing::TestWithParam<Layout> {};
-
-TEST_P(ROIPointsRoundTrip, ShapesWriteBackTheirPoints)
+TEST(ROIPoints, ShapesOfEveryKindWriteBackTheirPoints)
 {
-    cvROI roi;
-    roi.mode = GetParam().mode;
-    roi.points = GetParam().points;
-    roi.angle = 30.0;
-    EXPECT_EQ(Rewritten(roi), roi.points);
-    if (roi.mode == CvROIMode::RotatedRectangle && roi.points.size() == 2) {
-        EXPECT_EQ(ROIPoints::TurnedBoxes(roi).front().angle, 30.0);
+    for (const auto& [mode, points] : std::vector<std::pair<int, std::vector<cv::Point2f>>>{
+             {CvROIMode::Point, {{1, 2}, {3, 4}}},
+             {CvROIMode::Line, {{1, 2}, {3, 4}, {5, 6}, {7, 8}}},
+             {CvROIMode::Rectangle, {{1, 2}, {30, 40}, {5, 6}, {7, 8}}},
+             {CvROIMode::RotatedRectangle, {{1, 2}, {30, 40}}},
+             {CvROIMode::RotatedRectangle, {{1, 2}, {30, 40}, {15, 0}, {5, 6}, {7, 8}, {-20, 0}}},
+             {CvROIMode::Circle, {{10, 20}, {5, 0}, {30, 40}, {3, 4}}},
+             {CvROIMode::Annulus, {{10, 20}, {50, 0}, {20, 70}, {30, 300}}},
+             {CvROIMode::Ellipse, {{10, 20}, {5, 3}, {0, 270}}},
+             {CvROIMode::Polygon, {{1, 1}, {9, 1}, {5, 7}}}}) {
+        cvROI roi;
+        roi.mode = mode;
+        roi.points = points;
+        roi.angle = 30.0;
+        EXPECT_EQ(Rewritten(roi), roi.points) << mode;
+        if (mode == CvROIMode::RotatedRectangle && points.size() == 2) {
+            EXPECT_EQ(ROIPoints::TurnedBoxes(roi).front().angle, 30.0);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, ROIPointsRoundTrip,
-    ::testing::Values(Layout{CvROIMode::Point, {{1, 2}, {3, 4}}}, Layout{CvROIMode::Line, {{1, 2}, {3, 4}, {5, 6}, {7, 8}}},
-                      Layout{CvROIMode::Rectangle, {{1, 2}, {30, 40}, {5, 6}, {7, 8}}},
-                      Layout{CvROIMode::RotatedRectangle, {{1, 2}, {30, 40}}},
-                      Layout{CvROIMode::RotatedRectangle, {{1, 2}, {30, 40}, {15, 0}, {5, 6}, {7, 8}, {-20, 0}}},
-                      Layout{CvROIMode::Circle, {{10, 20}, {5, 0}, {30, 40}, {3, 4}}},
-                      Layout{CvROIMode::Annulus, {{10, 20}, {50, 0}, {20, 70}, {30, 300}}},
-                      Layout{CvROIMode::Ellipse, {{10, 20}, {5, 3}, {0, 270}}},
-                      Layout{CvROIMode::Polygon, {{1, 1}, {9, 1}, {5, 7}}}));
 
 }  // namespace

@@ -45,7 +45,7 @@ void ExpectOnArc(const ArcCase& c, const cv::Mat& img)
 
 // Radii far beyond what OpenCV draws directly show exactly the part of the arc
 // that crosses the image, quickly, and in the requested angles only.
-TEST(ShapeDrawing, HugeArcsShowTheirVisiblePart)
+TEST(ShapeDrawing, ArcsAndCirclesOfEverySize)
 {
     for (const ArcCase& c : {ArcCase{{150, 1e6 + 50}, 1e6, 0, 360, 1, 300},    // rim runs across the image at y = 50
                              ArcCase{{-3e5 + 100, 80}, 3e5, -30, 30, 3, 150},  // rim at x = 100, thick
@@ -56,19 +56,11 @@ TEST(ShapeDrawing, HugeArcsShowTheirVisiblePart)
         ShapeDrawing::DrawArc(img, c.centre, c.radius, c.start, c.end, cv::Scalar(255), c.thickness);
         ExpectOnArc(c, img);
     }
-}
-
-// Small circles are drawn exactly as OpenCV draws them.
-TEST(ShapeDrawing, SmallCirclesMatchOpenCV)
-{
+    // Small circles are drawn exactly as OpenCV draws them.
     cv::Mat ours = cv::Mat::zeros(100, 100, CV_8UC1), theirs = ours.clone();
     ShapeDrawing::DrawCircle(ours, {40.7, 50.2}, 30.9, cv::Scalar(255), 2);
     cv::circle(theirs, cv::Point(40, 50), 30, cv::Scalar(255), 2, cv::LINE_8);
     EXPECT_EQ(cv::countNonZero(ours != theirs), 0);
-}
-
-TEST(ShapeDrawing, UnusableGeometryDrawsNothing)
-{
     cv::Mat img = cv::Mat::zeros(50, 50, CV_8UC1);
     for (const double bad : {kInf, kNaN}) {
         ShapeDrawing::DrawCircle(img, {25, 25}, bad, cv::Scalar(255), 1);
