@@ -28,7 +28,7 @@ cv::Mat areaStepImage(int width, int height, double edge, double dark, double br
                      blurSigma);
 }
 
-TEST(EdgeSearch, TrailingKernelTwoReportsFirstBrightPixel) {
+TEST(EdgeSearch, TrailingAndCentredKernelWindowsWithTheirProfilesAndResponses) {
     // Searching the other way the same step is falling; unknown polarities find nothing.
     const cv::Mat img = columnsImage(20, 10, [](int x) { return x < 10 ? 0 : 255; });
     for (auto [polarity, from, to, edge, at] : {std::tuple{1, Point(0, 5), Point(19, 5), Point2f(10, 5), 10},
@@ -40,14 +40,11 @@ TEST(EdgeSearch, TrailingKernelTwoReportsFirstBrightPixel) {
         EXPECT_EQ(EA::findEdgePoint(img, 50, polarity, 2, from, to, 8, index), edge) << polarity << " from " << from;
         EXPECT_EQ(index, at) << polarity << " from " << from;
     }
-}
-
-TEST(EdgeSearch, CentredWindowReturnsProfileAndResponseOfEqualLength) {
     // A ramp has a response everywhere the kernel fits.
-    const cv::Mat img = columnsImage(20, 3, [](int x) { return 10 * x; });
+    const cv::Mat ramp = columnsImage(20, 3, [](int x) { return 10 * x; });
     std::vector<double> profile, response;
     int index = -7;
-    const Point2f p = EA::findEdgePoint(img, 30, 1, 5, {0, 1}, {19, 1}, 8, profile, response, index);
+    const Point2f p = EA::findEdgePoint(ramp, 30, 1, 5, {0, 1}, {19, 1}, 8, profile, response, index);
     ASSERT_EQ(profile.size(), 20u);
     ASSERT_EQ(response.size(), 20u);
     // Size 5 (-1, -1, 0, 1, 1) centred: 0 for the two samples at each end.
@@ -108,7 +105,7 @@ TEST(EdgeSearch, StrongestEdgeRunningBoundVersusFirstMaximum) {
     EXPECT_EQ(index, 0);
 }
 
-TEST(EdgeSearch, ArcRoundingRulesAndTrailingWindow) {
+TEST(EdgeSearch, ArcRoundingRulesTrailingWindowAndSamplesOutsideTheImage) {
     const cv::Mat img = columnsImage(40, 10, [](int x) { return x < 31 ? 0 : 255; });
     const std::vector<Point2f> arc{{28.5f, 5}, {29.5f, 5}, {30.5f, 5}, {31.5f, 5}, {32.5f, 5}};
     int index;
@@ -124,18 +121,14 @@ TEST(EdgeSearch, ArcRoundingRulesAndTrailingWindow) {
     for (int x = 0; x < 10; ++x) row.emplace_back(float(x), 0.0f);
     EXPECT_EQ(EA::findArcEdgePoint(late, 100, 1, 3, row, index), Point2f(-1, -1));
     EXPECT_EQ(EA::findArcEdgePoint(late, 100, 1, 2, row, index), Point2f(8, 0));
-}
-
-TEST(EdgeSearch, ArcSamplesOutsideImageAndFourChannels) {
-    cv::Mat img(4, 4, CV_8UC4, cv::Scalar(90, 90, 90, 0));
+    cv::Mat rgba(4, 4, CV_8UC4, cv::Scalar(90, 90, 90, 0));
     // Points left of the image read 0, so a rising step appears where the arc enters it.
-    const std::vector<Point2f> arc{{-3, 1}, {-2, 1}, {-1, 1}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {9, 1}, {10, 1}};
-    int index;
-    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, arc, index), Point2f(0, 1));
-    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 2, 2, arc, index), Point2f(9, 1));
+    const std::vector<Point2f> entering{{-3, 1}, {-2, 1}, {-1, 1}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {9, 1}, {10, 1}};
+    EXPECT_EQ(EA::findArcEdgePoint(rgba, 50, 1, 2, entering, index), Point2f(0, 1));
+    EXPECT_EQ(EA::findArcEdgePoint(rgba, 50, 2, 2, entering, index), Point2f(9, 1));
     const std::vector<Point2f> nanArc{{NAN, 1}, {1e30f, 1}, {1, 1}};
-    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, nanArc, index), Point2f(-1, -1));
-    EA::findArcEdgePoint_subPixel(img, 50, 1, 2, nanArc, index);
+    EXPECT_EQ(EA::findArcEdgePoint(rgba, 50, 1, 2, nanArc, index), Point2f(-1, -1));
+    EA::findArcEdgePoint_subPixel(rgba, 50, 1, 2, nanArc, index);
     EXPECT_EQ(index, 1);
 }
 
@@ -161,7 +154,7 @@ TEST(EdgeSearch, NothingToSearchGivesNoEdge) {
     EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {-40, 5}, {60, 5}, 8, index), Point2f(10, 5));
 }
 
-TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesAndArcs) {
+TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesArcsAndDiagonals) {
     for (double sigma : {0.0, 1.0, 2.0})
         for (double edge : {20.0, 20.25, 20.5, 20.8}) {
             const cv::Mat img = areaStepImage(48, 9, edge, 40, 200, sigma);
@@ -188,9 +181,6 @@ TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesAndArcs) {
         EXPECT_NEAR(p.y, 31.3, 0.15);
         EXPECT_EQ(p.x, 4.0f);
     }
-}
-
-TEST(EdgeSearch, SubPixelArcAcrossADiagonalEdge) {
     // Arc points one pixel apart along a 45 degree normal round to repeated pixels, so
     // the response has dips on its flank; the edge is still the strongest response.
     const cv::Point2d c(24, 24), n(std::sqrt(0.5), std::sqrt(0.5));

@@ -68,15 +68,6 @@ def test_roi_mode_change_resets_only_on_a_new_kind(view):
     assert view.panel.GetRect() == (0, 0, 0, 0)
 
 
-def test_overlay_indexes_restart_after_clear(view):
-    assert [view.panel.AppendOverlay(3, [(i, i), (5, 5)], (0, 0, 255)) for i in range(3)] == [0, 1, 2]
-    view.panel.ClearOverlay()
-    assert view.panel.AppendOverlay(1, [(5, 5)], (0, 255, 0)) == 0
-    assert view.panel.AppendMaskOverlay(np.zeros((0, 0), np.uint8), (255, 0, 0)) == -1
-    mask = np.zeros((300, 400), np.uint8)
-    assert view.panel.AppendMaskOverlay(mask, (255, 0, 0), 0.3) == 1
-
-
 def test_convert_mask_to_polygon_takes_the_largest_contour(view):
     mask = np.zeros((100, 100), np.uint8)
     mask[10:20, 10:20] = 255

@@ -1,7 +1,6 @@
 """The advanced panel's ROI from the keyboard (real key events through
 wx.UIActionSimulator), undo and redo, and the ROI state as a JSON-ready dict."""
 import json
-import math
 
 import pytest
 import wx
@@ -80,11 +79,8 @@ HOSTILE = [
     (dict(RECT, x="1"), '"x" must be a number, not str'),
     (dict(RECT, x=None), '"x" must be a number, not NoneType'),
     (dict(RECT, y=True), '"y" must be a number, not bool'),
-    (dict(RECT, y=math.nan), '"y" = nan is not finite'),
-    (dict(RECT, width=math.inf), '"width" = inf is not finite'),
     (dict(RECT, x=10 ** 400), '"x" = inf is not finite'),
     (dict(RECT, height=-4), '"height" = -4 must not be negative'),
-    (dict(RECT, x=1e12), '"x" = 1e\\+12 is beyond'),
     ({"version": 1, "kind": "Polygon", "points": nested(100000), "closed": True}, r'"points\[0\]" must be a pair'),
     ({"version": 1, "kind": "Polygon", "points": [[0, 0], [1, {}], [2, 2]], "closed": True},
      r'"points\[1\]\[1\]" must be a number, not dict'),

@@ -31,7 +31,9 @@ def test_texts_are_drawn_indexed_apart_and_cleared_with_the_overlays(texts):
     texts.panel.ClearOverlay()
     texts.panel.Refresh()
     assert green_pixels(texts) == 0
-    assert texts.panel.AppendTextOverlay("again", (20, 20)) == 0
+    assert texts.panel.AppendTextOverlay("again", (20, 20)) == 0 == texts.panel.AppendOverlay(1, [(5, 5)], (0, 255, 0))
+    assert texts.panel.AppendMaskOverlay(np.zeros((0, 0), np.uint8), (255, 0, 0)) == -1
+    assert texts.panel.AppendMaskOverlay(np.zeros((240, 320), np.uint8), (255, 0, 0), 0.3) == 1
 
 
 @pytest.mark.parametrize("arguments, named", [

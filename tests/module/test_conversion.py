@@ -24,21 +24,18 @@ def test_shapes_and_channels(shape, channels):
     np.testing.assert_array_equal(back, array.reshape(48, 64) if channels == 1 else array)
 
 
-@pytest.mark.parametrize("shape", [(10,), (2, 3, 4, 1)])
-def test_wrong_number_of_dimensions_is_rejected_and_keeps_the_image(shape):
+@pytest.mark.parametrize("value, error, message", [
+    (np.zeros(10, np.uint8), RuntimeError, "^Number of dimensions must be 2 or 3$"),
+    (np.zeros((2, 3, 4, 1), np.uint8), RuntimeError, "^Number of dimensions must be 2 or 3$"),
+] + [(np.zeros((4, 6, depth), np.uint8), RuntimeError, rf"got shape \(4, 6, {depth}\)$") for depth in (2, 5, 0)] + [
+    (None, TypeError, ""), ("image", TypeError, ""), (np.array([[1j]]), TypeError, ""),
+])
+def test_unusable_values_are_rejected_and_keep_the_image(value, error, message):
     engine = tm.TivraEngine()
     engine.SetMat(np.full((2, 3), 7, np.uint8))
-    with pytest.raises(RuntimeError, match="^Number of dimensions must be 2 or 3$"):
-        engine.SetMat(np.zeros(shape, np.uint8))
+    with pytest.raises(error, match=message):
+        engine.SetMat(value)
     np.testing.assert_array_equal(engine.GetMat(), np.full((2, 3), 7, np.uint8))
-
-
-@pytest.mark.parametrize("depth", [2, 5, 0])
-def test_unsupported_channel_counts_are_rejected_naming_the_shape(depth):
-    engine = tm.TivraEngine()
-    with pytest.raises(RuntimeError, match=rf"got shape \(4, 6, {depth}\)$"):
-        engine.SetMat(np.zeros((4, 6, depth), np.uint8))
-    assert not engine.HasImage()
 
 
 @pytest.mark.parametrize("values, expected", [
@@ -53,12 +50,6 @@ def test_unsupported_channel_counts_are_rejected_naming_the_shape(depth):
 def test_other_dtypes_and_lists_saturate_as_outputs_do(values, expected):
     _, back = round_trip(values)
     np.testing.assert_array_equal(back, expected)
-
-
-@pytest.mark.parametrize("value", [None, "image", np.array([[1j]])])
-def test_objects_without_numbers_are_refused_with_type_error(value):
-    with pytest.raises(TypeError):
-        tm.TivraEngine().SetMat(value)
 
 
 @pytest.mark.parametrize("view", [

@@ -13,11 +13,15 @@ import TivraModule as tm
 from wx_support import child_with_handle, hidden_frames, pump, run_script, screen_pixel
 
 
-def test_zero_and_unknown_handles_raise_and_create_nothing(parent):
-    with pytest.raises(RuntimeError, match=r"^parent_handle cannot be 0\. Pass the handle of a wxPython window\.$"):
-        tm.TivraPanel(0)
-    with pytest.raises(RuntimeError, match="is not the handle of a window"):
-        tm.TivraPanel(0x7FFFFFF0)
+@pytest.mark.parametrize("bad, error, message", [
+    (lambda: 0, RuntimeError, r"^parent_handle cannot be 0\. Pass the handle of a wxPython window\.$"),
+    (lambda: 0x7FFFFFF0, RuntimeError, "is not the handle of a window"),
+    (object, TypeError, ""), (lambda: "frame", TypeError, ""), (wx.Pen, TypeError, ""),
+])
+@pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
+def test_bad_parents_raise_and_create_nothing(parent, panel_class, bad, error, message):
+    with pytest.raises(error, match=message):
+        panel_class(bad())
     assert hidden_frames() == []
     assert len(parent.GetChildren()) == 0
 

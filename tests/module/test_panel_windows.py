@@ -29,13 +29,6 @@ def test_get_window_is_the_panel_until_it_is_gone(parent, cls):
     assert orphan.GetWindow() is None and not orphan.IsOk()
 
 
-@pytest.mark.parametrize("cls", PANEL_CLASSES)
-def test_parent_must_be_a_window_or_a_handle(app, cls):
-    for bad in (object(), "frame", wx.Pen()):
-        with pytest.raises(TypeError):
-            cls(bad)
-
-
 def test_panels_in_sizers_and_a_splitter_follow_their_parent(app):
     frame = wx.Frame(None, title="layout test", pos=(30, 30), size=(800, 500))
     splitter = wx.SplitterWindow(frame, style=wx.SP_LIVE_UPDATE)

@@ -65,7 +65,7 @@ cvROI Styled(cvROI roi, int lineStyle)
 }
 
 // Pixels a record sets and leaves, at a buffer size, zoom and stroke scale.
-TEST(ROIRenderer, RecordsSetTheirPixels)
+TEST(ROIRenderer, RecordsSetTheirPixelsAndNothingWhenThereIsNothingToShow)
 {
     struct Case { const char* what; cvROI roi; cv::Size size; double scale, thicknessScale; std::vector<Pixel> pixels; };
     const cvROI square = Record(CvROIMode::Rectangle, {{50, 50}, {20, 20}});
@@ -100,14 +100,10 @@ TEST(ROIRenderer, RecordsSetTheirPixels)
         SCOPED_TRACE(c.what);
         ExpectPixels(Render(c.roi, c.size, c.scale, c.thicknessScale), c.pixels);
     }
-}
-
-// Records wholly off the buffer, unpaired, unknown or of the wrong size draw nothing.
-TEST(ROIRenderer, RecordsWithNothingToShowDrawNothing)
-{
-    const cvROI line = Record(CvROIMode::Line, {{2, 10}, {40, 10}, {2, 20}});
-    EXPECT_EQ(Count(Render(line, {50, 30})), 39) << "one solid segment; the unpaired point is ignored";
-    for (const cvROI& roi : {Record(CvROIMode::Point, {{0, 0}, {-4, -1}}), Styled(line, 3),
+    // Records wholly off the buffer, unpaired, unknown or of the wrong size draw nothing.
+    const cvROI unpaired = Record(CvROIMode::Line, {{2, 10}, {40, 10}, {2, 20}});
+    EXPECT_EQ(Count(Render(unpaired, {50, 30})), 39) << "one solid segment; the unpaired point is ignored";
+    for (const cvROI& roi : {Record(CvROIMode::Point, {{0, 0}, {-4, -1}}), Styled(unpaired, 3),
                              Record(CvROIMode::Line, {{0, 0}, {-5, 0}}), Record(CvROIMode::Rectangle, {{-10, -10}, {200, 200}}),
                              Record(CvROIMode::Rectangle, {{10, 10}, {0, 5}}), Record(CvROIMode::RotatedRectangle, {{10, 10}}),
                              Record(CvROIMode::RotatedRectangle, std::vector<cv::Point2f>(4, {10, 10})),

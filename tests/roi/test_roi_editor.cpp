@@ -213,7 +213,7 @@ TEST(ROIEditor, RubberBandFollowsOnlyBetweenClicks)
     EXPECT_EQ(s.hoverPoint, cv::Point2f(30, 25));
 }
 
-TEST(ROIEditor, ShiftSnapsRotationToMultiplesOf45)
+TEST(ROIEditor, RotatedRectanglesSnapTurnsFollowMovesAndKeepTheOppositeEdge)
 {
     // Centre (100, 100); the handle between corners 1 and 2 is the top edge's midpoint.
     ROIEditState s = RotatedRect({60, 80, 80, 40}, 0.0);
@@ -230,17 +230,13 @@ TEST(ROIEditor, ShiftSnapsRotationToMultiplesOf45)
     ROIEditor::Drag(s, OnCircle(c, 200, 15), false); // Shift released: 5 more degrees, unsnapped
     EXPECT_NEAR(s.rotateAngle, 105.0, 1.5);
     ROIEditor::Release(s);
-}
-
-TEST(ROIEditor, RotatedRectangleCornersFollowMovesAndEdgeDragsKeepTheOppositeEdge)
-{
-    ROIEditState s = RotatedRect({60, 80, 80, 40}, 30.0);
-    EXPECT_TRUE(Gesture(s, {100, 100}, {{150, 130}}));
-    EXPECT_EQ(s.roiRect, cv::Rect2f(110, 110, 80, 40));
-    const auto expected = ROIEditor::RotatedCorners(s.roiRect, 30.0);
-    ASSERT_EQ(s.polygonPoints.size(), 4u);
+    ROIEditState moved = RotatedRect({60, 80, 80, 40}, 30.0);
+    EXPECT_TRUE(Gesture(moved, {100, 100}, {{150, 130}}));
+    EXPECT_EQ(moved.roiRect, cv::Rect2f(110, 110, 80, 40));
+    const auto expected = ROIEditor::RotatedCorners(moved.roiRect, 30.0);
+    ASSERT_EQ(moved.polygonPoints.size(), 4u);
     for (int i = 0; i < 4; ++i)
-        EXPECT_LT(cv::norm(s.polygonPoints[i] - expected[i]), 1e-3) << i;
+        EXPECT_LT(cv::norm(moved.polygonPoints[i] - expected[i]), 1e-3) << i;
     // An edge moves alone whatever the turn, quarter turns included: the opposite edge stays.
     for (double angle : {30.0, 0.0, 90.0, 180.0, 270.0, 360.0, -90.0, 450.0}) {
         ROIEditState s = RotatedRect({60, 80, 80, 40}, angle);
@@ -260,7 +256,7 @@ TEST(ROIEditor, RotatedRectangleCornersFollowMovesAndEdgeDragsKeepTheOppositeEdg
     }
 }
 
-TEST(ROIEditor, AnnulusAnglesStayOrdered)
+TEST(ROIEditor, AnnulusAnglesStayOrderedAndRimsStayNested)
 {
     ROIEditState s = WithMode(CvROIMode::Annulus);
     s.roiRect = {200, 200, 60, 80}; // outer radius 100, inner 50
@@ -289,20 +285,19 @@ TEST(ROIEditor, AnnulusAnglesStayOrdered)
     for (double a = 0; a <= 150; a += 10) // the start cannot pass the end
         ROIEditor::Drag(t, OnCircle(c, 75, a), false);
     EXPECT_DOUBLE_EQ(t.startAngle, 90.0);
-}
-
-TEST(ROIEditor, AnnulusRims)
-{
-    ROIEditState s = WithMode(CvROIMode::Annulus);
-    s.roiRect = {200, 200, 60, 80};
-    Gesture(s, {200, 151}, {{200, 140}}); // inner rim at 50
-    Gesture(s, {300, 200}, {{320, 200}}); // outer rim at 100
-    EXPECT_LT(cv::norm(cv::Vec2d(s.innerRadius, std::hypot(s.roiRect.width, s.roiRect.height)) - cv::Vec2d(60, 120)), 1e-3);
-    ROIEditState past = s;
+    ROIEditState ring = WithMode(CvROIMode::Annulus);
+    ring.roiRect = {200, 200, 60, 80};
+    Gesture(ring, {200, 151}, {{200, 140}}); // inner rim at 50
+    Gesture(ring, {300, 200}, {{320, 200}}); // outer rim at 100
+    const auto radii = [](const ROIEditState& e) {
+        return cv::Vec2d(e.innerRadius, std::hypot(e.roiRect.width, e.roiRect.height));
+    };
+    EXPECT_LT(cv::norm(radii(ring) - cv::Vec2d(60, 120)), 1e-3);
+    ROIEditState past = ring;
     Gesture(past, {200, 140}, {{200, 10}}); // the inner rim dragged past the outer one stops there
     EXPECT_NEAR(past.innerRadius, 120.0, 1e-3);
-    Gesture(s, {320, 200}, {{240, 200}}); // the outer rim dragged inside the inner one takes it along
-    EXPECT_LT(cv::norm(cv::Vec2d(s.innerRadius, std::hypot(s.roiRect.width, s.roiRect.height)) - cv::Vec2d(40, 40)), 1e-3);
+    Gesture(ring, {320, 200}, {{240, 200}}); // the outer rim dragged inside the inner one takes it along
+    EXPECT_LT(cv::norm(radii(ring) - cv::Vec2d(40, 40)), 1e-3);
 }
 
 // Nothing is grabbed without a shape; a nearly level edge (turned by so little that the top
