@@ -164,7 +164,7 @@ TEST(CircleHough, FindsARenderedCircleRefusesFlatOrHugeSetsAndPicksTheLargest)
 
 // ---- Robust fitters: contract --------------------------------------------------------
 
-TEST(CircleRobust, ExactCircleRadiusBoundsAndDegenerateInputs)
+TEST(CircleRobust, ExactCircleRadiusBoundsDegenerateInputsAndPointsWithoutPosition)
 {
     // Bounds of zero or below mean none; the MSAC fitters take bounds given in reverse.
     const TrueCircle truth{320.5, 240.25, 50.0};
@@ -202,16 +202,12 @@ TEST(CircleRobust, ExactCircleRadiusBoundsAndDegenerateInputs)
     c = cv::Point2f(7, 8);
     EXPECT_FALSE(EA::fitCircleChatGPT(arcPoints({0, 0, 5}, 0, 360, 10, 0, 1), c, r, 0, 1.0f, 0, 0)); // no iterations
     EXPECT_EQ(c, cv::Point2f(7, 8));
-}
-
-TEST(CircleRobust, PointsWithoutPositionAreOutliers)
-{
-    const TrueCircle truth{150.5, 160.5, 40.0};
-    auto pts = arcPoints(truth, 0, 360, 60, 0.1, 3);
-    pts[7] = cv::Point2f(NAN, 3.0f);
-    pts[30] = cv::Point2f(INFINITY, NAN);
+    const TrueCircle ring{150.5, 160.5, 40.0};
+    auto holed = arcPoints(ring, 0, 360, 60, 0.1, 3);
+    holed[7] = cv::Point2f(NAN, 3.0f);
+    holed[30] = cv::Point2f(INFINITY, NAN);
     for (const auto& [name, fit] : robustFitters())
-        expectFit(name, pts, 300, 0.4f, truth, 0.5);
+        expectFit(name, holed, 300, 0.4f, ring, 0.5);
 }
 
 TEST(CircleRobust, RansacMakesNoMoreIterationsThanPointsAndEveryFitIsRepeatable)

@@ -60,7 +60,7 @@ TEST(EdgeSearch, TrailingAndCentredKernelWindowsWithTheirProfilesAndResponses) {
     EXPECT_EQ(index, 2);
 }
 
-TEST(EdgeSearch, KernelSizesAreLimitedAndTwelveFallsBackToThree) {
+TEST(EdgeSearch, KernelSizesAreLimitedAndTheStrongestEdgeIsChosenPerSearch) {
     cv::RNG rng(7);
     cv::Mat img(1, 60, CV_8UC1);
     rng.fill(img, cv::RNG::UNIFORM, 0, 256);
@@ -81,19 +81,15 @@ TEST(EdgeSearch, KernelSizesAreLimitedAndTwelveFallsBackToThree) {
         for (int m = 1; m <= 7 && i > 6 && i < 53; ++m) expected += double(img.at<uchar>(0, i + m)) - img.at<uchar>(0, i - m);
         EXPECT_EQ(r15[i], expected) << i;
     }
-}
-
-TEST(EdgeSearch, StrongestEdgeRunningBoundVersusFirstMaximum) {
     // Two steps of 10 grey levels: the integer search keeps the later one (its bound
     // drops to the integer part), the sub-pixel search the first.
-    const cv::Mat img = columnsImage(12, 1, [](int x) { return x < 3 ? 0 : (x < 8 ? 10 : 20); });
-    int index;
-    EXPECT_EQ(EA::findEdgePoint(img, 5, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(8, 0));
+    const cv::Mat steps = columnsImage(12, 1, [](int x) { return x < 3 ? 0 : (x < 8 ? 10 : 20); });
+    EXPECT_EQ(EA::findEdgePoint(steps, 5, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(8, 0));
     EXPECT_EQ(index, 8);
-    EA::findEdgePoint_subPixel(img, 5, 3, 2, {0, 0}, {11, 0}, 8, index);
+    EA::findEdgePoint_subPixel(steps, 5, 3, 2, {0, 0}, {11, 0}, 8, index);
     EXPECT_EQ(index, 2);
     // Nothing reaches a threshold above the maximum.
-    EXPECT_EQ(EA::findEdgePoint_subPixel(img, 11, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findEdgePoint_subPixel(steps, 11, 3, 2, {0, 0}, {11, 0}, 8, index), Point2f(-1, -1));
     EXPECT_EQ(index, -1);
     // Arc means are real: steps of 32/3 = 10.67 and then 31/3 = 10.33.
     const cv::Mat colour = (cv::Mat_<cv::Vec3b>(1, 5) << cv::Vec3b(0, 0, 0), cv::Vec3b(10, 11, 11),

@@ -53,7 +53,7 @@ TEST(ROIGeometry, DistancesContainmentAndBoundingBox)
 }
 
 // The tolerance is strict; line ends win over the body; rectangle edges and corners over the interior.
-TEST(ROIHitTest, LinesAndRectanglesPlainOrTurned)
+TEST(ROIHitTest, EveryShapeByItsHandles)
 {
     const cv::Rect2f rect(10, 10, 100, 50);
     ExpectMiss(ROIHitTest::TestPoint({10, 0}, {0, 0}, 10.0f));
@@ -98,27 +98,23 @@ TEST(ROIHitTest, LinesAndRectanglesPlainOrTurned)
               ROIHandle::RotateHandle, 1.0f);
     ExpectHit(ROIHitTest::TestRotatedRectangle(centre, c, centre, 30.0f, tol), ROIHandle::Body, 0.0f);
     ExpectMiss(ROIHitTest::TestRotatedRectangle({300, 300}, c, centre, 30.0f, tol));
-}
-
-// A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
-// rim is a whole circle, not just the swept sector, and its ring body is no target.
-TEST(ROIHitTest, CirclesAnnuliAndPolygons)
-{
-    const cv::Point2f c(0, 0);
-    ExpectMiss(ROIHitTest::TestCircle({0, 0}, c, 0.0f, 5.0f));
-    ExpectMiss(ROIHitTest::TestCircle({20, 0}, c, 40.0f, 5.0f));
-    ExpectHit(ROIHitTest::TestCircle({0, 42}, c, 40.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    ExpectHit(ROIHitTest::TestCircle({3, 0}, c, 40.0f, 5.0f), ROIHandle::Body, 3.0f);
-    ExpectHit(ROIHitTest::TestCircle({1, 0}, c, 3.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, c, 30.0f, 30.0f, 0, 90, 5.0f));
-    ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, c, -1.0f, 30.0f, 0, 90, 5.0f));
-    ExpectHit(ROIHitTest::TestAnnulus({1, 1}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::Body, std::sqrt(2.0f));
-    ExpectHit(ROIHitTest::TestAnnulus({0, 52}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 2.0f);
-    ExpectHit(ROIHitTest::TestAnnulus({-51, 0}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 1.0f);
-    ExpectHit(ROIHitTest::TestAnnulus({0, 21}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::InnerEdge, 1.0f);
-    ExpectHit(ROIHitTest::TestAnnulus({35, -3}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
-    ExpectHit(ROIHitTest::TestAnnulus({3, 35}, c, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
-    ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, c, 20.0f, 50.0f, 0, 90, 5.0f));
+    // A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
+    // rim is a whole circle, not just the swept sector, and its ring body is no target.
+    const cv::Point2f origin(0, 0);
+    ExpectMiss(ROIHitTest::TestCircle({0, 0}, origin, 0.0f, 5.0f));
+    ExpectMiss(ROIHitTest::TestCircle({20, 0}, origin, 40.0f, 5.0f));
+    ExpectHit(ROIHitTest::TestCircle({0, 42}, origin, 40.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
+    ExpectHit(ROIHitTest::TestCircle({3, 0}, origin, 40.0f, 5.0f), ROIHandle::Body, 3.0f);
+    ExpectHit(ROIHitTest::TestCircle({1, 0}, origin, 3.0f, 5.0f), ROIHandle::OuterEdge, 2.0f);
+    ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, origin, 30.0f, 30.0f, 0, 90, 5.0f));
+    ExpectMiss(ROIHitTest::TestAnnulus({0, 0}, origin, -1.0f, 30.0f, 0, 90, 5.0f));
+    ExpectHit(ROIHitTest::TestAnnulus({1, 1}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::Body, std::sqrt(2.0f));
+    ExpectHit(ROIHitTest::TestAnnulus({0, 52}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 2.0f);
+    ExpectHit(ROIHitTest::TestAnnulus({-51, 0}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::OuterEdge, 1.0f);
+    ExpectHit(ROIHitTest::TestAnnulus({0, 21}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::InnerEdge, 1.0f);
+    ExpectHit(ROIHitTest::TestAnnulus({35, -3}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::StartAngleEdge, 3.0f);
+    ExpectHit(ROIHitTest::TestAnnulus({3, 35}, origin, 20.0f, 50.0f, 0, 90, 5.0f), ROIHandle::EndAngleEdge, 3.0f);
+    ExpectMiss(ROIHitTest::TestAnnulus({25, 25}, origin, 20.0f, 50.0f, 0, 90, 5.0f));
     const std::vector<cv::Point2f> square = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
     ExpectMiss(ROIHitTest::TestPolygon({0, 0}, {}, 5.0f, false));
     ExpectHit(ROIHitTest::TestPolygon({98, 99}, square, 5.0f, false), ROIHandle::PolygonVertex,
