@@ -3,8 +3,9 @@
 # UndefinedBehaviorSanitizer (float-cast-overflow included), each target for a bounded
 # time: FUZZ_SECONDS (default 60) for the EXIF, HEIF, JPEG XL and ROI state readers, a
 # fifth of it (FUZZ_HEADER_SECONDS) for each image header reader; FUZZ_TARGETS picks
-# some. A crashing input is copied to tests/data/<exif|header|heif|jxl|roi-state>-regressions/
-# (the io tests replay the EXIF and header ones) and the run fails.
+# some. A crashing input is copied into the folder its tests replay (tests/data/io/exif for
+# the EXIF reader, tests/data/io/headers for the header readers, whose layout test counts
+# its files), or for the others tests/data/<heif|jxl|roi-state>-regressions/, and the run fails.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 SECONDS_TO_RUN=${FUZZ_SECONDS:-60}
@@ -44,7 +45,8 @@ build() {
 
 regressions_of() {
   case $1 in
-    *_header) echo tests/data/header-regressions ;;
+    exif_reader) echo tests/data/io/exif ;;
+    *_header) echo tests/data/io/headers ;;
     roi_state) echo tests/data/roi-state-regressions ;;
     *) echo "tests/data/${1%_reader}-regressions" ;;
   esac
