@@ -25,7 +25,8 @@ void BindImageAndViewMethods(py::class_<W>& c)
         [](const W& w, bool copy) {
             // The panels never write into the image they hold (a new image is a new
             // buffer), so a view of it stays as it is.
-            return copy ? conversion::MatToArray(w.GetMat()) : conversion::MatToReadOnlyView(w.GetMat());
+            const cv::Mat pixels = w.GetMat();
+            return copy ? conversion::MatToArray(pixels) : conversion::MatToReadOnlyView(pixels, w.KeptArray());
         },
         "copy"_a = true,
         "Return a copy of the shown image (3-channel BGR); shape (0,) without one. copy=False returns a read-only "

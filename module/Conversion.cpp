@@ -203,7 +203,7 @@ py::array RawMatToArray(const cv::Mat& mat)
     }
 }
 
-py::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat)
+py::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat, const py::object& owner)
 {
     if (mat.empty() || mat.depth() != CV_8U || mat.dims > 2) {
         py::array_t<std::uint8_t> copy = MatToArray(mat);
@@ -217,10 +217,14 @@ py::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat)
         strides.push_back(1);
     }
     // The capsule holds a counted reference to the pixels: the engine may move on
-    // to another image meanwhile, the array keeps these.
-    auto* held = new cv::Mat(mat);
-    py::capsule owner(held, [](void* p) { delete static_cast<cv::Mat*>(p); });
-    py::array_t<std::uint8_t> view(shape, strides, mat.data, owner);
+    // to another image meanwhile, the array keeps these. A Mat over memory it
+    // does not own counts nothing, so then the memory's owner is held instead.
+    py::object base = owner;
+    if (mat.u != nullptr || !base) {
+        auto* held = new cv::Mat(mat);
+        base = py::capsule(held, [](void* p) { delete static_cast<cv::Mat*>(p); });
+    }
+    py::array_t<std::uint8_t> view(shape, strides, mat.data, base);
     view.attr("setflags")(py::arg("write") = false);
     return view;
 }

@@ -37,8 +37,9 @@ pybind11::array_t<std::uint8_t> MatToArray(const cv::Mat& mat);
 /// A read-only uint8 array over the image's own pixels (same shapes as
 /// MatToArray), keeping a reference to them so the array stays valid however
 /// long it lives. Images deeper than 8 bits are converted, so they come as a
-/// read-only copy.
-pybind11::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat);
+/// read-only copy. Pixels the image does not own (a caller's array shown
+/// without a copy) stay valid through `owner`, which the view then holds.
+pybind11::array_t<std::uint8_t> MatToReadOnlyView(const cv::Mat& mat, const pybind11::object& owner = {});
 
 /// List of (x, y) sequences to points; items with fewer than two elements are
 /// skipped, extra elements ignored.

@@ -27,6 +27,8 @@ public:
     /// Copies the image, or without `copy` keeps the caller's array (see PanelImage.h).
     void SetMat(const tivra::conversion::ImageArray& image, bool copy);
     cv::Mat GetMat() const;
+    /// The caller's array the panel shows without a copy, or None.
+    const pybind11::object& KeptArray() const { return m_keptArray; }
     void SetMode(int mode);
     void SetOriginal(bool isScrollbarVisible);
     void SetZoomIn();

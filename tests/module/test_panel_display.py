@@ -143,3 +143,7 @@ def test_copied_image_ignores_later_changes_and_views_are_read_only(parent, kind
         view[0, 0] = 1
     panel.SetMat(image)
     assert (view == (0, 255, 0)).all() and (panel.GetMat(copy=False) == 0).all()
+    panel.SetMat(np.full((3000, 4000, 3), 77, np.uint8), copy=False)
+    shared = panel.GetMat(copy=False)
+    panel.SetMat(image)
+    assert (shared == 77).all()  # the view holds the array the panel no longer does
