@@ -49,13 +49,12 @@ def test_only_patch_releases_import_and_others_fail_before_anything_is_created(v
     proc = subprocess.run([sys.executable, "-c", PATCH_AND_IMPORT, version],  # without a display
                           env=child_env(PYTHONPATH=":".join(sys.path)), capture_output=True, text=True, timeout=60)
     assert proc.returncode == 0, proc.stderr
-    lines, stderr = dict(line.split(" ", 1) for line in proc.stdout.splitlines()), proc.stderr
+    lines = dict(line.split(" ", 1) for line in proc.stdout.splitlines())
     assert lines["VERSION"].startswith(version + " ")
     if version == "3.11.4":
-        assert lines["IMPORTED"] == "0.1.1" and stderr.count("[TivraModule-Debug] ") == 5
+        assert lines["IMPORTED"] == "0.1.1" and proc.stderr.count("[TivraModule-Debug] ") == 5
         return
-    full = lines["VERSION"]
     assert lines["IMPORTERROR"] == ("Python version mismatch: module was compiled for Python 3.11, "
-                                    f"but the interpreter version is incompatible: {full}.")
+                                    f"but the interpreter version is incompatible: {lines['VERSION']}.")
     assert lines["IN_SYS_MODULES"] == "False"
-    assert "[TivraModule-Debug]" not in stderr
+    assert "[TivraModule-Debug]" not in proc.stderr

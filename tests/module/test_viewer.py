@@ -172,8 +172,9 @@ def test_make_demo_on_a_display_opens_the_viewer_measuring_the_ring_target():
     get_app()
     before = fit_colour_pixels()
     build = os.path.dirname(os.path.dirname(tm.__file__))
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path))
     demo = subprocess.Popen(["bash", os.path.join(ROOT, "scripts", "run-demo.sh"), build], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, text=True, env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)))
+                            stderr=subprocess.DEVNULL, text=True, env=env)
     try:
         assert select.select([demo.stdout], [], [], 90)[0], "the viewer printed no measurement"
         ring = json.loads(demo.stdout.readline())
