@@ -82,7 +82,7 @@ TEST_F(AdvPanelTest, MenuKindRaisesToolChangeAndResetsTheROIAndSIMDChoicesStick)
     }
 }
 
-TEST_F(AdvPanelTest, TextsKeepOneFontEachAndFallBackToTheDefault)
+TEST_F(AdvPanelTest, TextsKeepOneFontEachWithTheDefaultAsFallBackAndTheBadgeRefitsOnlyWhenNeeded)
 {
     cvText text;
     text.lines.Add("a");
@@ -96,10 +96,7 @@ TEST_F(AdvPanelTest, TextsKeepOneFontEachAndFallBackToTheDefault)
     EXPECT_TRUE(m_panel->HasTextFont(0));
     m_panel->UpdateOverlayByIndex(5, text, true);  // out of range: ignored
     EXPECT_EQ(m_panel->TextCount(), 3u);
-}
 
-TEST_F(AdvPanelTest, BadgeSettingsRefitOnlyWhenNeeded)
-{
     m_panel->UpdatePassFailRecycleLogo(true, 1, "", "OK", "NG", "RE");
     EXPECT_EQ(m_panel->BadgeState(), 1);
     m_panel->SetCVmat(cv::Mat(300, 600, CV_8UC3, cv::Scalar::all(0)), false, false);

@@ -153,7 +153,7 @@ TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnceAndRemembersSizes
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 3.0);
 }
 
-TEST_F(ClassicPanelTest, CropOfTheSourceImage)
+TEST_F(ClassicPanelTest, CropOfTheSourceImageThatAnUnshowableImageKeeps)
 {
     ShowImage(120, 90);
     // No ROI: the whole source image.
@@ -175,6 +175,15 @@ TEST_F(ClassicPanelTest, CropOfTheSourceImage)
     // One entirely outside leaves nothing to crop: the whole image.
     m_panel->SetRect(cv::Rect(500, 500, 10, 10));
     EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
+
+    // An image that cannot be shown keeps the previous one.
+    {
+        wxLogNull quiet;
+        EXPECT_FALSE(m_panel->SetCVmat(cv::Mat(10, 10, CV_8UC2, cv::Scalar(1, 2)), false, false));
+    }
+    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(120, 90));
+    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(120, 90));
 }
 
 // The wheel zooms without modifiers, a zero rotation not at all.
@@ -197,19 +206,6 @@ TEST_F(ClassicPanelTest, WheelZoomBringsThePixelUnderTheMouseToTheMiddle)
         EXPECT_DOUBLE_EQ(m_panel->GetScale(), scale) << rotation;
     }
     EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(400, 300));
-}
-
-TEST_F(ClassicPanelTest, ImageThatCannotBeShownKeepsThePreviousOne)
-{
-    ShowImage(50, 40);
-    const cv::Mat twoChannels(10, 10, CV_8UC2, cv::Scalar(1, 2));
-    {
-        wxLogNull quiet;
-        EXPECT_FALSE(m_panel->SetCVmat(twoChannels, false, false));
-    }
-    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(50, 40));
-    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(50, 40));
-    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(50, 40));
 }
 
 TEST_F(ClassicPanelTest, ContextMenuOnlyOverTheImage)

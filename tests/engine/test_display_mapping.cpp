@@ -38,18 +38,15 @@ DisplayMapping Levels(double low, double high)
 
 }  // namespace
 
-class LevelsAtDepth : public testing::TestWithParam<int> {};
-
 // low shows black, high white, the middle half way, beyond them clipped.
-TEST_P(LevelsAtDepth, ExactAtEndsAndMiddle)
+TEST(DisplayMapping, LevelsAreExactAtEndsAndMiddleAtEveryDepth)
 {
-    const cv::Mat raw = Row({-200, -100, 1150, 2450, 5000}, GetParam());
-    const cv::Mat shown = MapToDisplay(raw, Levels(-100, 2450));
-    EXPECT_EQ(shown.type(), CV_8UC1);
-    EXPECT_EQ(Bytes(shown), (std::vector<int>{0, 0, 125, 255, 255}));
+    for (int depth : {CV_16S, CV_32F, CV_64F}) {
+        const cv::Mat shown = MapToDisplay(Row({-200, -100, 1150, 2450, 5000}, depth), Levels(-100, 2450));
+        EXPECT_EQ(shown.type(), CV_8UC1) << depth;
+        EXPECT_EQ(Bytes(shown), (std::vector<int>{0, 0, 125, 255, 255})) << depth;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, LevelsAtDepth, testing::Values(CV_16S, CV_32F, CV_64F));
 
 TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBeforeAndEqualLevelsThreshold)
 {

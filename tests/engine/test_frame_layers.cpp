@@ -240,7 +240,7 @@ TEST(Overlays, MaskBlendsOnlyWhereSet)
 
 // At a zoom where a record spans less than a screen pixel it is drawn as a dot
 // rather than skipped: it still shows in its colour where it lies.
-TEST(Overlays, TinyOnesStillShowAtTheirPlace)
+TEST(Overlays, TinyOnesStillShowAtTheirPlaceAsDots)
 {
     const Viewport view = MakeViewport({2000, 2000}, {200, 200}, 0.1);
     for (const cvROI& roi : {Record(CvROIMode::Line, {{1000, 1000}, {1004, 1003}}),
@@ -257,16 +257,11 @@ TEST(Overlays, TinyOnesStillShowAtTheirPlace)
         EXPECT_EQ(At(buffer, ink.x, ink.y), cv::Vec3b(0, 0, 255));
         EXPECT_LE(cv::norm(ink.tl() - cv::Point(100, 100)), 3.0);
     }
-}
-
-// An even-sided dot covers the record's centre pixel and the one after it, not the one before.
-TEST(Overlays, EvenSidedDotStartsAtTheCentrePixel)
-{
-    cvROI roi = Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}});
-    roi.thickness = 2;
+    // An even-sided dot covers the record's centre pixel and the one after it, not the one before.
+    cvROI thick = Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}});
+    thick.thickness = 2;
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawOverlays(buffer, {&roi}, MakeViewport({2000, 2000}, {200, 200}, 0.1), 0.1, {2000, 2000},
-                              cv::Scalar(0, 255, 255));
+    FrameLayers::DrawOverlays(buffer, {&thick}, view, 0.1, {2000, 2000}, cv::Scalar(0, 255, 255));
     EXPECT_EQ(InkBox(buffer), cv::Rect(100, 100, 2, 2));
 }
 
