@@ -18,7 +18,6 @@ from gi.repository import Gdk, Gtk  # noqa: E402
 
 import TivraModule as tm  # noqa: E402
 
-HIDDEN_FRAME_TITLE = "TivraModule Hidden Frame"
 # Under `make sanitize` the interpreter runs with the sanitizer runtime preloaded; a
 # child interpreter without it cannot load the module.
 SANITIZER_VARIABLES = ("LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
@@ -49,11 +48,10 @@ def pump(seconds=0.15):
     """Runs the event loop with input enabled for a while (at least once), so that
     paints, idle deletions and mouse events are handled."""
     end = time.monotonic() + seconds
-    while True:
-        wx.GetApp().Yield(True)
-        if time.monotonic() >= end:
-            break
+    wx.GetApp().Yield(True)
+    while time.monotonic() < end:
         time.sleep(0.01)
+        wx.GetApp().Yield(True)
 
 
 def shown_parent(size=(500, 400), pos=(0, 0)):
@@ -68,23 +66,10 @@ def shown_parent(size=(500, 400), pos=(0, 0)):
     return frame, parent
 
 
-def child_with_handle(parent, handle):
-    """The wxPython view of the parent's child window with that handle."""
-    matches = [c for c in parent.GetChildren() if c.GetHandle() == handle]
-    return matches[0] if matches else None
-
-
 def hidden_frames():
     """The module's hidden frames, as GTK windows: the frame is none of the
     application's top-level windows, so wx does not list it."""
-    return [w for w in Gtk.Window.list_toplevels() if w.get_title() == HIDDEN_FRAME_TITLE]
-
-
-def screen_pixel(window, x, y):
-    """The RGB colour the X server shows at a point of window's client area."""
-    sx, sy = window.ClientToScreen((x, y))
-    shot = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), sx, sy, 1, 1)
-    return tuple(shot.get_pixels()[:3])
+    return [w for w in Gtk.Window.list_toplevels() if w.get_title() == "TivraModule Hidden Frame"]
 
 
 def screen_region(window, width, height, origin=(0, 0)):
@@ -104,22 +89,17 @@ def screen_region(window, width, height, origin=(0, 0)):
 class Shown:
     """A shown frame with a plain wx.Panel as the parent of one TivraROIAdvPanel."""
 
-    def __init__(self, width, height, panel_id=-1):
+    def __init__(self, width, height):
         get_app()
-        self.frame = wx.Frame(None, title="advpanel test", pos=(20, 20), size=(width + 120, height + 120))
-        self.parent = wx.Panel(self.frame)
-        self.frame.Show()
+        self.frame, self.parent = shown_parent((width + 120, height + 120), (20, 20))
         pump(0.2)
-        self.panel = tm.TivraROIAdvPanel(self.parent.GetHandle(), panel_id, 0, 0, width, height)
+        self.panel = tm.TivraROIAdvPanel(self.parent.GetHandle(), -1, 0, 0, width, height)
         self.size = (width, height)
         pump(0.1)
 
     def window(self):
         """The native panel as a wx.Window (for binding events and positions)."""
-        for child in self.parent.GetChildren():
-            if child.GetName() == "TivraROIAdvPanel":
-                return child
-        raise AssertionError("panel window not found")
+        return self.panel.GetWindow()
 
     def screen_origin(self):
         return self.parent.ClientToScreen(wx.Point(0, 0))
@@ -191,7 +171,7 @@ def child_env(**variables):
 
 SHOWN_PARENT_SCRIPT = """\
 import numpy as np, wx, TivraModule as tm
-from wx_support import child_with_handle, get_app, hidden_frames, pump, screen_region, shown_parent
+from wx_support import get_app, hidden_frames, pump, screen_region, shown_parent
 app = get_app()
 frame, parent = shown_parent()
 """

@@ -17,14 +17,6 @@ GESTURES = {  # the callback's setter, and the gesture that calls it
 }
 
 
-def gesture(kind, view):
-    mouse = Mouse(view)
-    mouse.move(40, 40, settle=0.1)
-    GESTURES[kind][1](mouse)
-    pump(0.3)
-    mouse.move(90, 90, settle=0.1)  # over where the panel was
-
-
 def run(kind, target):
     view = Shown(200, 150)
     holder = [view.panel]
@@ -50,7 +42,11 @@ def run(kind, target):
 
     getattr(panel, GESTURES[kind][0])(destroy)
     del panel
-    gesture(kind, view)
+    mouse = Mouse(view)
+    mouse.move(40, 40, settle=0.1)
+    GESTURES[kind][1](mouse)
+    pump(0.3)
+    mouse.move(90, 90, settle=0.1)  # over where the panel was
     assert done, f"the {kind} callback was not called"
     holder.clear()
     if view.frame:

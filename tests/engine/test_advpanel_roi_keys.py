@@ -21,7 +21,7 @@ def keys(editing, *strokes):
         pump(0.05)
 
 
-def test_keys_move_resize_remove_undo_and_redo(editing):
+def test_keys_and_python_move_resize_remove_undo_and_redo(editing):
     editing.panel.SetEditingROI(M.Rectangle, [(100, 100), (50, 40)])
     keys(editing, wx.WXK_RIGHT, (wx.WXK_DOWN, wx.MOD_SHIFT), (wx.WXK_RIGHT, wx.MOD_CONTROL))
     assert editing.panel.GetRect() == (101, 110, 51, 40)
@@ -35,27 +35,16 @@ def test_keys_move_resize_remove_undo_and_redo(editing):
     keys(editing, (ord("Z"), wx.MOD_CONTROL | wx.MOD_SHIFT), (ord("Y"), wx.MOD_CONTROL))
     assert editing.panel.GetRect() == (0, 0, 0, 0)
     assert editing.crops[-4:] == [(101, 110, 51, 40), (100, 100, 50, 40), (101, 110, 51, 40), (0, 0, 0, 0)]
+    assert editing.panel.UndoROI() and editing.panel.GetRect() == (101, 110, 51, 40) and editing.panel.CanRedoROI()
+    assert editing.panel.RedoROI() and editing.panel.GetRect() == (0, 0, 0, 0) and not editing.panel.CanRedoROI()
+    assert editing.panel.CanUndoROI() and editing.crops[-2:] == [(101, 110, 51, 40), (0, 0, 0, 0)]
 
 
-def test_undo_and_redo_from_python(editing):
-    editing.panel.SetEditingROI(*EVERY_KIND["Annulus"])
-    first = editing.panel.GetROIState()
-    keys(editing, wx.WXK_RIGHT)
-    second = editing.panel.GetROIState()
-    crops = len(editing.crops)
-    assert editing.panel.UndoROI() and editing.panel.GetROIState() == first
-    assert editing.panel.RedoROI() and editing.panel.GetROIState() == second
-    assert not editing.panel.CanRedoROI() and editing.panel.CanUndoROI()
-    assert len(editing.crops) == crops + 2
-
-
-@pytest.mark.parametrize("kind", list(EVERY_KIND) + ["open Polygon", "empty Circle"])
-def test_state_round_trips_through_json(editing, kind):
-    if kind == "open Polygon":
-        state = {"version": 1, "kind": "Polygon", "points": [[1.5, 2.0], [30.25, 4.0]], "closed": False}
-    elif kind == "empty Circle":
-        state = {"version": 1, "kind": "Circle", "cx": 0.0, "cy": 0.0, "radius": 0.0}
-    else:
+@pytest.mark.parametrize("kind, state", [(kind, None) for kind in EVERY_KIND] + [
+    ("open Polygon", {"version": 1, "kind": "Polygon", "points": [[1.5, 2.0], [30.25, 4.0]], "closed": False}),
+    ("empty Circle", {"version": 1, "kind": "Circle", "cx": 0.0, "cy": 0.0, "radius": 0.0})])
+def test_state_round_trips_through_json(editing, kind, state):
+    if state is None:
         editing.panel.SetEditingROI(*EVERY_KIND[kind])
         state = editing.panel.GetROIState()
     editing.panel.SetROIState(json.loads(json.dumps(state)))

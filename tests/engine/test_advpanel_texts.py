@@ -57,9 +57,8 @@ GRAY = (100, 100, 100)
 
 def test_colour_tuples(shown):
     view = shown(image=np.full((300, 400, 3), 100, np.uint8))
-    assert view.panel.AppendOverlay(2, [(20, 50), (380, 50)], (40, 80, 120), 3) == 0
-    view.panel.AppendOverlay(2, [(20, 150), (380, 150)], (200, 10, 60, 255, 7, 7), 3)
-    view.panel.AppendOverlay(2, [(20, 250), (380, 250)], (1, 2), 3)
+    for y, colour in ((50, (40, 80, 120)), (150, (200, 10, 60, 255, 7, 7)), (250, (1, 2))):
+        view.panel.AppendOverlay(2, [(20, y), (380, y)], colour, 3)
     assert rgb(view.capture(), 200, 50) == GRAY
     view.panel.SetDisplayOverlay(True)
     shot = view.capture()

@@ -67,7 +67,7 @@ TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBeforeAndEqualLevelsThresho
     EXPECT_EQ(Bytes(MapToDisplay(Row({9, 10, 11}, CV_16U), Levels(10, 10))), (std::vector<int>{0, 255, 255}));
 }
 
-TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevels)
+TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevelsAndAreFoundByName)
 {
     DisplayMapping mapping = Levels(0, 1000);
     mapping.colorMap = ColorMapByName("turbo");
@@ -78,10 +78,7 @@ TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevels)
     EXPECT_EQ(cv::norm(shown, expected, cv::NORM_INF), 0.0);
     EXPECT_EQ(MapToDisplay(cv::Mat(1, 1, CV_8UC3, cv::Scalar(1, 2, 3)), mapping).type(), CV_8UC3)
         << "colour images keep their colours";
-}
 
-TEST(DisplayMapping, ColourMapNames)
-{
     EXPECT_EQ(ColorMapByName("gray"), kNoColorMap);
     EXPECT_EQ(ColorMapByName("viridis"), cv::COLORMAP_VIRIDIS);
     EXPECT_EQ(ColorMapName(cv::COLORMAP_INFERNO), "inferno");

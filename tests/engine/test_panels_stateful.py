@@ -16,11 +16,12 @@ from hypothesis import HealthCheck, settings, strategies as st
 from hypothesis.stateful import RuleBasedStateMachine, initialize, invariant, precondition, rule
 
 import TivraModule as tm
-from wx_support import get_app, pump
+from wx_support import Mouse, get_app, pump
 
 SIZE = (240, 180)
 HOSTILE_NUMBERS = st.sampled_from([0.0, -1.0, 1e30, -1e30, math.inf, -math.inf, math.nan, 2.0**31, 3e9])
 NUMBERS = st.one_of(st.floats(-50, 300, allow_nan=False), HOSTILE_NUMBERS)
+POSITIONS = st.tuples(st.integers(-20, 260), st.integers(-20, 200))  # in the parent, a margin around the panel
 POINTS = st.lists(st.tuples(NUMBERS, NUMBERS), max_size=6)
 IMAGE_SHAPES = st.sampled_from([(1, 1), (17, 31), (120, 90), (300, 500), (60, 80, 3), (5, 400, 3)])
 HOSTILE_ARRAYS = st.sampled_from([np.zeros((0, 0), np.uint8), np.zeros((4, 4, 2), np.uint8),
@@ -30,21 +31,47 @@ KEYS = st.sampled_from([wx.WXK_LEFT, wx.WXK_RIGHT, wx.WXK_UP, wx.WXK_DOWN, wx.WX
                         wx.WXK_RETURN, ord("+"), ord("-"), ord("0"), ord("z")])
 CALLBACK_SETTERS = ["SetOnRightClickCallback", "SetOnCropCallback", "SetOnLeftDClickCallback",
                     "SetOnRightDClickCallback", "SetOnMouseMoveCallback"]
-REFUSALS = (ValueError, TypeError, RuntimeError)
-ZOOM_LIMITS = (0.1, 20.0)
+# Methods and their arguments, valid or hostile: each call either works or is refused plainly.
+HOSTILE_CALLS = {
+    "SetMat": st.tuples(HOSTILE_ARRAYS),
+    "LoadImage": st.tuples(st.sampled_from(["/nonexistent.png", "/", "/dev/null", __file__])),
+    "SetSize": st.tuples(st.integers(-5, 900), st.integers(-5, 700)),
+    "SetMode": st.tuples(st.integers(-3, 12)),
+}
+ADVANCED_HOSTILE_CALLS = {
+    "SetROIMode": st.tuples(st.integers(-2, 9)),
+    "SetRect": st.tuples(st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS)),
+    "SetEditingROI": st.tuples(st.integers(0, 8), POINTS, NUMBERS),
+    "AppendOverlay": st.tuples(st.integers(0, 8), POINTS, st.just((0, 255, 0)), st.integers(-3, 40), NUMBERS),
+    "AppendMaskOverlay": st.tuples(IMAGE_SHAPES.map(lambda shape: np.ones(shape[:2], np.uint8)),
+                                   st.just((255, 0, 0)), NUMBERS),
+}
+
+
+def rule_when(condition, **arguments):
+    """A rule that runs only while condition(session) holds."""
+    return lambda method: precondition(condition)(rule(**arguments)(method))
 
 
 def panel_rule(advanced_only=False, **arguments):
     """A rule for a session that holds its panel (an advanced one if advanced_only)."""
-    needs = precondition(lambda self: self.panel is not None and (self.advanced or not advanced_only))
-    return lambda method: needs(rule(**arguments)(method))
+    return rule_when(lambda self: self.panel is not None and (self.advanced or not advanced_only), **arguments)
+
+
+def window_rule(**arguments):
+    return rule_when(lambda self: bool(self.frame) and bool(self.parent), **arguments)
+
+
+def calls(table):
+    """A method name of the table with arguments drawn for it."""
+    return st.one_of(*(st.tuples(st.just(name), arguments) for name, arguments in table.items()))
 
 
 def hostile(call, *args):
     """Calls a method with arguments it may refuse, as long as it refuses them plainly."""
     try:
         call(*args)
-    except REFUSALS:
+    except (ValueError, TypeError, RuntimeError):
         pass
 
 
@@ -59,17 +86,13 @@ class PanelSession(RuleBasedStateMachine):
     @initialize(advanced=st.booleans())
     def create(self, advanced):
         self.advanced = advanced
-        self.make_panel()
+        self.recreate()
 
-    @precondition(lambda self: not self.alive)
-    @rule()
+    @rule_when(lambda self: not self.alive)
     def recreate(self):
         self.panel = None
         if self.frame:
             self.frame.Destroy()
-        self.make_panel()
-
-    def make_panel(self):
         self.frame = wx.Frame(None, title="random session", pos=(10, 10), size=(SIZE[0] + 60, SIZE[1] + 60))
         self.parent = wx.Panel(self.frame)
         self.frame.Show()
@@ -80,9 +103,6 @@ class PanelSession(RuleBasedStateMachine):
             self.panel.SetFuncEnable(False, True, True)  # a context menu would wait for a user
         self.alive = True
         self.panel.SetMat(np.full((90, 120, 3), 128, np.uint8))
-
-    def has_window(self):
-        return bool(self.frame) and bool(self.parent)
 
     def teardown(self):
         sys.unraisablehook = self.previous_hook
@@ -96,47 +116,19 @@ class PanelSession(RuleBasedStateMachine):
     def set_mat(self, shape, value):
         self.panel.SetMat(np.full(shape, value, np.uint8))
 
-    @panel_rule(array=HOSTILE_ARRAYS)
-    def set_hostile_mat(self, array):
-        hostile(self.panel.SetMat, array)
+    @panel_rule(call=calls(HOSTILE_CALLS))
+    def call_hostile(self, call):
+        hostile(getattr(self.panel, call[0]), *call[1])
 
-    @panel_rule(path=st.sampled_from(["/nonexistent.png", "/", "/dev/null", __file__]))
-    def load_unreadable(self, path):
-        hostile(self.panel.LoadImage, path)
+    @panel_rule(advanced_only=True, call=calls(ADVANCED_HOSTILE_CALLS))
+    def call_hostile_advanced(self, call):
+        hostile(getattr(self.panel, call[0]), *call[1])
 
     @panel_rule(step=st.sampled_from(["SetZoomIn", "SetZoomOut", "SetZoomToFit", "SetOriginal", "Refresh"]),
-          repeat=st.integers(1, 30))
+                repeat=st.integers(1, 30))
     def zoom(self, step, repeat):
         for _ in range(repeat):
             getattr(self.panel, step)()
-
-    @panel_rule(w=st.integers(-5, 900), h=st.integers(-5, 700))
-    def set_size(self, w, h):
-        hostile(self.panel.SetSize, w, h)
-
-    @panel_rule(mode=st.integers(-3, 12))
-    def set_mode(self, mode):
-        hostile(self.panel.SetMode, mode)
-
-    @panel_rule(advanced_only=True, mode=st.integers(-2, 9))
-    def set_roi_mode(self, mode):
-        hostile(self.panel.SetROIMode, mode)
-
-    @panel_rule(advanced_only=True, rect=st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS))
-    def set_rect(self, rect):
-        hostile(self.panel.SetRect, rect)
-
-    @panel_rule(advanced_only=True, mode=st.integers(0, 8), points=POINTS, angle=NUMBERS)
-    def set_editing_roi(self, mode, points, angle):
-        hostile(self.panel.SetEditingROI, mode, points, angle)
-
-    @panel_rule(advanced_only=True, mode=st.integers(0, 8), points=POINTS, size=st.integers(-3, 40), angle=NUMBERS)
-    def append_overlay(self, mode, points, size, angle):
-        hostile(self.panel.AppendOverlay, mode, points, (0, 255, 0), size, angle)
-
-    @panel_rule(advanced_only=True, shape=IMAGE_SHAPES, alpha=NUMBERS)
-    def append_mask(self, shape, alpha):
-        hostile(self.panel.AppendMaskOverlay, np.ones(shape[:2], np.uint8), (255, 0, 0), alpha)
 
     @panel_rule(advanced_only=True, action=st.sampled_from(["ClearOverlay", "HideROI", "UpdateDrawImage"]),
                 lock=st.booleans())
@@ -145,7 +137,7 @@ class PanelSession(RuleBasedStateMachine):
         self.panel.SetLockROI(lock)
 
     @panel_rule(mode=st.sampled_from(list(tm.GuideLineMode.__members__.values())), visible=st.booleans(),
-          thickness=st.integers(-2, 50))
+                thickness=st.integers(-2, 50))
     def guide_lines(self, mode, visible, thickness):
         self.panel.SetGuideLineMode(mode)
         self.panel.SetGuideLineVisible(visible)
@@ -173,43 +165,33 @@ class PanelSession(RuleBasedStateMachine):
         getattr(panel, setter)(callback)
 
     # -- the user's gestures and the windows around the panel ---------------------------------
-    @precondition(lambda self: self.has_window())
-    @rule(start=st.tuples(st.integers(-20, 260), st.integers(-20, 200)),
-          end=st.tuples(st.integers(-20, 260), st.integers(-20, 200)),
-          gesture=st.sampled_from(["drag", "click", "double", "right", "right double", "move"]))
+    @window_rule(start=POSITIONS, end=POSITIONS,
+                 gesture=st.sampled_from(["drag", "click", "double", "right", "right double", "move"]))
     def mouse(self, start, end, gesture):
-        origin = self.parent.ClientToScreen(wx.Point(0, 0))
-        sim = wx.UIActionSimulator()
-        sim.MouseMove(origin.x + start[0], origin.y + start[1])
-        pump(0.02)
+        mouse = Mouse(self.parent)
+        mouse.move(*start, settle=0.02)
+        button = wx.MOUSE_BTN_RIGHT if gesture.startswith("right") else wx.MOUSE_BTN_LEFT
         if gesture == "drag":
-            sim.MouseDown()
-            pump(0.02)
-            sim.MouseMove(origin.x + end[0], origin.y + end[1])
-            pump(0.02)
-            sim.MouseUp()
-        elif gesture in ("click", "right"):
-            sim.MouseClick(wx.MOUSE_BTN_LEFT if gesture == "click" else wx.MOUSE_BTN_RIGHT)
-        elif gesture in ("double", "right double"):
-            sim.MouseDblClick(wx.MOUSE_BTN_LEFT if gesture == "double" else wx.MOUSE_BTN_RIGHT)
+            mouse.path([start, end])
+        elif gesture == "move":
+            mouse.move(*end)
+        elif gesture.endswith("double"):
+            mouse.sim.MouseDblClick(button)
         else:
-            sim.MouseMove(origin.x + end[0], origin.y + end[1])
+            mouse.sim.MouseClick(button)
         pump(0.05)
 
-    @precondition(lambda self: self.has_window())
-    @rule(key=KEYS, ctrl=st.booleans())
+    @window_rule(key=KEYS, ctrl=st.booleans())
     def key(self, key, ctrl):
         wx.UIActionSimulator().Char(key, wx.MOD_CONTROL if ctrl else wx.MOD_NONE)
         pump(0.03)
 
-    @precondition(lambda self: self.has_window())
-    @rule(w=st.integers(20, 700), h=st.integers(20, 500))
+    @window_rule(w=st.integers(20, 700), h=st.integers(20, 500))
     def resize_frame(self, w, h):
         self.frame.SetSize(w, h)
         pump(0.03)
 
-    @precondition(lambda self: self.alive)
-    @rule(what=st.sampled_from(["panel", "parent", "frame"]))
+    @rule_when(lambda self: self.alive, what=st.sampled_from(["panel", "parent", "frame"]))
     def destroy(self, what):
         self.alive = False
         if what == "panel":
@@ -236,7 +218,7 @@ class PanelSession(RuleBasedStateMachine):
         assert shown.shape == (0,) or (shown.ndim in (2, 3) and shown.size > 0), shown.shape
         if self.advanced:
             assert panel.GetRawMat().shape[:2] == shown.shape[:2]
-            assert ZOOM_LIMITS[0] <= panel.GetZoomFactor() <= ZOOM_LIMITS[1]
+            assert 0.1 <= panel.GetZoomFactor() <= 20.0
             geometry = list(panel.GetRect()) + [panel.GetStartAngle(), panel.GetEndAngle(), panel.GetRotateAngle(),
                                                  panel.GetInnerRadius(), panel.GetOuterRadius()]
             geometry += [v for point in panel.GetPolygonPoints() for v in point]

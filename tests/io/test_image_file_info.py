@@ -41,11 +41,6 @@ def segment(marker, payload):
     return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
 
 
-def png_bytes(array):
-    ok, data = cv2.imencode(".png", array)
-    return data.tobytes()
-
-
 def write(path, data):
     path.write_bytes(data)
     return str(path)
@@ -62,12 +57,6 @@ def assert_camera_values(info):
     assert info["gps_lat"] == pytest.approx(48.858222, abs=1e-6)
     assert info["gps_lon"] == pytest.approx(2.294500, abs=1e-6)
     assert info["gps_alt"] == pytest.approx(33.0)  # reference 1 (below sea level) is not applied
-
-
-def assert_neutral(info, fmt):
-    assert list(info) == KEYS
-    assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == (0, 0, 0, 0)
-    assert (info["format"], info["has_exif"], info["has_gps"], info["orientation"]) == (fmt, False, False, 1)
 
 
 @pytest.mark.parametrize("name", ["photo.jpg", "Фото 東京 ü.JPG"])
@@ -92,7 +81,7 @@ def test_exif_segment_beyond_first_64_kib_is_not_seen(tmp_path):
 
 @pytest.mark.parametrize("name, fmt", [("fake.jpg", "JPEG"), ("noext", "Unknown")])
 def test_png_bytes_are_read_by_content_whatever_the_name(tmp_path, name, fmt):
-    info = tm.GetImageFileInfo(write(tmp_path / name, png_bytes(np.zeros((7, 5, 4), np.uint8))))
+    info = tm.GetImageFileInfo(write(tmp_path / name, cv2.imencode(".png", np.zeros((7, 5, 4), np.uint8))[1].tobytes()))
     assert (info["format"], info["width"], info["height"], info["channels"]) == (fmt, 5, 7, 4)
     assert info["has_exif"] is False
 
@@ -110,7 +99,10 @@ def test_missing_garbage_empty_files_and_folders_give_defaults(tmp_path, name, f
         path.mkdir(exist_ok=True)
     elif data is not None:
         path.write_bytes(bytes(range(256)) * 8 if data == b"junk" else data)
-    assert_neutral(tm.GetImageFileInfo(str(path)), fmt)
+    info = tm.GetImageFileInfo(str(path))
+    assert list(info) == KEYS
+    assert (info["width"], info["height"], info["channels"], info["bit_depth"]) == (0, 0, 0, 0)
+    assert (info["format"], info["has_exif"], info["has_gps"], info["orientation"]) == (fmt, False, False, 1)
 
 
 def test_text_that_is_not_utf8_is_decoded_with_replacement_characters(tmp_path):

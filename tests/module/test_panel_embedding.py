@@ -1,5 +1,6 @@
 """TivraPanel inside real wxPython windows: construction, ids, placement,
 handles, lifetime with the parent window, and the application's main loop."""
+import concurrent.futures
 import ctypes
 import gc
 import weakref
@@ -10,7 +11,7 @@ import pytest
 import wx
 
 import TivraModule as tm
-from wx_support import child_with_handle, hidden_frames, pump, run_script, screen_pixel
+from wx_support import hidden_frames, pump, run_script, screen_region
 
 
 @pytest.mark.parametrize("bad, error, message", [
@@ -26,30 +27,18 @@ def test_bad_parents_raise_and_create_nothing(parent, panel_class, bad, error, m
     assert len(parent.GetChildren()) == 0
 
 
-def test_handle_follows_wxpython_convention_and_works_as_parent(parent):
-    outer = tm.TivraPanel(parent.GetHandle(), width=300, height=200)
-    handle = outer.GetHandle()
-    assert handle != 0 and handle != parent.GetHandle()
-    assert [c.GetHandle() for c in parent.GetChildren()] == [handle]
-    inner = tm.TivraPanel(handle, width=50, height=40)
-    assert inner.IsOk() and inner.GetHandle() not in (0, handle)
-
-
 @pytest.mark.parametrize("panel_class", [tm.TivraPanel, tm.TivraROIAdvPanel])
 def test_placement_defaults_clamping_and_set_size(parent, panel_class):
     default = panel_class(parent.GetHandle(), width=0, height=0)
     placed = panel_class(parent.GetHandle(), x=-5, y=-7, width=120, height=90)
-    assert child_with_handle(parent, default.GetHandle()).GetSize() == (400, 300)
-    assert child_with_handle(parent, placed.GetHandle()).GetRect() == wx.Rect(0, 0, 120, 90)
+    assert default.GetWindow().GetSize() == (400, 300)
+    assert placed.GetWindow().GetRect() == wx.Rect(0, 0, 120, 90)
     panel = panel_class(parent.GetHandle(), -1, 5, 6, 100, 80)
-    view = child_with_handle(parent, panel.GetHandle())
+    view = panel.GetWindow()
     assert view.GetRect() == wx.Rect(5, 6, 100, 80)
-    panel.SetSize(150, 120)
-    assert view.GetRect() == wx.Rect(5, 6, 150, 120)
-    panel.SetSize(-1, 60)
-    assert view.GetRect() == wx.Rect(5, 6, 150, 60)
-    panel.SetSize(-40, -3)
-    assert view.GetRect() == wx.Rect(5, 6, 150, 60)
+    for size, kept in [((150, 120), (150, 120)), ((-1, 60), (150, 60)), ((-40, -3), (150, 60))]:
+        panel.SetSize(*size)
+        assert view.GetRect() == wx.Rect(5, 6, *kept), size
 
 
 # Each runs in a fresh interpreter (with a shown frame and parent when in_window):
@@ -66,18 +55,18 @@ FRESH_INTERPRETER = {
     # The hidden frame takes an id after its first panel: 10001, then 10004.
     "ids, the hidden frame and its renewal": (True, """
         first = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, first.GetHandle()).GetId(), len(hidden_frames()))
+        print(first.GetWindow().GetId(), len(hidden_frames()))
         second = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, second.GetHandle()).GetId())
+        print(second.GetWindow().GetId())
         fixed = tm.TivraPanel(parent.GetHandle(), id=77)
-        print(child_with_handle(parent, fixed.GetHandle()).GetId())
+        print(fixed.GetWindow().GetId())
         del first, second, fixed
         pump()
         print(len(hidden_frames()), len(parent.GetChildren()))
         third = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, third.GetHandle()).GetId(), len(hidden_frames()))
+        print(third.GetWindow().GetId(), len(hidden_frames()))
         fourth = tm.TivraPanel(parent.GetHandle())
-        print(child_with_handle(parent, fourth.GetHandle()).GetId())
+        print(fourth.GetWindow().GetId())
     """, ["10000 1", "10002", "77", "0 0", "10003 1", "10005"]),
     "a destroyed parent leaves a safe empty wrapper": (True, """
         panel = tm.TivraPanel(parent.GetHandle())
@@ -154,22 +143,12 @@ def test_lifetimes_in_a_fresh_interpreter(in_window, script, printed):
 
 
 def test_other_threads_get_an_error_instead_of_touching_windows(parent):
-    import threading
     panel = tm.TivraPanel(parent.GetHandle())
-    errors = []
-
-    def worker():
-        for call in (lambda: panel.SetMat(np.zeros((4, 4), np.uint8)), panel.GetMat,
-                     lambda: tm.TivraPanel(parent.GetHandle())):
-            try:
-                call()
-            except RuntimeError as e:
-                errors.append(str(e))
-
-    thread = threading.Thread(target=worker)
-    thread.start()
-    thread.join()
-    assert len(errors) == 3 and all("GUI thread" in e for e in errors)
+    with concurrent.futures.ThreadPoolExecutor(1) as other_thread:
+        calls = [other_thread.submit(call) for call in (lambda: panel.SetMat(np.zeros((4, 4), np.uint8)),
+                                                         panel.GetMat, lambda: tm.TivraPanel(parent.GetHandle()))]
+    errors = [call.exception() for call in calls]
+    assert all(isinstance(e, RuntimeError) and "GUI thread" in str(e) for e in errors), errors
     assert len(parent.GetChildren()) == 1 and panel.GetMat().shape == (0,)
 
 
@@ -181,15 +160,16 @@ def test_windows_around_a_panel_paint_as_without_it(app):
     splitter.SplitVertically(host, sibling, 300)
     frame.Show()
     pump(0.3)
-    theme = screen_pixel(sibling, 100, 100)
+    theme = screen_region(sibling, 1, 1, (100, 100))[0, 0].tolist()
     panel = tm.TivraROIAdvPanel(host.GetHandle(), width=280, height=200)
     looks = []
     for change in (lambda: None, lambda: frame.SetSize((700, 500)), lambda: splitter.SetSashPosition(200)):
         change()
-        pump(0.5)
-        looks += [screen_pixel(sibling, 50, 50), screen_pixel(sibling, sibling.GetClientSize().x - 5, 300),
-                  screen_pixel(status, status.GetClientSize().x - 30, 5)]
-    assert panel.IsOk() and theme != (0, 0, 0)
+        pump(0.3)
+        looks += [screen_region(window, 1, 1, point)[0, 0].tolist() for window, point in (
+            (sibling, (50, 50)), (sibling, (sibling.GetClientSize().x - 5, 300)),
+            (status, (status.GetClientSize().x - 30, 5)))]
+    assert panel.IsOk() and theme != [0, 0, 0]
     assert looks == [theme] * len(looks)
     frame.Destroy()
     pump(0.05)
@@ -199,8 +179,7 @@ def test_windows_around_a_panel_paint_as_without_it(app):
 def test_unreadable_files_give_false_and_keep_the_image(parent, tmp_path, loader):
     image = np.full((20, 30, 3), 90, np.uint8)
     target = tm.TivraEngine() if loader == "TivraEngine" else getattr(tm, loader)(parent.GetHandle())
-    noise = np.random.default_rng(0).integers(0, 256, (64, 64, 3), dtype=np.uint8)
-    png = cv2.imencode(".png", noise)[1].tobytes()
+    png = cv2.imencode(".png", np.random.default_rng(0).integers(0, 256, (64, 64, 3), np.uint8))[1].tobytes()
     (tmp_path / "folder.png").mkdir()
     files = {"missing.png": None, "empty.png": b"", "noise.png": bytes(range(256)) * 4, "half.png": png[:2000],
              "junk.heic": b"junk" * 30, "junk.jxl": b"junk" * 30, "folder.png": None}
@@ -217,8 +196,7 @@ def test_unreadable_files_give_false_and_keep_the_image(parent, tmp_path, loader
 
 class _MallInfo2(ctypes.Structure):
     _fields_ = [(name, ctypes.c_size_t) for name in
-                ("arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks",
-                 "keepcost")]
+                "arena ordblks smblks hblks hblkhd usmblks fsmblks uordblks fordblks keepcost".split()]
 
 
 def heap_in_use():

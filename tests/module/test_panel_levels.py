@@ -34,11 +34,9 @@ def block_colours(shot, count):
 @pytest.mark.parametrize("channels", [1, 3, 4])
 def test_set_mat_keeps_deep_arrays(view, dtype, channels):
     panel, _ = view
-    image = blocks([-2.5, 300, 4095], dtype, channels) if dtype != np.uint16 else blocks([0, 300, 4095], dtype,
-                                                                                          channels)
+    image = blocks([0 if dtype == np.uint16 else -2.5, 300, 4095], dtype, channels)
     panel.SetMat(image)
-    raw = panel.GetRawMat()
-    assert raw.dtype == dtype and np.array_equal(raw, image)
+    np.testing.assert_array_equal(panel.GetRawMat(), image, strict=True)
     assert panel.GetMat().dtype == np.uint8 and panel.GetMat().max() == 255  # clipped as before
     # laid out as 8-bit images of the same shape are: BGR in the basic panel, as given in the advanced one
     assert panel.GetMat().shape == ((H, W, 3) if isinstance(panel, tm.TivraPanel) else image.shape)

@@ -15,9 +15,9 @@ PANEL_CLASSES = [tm.TivraPanel, tm.TivraROIAdvPanel]
 def test_get_window_is_the_panel_until_it_is_gone(parent, cls):
     panel = cls(parent, width=200, height=100)
     window = panel.GetWindow()
-    assert isinstance(window, wx.Window)
     assert any(child is window for child in parent.GetChildren())
     assert window.GetHandle() == panel.GetHandle() and window.GetSize() == (200, 100)
+    assert cls(panel.GetHandle(), width=50, height=40).GetWindow().GetParent() is window  # a handle parents panels
     del panel
     pump()
     with pytest.raises(RuntimeError):
@@ -46,8 +46,7 @@ def test_panels_in_sizers_and_a_splitter_follow_their_parent(app):
         for size in ((900, 600), (640, 420)):
             frame.SetSize(size)
             pump(0.3)
-            host_w, host_h = right_host.GetClientSize()
-            assert right.GetWindow().GetSize() == (host_w - 20, host_h - 20)
+            assert right.GetWindow().GetSize() == right_host.GetClientSize() - wx.Size(20, 20)
             assert left.GetWindow().GetSize().height == splitter.GetClientSize().height
         splitter.SetSashPosition(180)
         pump(0.3)

@@ -34,9 +34,7 @@ def restored_limit():
 @pytest.mark.parametrize("name", ["a.png", "a.jpg", "a.tif", "text.ppm", "a.heic", "a.jxl"])
 def test_every_load_refuses_images_above_the_limit(tmp_path, parent, restored_limit, caplog, name):
     path = image_file(tmp_path, name)
-    engine, basic, advanced = tm.TivraEngine(), tm.TivraPanel(parent.GetHandle()), tm.TivraROIAdvPanel(
-        parent.GetHandle())
-    loaders = [engine, basic, advanced]
+    loaders = [tm.TivraEngine(), tm.TivraPanel(parent.GetHandle()), tm.TivraROIAdvPanel(parent.GetHandle())]
     for loader in loaders:
         loader.SetMat(HELD)
     tm.SetMaxImagePixels(40 * 30 - 1)

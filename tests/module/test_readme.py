@@ -1,16 +1,20 @@
-"""Every Python block of README.md runs as written, each in a fresh interpreter
-on the test display, in a folder holding the files the blocks read."""
+"""Every Python block of README.md and the example in the module's docstring run as
+written, each in a fresh interpreter on the test display, in a folder holding the files
+the blocks read."""
 import pathlib
 import re
+import textwrap
 
 import cv2
 import numpy as np
 import pytest
 
+import TivraModule
 from wx_support import run_script
 
 README = pathlib.Path(__file__).resolve().parents[2] / "README.md"
-BLOCKS = re.findall(r"```python\n(.*?)```", README.read_text(encoding="utf-8"), re.S)
+BLOCKS = re.findall(r"```python\n(.*?)```", README.read_text(encoding="utf-8"), re.S) + [
+    textwrap.dedent(TivraModule.__doc__.split("Usage with wxPython:\n", 1)[1])]
 
 # A main loop ends once the windows have been shown for a moment.
 BRIEF_MAIN_LOOP = """
@@ -35,7 +39,7 @@ image = np.zeros((480, 640, 3), np.uint8)
 """
 
 
-@pytest.mark.parametrize("block", BLOCKS, ids=["block%d" % i for i in range(len(BLOCKS))])
+@pytest.mark.parametrize("block", BLOCKS, ids=["block%d" % i for i in range(len(BLOCKS) - 1)] + ["docstring"])
 def test_readme_python_blocks_run_as_written(block, tmp_path):
     cv2.imwrite(str(tmp_path / "photo.jpg"), np.full((48, 64, 3), 120, np.uint8))
     cv2.imwrite(str(tmp_path / "part.png"), np.full((480, 640, 3), 90, np.uint8))

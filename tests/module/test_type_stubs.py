@@ -10,19 +10,14 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 STUBS = os.path.join(ROOT, "module", "stubs")
 
 
-def load_stub_writer():
-    found = importlib.util.spec_from_file_location("make_stubs", os.path.join(ROOT, "scripts", "make_stubs.py"))
-    module = importlib.util.module_from_spec(found)
-    found.loader.exec_module(module)
-    return module
-
-
 def test_stubs_match_the_module(tmp_path):
-    load_stub_writer().main(str(tmp_path))
+    found = importlib.util.spec_from_file_location("make_stubs", os.path.join(ROOT, "scripts", "make_stubs.py"))
+    writer = importlib.util.module_from_spec(found)
+    found.loader.exec_module(writer)
+    writer.main(str(tmp_path))
     committed_dir = os.path.join(STUBS, "TivraModule")
-    names = sorted(set(os.listdir(tmp_path)) | set(os.listdir(committed_dir)))
     diff = []
-    for name in names:
+    for name in sorted(set(os.listdir(tmp_path)) | set(os.listdir(committed_dir))):
         fresh, committed = (os.path.join(d, name) for d in (tmp_path, committed_dir))
         read = lambda path: open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
         diff += difflib.unified_diff(read(committed), read(fresh), "committed/" + name, "built/" + name, lineterm="")
