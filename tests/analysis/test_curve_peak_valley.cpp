@@ -20,18 +20,20 @@ struct Bends {
     float peakValid = 9, valleyValid = 9;
 };
 
-Bends run(const std::vector<Point2f>& curve, int step, int window) {
+// Without `optional` the optional outputs are left null.
+Bends run(const std::vector<Point2f>& curve, int step, int window, bool optional = true) {
     Bends b;
+    const auto opt = [optional](auto* output) { return optional ? output : nullptr; };
     EA::findCruveLocalPeakValleyPoint(curve, b.peakIndex, b.valleyIndex, b.peakPoint, b.valleyPoint, b.peakDistance,
-                                      b.valleyDistance, b.peakValue, b.valleyValue, &b.peakCoef, &b.valleyCoef, step,
-                                      window, &b.peakLine, &b.peakValid, &b.valleyLine, &b.valleyValid);
+                                      b.valleyDistance, b.peakValue, b.valleyValue, opt(&b.peakCoef), opt(&b.valleyCoef),
+                                      step, window, opt(&b.peakLine), opt(&b.peakValid), opt(&b.valleyLine),
+                                      opt(&b.valleyValid));
     return b;
 }
 
 // Neither bend found: indices -1, points (-1, -1), distances 0, zero coefficients and the given values.
 void expectNoBends(const Bends& b, float peakValue, float valleyValue) {
-    EXPECT_EQ(cv::Vec2i(b.peakIndex, b.valleyIndex), cv::Vec2i(-1, -1));
-    EXPECT_EQ(b.peakPoint, Point2f(-1, -1));
+    EXPECT_EQ(cv::Vec4f(b.peakIndex, b.valleyIndex, b.peakPoint.x, b.peakPoint.y), cv::Vec4f(-1, -1, -1, -1));
     EXPECT_EQ(cv::Vec4f(b.peakDistance, b.valleyDistance, b.peakValue, b.valleyValue),
               cv::Vec4f(0, 0, peakValue, valleyValue));
     EXPECT_EQ(b.peakCoef, (std::vector<double>{0, 0, 0}));
@@ -46,7 +48,7 @@ std::vector<Point2f> vShape() {
     return v;
 }
 
-TEST(CurvePeakValley, StraightLineHasNoBendsAndApexIsPeakOneWayAndValleyTheOther) {
+TEST(CurvePeakValley, StraightLineHasNoBendsApexIsPeakOneWayAndValleyTheOtherAsCornersAndSpikes) {
     std::vector<Point2f> line;
     for (int i = 0; i < 30; ++i) line.emplace_back(float(2 * i), float(i));
     const Bends flat = run(line, 2, 3);
@@ -60,30 +62,25 @@ TEST(CurvePeakValley, StraightLineHasNoBendsAndApexIsPeakOneWayAndValleyTheOther
     EXPECT_NEAR(b.peakDistance, 2.5f, 1e-4f);
     ASSERT_EQ(b.peakCoef.size(), 3u);
     EXPECT_LT(cv::norm(cv::Vec2d(b.peakCoef[1], b.peakCoef[2]) - cv::Vec2d(2.5, 0)), 1e-4);
-
     std::vector<Point2f> reversed = vShape();
     std::reverse(reversed.begin(), reversed.end());
     const Bends r = run(reversed, 2, 4);
     EXPECT_EQ(cv::Vec4f(r.peakIndex, r.valleyIndex, r.valleyValue, r.valleyValid), cv::Vec4f(-1, 10, -8, 1));
     EXPECT_NEAR(r.valleyDistance, 2.5f, 1e-4f);
     EXPECT_EQ(r.peakValid, 0.0f);
-
     std::vector<Point2f> late = vShape();  // the apex at the last index with five neighbours after it
     late.resize(16);
     EXPECT_EQ(run(late, 1, 4).peakIndex, 10);
-}
-
-TEST(CurvePeakValley, RightAngleCornerAndVerticalNeighbourhoodLine) {
-    // Right along y = 0, then down along x = 10: clockwise on screen.
+    // A right angle: right along y = 0, then down along x = 10, clockwise on screen.
     std::vector<Point2f> corner;
     for (int x = 0; x <= 10; ++x) corner.emplace_back(float(x), 0.0f);
     for (int y = 1; y <= 10; ++y) corner.emplace_back(10.0f, float(y));
-    const Bends b = run(corner, 2, 3);
-    EXPECT_EQ(cv::Vec4f(b.peakIndex, b.peakPoint.x, b.peakPoint.y, b.peakValue), cv::Vec4f(10, 10, 0, 4));
-    EXPECT_GT(b.peakDistance, 0.5f);
+    const Bends turn = run(corner, 2, 3);
+    EXPECT_EQ(cv::Vec4f(turn.peakIndex, turn.peakPoint.x, turn.peakPoint.y, turn.peakValue), cv::Vec4f(10, 10, 0, 4));
+    EXPECT_GT(turn.peakDistance, 0.5f);
     // The reported distance is that of the corner from the reported line.
-    const float k = b.peakLine[0], c = b.peakLine[1];
-    EXPECT_NEAR(b.peakDistance, std::fabs(k * 10.0f - 0.0f + c) / std::sqrt(k * k + 1.0f), 1e-5f);
+    const float k = turn.peakLine[0], c = turn.peakLine[1];
+    EXPECT_NEAR(turn.peakDistance, std::fabs(k * 10.0f - 0.0f + c) / std::sqrt(k * k + 1.0f), 1e-5f);
     // A spike off a vertical line: the neighbourhood line is vertical.
     std::vector<Point2f> spike;
     for (int y = 0; y <= 20; ++y) spike.emplace_back(y == 10 ? 7.0f : 5.0f, float(y));
@@ -105,13 +102,8 @@ TEST(CurvePeakValley, TooShortOrBadArgumentsGiveNeutralResults) {
         expectNoBends(run(twenty, step, window), 0, 0);
     }
     // Null optional outputs are allowed.
-    int pi, vi;
-    Point2f pp, vp;
-    float pd, vd, pv, vv;
-    EA::findCruveLocalPeakValleyPoint(vShape(), pi, vi, pp, vp, pd, vd, pv, vv, nullptr, nullptr, 2, 4);
-    EXPECT_EQ(pi, 10);
-    EA::findCruveLocalPeakValleyPoint({}, pi, vi, pp, vp, pd, vd, pv, vv, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(pi, -1);
+    EXPECT_EQ(run(vShape(), 2, 4, false).peakIndex, 10);
+    EXPECT_EQ(run({}, 0, 0, false).peakIndex, -1);
 }
 
 }  // namespace

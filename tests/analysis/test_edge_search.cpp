@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -21,14 +20,7 @@ cv::Mat columnsImage(int width, int height, const std::function<double(int)>& co
     return img;
 }
 
-// Step from `dark` to `bright` at sub-pixel position `edge` along x (or y), optionally blurred.
-cv::Mat areaStepImage(int width, int height, double edge, double dark, double bright, double blurSigma,
-                      bool vertical = false) {
-    return areaImage(width, height, dark, bright, [=](double x, double y) { return (vertical ? y : x) > edge; },
-                     blurSigma);
-}
-
-TEST(EdgeSearch, TrailingAndCentredKernelWindowsWithTheirProfilesAndResponses) {
+TEST(EdgeSearch, KernelWindowsWithTheirProfilesAndResponsesAndNothingToSearchGivesNoEdge) {
     // Searching the other way the same step is falling; unknown polarities find nothing.
     const cv::Mat img = columnsImage(20, 10, [](int x) { return x < 10 ? 0 : 255; });
     for (auto [polarity, from, to, edge, at] : {std::tuple{1, Point(0, 5), Point(19, 5), Point2f(10, 5), 10},
@@ -58,6 +50,22 @@ TEST(EdgeSearch, TrailingAndCentredKernelWindowsWithTheirProfilesAndResponses) {
     EA::findEdgePoint(colour, 5, 1, 2, {0, 1}, {5, 1}, 8, profile, response, index);
     EXPECT_EQ(profile, (std::vector<double>{0, 0, 0, 20, 20, 20}));
     EXPECT_EQ(index, 2);
+    // Nothing to search gives no edge: connectivity 5 is not a pixel walk.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, profile, response, index), Point2f(-1, -1));
+    EXPECT_TRUE(profile.empty());
+    EXPECT_EQ(EA::findEdgePoint_subPixel(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
+    EXPECT_TRUE(EA::findAllEdgePoints(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
+    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
+    // Lines wholly outside the image, empty images and empty arcs.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {30, 50}, {90, 50}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findEdgePoint_subPixel(cv::Mat(), 50, 1, 2, {0, 5}, {19, 5}, 8, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, {}, index), Point2f(-1, -1));
+    EXPECT_EQ(EA::findArcEdgePoint_subPixel(img, 50, 1, 2, {}, index), Point2f(-1, -1));
+    EXPECT_EQ(index, -1);
+    // A line clipped by the image still finds the step inside it.
+    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {-40, 5}, {60, 5}, 8, index), Point2f(10, 5));
 }
 
 TEST(EdgeSearch, KernelSizesAreLimitedAndTheStrongestEdgeIsChosenPerSearch) {
@@ -128,32 +136,10 @@ TEST(EdgeSearch, ArcRoundingRulesTrailingWindowAndSamplesOutsideTheImage) {
     EXPECT_EQ(index, 1);
 }
 
-TEST(EdgeSearch, NothingToSearchGivesNoEdge) {
-    const cv::Mat img = columnsImage(20, 10, [](int x) { return x < 10 ? 0 : 255; });
-    int index = 3;
-    std::vector<double> profile{1}, response{1};
-    // Connectivity 5 is not a pixel walk.
-    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
-    EXPECT_EQ(index, -1);
-    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {0, 5}, {19, 5}, 5, profile, response, index), Point2f(-1, -1));
-    EXPECT_TRUE(profile.empty());
-    EXPECT_EQ(EA::findEdgePoint_subPixel(img, 50, 1, 2, {0, 5}, {19, 5}, 5, index), Point2f(-1, -1));
-    EXPECT_TRUE(EA::findAllEdgePoints(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
-    EXPECT_TRUE(EA::findAllEdgePoints_subPixel(img, 50, 0, 2, {0, 5}, {19, 5}, 5).empty());
-    // Lines wholly outside the image, empty images and empty arcs.
-    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {30, 50}, {90, 50}, 8, index), Point2f(-1, -1));
-    EXPECT_EQ(EA::findEdgePoint_subPixel(cv::Mat(), 50, 1, 2, {0, 5}, {19, 5}, 8, index), Point2f(-1, -1));
-    EXPECT_EQ(EA::findArcEdgePoint(img, 50, 1, 2, {}, index), Point2f(-1, -1));
-    EXPECT_EQ(EA::findArcEdgePoint_subPixel(img, 50, 1, 2, {}, index), Point2f(-1, -1));
-    EXPECT_EQ(index, -1);
-    // A line clipped by the image still finds the step inside it.
-    EXPECT_EQ(EA::findEdgePoint(img, 50, 1, 2, {-40, 5}, {60, 5}, 8, index), Point2f(10, 5));
-}
-
 TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesArcsAndDiagonals) {
     for (double sigma : {0.0, 1.0, 2.0})
         for (double edge : {20.0, 20.25, 20.5, 20.8}) {
-            const cv::Mat img = areaStepImage(48, 9, edge, 40, 200, sigma);
+            const cv::Mat img = areaImage(48, 9, 40, 200, [=](double x, double) { return x > edge; }, sigma);
             for (int k : {2, 3, 4, 5, 8}) {
                 // Two samples per response make the size-2 kernel the coarsest.
                 const double tolerance = k == 2 ? 0.25 : 0.15;
@@ -162,13 +148,11 @@ TEST(EdgeSearch, SubPixelFindsAreaSampledEdgesAlongLinesArcsAndDiagonals) {
                 const Point2f p = EA::findEdgePoint_subPixel(img, 15, 1, k, {2, 4}, {45, 4}, 8, index);
                 EXPECT_NEAR(p.x, edge, tolerance) << "sigma " << sigma << " edge " << edge << " k " << k;
                 EXPECT_EQ(p.y, 4.0f);
-                // The falling direction finds the same position.
                 const Point2f q = EA::findEdgePoint_subPixel(img, 15, 2, k, {45, 4}, {2, 4}, 8, index);
                 EXPECT_NEAR(q.x, edge, tolerance) << "reverse sigma " << sigma << " edge " << edge << " k " << k;
             }
         }
-    // Vertically and along an arc.
-    const cv::Mat img = areaStepImage(9, 60, 31.3, 220, 30, 1.0, true);
+    const cv::Mat img = areaImage(9, 60, 220, 30, [](double, double y) { return y > 31.3; }, 1.0);
     std::vector<Point2f> arc;
     for (int y = 50; y >= 10; --y) arc.emplace_back(4.0f, float(y));
     int index;
@@ -203,7 +187,6 @@ TEST(EdgeSearch, AllEdgesStopNearTheEndTerminateWithAnyKernelAndFindSubPixelPosi
     const auto edges = EA::findAllEdgePoints(bars, 100, 0, -5, {0, 2}, {59, 2}, 8);
     ASSERT_FALSE(edges.empty());
     for (size_t i = 1; i < edges.size(); ++i) EXPECT_GT(edges[i].x, edges[i - 1].x);
-    // Bright bar from 15.3 to 40.6, blurred.
     const cv::Mat bar = areaImage(60, 7, 30, 200, [](double x, double) { return x > 15.3 && x <= 40.6; }, 1.0);
     const auto both = EA::findAllEdgePoints_subPixel(bar, 40, 0, 3, {1.9f, 3.7f}, {58.9f, 3.2f}, 8);
     const auto rising = EA::findAllEdgePoints_subPixel(bar, 40, 1, 4, {1, 3}, {58, 3}, 8);

@@ -15,12 +15,6 @@ cv::Mat disc(double cx, double cy, double r, double inside, double outside) {
     return areaImage(160, 150, outside, inside, [=](double x, double y) { return std::hypot(x - cx, y - cy) <= r; });
 }
 
-// Bright half-plane below the line through (cx, cy) at `angle` degrees.
-cv::Mat halfPlane(double cx, double cy, double angle, int size) {
-    const double a = angle * CV_PI / 180.0, nx = -std::sin(a), ny = std::cos(a);
-    return areaImage(size, size, 40, 200, [=](double x, double y) { return (x - cx) * nx + (y - cy) * ny > 0; });
-}
-
 // Full rings and arcs, searched either way, with the polarity the search meets.
 TEST(Gauges, CircleFindsRenderedDiscsLeavesOutOutliersAndNeedsThePolarityItMeets) {
     const double cx = 80.37, cy = 74.81, r = 41.23;
@@ -61,7 +55,11 @@ TEST(Gauges, CircleFindsRenderedDiscsLeavesOutOutliersAndNeedsThePolarityItMeets
 TEST(Gauges, LinesAndEdgesMeasuredAndFailuresReportTheirReason) {
     for (double angle : {0.0, 7.3, 45.0, 90.0, 133.0}) {
         SCOPED_TRACE(angle);
-        const cv::Mat img = halfPlane(120.25, 119.625, angle, 240);
+        // Bright below the edge through (120.25, 119.625); (nx, ny) is its downward normal.
+        const double a = angle * CV_PI / 180.0, nx = -std::sin(a), ny = std::cos(a);
+        const cv::Mat img = areaImage(240, 240, 40, 200, [=](double x, double y) {
+            return (x - 120.25) * nx + (y - 119.625) * ny > 0;
+        });
         EA::LineGaugeParams p;
         p.calipers = 20;
         // The rectangle lies along the edge; with an angle past 90 its long axis points the other way.
@@ -72,10 +70,8 @@ TEST(Gauges, LinesAndEdgesMeasuredAndFailuresReportTheirReason) {
         EXPECT_LT(res.straightness, 0.12);
         EXPECT_EQ(res.inliers, p.calipers);
         // The fitted line passes through the edge's anchor point.
-        const double a = angle * CV_PI / 180.0;
-        EXPECT_NEAR((res.line[2] - 120.25) * -std::sin(a) + (res.line[3] - 119.625) * std::cos(a), 0.0, 0.02);
+        EXPECT_NEAR((res.line[2] - 120.25) * nx + (res.line[3] - 119.625) * ny, 0.0, 0.02);
     }
-    // Bright bars [40.25, 60.75) and [80.5, 90.5) on dark.
     const cv::Mat img = areaImage(140, 40, 20, 220, [](double x, double) {
         return (x >= 40.25 && x < 60.75) || (x >= 80.5 && x < 90.5);
     });

@@ -10,6 +10,7 @@
 namespace {
 
 using cv::Point2f;
+using Points = std::vector<Point2f>;
 
 // The range is closed: 360 stays 360. Far-out and non-finite angles do not hang.
 TEST(GeometryAngles, AnglesSweepsPointsOnCirclesAndRotationGrowClockwiseOnScreen) {
@@ -102,7 +103,6 @@ TEST(GeometryDistances, EveryForm) {
 
 TEST(GeometryLines, LinesIntersectionsBisectorsAndCirclesThroughThreePoints) {
     EXPECT_LT(cv::norm(EA::createLineFromTwoPoints({1, 1}, {4, 5}) - cv::Vec4f(0.6f, 0.8f, 1, 1)), 1e-6);
-
     cv::Vec4f out(9, 9, 9, 9);
     EXPECT_FALSE(EA::lineFromTwoPoints({2, 3}, {2, 3}, out));
     EXPECT_FALSE(EA::lineFromTwoPoints({0, 0}, {1e-8f, 0}, out));
@@ -127,71 +127,53 @@ TEST(GeometryLines, LinesIntersectionsBisectorsAndCirclesThroughThreePoints) {
         EXPECT_EQ(intersect(a1, a2, b1, b2, out), expected != Point2f(-7, -7)) << a1 << a2 << b1 << b2;
         EXPECT_EQ(out, expected) << a1 << a2 << b1 << b2;
     }
-    cv::Vec4f b;
+    cv::Vec4f b(1, 2, 3, 4);
+    EXPECT_FALSE(EA::calcBisectoroftwolines({3, 3}, {3, 3}, {0, 4}, {10, 4}, b));
+    EXPECT_EQ(b, cv::Vec4f(1, 2, 3, 4));
     ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 0}, {0, 10}, b));
     EXPECT_LT(cv::norm(b - cv::Vec4f(0, 0, std::sqrt(0.5f), std::sqrt(0.5f))), 2e-6);
-
     ASSERT_TRUE(EA::calcBisectoroftwolines({0, 0}, {10, 0}, {0, 4}, {10, 4}, b));
     EXPECT_EQ(b, cv::Vec4f(5, 2, 1, 0));
-
-    cv::Vec4f untouched(1, 2, 3, 4);
-    EXPECT_FALSE(EA::calcBisectoroftwolines({3, 3}, {3, 3}, {0, 4}, {10, 4}, untouched));
-    EXPECT_EQ(untouched, cv::Vec4f(1, 2, 3, 4));
-    using Points = std::vector<Point2f>;
     EXPECT_EQ(EA::calcBisectorBoundaryIntersections(cv::Vec4f(20, 5, 1, 0), 100, 50), (Points{{0, 5}, {100, 5}}));
     // The main diagonal passes both corners; each is found once per border it touches.
     EXPECT_EQ(EA::calcBisectorBoundaryIntersections(cv::Vec4f(50, 50, 1, 1), 100, 100),
               (Points{{0, 0}, {100, 100}, {0, 0}, {100, 100}}));
-
     EXPECT_TRUE(EA::calcBisectorBoundaryIntersections(cv::Vec4f(200, 200, 1, 0), 100, 50).empty());
-    Point2f c;
-    float r = 0;
+    Point2f c(1, 1);
+    float r = 7;
+    EXPECT_FALSE(EA::circleFromThreePoints({0, 0}, {1, 1}, {2, 2}, c, r));
+    EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(1, 1, 7));
     ASSERT_TRUE(EA::circleFromThreePoints({15, 10}, {10, 15}, {5, 10}, c, r));
     EXPECT_LT(cv::norm(cv::Vec3f(c.x, c.y, r) - cv::Vec3f(10, 10, 5)), 1e-5);
-
-    // Points on a circle of radius 123.4 around (-40.5, 700.25).
     const double cx = -40.5, cy = 700.25, R = 123.4;
-    auto on = [&](double deg) {
-        const double t = deg * CV_PI / 180.0;
-        return Point2f(static_cast<float>(cx + R * std::cos(t)), static_cast<float>(cy + R * std::sin(t)));
+    const auto on = [&](double deg) {
+        return Point2f(float(cx + R * std::cos(deg * CV_PI / 180)), float(cy + R * std::sin(deg * CV_PI / 180)));
     };
     ASSERT_TRUE(EA::circleFromThreePoints(on(10), on(130), on(250), c, r));
     EXPECT_LT(cv::norm(cv::Vec3d(c.x, c.y, r) - cv::Vec3d(cx, cy, R)), 1e-3);
-
-    c = Point2f(1, 1);
-    r = 7;
-    EXPECT_FALSE(EA::circleFromThreePoints({0, 0}, {1, 1}, {2, 2}, c, r));
-    EXPECT_EQ(cv::Vec3f(c.x, c.y, r), cv::Vec3f(1, 1, 7));
 }
 
-TEST(GeometryPoints, EquidistantPointsAreTruncatedAndPolygonCentroids) {
-    using Points = std::vector<Point2f>;
+TEST(GeometryPoints, EquidistantPointsAreTruncatedPolygonCentroidsBoundingBoxesAndRectsInMats) {
     EXPECT_EQ(EA::calculateEquidistantPoints({0, 0}, {10, 0}, 2.5), (Points{{0, 0}, {2, 0}, {5, 0}, {7, 0}, {10, 0}}));
     EXPECT_EQ(EA::calculateEquidistantPoints({1.7f, -2.7f}, {10, 0}, 100.0), (Points{{1, -2}}));
     EXPECT_EQ(EA::calculateEquidistantPoints({3, 3}, {3, 3}, 1.0), (Points{{3, 3}}));
-    // Degenerate spacings give nothing.
     for (auto [to, spacing] : {std::pair{Point2f(10, 0), -1.0}, {Point2f(10, 0), 0.0}, {Point2f(0, 0), 0.0},
                                {Point2f(1e6f, 0), 1e-300}})
         EXPECT_TRUE(EA::calculateEquidistantPoints({0, 0}, to, spacing).empty()) << spacing;
-    // L-shape made of two rectangles whose centroids combine by area.
-    const std::vector<Point2f> lshape{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
-    // Rectangles [0,4]x[0,2] (area 8, centre (2,1)) and [0,2]x[2,6] (area 8, centre (1,4)).
-    // Orientation does not matter.
-    for (const auto& polygon : {lshape, std::vector<Point2f>(lshape.rbegin(), lshape.rend())})
+    // An L of rectangles [0,4]x[0,2] (area 8, centre (2,1)) and [0,2]x[2,6] (area 8, centre (1,4)),
+    // either way round.
+    const Points lshape{{0, 0}, {4, 0}, {4, 2}, {2, 2}, {2, 6}, {0, 6}};
+    for (const auto& polygon : {lshape, Points(lshape.rbegin(), lshape.rend())})
         EXPECT_LT(cv::norm(EA::calcPolygonCenter(polygon) - Point2f(1.5f, 2.5f)), 1e-5);
-
     // Far from the origin the small area must not drown in the large cross products.
     for (float b : {1000.0f, 20000.0f, 60000.0f}) {
-        const std::vector<Point2f> far{{b + 0.25f, b + 0.75f}, {b + 12.25f, b + 0.75f}, {b + 12.25f, b + 8.75f},
+        const Points far{{b + 0.25f, b + 0.75f}, {b + 12.25f, b + 0.75f}, {b + 12.25f, b + 8.75f},
                                        {b + 0.25f, b + 8.75f}};
         EXPECT_LT(cv::norm(EA::calcPolygonCenter(far) - Point2f(b + 6.25f, b + 4.75f)), 0.01) << b;
     }
     EXPECT_EQ(EA::calcPolygonCenter({}), Point2f(-1, -1));
     EXPECT_EQ(EA::calcPolygonCenter({{1, 1}, {5, 5}}), Point2f(-1, -1));
     EXPECT_THROW(EA::calcPolygonCenter({{0, 0}, {1, 1}, {2, 2}}), std::runtime_error);  // zero area
-}
-
-TEST(GeometryRects, BoundingBoxRectInMatAndClipping) {
     EXPECT_EQ(EA::findBoundingBox({}), cv::Rect(0, 0, 0, 0));
     // 0.5 -> 0, 2.5 -> 2, 3.5 -> 4, 1.4 -> 1 : no +1 on width or height.
     EXPECT_EQ(EA::findBoundingBox({{0.5f, 1.4f}, {2.5f, 3.5f}}), cv::Rect(0, 1, 2, 3));
@@ -201,7 +183,6 @@ TEST(GeometryRects, BoundingBoxRectInMatAndClipping) {
     EXPECT_FALSE(EA::isRectInMat({1, 0, 100, 50}, m));
     EXPECT_FALSE(EA::isRectInMat({-1, 0, 10, 10}, m));
     EXPECT_FALSE(EA::isRectInMat({2147483000, 0, 1000, 10}, m));  // no int overflow
-
     EXPECT_EQ(EA::getValidRect({-10, -5, 30, 20}, m), cv::Rect(0, 0, 20, 15));
     EXPECT_EQ(EA::getValidRect({90, 40, 30, 20}, m), cv::Rect(90, 40, 10, 10));
     EXPECT_LE(EA::getValidRect({150, 10, 10, 10}, m).width, 0);

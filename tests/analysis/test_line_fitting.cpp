@@ -95,9 +95,7 @@ TEST(LineFitting, TwoPointsGiveTheLineThroughThemTooFewOrIdenticalNone) {
     EA::fitLineKMeans(one, l);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Need at least two points to fit a line.\n");
     EXPECT_EQ(l, sentinel);
-
     EXPECT_THROW(EA::fitLineLevenbergMarquardt(one, l), std::runtime_error);
-    // Just enough inliers: the line.
     EA::fitLineRANSAC(twenty, l, 100, 1.0, 20);
     EXPECT_LT(angleErrorDeg(l, 30), 1e-3);
 }
@@ -160,11 +158,10 @@ TEST(LineFitting, RobustFittersIgnoreOutliersAndSampleUntilACleanPairIsLikely) {
         std::mt19937 gen(seed);
         const double angle = std::uniform_real_distribution<double>(0, 180)(gen);
         const Points pts = noisyLine({200, 200}, angle, 1.0, 0.5, 100, 100 + seed);
+        const cv::Vec4f truth(float(std::cos(angle * CV_PI / 180)), float(std::sin(angle * CV_PI / 180)), 200, 200);
         Points inliers;
         for (const Point2f& p : pts)
-            if (offsetError(cv::Vec4f(float(std::cos(angle * CV_PI / 180)), float(std::sin(angle * CV_PI / 180)),
-                                      200, 200),
-                            p) < 4.0)
+            if (offsetError(truth, p) < 4.0)
                 inliers.push_back(p);
         cv::Vec4f l(0, 0, 0, 0), oracle;
         EA::fitLineLeastSquaresUSAC(pts, l, 1000, 3.0f);

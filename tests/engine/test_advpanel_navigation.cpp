@@ -3,33 +3,22 @@
 // linked panels that stay equal without reporting back and forth.
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
 #include "tivra/engine/TivraROIPanel/ViewLink.h"
+#include "ShownFrame.h"
 
-#include <gtest/gtest.h>
-#include <wx/app.h>
-#include <wx/frame.h>
-#include <wx/utils.h>
-
-#include <cmath>
 #include <functional>
 #include <limits>
 #include <stdexcept>
 
 namespace {
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public ShownFrameTest {
 protected:
     void SetUp() override
     {
-        m_frame = new wxFrame(nullptr, wxID_ANY, "navigation test", wxPoint(0, 0), wxSize(900, 500));
+        ShownFrameTest::SetUp();
         m_a = MakePanel(0);
         m_b = MakePanel(420);
-        m_frame->Show();
-        wxYield();
-    }
-    void TearDown() override
-    {
-        m_frame->Destroy();
-        wxYield();
+        ShowFrame();
     }
     struct Seen {
         int reports = 0;
@@ -38,7 +27,7 @@ protected:
     };
     TivraROIAdvPanel* MakePanel(int x)
     {
-        auto* panel = new TivraROIAdvPanel(m_frame, wxID_ANY, wxPoint(x, 0), wxSize(400, 300), 0, "nav");
+        auto* panel = new TivraROIAdvPanel(m_container, wxID_ANY, wxPoint(x, 0), wxSize(400, 300), 0, "nav");
         Seen& seen = m_seen[x == 0 ? 0 : 1];
         panel->SetOnViewChanged([&seen](double zoom, const cv::Rect2d& rect) { seen = {seen.reports + 1, zoom, rect}; });
         panel->SetCVmat(cv::Mat(1500, 2000, CV_8UC3, cv::Scalar(40, 80, 120)), false, false);
@@ -69,14 +58,8 @@ protected:
         return Reports(panel) - before;
     }
     int Reports(TivraROIAdvPanel* panel) const { return m_seen[panel == m_a ? 0 : 1].reports; }
-    static void Key(TivraROIAdvPanel* panel, int code)
-    {
-        wxKeyEvent key(wxEVT_CHAR);
-        key.m_keyCode = code;
-        panel->GetEventHandler()->ProcessEvent(key);
-    }
+    static void Key(TivraROIAdvPanel* panel, int code) { SendKey(panel, wxEVT_CHAR, code); }
 
-    wxFrame* m_frame = nullptr;
     TivraROIAdvPanel* m_a = nullptr;
     TivraROIAdvPanel* m_b = nullptr;
     Seen m_seen[2];
@@ -105,7 +88,7 @@ TEST_P(CentreRoundTrip, CentreComesBackWithinAWindowPixel)
 
 INSTANTIATE_TEST_SUITE_P(Zooms, CentreRoundTrip, ::testing::Values(0.5, 1.0, 1.75, 3.0, 20.0));
 
-TEST_F(NavigationTest, ZoomLimitsHoldAndBadArgumentsChangeNothing)
+TEST_F(NavigationTest, ZoomLimitsHoldBadArgumentsChangeNothingAndRectsAreShownCentred)
 {
     m_a->SetZoomFactor(1000.0);
     EXPECT_EQ(m_a->GetZoomFactor(), 20.0);
@@ -117,10 +100,7 @@ TEST_F(NavigationTest, ZoomLimitsHoldAndBadArgumentsChangeNothing)
     EXPECT_THROW(m_a->SetViewCenter(cv::Point2d(nan, 1)), std::invalid_argument);
     EXPECT_THROW(m_a->ZoomToRect(cv::Rect2d(0, 0, 0, 10)), std::invalid_argument);
     EXPECT_EQ(m_a->GetZoomFactor(), 0.1);
-}
 
-TEST_F(NavigationTest, ZoomToRectShowsAllOfItCentred)
-{
     m_a->ZoomToRect(cv::Rect2d(500, 400, 100, 50));
     const cv::Rect2d view = m_a->GetViewRect();
     EXPECT_TRUE((view & cv::Rect2d(500, 400, 100, 50)) == cv::Rect2d(500, 400, 100, 50));

@@ -1,10 +1,7 @@
 // The advanced panel as native code sees it: menu commands, the tool-change
 // event, the SIMD choice, texts and the badge stored for the next paint.
 #include "tivra/engine/TivraROIPanel/TivraROIAdvPanel.h"
-
-#include <gtest/gtest.h>
-#include <wx/app.h>
-#include <wx/frame.h>
+#include "ShownFrame.h"
 
 #include <memory>
 #include <stdexcept>
@@ -25,30 +22,21 @@ public:
     int BadgeState() const { return m_overlayStore.Badge().state; }
 };
 
-class AdvPanelTest : public ::testing::Test {
+class AdvPanelTest : public ShownFrameTest {
 protected:
     void SetUp() override
     {
-        m_frame = new wxFrame(nullptr, wxID_ANY, "adv panel test", wxPoint(0, 0), wxSize(500, 500));
-        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
-        m_panel = new ProbeAdvPanel(container, 4321, wxPoint(0, 0), wxSize(400, 300), 0, "probe");
-        m_frame->Show();
-        wxYield();
-    }
-    void TearDown() override
-    {
-        m_frame->Destroy();
-        wxYield();
+        ShownFrameTest::SetUp();
+        m_panel = new ProbeAdvPanel(m_container, 4321, wxPoint(0, 0), wxSize(400, 300), 0, "probe");
+        ShowFrame();
     }
 
     void Choose(int menuId)
     {
         wxCommandEvent command(wxEVT_MENU, menuId);
-        command.SetEventObject(m_panel);
-        m_panel->GetEventHandler()->ProcessEvent(command);
+        Send(m_panel, command);
     }
 
-    wxFrame* m_frame = nullptr;
     ProbeAdvPanel* m_panel = nullptr;
 };
 
@@ -56,7 +44,6 @@ protected:
 
 TEST(AdvPanelEvents, TypesExistAndDiffer)
 {
-    EXPECT_NE(static_cast<wxEventType>(TIVRAPanel_EVT_TOOL_CHANGE), TIVRAPanel_EVT_CROP_CHANGE);
     CropEvent event(TIVRAPanel_EVT_CROP_CHANGE, 7, cv::Rect(1, 2, 3, 4));
     std::unique_ptr<wxEvent> copy(event.Clone());
     auto* crop = dynamic_cast<CropEvent*>(copy.get());
@@ -67,7 +54,7 @@ TEST(AdvPanelEvents, TypesExistAndDiffer)
     EXPECT_EQ(crop->GetEventCategory(), wxEVT_CATEGORY_USER_INPUT);
 }
 
-TEST_F(AdvPanelTest, MenuKindRaisesToolChange)
+TEST_F(AdvPanelTest, MenuKindRaisesToolChangeAndResetsTheROIAndSIMDChoicesStick)
 {
     std::vector<std::pair<int, int>> seen;
     m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE,
@@ -78,10 +65,8 @@ TEST_F(AdvPanelTest, MenuKindRaisesToolChange)
         EXPECT_EQ(m_panel->GetROIMode(), mode) << id;
     }
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{4321, 3}, {4321, 4}, {4321, 7}}));
-}
 
-TEST_F(AdvPanelTest, MenuKindResetsTheCurrentROI)
-{
+    // A new kind resets the current ROI.
     cvROI circle;
     circle.mode = CvROIMode::Circle;
     circle.points = {{50, 50}, {20, 0}};
@@ -90,17 +75,14 @@ TEST_F(AdvPanelTest, MenuKindResetsTheCurrentROI)
     Choose(408);
     EXPECT_EQ(m_panel->GetOuterRadius(), 0.0);
     EXPECT_EQ(m_panel->GetEndAngle(), 360.0);
-}
 
-TEST_F(AdvPanelTest, MenuSIMDChoices)
-{
     for (const auto& [id, mode] : {std::pair{412, 2}, {414, 0}, {411, 3}, {415, -1}}) {
         Choose(id);
         EXPECT_EQ(m_panel->SimdMode(), mode) << id;
     }
 }
 
-TEST_F(AdvPanelTest, TextsKeepOneFontEachAndFallBackToTheDefault)
+TEST_F(AdvPanelTest, TextsKeepOneFontEachWithTheDefaultAsFallBackAndTheBadgeRefitsOnlyWhenNeeded)
 {
     cvText text;
     text.lines.Add("a");
@@ -114,18 +96,14 @@ TEST_F(AdvPanelTest, TextsKeepOneFontEachAndFallBackToTheDefault)
     EXPECT_TRUE(m_panel->HasTextFont(0));
     m_panel->UpdateOverlayByIndex(5, text, true);  // out of range: ignored
     EXPECT_EQ(m_panel->TextCount(), 3u);
-}
 
-TEST_F(AdvPanelTest, BadgeSettingsRefitOnlyWhenNeeded)
-{
     m_panel->UpdatePassFailRecycleLogo(true, 1, "", "OK", "NG", "RE");
     EXPECT_EQ(m_panel->BadgeState(), 1);
     m_panel->SetCVmat(cv::Mat(300, 600, CV_8UC3, cv::Scalar::all(0)), false, false);
     m_panel->Refresh();
     m_panel->Update();
     wxYield();
-    const int fitted = m_panel->BadgeFontHeight();
-    EXPECT_GT(fitted, 1);
+    EXPECT_GT(m_panel->BadgeFontHeight(), 1);
     // The store's own test covers what hiding and new labels keep; this pins that the panel passes them on.
     m_panel->UpdatePassFailRecycleLogo(true, 0, "", "OK", "NG", "RECYCLE");
     EXPECT_EQ(m_panel->BadgeFontHeight(), -1);
@@ -145,13 +123,11 @@ public:
 
 // The paint handler of the base panel is the only one: it draws nothing while
 // the parent is being destroyed.
-TEST(AdvPanelPaint, NothingIsPaintedWhileTheParentIsBeingDestroyed)
+TEST_F(AdvPanelTest, NothingIsPaintedWhileTheParentIsBeingDestroyed)
 {
-    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "paint test", wxPoint(0, 0), wxSize(300, 300));
-    wxWindow* host = new wxWindow(frame, wxID_ANY);
+    wxWindow* host = new wxWindow(m_container, wxID_ANY, wxPoint(420, 0), wxSize(300, 300));
     auto* panel = new PaintCountingPanel(host, wxID_ANY, wxPoint(0, 0), wxSize(200, 150), 0, "probe");
     panel->SetCVmat(cv::Mat(150, 200, CV_8UC3, cv::Scalar::all(90)), false, false);
-    frame->Show();
     for (int i = 0; i < 100 && panel->paints == 0; ++i) {
         wxMilliSleep(10);
         wxYield();
@@ -172,8 +148,6 @@ TEST(AdvPanelPaint, NothingIsPaintedWhileTheParentIsBeingDestroyed)
     });
     host->Destroy();
     EXPECT_EQ(paintsWhileDying, 0);
-    frame->Destroy();
-    wxYield();
 }
 
 // An exception thrown by a handler stays inside the panel's event processing.

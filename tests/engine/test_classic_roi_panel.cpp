@@ -2,14 +2,11 @@
 // memory guard, the crop of the source image, the context menu, wheel zoom and
 // a rectangle drawn with the mouse.
 #include "tivra/engine/TivraROIPanel/TivraROIPanel.h"
+#include "ShownFrame.h"
 
-#include <gtest/gtest.h>
 #include <gtk/gtk.h>
-#include <wx/app.h>
-#include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/uiaction.h>
-#include <wx/utils.h>
 
 #include <optional>
 #include <tuple>
@@ -26,57 +23,35 @@ public:
     static std::int64_t& LastBad() { return s_lastBadBitmapSize; }
 };
 
-class ClassicPanelTest : public ::testing::Test {
+class ClassicPanelTest : public ShownFrameTest {
 protected:
     void SetUp() override
     {
+        ShownFrameTest::SetUp();
         m_savedGood = ProbePanel::LastGood();
         m_savedBad = ProbePanel::LastBad();
-        m_frame = new wxFrame(nullptr, wxID_ANY, "classic panel test", wxPoint(0, 0), wxSize(500, 400));
-        // A frame stretches a lone child over its client area; the container
-        // takes that role so the panel keeps the size the tests give it.
-        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
-        m_panel = new ProbePanel(container, wxSize(400, 300));
+        m_panel = new ProbePanel(m_container, wxSize(400, 300));
         m_panel->Bind(TIVRAPanel_EVT_CROP_CHANGE, [this](CropEvent& e) { m_crops.push_back(e.m_rect); });
-        m_frame->Show();
-        m_frame->Raise();
-        Settle();
+        ShowFrame();
     }
     void TearDown() override
     {
         ProbePanel::LastGood() = m_savedGood;
         ProbePanel::LastBad() = m_savedBad;
-        m_frame->Destroy();
-        wxYield();
+        ShownFrameTest::TearDown();
     }
 
-    static void Settle()
-    {
-        for (int i = 0; i < 5; ++i) {
-            wxYield();
-            wxMilliSleep(10);
-        }
-    }
-
-    // An image in Original mode (scale 1.0), whose pixel values encode their position.
+    // An image in Original mode (scale 1.0).
     void ShowImage(int cols, int rows)
     {
-        cv::Mat image(rows, cols, CV_8UC3);
-        for (int y = 0; y < rows; ++y)
-            for (int x = 0; x < cols; ++x)
-                image.at<cv::Vec3b>(y, x) = cv::Vec3b(x % 256, y % 256, 7);
         m_panel->SetDisplayMode(0);
-        ASSERT_TRUE(m_panel->SetCVmat(image, false, false));
+        ASSERT_TRUE(m_panel->SetCVmat(Gradient(rows, cols), false, false));
         ASSERT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
     }
 
     void SendMouse(wxEventType type, int x, int y)
     {
-        wxMouseEvent event(type);
-        event.SetPosition(wxPoint(x, y));
-        event.SetEventObject(m_panel);
-        event.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
-        m_panel->GetEventHandler()->ProcessEvent(event);
+        ShownFrameTest::SendMouse(m_panel, type, x, y, type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION);
     }
 
     void Click(int x, int y)
@@ -88,23 +63,21 @@ protected:
     void SendWheel(int rotation)
     {
         wxMouseEvent event(wxEVT_MOUSEWHEEL);
-        event.SetEventObject(m_panel);
         event.m_wheelRotation = rotation;
         event.m_wheelDelta = 120;
         event.m_linesPerAction = 3;
-        m_panel->GetEventHandler()->ProcessEvent(event);
+        Send(m_panel, event);
     }
 
     std::int64_t m_savedGood = 0;
     std::int64_t m_savedBad = 0;
-    wxFrame* m_frame = nullptr;
     ProbePanel* m_panel = nullptr;
     std::vector<cv::Rect> m_crops;
 };
 
 }  // namespace
 
-TEST_F(ClassicPanelTest, ZoomLadderStepsUpAndDown)
+TEST_F(ClassicPanelTest, ZoomLadderStepsUpAndDownRerendersAndFollowsMenuCommands)
 {
     ShowImage(40, 30);
     struct Step {
@@ -125,11 +98,8 @@ TEST_F(ClassicPanelTest, ZoomLadderStepsUpAndDown)
         EXPECT_EQ(changed, step.changed) << step.from << (step.up ? " up" : " down");
         EXPECT_DOUBLE_EQ(m_panel->GetScale(), step.to) << step.from << (step.up ? " up" : " down");
     }
-}
-
-TEST_F(ClassicPanelTest, ZoomRerendersTheScaledImage)
-{
-    ShowImage(40, 30);
+    // Zooming renders the scaled image again.
+    m_panel->SetScaleForTest(1.0);
     m_panel->SetZoomIn();
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 2.0);
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(80, 60));
@@ -139,9 +109,21 @@ TEST_F(ClassicPanelTest, ZoomRerendersTheScaledImage)
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.5);
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(20, 15));
     EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(20, 15));
+
+    // Menu commands zoom from the current factor and change the kind.
+    m_panel->SetScaleForTest(1.0);
+    int toolKind = -1;
+    m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE, [&toolKind](wxCommandEvent& e) { toolKind = e.GetInt(); });
+    for (const auto& [id, scale, kind] : {std::tuple{400, 2.0, -1}, {406, 2.0, int(CvROIMode::RotatedRectangle)},
+                                          {403, 1.0, int(CvROIMode::RotatedRectangle)}}) {
+        wxCommandEvent command(wxEVT_MENU, id);
+        Send(m_panel, command);
+        EXPECT_DOUBLE_EQ(m_panel->GetScale(), scale) << id;
+        EXPECT_EQ(toolKind, kind) << id;
+    }
 }
 
-TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnce)
+TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnceAndRemembersSizes)
 {
     // 8000 x 6000 at 8.0 needs 64 * 48e6 * 3 bytes, above 8 GiB: refused without a test bitmap.
     m_panel->SetDisplayMode(1);
@@ -154,10 +136,7 @@ TEST_F(ClassicPanelTest, MemoryGuardRefusesEightGibibytesAtOnce)
     // Down the ladder there is no guard.
     EXPECT_TRUE(m_panel->CalcZoomOut());
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 6.0);
-}
 
-TEST_F(ClassicPanelTest, MemoryGuardRemembersSizes)
-{
     ShowImage(100, 100);
     // A size above the last good one is tried once with a real bitmap and then remembered.
     ProbePanel::LastGood() = 1000;
@@ -174,7 +153,7 @@ TEST_F(ClassicPanelTest, MemoryGuardRemembersSizes)
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 3.0);
 }
 
-TEST_F(ClassicPanelTest, CropOfTheSourceImage)
+TEST_F(ClassicPanelTest, CropOfTheSourceImageThatAnUnshowableImageKeeps)
 {
     ShowImage(120, 90);
     // No ROI: the whole source image.
@@ -185,17 +164,26 @@ TEST_F(ClassicPanelTest, CropOfTheSourceImage)
     m_panel->SetRect(cv::Rect(10, 20, 30, 40));
     cv::Mat crop = m_panel->GetCVcropmat();
     ASSERT_EQ(crop.size(), cv::Size(30, 40));
-    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 20, 7));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 20, 30));
     EXPECT_EQ(crop.data, m_panel->GetSourceMat().ptr(20, 10));  // shares the source's memory
 
     // An ROI reaching past the image is clipped to it instead of failing.
     m_panel->SetRect(cv::Rect(100, 80, 50, 50));
     crop = m_panel->GetCVcropmat();
     EXPECT_EQ(crop.size(), cv::Size(20, 10));
-    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(100, 80, 7));
+    EXPECT_EQ(crop.at<cv::Vec3b>(0, 0), cv::Vec3b(100, 80, 180));
     // One entirely outside leaves nothing to crop: the whole image.
     m_panel->SetRect(cv::Rect(500, 500, 10, 10));
     EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
+
+    // An image that cannot be shown keeps the previous one.
+    {
+        wxLogNull quiet;
+        EXPECT_FALSE(m_panel->SetCVmat(cv::Mat(10, 10, CV_8UC2, cv::Scalar(1, 2)), false, false));
+    }
+    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(120, 90));
+    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(120, 90));
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(120, 90));
 }
 
 // The wheel zooms without modifiers, a zero rotation not at all.
@@ -220,116 +208,53 @@ TEST_F(ClassicPanelTest, WheelZoomBringsThePixelUnderTheMouseToTheMiddle)
     EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(400, 300));
 }
 
-TEST_F(ClassicPanelTest, ImageThatCannotBeShownKeepsThePreviousOne)
-{
-    ShowImage(50, 40);
-    const cv::Mat twoChannels(10, 10, CV_8UC2, cv::Scalar(1, 2));
-    {
-        wxLogNull quiet;
-        EXPECT_FALSE(m_panel->SetCVmat(twoChannels, false, false));
-    }
-    EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(50, 40));
-    EXPECT_EQ(m_panel->GetCVcropmat().size(), cv::Size(50, 40));
-    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(50, 40));
-}
-
-namespace {
-
-// Pops up the panel's context menus during one test, records their labels and closes them at once.
-class MenuWatcher {
-public:
-    explicit MenuWatcher(wxWindow* panel) : m_panel(panel)
-    {
-        m_panel->Bind(wxEVT_MENU_OPEN, &MenuWatcher::OnOpen, this);
-    }
-    ~MenuWatcher() { m_panel->Unbind(wxEVT_MENU_OPEN, &MenuWatcher::OnOpen, this); }
-
-    std::optional<std::vector<wxString>> TakeShown()
-    {
-        auto shown = m_labels;
-        m_labels.reset();
-        return shown;
-    }
-
-private:
-    void OnOpen(wxMenuEvent& event)
-    {
-        wxMenu* menu = event.GetMenu();
-        if (!menu)
-            return;
-        std::vector<wxString> labels;
-        for (const wxMenuItem* item : menu->GetMenuItems())
-            labels.push_back(item->IsCheck() && item->IsChecked() ? "[x]" + item->GetItemLabelText()
-                                                                  : item->GetItemLabelText());
-        m_labels = labels;
-        GtkWidget* gtkMenu = menu->m_menu;
-        wxTheApp->CallAfter([gtkMenu] { gtk_menu_popdown(GTK_MENU(gtkMenu)); });
-    }
-
-    wxWindow* m_panel;
-    std::optional<std::vector<wxString>> m_labels;
-};
-
-void SendContextMenu(wxWindow* panel, const wxPoint& screenPos)
-{
-    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, panel->GetId(), screenPos);
-    event.SetEventObject(panel);
-    panel->GetEventHandler()->ProcessEvent(event);
-}
-
-}  // namespace
-
 TEST_F(ClassicPanelTest, ContextMenuOnlyOverTheImage)
 {
     ShowImage(100, 80);
-    MenuWatcher watcher(m_panel);
+    // Records the labels of the menu the panel pops up and closes it at once.
+    std::optional<std::vector<wxString>> shown;
+    m_panel->Bind(wxEVT_MENU_OPEN, [&shown](wxMenuEvent& event) {
+        if (!event.GetMenu())
+            return;
+        shown.emplace();
+        for (const wxMenuItem* item : event.GetMenu()->GetMenuItems())
+            shown->push_back(item->IsCheck() && item->IsChecked() ? "[x]" + item->GetItemLabelText()
+                                                                  : item->GetItemLabelText());
+        GtkWidget* gtkMenu = event.GetMenu()->m_menu;
+        wxTheApp->CallAfter([gtkMenu] { gtk_menu_popdown(GTK_MENU(gtkMenu)); });
+    });
+    const auto menuAt = [&](const wxPoint& screenPos) {
+        shown.reset();
+        wxContextMenuEvent event(wxEVT_CONTEXT_MENU, m_panel->GetId(), screenPos);
+        Send(m_panel, event);
+        return shown;
+    };
 
     // Menu switched off: nothing even over the image.
-    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(50, 40)));
-    EXPECT_FALSE(watcher.TakeShown());
+    EXPECT_FALSE(menuAt(m_panel->ClientToScreen(wxPoint(50, 40))));
 
     m_panel->SetFuncEnable(true, true, true);
     m_panel->SetMenuROIEnable(true, false, true, true, false, false, true);
-    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(50, 40)));
-    const auto shown = watcher.TakeShown();
-    ASSERT_TRUE(shown);
-    std::vector<wxString> expected = {"+", "-", "Zoom to Fit", "Original", "Point", "[x]Rectangle",
-                                      "RotatedRectangle", "Polygon"};
-    EXPECT_EQ(*shown, expected);
+    const std::vector<wxString> expected = {"+", "-", "Zoom to Fit", "Original", "Point", "[x]Rectangle",
+                                            "RotatedRectangle", "Polygon"};
+    EXPECT_EQ(menuAt(m_panel->ClientToScreen(wxPoint(50, 40))), expected);
 
     // On the background beyond the image, and from the menu key (the client
     // centre (200, 150) lies outside the 100 x 80 image): no menu.
-    SendContextMenu(m_panel, m_panel->ClientToScreen(wxPoint(300, 200)));
-    EXPECT_FALSE(watcher.TakeShown());
-    SendContextMenu(m_panel, wxDefaultPosition);
-    EXPECT_FALSE(watcher.TakeShown());
+    EXPECT_FALSE(menuAt(m_panel->ClientToScreen(wxPoint(300, 200))));
+    EXPECT_FALSE(menuAt(wxDefaultPosition));
 
     // A larger image covers the client centre: the menu key opens it there.
     ShowImage(400, 300);
     m_panel->SetFuncEnable(true, false, false);
     m_panel->SetSIMDMenuEnable(true);
-    SendContextMenu(m_panel, wxDefaultPosition);
-    const auto centred = watcher.TakeShown();
+    const auto centred = menuAt(wxDefaultPosition);
     ASSERT_TRUE(centred);
     // Without cropping there is no ROI group; the SIMD group lists the CPU's levels and "Default".
     ASSERT_GE(centred->size(), 6u);
     EXPECT_EQ((*centred)[3], "Original");
     EXPECT_EQ(centred->back(), "Default");
     EXPECT_EQ((*centred)[centred->size() - 2], "[x]CPU");
-}
-
-TEST_F(ClassicPanelTest, MenuCommandsZoomAndChangeTheKind)
-{
-    ShowImage(40, 30);
-    int toolKind = -1;
-    m_panel->Bind(TIVRAPanel_EVT_TOOL_CHANGE, [&toolKind](wxCommandEvent& e) { toolKind = e.GetInt(); });
-    for (const auto& [id, scale, kind] : {std::tuple{400, 2.0, -1}, {406, 2.0, int(CvROIMode::RotatedRectangle)},
-                                          {403, 1.0, int(CvROIMode::RotatedRectangle)}}) {
-        wxCommandEvent command(wxEVT_MENU, id);
-        m_panel->GetEventHandler()->ProcessEvent(command);
-        EXPECT_DOUBLE_EQ(m_panel->GetScale(), scale) << id;
-        EXPECT_EQ(toolKind, kind) << id;
-    }
 }
 
 TEST_F(ClassicPanelTest, RectangleDrawnWithTheMouseAtZoomTwo)
@@ -341,9 +266,8 @@ TEST_F(ClassicPanelTest, RectangleDrawnWithTheMouseAtZoomTwo)
     // Real pointer events go to whatever window is on top: other test programs
     // sharing the display open their windows at the screen's origin, so this one
     // moves out of their way.
-    m_frame->Move(1300, 600);
-    m_frame->Raise();
-    Settle();
+    m_frame->SetSize(1300, 600, 500, 400);
+    ShowFrame();
 
     wxUIActionSimulator sim;
     const auto moveTo = [&](int x, int y) {
@@ -391,9 +315,9 @@ TEST_F(ClassicPanelTest, ScrolledDragIsMeasuredOnTheWholeImage)
     EXPECT_EQ(m_crops[0], expected);
 }
 
-TEST_F(ClassicPanelTest, NoEditingWithoutBothFlags)
+TEST_F(ClassicPanelTest, NoEditingWithoutBothFlagsAndDoubleClickClosesAPolygon)
 {
-    ShowImage(100, 80);
+    ShowImage(200, 150);
     m_panel->SetFuncEnable(true, true, false);
     SendMouse(wxEVT_LEFT_DOWN, 10, 10);
     SendMouse(wxEVT_MOTION, 50, 50);
@@ -407,12 +331,9 @@ TEST_F(ClassicPanelTest, NoEditingWithoutBothFlags)
     Click(30, 30);
     ASSERT_EQ(m_crops.size(), 1u);
     EXPECT_EQ(m_crops[0], cv::Rect());
-}
 
-TEST_F(ClassicPanelTest, DoubleClickClosesAPolygonOfThreeVertices)
-{
-    ShowImage(200, 150);
-    m_panel->SetFuncEnable(false, true, true);
+    // A polygon of three vertices closed by a double click.
+    m_crops.clear();
     m_panel->SetROIMode(CvROIMode::Polygon);
     Click(20, 20);
     Click(120, 20);
@@ -435,12 +356,7 @@ TEST_F(ClassicPanelTest, KeysMoveResizeRemoveAndUndoTheROI)
     roi.points = {{10, 10}, {30, 20}};
     m_panel->SetROI(roi, true);
     const auto press = [&](int key, bool ctrl = false, bool shift = false) {
-        wxKeyEvent event(wxEVT_KEY_DOWN);
-        event.m_keyCode = key;
-        event.m_controlDown = ctrl;
-        event.m_shiftDown = shift;
-        event.SetEventObject(m_panel);
-        m_panel->GetEventHandler()->ProcessEvent(event);
+        SendKey(m_panel, wxEVT_KEY_DOWN, key, ctrl, shift);
         cv::Rect rect;
         m_panel->GetRect(rect);
         return rect;

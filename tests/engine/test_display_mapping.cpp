@@ -38,18 +38,15 @@ DisplayMapping Levels(double low, double high)
 
 }  // namespace
 
-class LevelsAtDepth : public testing::TestWithParam<int> {};
-
 // low shows black, high white, the middle half way, beyond them clipped.
-TEST_P(LevelsAtDepth, ExactAtEndsAndMiddle)
+TEST(DisplayMapping, LevelsAreExactAtEndsAndMiddleAtEveryDepth)
 {
-    const cv::Mat raw = Row({-200, -100, 1150, 2450, 5000}, GetParam());
-    const cv::Mat shown = MapToDisplay(raw, Levels(-100, 2450));
-    EXPECT_EQ(shown.type(), CV_8UC1);
-    EXPECT_EQ(Bytes(shown), (std::vector<int>{0, 0, 125, 255, 255}));
+    for (int depth : {CV_16S, CV_32F, CV_64F}) {
+        const cv::Mat shown = MapToDisplay(Row({-200, -100, 1150, 2450, 5000}, depth), Levels(-100, 2450));
+        EXPECT_EQ(shown.type(), CV_8UC1) << depth;
+        EXPECT_EQ(Bytes(shown), (std::vector<int>{0, 0, 125, 255, 255})) << depth;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Depths, LevelsAtDepth, testing::Values(CV_16S, CV_32F, CV_64F));
 
 TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBeforeAndEqualLevelsThreshold)
 {
@@ -67,7 +64,7 @@ TEST(DisplayMapping, WithoutLevelsValuesClipToBytesAsBeforeAndEqualLevelsThresho
     EXPECT_EQ(Bytes(MapToDisplay(Row({9, 10, 11}, CV_16U), Levels(10, 10))), (std::vector<int>{0, 255, 255}));
 }
 
-TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevels)
+TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevelsAndAreFoundByName)
 {
     DisplayMapping mapping = Levels(0, 1000);
     mapping.colorMap = ColorMapByName("turbo");
@@ -78,10 +75,7 @@ TEST(DisplayMapping, ColourMapsOneChannelImagesAfterTheLevels)
     EXPECT_EQ(cv::norm(shown, expected, cv::NORM_INF), 0.0);
     EXPECT_EQ(MapToDisplay(cv::Mat(1, 1, CV_8UC3, cv::Scalar(1, 2, 3)), mapping).type(), CV_8UC3)
         << "colour images keep their colours";
-}
 
-TEST(DisplayMapping, ColourMapNames)
-{
     EXPECT_EQ(ColorMapByName("gray"), kNoColorMap);
     EXPECT_EQ(ColorMapByName("viridis"), cv::COLORMAP_VIRIDIS);
     EXPECT_EQ(ColorMapName(cv::COLORMAP_INFERNO), "inferno");

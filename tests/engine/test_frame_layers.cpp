@@ -14,12 +14,18 @@ cv::Vec3b At(const cv::Mat& m, int x, int y)
     return m.at<cv::Vec3b>(y, x);
 }
 
-FrameLayers::FontPtr DefaultFont()
-{
-    FrameLayers::FontPtr font = FrameLayers::LoadFont(wxString(), FrameLayers::kDefaultFontPath);
-    EXPECT_TRUE(font) << "the DejaVu font of fonts-dejavu-core is needed";
-    return font;
-}
+// Tests that draw glyphs with the default font.
+class WithFont : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        font = FrameLayers::LoadFont(wxString(), FrameLayers::kDefaultFontPath);
+        ASSERT_TRUE(font) << "the DejaVu font of fonts-dejavu-core is needed";
+    }
+    FrameLayers::FontPtr font;
+};
+using Badge = WithFont;
+using Texts = WithFont;
 
 // Bounding box of the pixels that differ from black.
 cv::Rect InkBox(const cv::Mat& m)
@@ -45,21 +51,20 @@ cvText WhiteText(cv::Point2f position, std::initializer_list<const char*> lines,
     return text;
 }
 
-cvROI Record(int mode, std::vector<cv::Point2f> points)
+cvROI Record(int mode, std::vector<cv::Point2f> points, cv::Scalar color = cv::Scalar(0, 0, 255, 255))
 {
     cvROI r;
     r.visible = true;
     r.mode = mode;
     r.points = std::move(points);
+    r.color = color;
     return r;
 }
 
 }  // namespace
 
-TEST(Badge, DrawsFilledOutlinedBoxInTheStateColour)
+TEST_F(Badge, DrawsFilledOutlinedBoxInTheStateColours)
 {
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
     const int height = FrameLayers::FitBadgeFontHeight(*font, "FAIL ", 100, 50);
     cv::Mat buffer(400, 600, CV_8UC3, cv::Scalar::all(0));
     int baseline = 0;
@@ -81,10 +86,7 @@ TEST(Badge, DrawsFilledOutlinedBoxInTheStateColour)
     EXPECT_LE(text.br().x, 598);
     EXPECT_GE(text.y, 3);
     EXPECT_LE(text.br().y, 54);
-}
 
-TEST(Badge, StateColours)
-{
     for (const auto& [state, colour] : {std::pair{0, cv::Vec3b(0, 255, 0)}, std::pair{-1, cv::Vec3b(0, 255, 0)},
                                        std::pair{2, cv::Vec3b(192, 192, 192)}}) {
         cv::Mat buffer(100, 600, CV_8UC3, cv::Scalar::all(0));
@@ -94,10 +96,8 @@ TEST(Badge, StateColours)
     }
 }
 
-TEST(Badge, FittedHeightIsTheLargestThatFits)
+TEST_F(Badge, FittedHeightIsTheLargestThatFits)
 {
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
     const std::string label = FrameLayers::WidestBadgeLabel(*font, "OK", "NG", "RECYCLE");
     EXPECT_EQ(label, "RECYCLE ");
     const int bw = 100, bh = 50;
@@ -116,16 +116,8 @@ TEST(Badge, FittedHeightIsTheLargestThatFits)
     EXPECT_EQ(FrameLayers::WidestBadgeLabel(*font, "PASS!", "F", "R"), "PASS! ");
 }
 
-TEST(Fonts, MissingFileFallsBackToTheDefault)
+TEST_F(Texts, DrawnBelowTheAnchorScaledWithTheZoomLineByLineOnTheirBackground)
 {
-    EXPECT_TRUE(FrameLayers::LoadFont("/no/such/font.ttf", FrameLayers::kDefaultFontPath));
-    EXPECT_FALSE(FrameLayers::LoadFont("/no/such/font.ttf", "/no/such/default.ttf"));
-}
-
-TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
-{
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
     const cvText text = WhiteText({50, 40}, {"Hello"}, 20);
 
     cv::Mat atOne(200, 300, CV_8UC3, cv::Scalar::all(0));
@@ -142,17 +134,15 @@ TEST(Texts, DrawnBelowTheAnchorScaledWithTheZoom)
     EXPECT_GE(two.x, 99);
     EXPECT_GE(two.y, 80);
     EXPECT_NEAR(two.height, 2 * one.height, 3);
-}
+    // A missing font file falls back to the default; without that there is no font.
+    EXPECT_TRUE(FrameLayers::LoadFont("/no/such/font.ttf", FrameLayers::kDefaultFontPath));
+    EXPECT_FALSE(FrameLayers::LoadFont("/no/such/font.ttf", "/no/such/default.ttf"));
 
-TEST(Texts, SecondLineAndBackground)
-{
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
-    cvText text = WhiteText({10, 10}, {"A", "B"}, 20);
-    text.bgColor = cv::Scalar(255, 0, 0);
-    text.drawBackground = true;
+    cvText twoLines = WhiteText({10, 10}, {"A", "B"}, 20);
+    twoLines.bgColor = cv::Scalar(255, 0, 0);
+    twoLines.drawBackground = true;
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(buffer, text, *font, MakeViewport({200, 200}, {200, 200}, 1.0), 1.0);
+    FrameLayers::DrawText(buffer, twoLines, *font, MakeViewport({200, 200}, {200, 200}, 1.0), 1.0);
     // Line 2 sits one step (20 + 10) below line 1; both have a blue box.
     cv::Mat blue;
     cv::inRange(buffer, cv::Scalar(255, 0, 0), cv::Scalar(255, 0, 0), blue);
@@ -211,16 +201,15 @@ TEST(ViewPoints, LengthsAreScaledPositionsMapped)
 TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
 {
     const Viewport view = MakeViewport({1000, 1000}, {300, 200}, 2.0, {100, 50});
-    cvROI line = Record(CvROIMode::Line, {{60, 40}, {100, 40}});
-    line.color = cv::Scalar(0, 255, 0, 255);
-    cvROI yellow = Record(CvROIMode::Rectangle, {{60, 60}, {20, 10}});
-    yellow.color = cv::Scalar(255, 0, 0, 255);
+    cvROI line = Record(CvROIMode::Line, {{60, 40}, {100, 40}}, cv::Scalar(0, 255, 0, 255));
+    cvROI yellow = Record(CvROIMode::Rectangle, {{60, 60}, {20, 10}}, cv::Scalar(255, 0, 0, 255));
     yellow.roiIndex = 0;  // drawn in the panel's ROI colour
     cvROI culled = Record(CvROIMode::Point, {{900, 900}});
-    culled.color = cv::Scalar(0, 0, 255, 255);
+    // A single point and a horizontal line have empty boxes and are still drawn.
+    cvROI point = Record(CvROIMode::Point, {{120, 40}}, cv::Scalar(255, 255, 255, 255));
     cv::Mat buffer = view.ExtractVisibleRegion(cv::Mat(1000, 1000, CV_8UC3, cv::Scalar::all(0)));
     ASSERT_FALSE(buffer.empty());
-    FrameLayers::DrawOverlays(buffer, {&line, &yellow, &culled, nullptr}, view, 2.0, {1000, 1000},
+    FrameLayers::DrawOverlays(buffer, {&line, &yellow, &culled, &point, nullptr}, view, 2.0, {1000, 1000},
                               cv::Scalar(0, 255, 255, 0));
     // Source (60, 40) is at ((60 - 50) * 2, (40 - 25) * 2) = (20, 30).
     EXPECT_EQ(At(buffer, 40, 30), cv::Vec3b(0, 255, 0));
@@ -229,31 +218,18 @@ TEST(Overlays, DrawnAtTheirViewPositionsInTheirColours)
     EXPECT_EQ(At(buffer, 40, 70), cv::Vec3b(0, 255, 255));
     EXPECT_EQ(At(buffer, 20, 80), cv::Vec3b(0, 255, 255));
     EXPECT_EQ(At(buffer, 40, 80), cv::Vec3b(0, 0, 0));
+    EXPECT_EQ(At(buffer, 142, 30), cv::Vec3b(255, 255, 255));
     cv::Mat red;
     cv::inRange(buffer, cv::Scalar(0, 0, 255), cv::Scalar(0, 0, 255), red);
     EXPECT_EQ(cv::countNonZero(red), 0);
 }
 
-TEST(Overlays, SinglePointAndHorizontalLineAreNotCulled)
-{
-    const Viewport view = MakeViewport({200, 200}, {200, 200}, 1.0);
-    cvROI point = Record(CvROIMode::Point, {{50, 50}});
-    point.color = cv::Scalar(0, 0, 255, 255);
-    cvROI line = Record(CvROIMode::Line, {{10, 120}, {150, 120}});
-    line.color = cv::Scalar(0, 255, 0, 255);
-    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawOverlays(buffer, {&point, &line}, view, 1.0, {200, 200}, cv::Scalar(0, 255, 255));
-    EXPECT_EQ(At(buffer, 52, 50), cv::Vec3b(0, 0, 255));
-    EXPECT_EQ(At(buffer, 80, 120), cv::Vec3b(0, 255, 0));
-}
-
 TEST(Overlays, MaskBlendsOnlyWhereSet)
 {
     const Viewport view = MakeViewport({100, 100}, {100, 100}, 1.0);
-    cvROI mask = Record(CvROIMode::Mask, {});
+    cvROI mask = Record(CvROIMode::Mask, {}, cv::Scalar(255, 0, 0, 127.5));
     mask.mask = cv::Mat(100, 100, CV_8UC1, cv::Scalar(0));
     mask.mask(cv::Rect(0, 0, 50, 100)).setTo(1);
-    mask.color = cv::Scalar(255, 0, 0, 127.5);
     cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(100));
     FrameLayers::DrawOverlays(buffer, {&mask}, view, 1.0, {100, 100}, cv::Scalar(0, 255, 255));
     const cv::Vec3b blended = At(buffer, 10, 10);
@@ -262,69 +238,50 @@ TEST(Overlays, MaskBlendsOnlyWhereSet)
     EXPECT_EQ(At(buffer, 80, 10), cv::Vec3b(100, 100, 100));
 }
 
-class TinyOverlays : public ::testing::TestWithParam<cvROI> {};
-
 // At a zoom where a record spans less than a screen pixel it is drawn as a dot
 // rather than skipped: it still shows in its colour where it lies.
-TEST_P(TinyOverlays, StillShowAtTheirPlace)
+TEST(Overlays, TinyOnesStillShowAtTheirPlaceAsDots)
 {
     const Viewport view = MakeViewport({2000, 2000}, {200, 200}, 0.1);
-    cvROI roi = GetParam();
-    roi.color = cv::Scalar(0, 0, 255, 255);
+    for (const cvROI& roi : {Record(CvROIMode::Line, {{1000, 1000}, {1004, 1003}}),
+                             Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}}),
+                             Record(CvROIMode::RotatedRectangle, {{1000, 1000}, {5, 4}}),
+                             Record(CvROIMode::Circle, {{1003, 1003}, {3, 0}}),
+                             Record(CvROIMode::Annulus, {{1003, 1003}, {3, 0}, {1, 0}, {0, 360}}),
+                             Record(CvROIMode::Polygon, {{1000, 1000}, {1005, 1000}, {1003, 1004}})}) {
+        SCOPED_TRACE(roi.mode);
+        cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
+        FrameLayers::DrawOverlays(buffer, {&roi}, view, 0.1, {2000, 2000}, cv::Scalar(0, 255, 255));
+        const cv::Rect ink = InkBox(buffer);
+        ASSERT_FALSE(ink.empty());
+        EXPECT_EQ(At(buffer, ink.x, ink.y), cv::Vec3b(0, 0, 255));
+        EXPECT_LE(cv::norm(ink.tl() - cv::Point(100, 100)), 3.0);
+    }
+    // An even-sided dot covers the record's centre pixel and the one after it, not the one before.
+    cvROI thick = Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}});
+    thick.thickness = 2;
     cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawOverlays(buffer, {&roi}, view, 0.1, {2000, 2000}, cv::Scalar(0, 255, 255));
-    const cv::Rect ink = InkBox(buffer);
-    ASSERT_FALSE(ink.empty());
-    EXPECT_EQ(At(buffer, ink.x, ink.y), cv::Vec3b(0, 0, 255));
-    EXPECT_LE(cv::norm(ink.tl() - cv::Point(100, 100)), 3.0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Overlays, TinyOverlays,
-    ::testing::Values(Record(CvROIMode::Line, {{1000, 1000}, {1004, 1003}}),
-                      Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}}),
-                      Record(CvROIMode::RotatedRectangle, {{1000, 1000}, {5, 4}}),
-                      Record(CvROIMode::Circle, {{1003, 1003}, {3, 0}}),
-                      Record(CvROIMode::Annulus, {{1003, 1003}, {3, 0}, {1, 0}, {0, 360}}),
-                      Record(CvROIMode::Polygon, {{1000, 1000}, {1005, 1000}, {1003, 1004}})),
-    [](const auto& info) { return "Mode" + std::to_string(info.param.mode); });
-
-// An even-sided dot covers the record's centre pixel and the one after it, not the one before.
-TEST(Overlays, EvenSidedDotStartsAtTheCentrePixel)
-{
-    cvROI roi = Record(CvROIMode::Rectangle, {{1000, 1000}, {5, 4}});
-    roi.thickness = 2;
-    roi.color = cv::Scalar(0, 0, 255, 255);
-    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawOverlays(buffer, {&roi}, MakeViewport({2000, 2000}, {200, 200}, 0.1), 0.1, {2000, 2000},
-                              cv::Scalar(0, 255, 255));
+    FrameLayers::DrawOverlays(buffer, {&thick}, view, 0.1, {2000, 2000}, cv::Scalar(0, 255, 255));
     EXPECT_EQ(InkBox(buffer), cv::Rect(100, 100, 2, 2));
 }
-
-struct UnusableText {
-    cv::Point2f position;
-    int fontHeight;
-    bool inked;
-    const char* line = "W";
-};
-
-class TextsOutOfRange : public ::testing::TestWithParam<UnusableText> {};
 
 // Positions and heights from callers are not trusted: unusable ones draw nothing
 // (or glyphs no taller than the view) instead of overflowing the pixel casts. A
 // long line anchored far left of the view is not drawn either.
-TEST_P(TextsOutOfRange, DrawNothingOrStayWithinTheBuffer)
+TEST_F(Texts, OutOfRangeDrawNothingOrStayWithinTheBuffer)
 {
-    auto font = DefaultFont();
-    ASSERT_TRUE(font);
-    const cvText text = WhiteText(GetParam().position, {GetParam().line}, GetParam().fontHeight);
-    cv::Mat buffer(60, 80, CV_8UC3, cv::Scalar::all(0));
-    FrameLayers::DrawText(buffer, text, *font, MakeViewport({80, 60}, {80, 60}, 1.0), 1.0);
-    EXPECT_EQ(cv::countNonZero(buffer.reshape(1)) > 0, GetParam().inked);
+    const struct {
+        cv::Point2f position;
+        int fontHeight;
+        bool inked;
+        const char* line = "W";
+    } rows[] = {{{std::nanf(""), 10.0f}, 20, false}, {{1e30f, 1e30f}, 20, false}, {{90.0f, 10.0f}, 20, false},
+                {{0.0f, 0.0f}, 2000000000, true},
+                {{-150.0f, 20.0f}, 20, false, "A very long line of text that would reach into the view"}};
+    for (const auto& row : rows) {
+        cv::Mat buffer(60, 80, CV_8UC3, cv::Scalar::all(0));
+        FrameLayers::DrawText(buffer, WhiteText(row.position, {row.line}, row.fontHeight), *font,
+                              MakeViewport({80, 60}, {80, 60}, 1.0), 1.0);
+        EXPECT_EQ(cv::countNonZero(buffer.reshape(1)) > 0, row.inked) << row.position << " " << row.fontHeight;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TextsOutOfRange,
-    ::testing::Values(UnusableText{{std::nanf(""), 10.0f}, 20, false}, UnusableText{{1e30f, 1e30f}, 20, false},
-                      UnusableText{{90.0f, 10.0f}, 20, false}, UnusableText{{0.0f, 0.0f}, 2000000000, true},
-                      UnusableText{{-150.0f, 20.0f}, 20, false, "A very long line of text that would reach into the view"}));

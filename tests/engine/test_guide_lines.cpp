@@ -69,40 +69,39 @@ TEST(GuideLineTables, RatiosAndCornerMarkLengths)
     EXPECT_EQ(GuideLines::CornerMarkLength(5000, 6000), 80);
 }
 
-TEST(GuideLinesWindowPath, ThirdsOn300x200)
+// Expected pixels: '#' green at the pixel, '~' green within one pixel (antialiasing), '.' none within one pixel.
+TEST(GuideLinesWindowPath, PixelsOfEveryMode)
 {
-    const wxImage img = DrawWindowPath(300, 200, Settings(GuideLineMode::RuleOfThirds));
-    // Dashes from the left edge: on [0, 20], off [20, 40], on again at 40; no line
-    // between the thirds; circles of diameter 10 around the crossings.
-    for (const auto& [x, y, green] : {std::tuple{10, 67, true}, {50, 133, true}, {30, 67, false}, {100, 10, true},
-                                      {200, 170, true}, {100, 30, false}, {150, 100, false}, {10, 100, false},
-                                      {205, 133, true}, {95, 67, true}})
-        EXPECT_EQ(GreenNear(img, x, y), green) << x << "," << y;
-}
-
-TEST(GuideLinesWindowPath, CenterCrossDashesRunFromTheCentre)
-{
-    const wxImage img = DrawWindowPath(100, 100, Settings(GuideLineMode::CenterCross));
-    for (int x : {55, 65, 92, 98, 35, 45, 2, 8})
-        EXPECT_TRUE(GreenAt(img, x, 50)) << x;
-    for (int x : {75, 85, 15, 25})
-        EXPECT_FALSE(GreenNear(img, x, 50)) << x;
-    EXPECT_TRUE(GreenAt(img, 50, 60));
-    EXPECT_FALSE(GreenNear(img, 50, 80));
-}
-
-TEST(GuideLinesWindowPath, AspectFrame)
-{
-    const wxImage img = DrawWindowPath(400, 400, Settings(GuideLineMode::AspectRatioMask));
-    // 16:9 frame (0, 87, 400, 225): edges at rows 87 and 311/312.
-    for (const auto& [x, y, green] : {std::tuple{200, 87, true}, {200, 311, true}, {200, 60, false},
-                                      {200, 200, false}, {200, 340, false}, {0, 200, true}})
-        EXPECT_EQ(GreenNear(img, x, y), green) << x << "," << y;
-    // At the target ratio the frame is the whole image.
-    const wxImage whole = DrawWindowPath(320, 180, Settings(GuideLineMode::AspectRatioMask));
-    EXPECT_TRUE(GreenNear(whole, 160, 0));
-    EXPECT_TRUE(GreenNear(whole, 0, 90));
-    EXPECT_FALSE(GreenNear(whole, 160, 90));
+    const struct {
+        GuideLineMode mode;
+        wxSize size;
+        std::vector<std::tuple<int, int, char>> pixels;
+    } cases[] = {
+        // Dashes from the left edge: on [0, 20], off [20, 40], on again at 40; no line
+        // between the thirds; circles of diameter 10 around the crossings.
+        {GuideLineMode::RuleOfThirds, {300, 200}, {{10, 67, '~'}, {50, 133, '~'}, {30, 67, '.'}, {100, 10, '~'},
+            {200, 170, '~'}, {100, 30, '.'}, {150, 100, '.'}, {10, 100, '.'}, {205, 133, '~'}, {95, 67, '~'}}},
+        // Dashes run outwards from the centre.
+        {GuideLineMode::CenterCross, {100, 100}, {{55, 50, '#'}, {65, 50, '#'}, {92, 50, '#'}, {98, 50, '#'},
+            {35, 50, '#'}, {45, 50, '#'}, {2, 50, '#'}, {8, 50, '#'}, {75, 50, '.'}, {85, 50, '.'}, {15, 50, '.'},
+            {25, 50, '.'}, {50, 60, '#'}, {50, 80, '.'}}},
+        // 16:9 frame (0, 87, 400, 225): edges at rows 87 and 311/312.
+        {GuideLineMode::AspectRatioMask, {400, 400}, {{200, 87, '~'}, {200, 311, '~'}, {200, 60, '.'},
+            {200, 200, '.'}, {200, 340, '.'}, {0, 200, '~'}}},
+        // At the target ratio the frame is the whole image.
+        {GuideLineMode::AspectRatioMask, {320, 180}, {{160, 0, '~'}, {0, 90, '~'}, {160, 90, '.'}}},
+        // L = 20; every leg of every corner shows, the bottom-right ones included.
+        {GuideLineMode::CornerMarkers, {300, 200}, {{10, 0, '#'}, {0, 10, '#'}, {289, 0, '#'}, {299, 10, '#'},
+            {10, 199, '#'}, {0, 189, '#'}, {289, 199, '#'}, {299, 189, '#'}, {40, 0, '.'}, {150, 100, '.'}}},
+        // Margins 5 % (20, 10) and 10 % (40, 20); dashes start at each rectangle's corner.
+        {GuideLineMode::SafeZones, {400, 200}, {{25, 10, '~'}, {45, 20, '~'}, {200, 100, '.'}}},
+    };
+    for (const auto& c : cases) {
+        const wxImage img = DrawWindowPath(c.size.x, c.size.y, Settings(c.mode));
+        for (const auto& [x, y, expected] : c.pixels)
+            EXPECT_EQ(expected == '#' ? GreenAt(img, x, y) : GreenNear(img, x, y), expected != '.')
+                << static_cast<int>(c.mode) << " at " << x << "," << y;
+    }
 }
 
 TEST(GuideLinesWindowPath, NothingWhenOffHiddenTransparentOrEmpty)
@@ -115,41 +114,46 @@ TEST(GuideLinesWindowPath, NothingWhenOffHiddenTransparentOrEmpty)
     EXPECT_GT(GreenCount(DrawWindowPath(120, 80, Settings(GuideLineMode::DiagonalLines))), 60);
 }
 
-TEST(GuideLinesWindowPath, CornerMarksAndSafeZones)
+// Buffer path, the buffer filled with `fill` before drawing.
+TEST(GuideLinesBufferPath, PixelsOfEveryMode)
 {
-    const wxImage corners = DrawWindowPath(300, 200, Settings(GuideLineMode::CornerMarkers));
-    // L = 20; every leg of every corner shows, the bottom-right ones included.
-    for (const auto& [x, y] : {std::pair{10, 0}, {0, 10}, {289, 0}, {299, 10}, {10, 199}, {0, 189}, {289, 199},
-                               {299, 189}})
-        EXPECT_TRUE(GreenAt(corners, x, y)) << x << "," << y;
-    EXPECT_FALSE(GreenNear(corners, 40, 0));
-    EXPECT_FALSE(GreenNear(corners, 150, 100));
-
-    const wxImage zones = DrawWindowPath(400, 200, Settings(GuideLineMode::SafeZones));
-    // Margins 5 % (20, 10) and 10 % (40, 20); dashes start at each rectangle's corner.
-    EXPECT_TRUE(GreenNear(zones, 25, 10));
-    EXPECT_TRUE(GreenNear(zones, 45, 20));
-    EXPECT_FALSE(GreenNear(zones, 200, 100));
-}
-
-TEST(GuideLinesBufferPath, ThirdsAtScaleOneIgnoreAlpha)
-{
-    cv::Mat buffer(200, 300, CV_8UC3, cv::Scalar::all(0));
-    const Viewport vp = MakeViewport({300, 200}, {300, 200}, 1.0);
-    GuideLines::DrawOnVisibleBuffer(buffer, vp, {300, 200}, Settings(GuideLineMode::RuleOfThirds, {0, 255, 0, 0}));
-    // Dash step 10: [0, 10] drawn, [10, 20] gap.
-    for (const auto& [x, y, green] : {std::tuple{5, 67, 255}, {15, 67, 0}, {100, 5, 255}, {150, 100, 0}})
-        EXPECT_EQ(buffer.at<cv::Vec3b>(y, x), cv::Vec3b(0, green, 0)) << x << "," << y;
+    const cv::Vec3b green(0, 255, 0), black(0, 0, 0), dark = cv::Vec3b::all(50);
+    const struct {
+        GuideLineSettings settings;
+        cv::Size source;
+        int scale;
+        int fill;
+        std::vector<std::tuple<int, int, cv::Vec3b>> pixels;
+    } cases[] = {
+        // Alpha is ignored; dash step 10: [0, 10] drawn, [10, 20] gap.
+        {Settings(GuideLineMode::RuleOfThirds, {0, 255, 0, 0}), {300, 200}, 1, 0,
+         {{5, 67, green}, {15, 67, black}, {100, 5, green}, {150, 100, black}}},
+        // 16:9 frame: rows 87.5 to 312.5, mapped to 88 and 312; outside it is darkened.
+        {Settings(GuideLineMode::AspectRatioMask), {400, 400}, 1, 100,
+         {{200, 40, dark}, {200, 380, dark}, {200, 200, cv::Vec3b::all(100)}, {200, 88, green}, {200, 312, green}}},
+        // At scale 2 marks of 20 source pixels are 40 long and the far legs lie on
+        // the last buffer column and row.
+        {Settings(GuideLineMode::CornerMarkers), {300, 200}, 2, 0,
+         {{39, 0, green}, {0, 39, green}, {599, 39, green}, {560, 399, green}, {599, 360, green}, {45, 0, black},
+          {550, 399, black}}},
+        {Settings(GuideLineMode::CenterCross), {100, 100}, 1, 0,
+         {{60, 50, green}, {80, 50, black}, {95, 50, green}, {25, 50, black}}},
+    };
+    for (const auto& c : cases) {
+        cv::Mat buffer(c.source * c.scale, CV_8UC3, cv::Scalar::all(c.fill));
+        GuideLines::DrawOnVisibleBuffer(buffer, MakeViewport(c.source, buffer.size(), c.scale), c.source, c.settings);
+        for (const auto& [x, y, colour] : c.pixels)
+            EXPECT_EQ(buffer.at<cv::Vec3b>(y, x), colour)
+                << static_cast<int>(c.settings.mode) << " at " << x << "," << y;
+    }
 }
 
 TEST(GuideLinesBufferPath, FollowsZoomAndScroll)
 {
     // Source 1000 x 1000 at scale 2, scrolled to (600, 600): source x 300 to
     // 400 is visible, so the vertical third at 333.33 lands at buffer x 67.
-    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(0));
     const Viewport vp = MakeViewport({1000, 1000}, {200, 200}, 2.0, {600, 600});
-    const cv::Mat visible = vp.ExtractVisibleRegion(cv::Mat(1000, 1000, CV_8UC3, cv::Scalar::all(0)));
-    buffer = visible;
+    cv::Mat buffer = vp.ExtractVisibleRegion(cv::Mat(1000, 1000, CV_8UC3, cv::Scalar::all(0)));
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {1000, 1000}, Settings(GuideLineMode::RuleOfThirds));
     // Row 25 lies in a dash of the vertical line and away from the horizontal
     // third (buffer row 67).
@@ -158,27 +162,6 @@ TEST(GuideLinesBufferPath, FollowsZoomAndScroll)
         if (buffer.at<cv::Vec3b>(25, x)[1] == 255)
             greenColumns.push_back(x);
     EXPECT_EQ(greenColumns, std::vector<int>{67});
-}
-
-TEST(GuideLinesBufferPath, SafeZonesOutsideTheViewDrawNothing)
-{
-    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(40));
-    const cv::Mat before = buffer.clone();
-    const Viewport vp = MakeViewport({1000, 1000}, {200, 200}, 4.0, {1600, 1600});
-    GuideLines::DrawOnVisibleBuffer(buffer, vp, {1000, 1000}, Settings(GuideLineMode::SafeZones));
-    EXPECT_EQ(cv::norm(buffer, before, cv::NORM_INF), 0.0);
-}
-
-TEST(GuideLinesBufferPath, AspectMaskDarkensOutsideTheFrame)
-{
-    cv::Mat buffer(400, 400, CV_8UC3, cv::Scalar::all(100));
-    const Viewport vp = MakeViewport({400, 400}, {400, 400}, 1.0);
-    GuideLines::DrawOnVisibleBuffer(buffer, vp, {400, 400}, Settings(GuideLineMode::AspectRatioMask));
-    // 16:9 frame: rows 87.5 to 312.5, mapped to 88 and 312.
-    for (const auto& [y, colour] : {std::pair{40, cv::Vec3b(50, 50, 50)}, {380, cv::Vec3b(50, 50, 50)},
-                                    {200, cv::Vec3b(100, 100, 100)}, {88, cv::Vec3b(0, 255, 0)},
-                                    {312, cv::Vec3b(0, 255, 0)}})
-        EXPECT_EQ(buffer.at<cv::Vec3b>(y, 200), colour) << y;
 }
 
 TEST(GuideLinesBufferPath, AspectMaskDarkensAViewWhollyOutsideTheFrame)
@@ -191,20 +174,6 @@ TEST(GuideLinesBufferPath, AspectMaskDarkensAViewWhollyOutsideTheFrame)
     settings.aspectRatio = AspectRatio::AR_1_1;
     GuideLines::DrawOnVisibleBuffer(buffer, vp, {1600, 400}, settings);
     EXPECT_EQ(cv::countNonZero(buffer.reshape(1) != 50), 0);
-}
-
-TEST(GuideLinesBufferPath, CornerMarksScaleWithTheZoom)
-{
-    // Source 300 x 200 at scale 2: marks of 20 source pixels are 40 long and
-    // the far legs lie on the last buffer column and row.
-    const Viewport vp = MakeViewport({300, 200}, {600, 400}, 2.0);
-    cv::Mat buffer = vp.ExtractVisibleRegion(cv::Mat(200, 300, CV_8UC3, cv::Scalar::all(0)));
-    ASSERT_EQ(buffer.size(), cv::Size(600, 400));
-    GuideLines::DrawOnVisibleBuffer(buffer, vp, {300, 200}, Settings(GuideLineMode::CornerMarkers));
-    for (const auto& [x, y] : {std::pair{39, 0}, {0, 39}, {599, 39}, {560, 399}, {599, 360}})
-        EXPECT_EQ(buffer.at<cv::Vec3b>(y, x)[1], 255) << x << "," << y;
-    EXPECT_EQ(buffer.at<cv::Vec3b>(0, 45)[1], 0);
-    EXPECT_EQ(buffer.at<cv::Vec3b>(399, 550)[1], 0);
 }
 
 TEST(GuideLines, WidthsBelowOneDrawOnePixelLines)
@@ -221,20 +190,21 @@ TEST(GuideLines, WidthsBelowOneDrawOnePixelLines)
     }
 }
 
-TEST(GuideLinesBufferPath, CenterCrossAndNothingForDegenerateInput)
+TEST(GuideLinesBufferPath, NothingForDegenerateInputOrOutsideTheView)
 {
-    cv::Mat buffer(100, 100, CV_8UC3, cv::Scalar::all(0));
     const Viewport vp = MakeViewport({100, 100}, {100, 100}, 1.0);
-    GuideLines::DrawOnVisibleBuffer(buffer, vp, {100, 100}, Settings(GuideLineMode::CenterCross));
-    for (const auto& [x, green] : {std::pair{60, 255}, {80, 0}, {95, 255}, {25, 0}})
-        EXPECT_EQ(buffer.at<cv::Vec3b>(50, x)[1], green) << x;
-
     cv::Mat untouched(50, 50, CV_8UC3, cv::Scalar::all(0));
     GuideLines::DrawOnVisibleBuffer(untouched, vp, {0, 100}, Settings(GuideLineMode::DiagonalLines));
     GuideLineSettings hidden = Settings(GuideLineMode::DiagonalLines);
     hidden.visible = false;
     GuideLines::DrawOnVisibleBuffer(untouched, vp, {100, 100}, hidden);
     EXPECT_EQ(cv::countNonZero(untouched.reshape(1)), 0);
+    // Safe zones wholly outside the view.
+    cv::Mat buffer(200, 200, CV_8UC3, cv::Scalar::all(40));
+    const cv::Mat before = buffer.clone();
+    GuideLines::DrawOnVisibleBuffer(buffer, MakeViewport({1000, 1000}, {200, 200}, 4.0, {1600, 1600}), {1000, 1000},
+                                    Settings(GuideLineMode::SafeZones));
+    EXPECT_EQ(cv::norm(buffer, before, cv::NORM_INF), 0.0);
     cv::Mat empty;
     GuideLines::DrawOnVisibleBuffer(empty, vp, {100, 100}, Settings(GuideLineMode::DiagonalLines));
     EXPECT_TRUE(empty.empty());

@@ -1,13 +1,10 @@
 // The basic panel's image pipeline in a real (shown) wx window.
 #include "tivra/engine/TivraROIPanel/TivraPanel.h"
+#include "ShownFrame.h"
 
-#include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
-#include <wx/app.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
 #include <wx/rawbmp.h>
-#include <wx/utils.h>
 
 #include <cstdio>
 #include <fstream>
@@ -22,22 +19,13 @@ public:
     wxSize BestClientSize() const { return DoGetBestClientSize(); }
 };
 
-class TivraPanelTest : public ::testing::Test {
+class TivraPanelTest : public ShownFrameTest {
 protected:
     void SetUp() override
     {
-        m_frame = new wxFrame(nullptr, wxID_ANY, "panel test", wxPoint(0, 0), wxSize(500, 500));
-        // A frame stretches a lone child over its client area; the container
-        // takes that role so the panel keeps the size the tests give it.
-        wxWindow* container = new wxWindow(m_frame, wxID_ANY);
-        m_panel = new ProbePanel(container, wxID_ANY, wxPoint(0, 0), wxSize(400, 400), 0, "probe");
-        m_frame->Show();
-        wxYield();
-    }
-    void TearDown() override
-    {
-        m_frame->Destroy();
-        wxYield();
+        ShownFrameTest::SetUp();
+        m_panel = new ProbePanel(m_container, wxID_ANY, wxPoint(0, 0), wxSize(400, 400), 0, "probe");
+        ShowFrame();
     }
 
     static std::string TempPath(const std::string& name)
@@ -46,7 +34,6 @@ protected:
             .ToStdString();
     }
 
-    wxFrame* m_frame = nullptr;
     ProbePanel* m_panel = nullptr;
 };
 
@@ -59,18 +46,9 @@ cv::Vec4b Argb(wxBitmap& bitmap, int x, int y)
     return {it.Alpha(), it.Red(), it.Green(), it.Blue()};
 }
 
-cv::Mat Gradient(int rows, int cols)
-{
-    cv::Mat m(rows, cols, CV_8UC3);
-    for (int y = 0; y < rows; ++y)
-        for (int x = 0; x < cols; ++x)
-            m.at<cv::Vec3b>(y, x) = cv::Vec3b(x % 256, y % 256, (x + y) % 256);
-    return m;
-}
-
 }  // namespace
 
-TEST_F(TivraPanelTest, GrayImageBecomesBgrSourceAndOpaqueGrayBitmap)
+TEST_F(TivraPanelTest, GrayImageBecomesBgrSourceAndOpaqueGrayBitmapShownWithoutACopy)
 {
     const cv::Mat gray(480, 640, CV_8UC1, cv::Scalar(123));
     ASSERT_TRUE(m_panel->SetCVmat(gray, false, false));
@@ -81,6 +59,16 @@ TEST_F(TivraPanelTest, GrayImageBecomesBgrSourceAndOpaqueGrayBitmap)
     EXPECT_EQ(Argb(bmp, 0, 0), cv::Vec4b(255, 123, 123, 123));
     EXPECT_EQ(Argb(bmp, 639, 479), cv::Vec4b(255, 123, 123, 123));
     EXPECT_EQ(m_panel->GetVirtualSize(), wxSize(640, 480));
+
+    // Original mode shows the source without a second copy.
+    const cv::Mat image = Gradient(50, 70);
+    ASSERT_TRUE(m_panel->SetCVmat(image, false, false));
+    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
+    const cv::Mat& shown = m_panel->GetDrawMat();
+    EXPECT_EQ(shown.data, m_panel->GetSourceMat().data);
+    EXPECT_EQ(m_panel->GetRawMat().data, shown.data);
+    EXPECT_NE(m_panel->GetSourceMat().data, image.data);
+    EXPECT_EQ(cv::norm(shown, image, cv::NORM_INF), 0.0);
 }
 
 TEST_F(TivraPanelTest, BitmapsCarryColourOrderAndAlphaOrAreRefused)
@@ -111,19 +99,7 @@ TEST_F(TivraPanelTest, BitmapsCarryColourOrderAndAlphaOrAreRefused)
     EXPECT_EQ(m_panel->GetSourceMat().size(), cv::Size(10, 10));
 }
 
-TEST_F(TivraPanelTest, OriginalModeShowsTheSourceWithoutASecondCopy)
-{
-    const cv::Mat image = Gradient(50, 70);
-    ASSERT_TRUE(m_panel->SetCVmat(image, false, false));
-    EXPECT_DOUBLE_EQ(m_panel->GetScale(), 1.0);
-    const cv::Mat& shown = m_panel->GetDrawMat();
-    EXPECT_EQ(shown.data, m_panel->GetSourceMat().data);
-    EXPECT_EQ(m_panel->GetRawMat().data, shown.data);
-    EXPECT_NE(m_panel->GetSourceMat().data, image.data);
-    EXPECT_EQ(cv::norm(shown, image, cv::NORM_INF), 0.0);
-}
-
-TEST_F(TivraPanelTest, ZoomToFitEnlargesAndKeepScaleKeepsIt)
+TEST_F(TivraPanelTest, ZoomToFitEnlargesKeepScaleKeepsItAndThinImagesKeepAPixel)
 {
     m_panel->SetClientSize(400, 400);
     m_panel->SetDisplayMode(1);
@@ -139,30 +115,16 @@ TEST_F(TivraPanelTest, ZoomToFitEnlargesAndKeepScaleKeepsIt)
     m_panel->SetDisplayMode(0);
     ASSERT_TRUE(m_panel->UpdateCVmat());
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(40, 40));
-}
 
-TEST_F(TivraPanelTest, FittingAThinImageKeepsAtLeastOnePixel)
-{
-    m_panel->SetClientSize(400, 400);
+    // Fitting a thin image keeps at least one pixel: scale 0.1 would make the 2 rows 0.2 of a pixel high.
     m_panel->SetDisplayMode(1);
-    // Scale 0.1 would make the 2 rows 0.2 of a pixel high.
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(2, 4000), false, false));
     EXPECT_DOUBLE_EQ(m_panel->GetScale(), 0.1);
     EXPECT_EQ(m_panel->GetDrawMat().size(), cv::Size(400, 1));
     EXPECT_TRUE(m_panel->GetBitmap().IsOk());
 }
 
-TEST_F(TivraPanelTest, InternalRenderNeedsASourceImage)
-{
-    EXPECT_FALSE(m_panel->SetCVmat(Gradient(5, 5), true, false));
-    EXPECT_TRUE(m_panel->GetSourceMat().empty());
-    EXPECT_FALSE(m_panel->GetBitmap().IsOk());
-    ASSERT_TRUE(m_panel->SetCVmat(Gradient(5, 6), false, false));
-    EXPECT_TRUE(m_panel->SetCVmat(cv::Mat(), true, false));
-    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(6, 5));
-}
-
-TEST_F(TivraPanelTest, LoadsFilesByExtensionAndSaturatesSixteenBits)
+TEST_F(TivraPanelTest, LoadsFilesByExtensionSaturatesSixteenBitsAndKeepsTheSourceUnderDisplayOnlyImages)
 {
     const std::string png16 = TempPath("deep.png");
     cv::Mat deep(3, 4, CV_16UC1, cv::Scalar(1000));
@@ -192,10 +154,8 @@ TEST_F(TivraPanelTest, LoadsFilesByExtensionAndSaturatesSixteenBits)
     EXPECT_FALSE(m_panel->GetBitmap().IsOk());
     std::remove(jpeg.c_str());
     std::remove(odd.c_str());
-}
 
-TEST_F(TivraPanelTest, DisplayOnlyImagesLeaveTheSourceAlone)
-{
+    // Display-only images leave the source alone.
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(10, 20), false, false));
     cv::Mat other = Gradient(30, 30);
     m_panel->SetDisplayMode(1);
@@ -233,10 +193,15 @@ TEST_F(TivraPanelTest, SavesSourceOrDisplayImage)
     std::remove(shown.c_str());
 }
 
-TEST_F(TivraPanelTest, BestClientSizeAndHooks)
+TEST_F(TivraPanelTest, InternalRenderNeedsASourceImageAndHooksKeepIt)
 {
     EXPECT_EQ(m_panel->BestClientSize(), wxSize(64, 48));
+    EXPECT_FALSE(m_panel->SetCVmat(Gradient(5, 5), true, false));
+    EXPECT_TRUE(m_panel->GetSourceMat().empty());
+    EXPECT_FALSE(m_panel->GetBitmap().IsOk());
     ASSERT_TRUE(m_panel->SetCVmat(Gradient(30, 50), false, false));
+    EXPECT_TRUE(m_panel->SetCVmat(cv::Mat(), true, false));
+    EXPECT_EQ(m_panel->GetBitmap().GetSize(), wxSize(50, 30));
     EXPECT_EQ(m_panel->BestClientSize(), wxSize(50, 30));
 
     m_panel->SetZoomIn();

@@ -13,11 +13,9 @@ namespace {
 cv::Mat CoordinateImage(int width, int height)
 {
     cv::Mat img(height, width, CV_8UC3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
             img.at<cv::Vec3b>(y, x) = cv::Vec3b(x % 256, y % 256, (x / 256) + 16 * (y / 256));
-        }
-    }
     return img;
 }
 
@@ -27,13 +25,12 @@ void ExpectNearestNeighbour(const cv::Mat& out, const cv::Mat& source, cv::Rect 
 {
     ASSERT_EQ(out.cols, cvRound(visible.width * scale));
     ASSERT_EQ(out.rows, cvRound(visible.height * scale));
-    for (int j = 0; j < out.rows; j += 7) {
+    for (int j = 0; j < out.rows; j += 7)
         for (int i = 0; i < out.cols; i += 5) {
             const int sx = visible.x + std::min(static_cast<int>(std::floor(i / scale)), visible.width - 1);
             const int sy = visible.y + std::min(static_cast<int>(std::floor(j / scale)), visible.height - 1);
             ASSERT_EQ(out.at<cv::Vec3b>(j, i), source.at<cv::Vec3b>(sy, sx)) << "at " << i << "," << j;
         }
-    }
 }
 
 } // namespace
@@ -96,44 +93,32 @@ TEST(Viewport, VisibleRectangle)
               cv::Point2f(5, 10));
 }
 
-TEST(Viewport, NearlyOneScaleIsShownOneToOne)
+// The copy never shares the source's memory.
+TEST(Viewport, ExtractedRegionIsANearestNeighbourCopyOneToOneNearScaleOne)
 {
-    const cv::Mat source = CoordinateImage(300, 200);
-    const Viewport nearOne = MakeViewport({300, 200}, {100, 80}, 1.005, {10, 20});
+    const cv::Mat source = CoordinateImage(640, 480);
+    const cv::Mat before = source.clone();
+    for (double scale : {0.1, 0.25, 0.37, 0.5, 1.0, 2.0, 3.5, 8.0}) {
+        SCOPED_TRACE(scale);
+        const Viewport vp = MakeViewport({640, 480}, {160, 100}, scale, {33, 17});
+        cv::Mat out = vp.ExtractVisibleRegion(source);
+        ASSERT_FALSE(out.empty());
+        ExpectNearestNeighbour(out, source, vp.GetVisibleROI(), scale);
+        out.setTo(cv::Scalar(1, 2, 3));
+        EXPECT_EQ(cv::norm(source, before, cv::NORM_INF), 0.0);
+    }
+
+    // A scale of nearly one is shown one to one.
+    const Viewport nearOne = MakeViewport({640, 480}, {100, 80}, 1.005, {10, 20});
     const cv::Rect visible = nearOne.GetVisibleROI();
     const cv::Mat out = nearOne.ExtractVisibleRegion(source);
     ASSERT_EQ(out.size(), visible.size());
     EXPECT_EQ(cv::norm(out, source(visible), cv::NORM_INF), 0.0);
-
-    const Viewport scaled = MakeViewport({300, 200}, {100, 80}, 1.02, {10, 20});
+    const Viewport scaled = MakeViewport({640, 480}, {100, 80}, 1.02, {10, 20});
     EXPECT_NE(scaled.ExtractVisibleRegion(source).size(), scaled.GetVisibleROI().size());
 }
 
-TEST(Viewport, ExtractedRegionIsANearestNeighbourCopy)
-{
-    const cv::Mat source = CoordinateImage(640, 480);
-    for (double scale : {0.1, 0.25, 0.37, 0.5, 1.0, 2.0, 3.5, 8.0}) {
-        SCOPED_TRACE(scale);
-        const Viewport vp = MakeViewport({640, 480}, {160, 100}, scale, {33, 17});
-        const cv::Rect visible = vp.GetVisibleROI();
-        const cv::Mat out = vp.ExtractVisibleRegion(source);
-        ASSERT_FALSE(out.empty());
-        ExpectNearestNeighbour(out, source, visible, scale);
-    }
-}
-
-TEST(Viewport, ExtractedRegionNeverSharesMemory)
-{
-    cv::Mat source = CoordinateImage(64, 64);
-    const cv::Mat before = source.clone();
-    for (double scale : {0.5, 1.0, 2.0}) {
-        cv::Mat out = MakeViewport({64, 64}, {32, 32}, scale, {0, 0}).ExtractVisibleRegion(source);
-        out.setTo(cv::Scalar(1, 2, 3));
-        EXPECT_EQ(cv::norm(source, before, cv::NORM_INF), 0.0) << "scale " << scale;
-    }
-}
-
-TEST(Viewport, SourceSmallerThanReportedSizeIsClippedNotOverrun)
+TEST(Viewport, SmallSourcesAreClippedNotOverrunAndKeepAPixel)
 {
     const cv::Mat source = CoordinateImage(50, 40);
     const Viewport vp = MakeViewport({200, 200}, {100, 100}, 1.0, {10, 10});
@@ -141,16 +126,13 @@ TEST(Viewport, SourceSmallerThanReportedSizeIsClippedNotOverrun)
     ASSERT_EQ(out.size(), cv::Size(40, 30));
     EXPECT_EQ(cv::norm(out, source(cv::Rect(10, 10, 40, 30)), cv::NORM_INF), 0.0);
     EXPECT_TRUE(MakeViewport({200, 200}, {100, 100}, 1.0, {60, 60}).ExtractVisibleRegion(source).empty());
-}
 
-TEST(Viewport, TinyImageAtLowZoomGivesAtLeastOnePixel)
-{
-    const cv::Mat source = CoordinateImage(5, 30);
-    cv::Mat out;
-    ASSERT_NO_THROW(out = MakeViewport({5, 30}, {100, 100}, 0.1, {0, 0}).ExtractVisibleRegion(source));
-    EXPECT_EQ(out.size(), cv::Size(1, 3));
-    EXPECT_EQ(out.at<cv::Vec3b>(0, 0), source.at<cv::Vec3b>(0, 0));
-    EXPECT_EQ(out.at<cv::Vec3b>(2, 0), source.at<cv::Vec3b>(20, 0));
+    // A tiny image at low zoom gives at least one pixel.
+    const cv::Mat tiny =
+        MakeViewport({5, 30}, {100, 100}, 0.1, {0, 0}).ExtractVisibleRegion(source(cv::Rect(0, 0, 5, 30)));
+    ASSERT_EQ(tiny.size(), cv::Size(1, 3));
+    EXPECT_EQ(tiny.at<cv::Vec3b>(0, 0), source.at<cv::Vec3b>(0, 0));
+    EXPECT_EQ(tiny.at<cv::Vec3b>(2, 0), source.at<cv::Vec3b>(20, 0));
 }
 
 TEST(Viewport, MappingsBothWays)
@@ -162,9 +144,8 @@ TEST(Viewport, MappingsBothWays)
     const std::vector<cv::Point2f> pts = {{0, 0}, {60, 30}, {123.25f, 7.5f}, {-4, 999}};
     const std::vector<cv::Point2f> mapped = vp.OriginalToView(pts);
     ASSERT_EQ(mapped.size(), pts.size());
-    for (size_t i = 0; i < pts.size(); ++i) {
+    for (size_t i = 0; i < pts.size(); ++i)
         EXPECT_EQ(mapped[i], vp.OriginalToView(pts[i]));
-    }
 
     Viewport centred = MakeViewport({100, 50}, {400, 300}, 2.0, {0, 0});
     centred.SetCenteringEnabled(true);

@@ -15,14 +15,12 @@ namespace {
 bool Same(const ROIStateValue& a, const ROIStateValue& b)
 {
     return a.type == b.type && a.flag == b.flag && a.text == b.text && a.number == b.number &&
-           std::equal(a.items.begin(), a.items.end(), b.items.begin(), b.items.end(),
-                      [](const ROIStateValue& x, const ROIStateValue& y) { return Same(x, y); });
+           std::equal(a.items.begin(), a.items.end(), b.items.begin(), b.items.end(), Same);
 }
 
-bool Same(const ROIStateFields& a, const ROIStateFields& b)
+bool SameField(const ROIStateFields::value_type& a, const ROIStateFields::value_type& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const auto& x, const auto& y) { return x.first == y.first && Same(x.second, y.second); });
+    return a.first == b.first && Same(a.second, b.second);
 }
 
 }  // namespace
@@ -35,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::invalid_argument&) {
         return 0;
     }
-    const ROIStateFields saved = ROIState::Save(state);
-    if (!Same(ROIState::Save(ROIState::Load(saved)), saved))
+    const ROIStateFields saved = ROIState::Save(state), again = ROIState::Save(ROIState::Load(saved));
+    if (!std::equal(saved.begin(), saved.end(), again.begin(), again.end(), SameField))
         std::abort();
     return 0;
 }

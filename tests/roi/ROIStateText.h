@@ -6,26 +6,17 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "tivra/roi/ROIState.h"
 
-// A value of a host type the reader does not know, by the type's name.
-inline ROIStateValue HostValue(const std::string& typeName)
-{
-    ROIStateValue value;
-    value.text = typeName;
-    return value;
-}
-
 inline ROIStateValue ROIStateListOf(std::istringstream& rest)
 {
-    std::vector<ROIStateValue> pairs;
-    std::string token;
-    std::vector<ROIStateValue> pair;
-    while (rest >> token) {
+    std::vector<ROIStateValue> pairs, pair;
+    for (std::string token; rest >> token;) {
         pair.push_back(ROIStateValue::Real(std::strtod(token.c_str(), nullptr)));
         if (pair.size() == 2)
-            pairs.push_back(ROIStateValue::Sequence(std::move(pair))), pair.clear();
+            pairs.push_back(ROIStateValue::Sequence(std::exchange(pair, {})));
     }
     if (!pair.empty())
         pairs.push_back(ROIStateValue::Sequence(std::move(pair)));
@@ -36,8 +27,7 @@ inline ROIStateFields ParseROIStateText(const std::string& text)
 {
     ROIStateFields fields;
     std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
         std::istringstream rest(line);
         std::string name, type, value;
         rest >> name >> type;
@@ -55,7 +45,7 @@ inline ROIStateFields ParseROIStateText(const std::string& text)
         else if (type == "t")
             fields[name] = ROIStateValue::String(value);
         else
-            fields[name] = HostValue(value);
+            fields[name] = {ROIStateValue::Type::Other, false, 0.0, value};
     }
     return fields;
 }

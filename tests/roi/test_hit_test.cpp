@@ -20,13 +20,6 @@ void ExpectHit(const ROIHitResult& r, int handle, float distance, int vertex = -
     EXPECT_NEAR(r.distance, distance, 1e-4);
 }
 
-std::vector<cv::Point2f> RotatedCorners(cv::Point2f centre, cv::Size2f size, float angle)
-{
-    cv::Point2f c[4];
-    cv::RotatedRect(centre, size, angle).points(c);
-    return {c[0], c[1], c[2], c[3]};
-}
-
 } // namespace
 
 // Segment distances clamp to the ends; a polygon's outline is closed.
@@ -45,7 +38,6 @@ TEST(ROIGeometry, DistancesContainmentAndBoundingBox)
     for (auto [p, inside] : {std::pair{cv::Point2f(10, 20), true}, {cv::Point2f(15, 22), false},
                              {cv::Point2f(12, 25), false}, {cv::Point2f(14.9f, 24.9f), true}})
         EXPECT_EQ(ROIGeometry::IsInsideRect(p, cv::Rect2f(10, 20, 5, 5)), inside) << p;
-
     EXPECT_EQ(ROIGeometry::GetBoundingBox({}), cv::Rect());
     EXPECT_EQ(ROIGeometry::GetBoundingBox({{1.7f, 2.9f}, {5.2f, 8.1f}}), cv::Rect(1, 2, 3, 5));
     EXPECT_EQ(ROIGeometry::GetBoundingBox({{-1.5f, -2.5f}, {1, 1}}), cv::Rect(-1, -2, 2, 3));
@@ -78,26 +70,22 @@ TEST(ROIHitTest, EveryShapeByItsHandles)
     ExpectMiss(ROIHitTest::TestRectangle({10, 30}, cv::Rect2f(10, 10, 0, 50), 5.0f));
     ExpectMiss(ROIHitTest::TestRectangle({10, 10}, cv::Rect2f(10, 10, 50, 0), 5.0f));
     const float tol = 5.0f;
-    const std::vector<cv::Point2f> c = RotatedCorners({100, 100}, {80, 40}, 30.0f);
-    ExpectMiss(ROIHitTest::TestRotatedRectangle({100, 100}, {c[0], c[1], c[2]}, {100, 100}, 30.0f, tol));
-
     const cv::Point2f centre(100, 100);
+    std::vector<cv::Point2f> c(4);
+    cv::RotatedRect(centre, {80, 40}, 30.0f).points(c.data());
+    ExpectMiss(ROIHitTest::TestRotatedRectangle(centre, {c[0], c[1], c[2]}, centre, 30.0f, tol));
+    const auto turned = [&](cv::Point2f p) { return ROIHitTest::TestRotatedRectangle(p, c, centre, 30.0f, tol); };
     const cv::Point2f mid23 = (c[2] + c[3]) * 0.5f;
     const cv::Point2f outward = (mid23 - centre) / static_cast<float>(cv::norm(mid23 - centre));
-    ExpectHit(ROIHitTest::TestRotatedRectangle(mid23 + outward * (1.2f * tol), c, centre, 30.0f, tol),
-              ROIHandle::RightEdge, 1.2f * tol);
-    ExpectMiss(ROIHitTest::TestRotatedRectangle(mid23 + outward * (1.6f * tol), c, centre, 30.0f, tol));
-
+    ExpectHit(turned(mid23 + outward * (1.2f * tol)), ROIHandle::RightEdge, 1.2f * tol);
+    ExpectMiss(turned(mid23 + outward * (1.6f * tol)));
     const cv::Point2f mid30 = (c[3] + c[0]) * 0.5f;
     const cv::Point2f inward = (centre - mid30) / static_cast<float>(cv::norm(centre - mid30));
-    ExpectHit(ROIHitTest::TestRotatedRectangle(mid30 + inward * 2.0f, c, centre, 30.0f, tol),
-              ROIHandle::BottomEdge, 2.0f);
-    ExpectHit(ROIHitTest::TestRotatedRectangle((c[1] + c[2]) * 0.5f, c, centre, 30.0f, tol),
-              ROIHandle::RotateHandle, 0.0f);
-    ExpectHit(ROIHitTest::TestRotatedRectangle((c[0] + c[1]) * 0.5f + cv::Point2f(1, 0), c, centre, 30.0f, tol),
-              ROIHandle::RotateHandle, 1.0f);
-    ExpectHit(ROIHitTest::TestRotatedRectangle(centre, c, centre, 30.0f, tol), ROIHandle::Body, 0.0f);
-    ExpectMiss(ROIHitTest::TestRotatedRectangle({300, 300}, c, centre, 30.0f, tol));
+    ExpectHit(turned(mid30 + inward * 2.0f), ROIHandle::BottomEdge, 2.0f);
+    ExpectHit(turned((c[1] + c[2]) * 0.5f), ROIHandle::RotateHandle, 0.0f);
+    ExpectHit(turned((c[0] + c[1]) * 0.5f + cv::Point2f(1, 0)), ROIHandle::RotateHandle, 1.0f);
+    ExpectHit(turned(centre), ROIHandle::Body, 0.0f);
+    ExpectMiss(turned({300, 300}));
     // A circle is grabbed by its rim and its centre only, a small one by the rim first; an annulus's
     // rim is a whole circle, not just the swept sector, and its ring body is no target.
     const cv::Point2f origin(0, 0);
@@ -123,7 +111,6 @@ TEST(ROIHitTest, EveryShapeByItsHandles)
     const std::vector<cv::Point2f> close = {{0, 0}, {4, 0}, {50, 50}};
     ExpectHit(ROIHitTest::TestPolygon({2, 0}, close, 5.0f, false), ROIHandle::PolygonVertex, 2.0f, 0);
     ExpectHit(ROIHitTest::TestPolygon({3, 0}, close, 5.0f, false), ROIHandle::PolygonVertex, 1.0f, 1);
-
     // The integer bounding rectangle counts pixels inclusively: 0..100 is 101
     // pixels wide, so the move handle sits at (50.5, 50.5).
     ExpectHit(ROIHitTest::TestPolygon({52, 51}, square, 5.0f, false), ROIHandle::Body, std::hypot(1.5f, 0.5f));

@@ -24,8 +24,7 @@ ROIEditState FromRecord(int mode, std::vector<cv::Point2f> points, double angle 
 
 void ExpectSameShape(const ROIEditState& actual, const ROIEditState& expected)
 {
-    const ROIShape a = ROIShape::Of(actual);
-    const ROIShape e = ROIShape::Of(expected);
+    const ROIShape a = ROIShape::Of(actual), e = ROIShape::Of(expected);
     EXPECT_TRUE(a.SameAs(e) && a.mode == e.mode) << "kind " << e.mode << ": " << a.roiRect << " vs " << e.roiRect;
     EXPECT_FALSE(actual.dragging);
 }
@@ -64,12 +63,10 @@ TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKindInStepsAndBursts)
             history.CommitBurst(s, 5000 + i * 300); // one burst
         }
         const ROIEditState keyed = s;
-        ASSERT_TRUE(history.Undo(s));
-        ExpectSameShape(s, first);
-        ASSERT_TRUE(history.Undo(s));
-        ExpectSameShape(s, dragged);
-        ASSERT_TRUE(history.Undo(s));
-        ExpectSameShape(s, first);
+        for (const ROIEditState* undone : {&first, &dragged, &first}) {
+            ASSERT_TRUE(history.Undo(s));
+            ExpectSameShape(s, *undone);
+        }
         ASSERT_TRUE(history.Redo(s) && history.Redo(s) && history.Redo(s));
         ExpectSameShape(s, keyed);
         EXPECT_FALSE(history.Redo(s));
@@ -89,7 +86,6 @@ TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKindInStepsAndBursts)
         ++undone;
     EXPECT_EQ(undone, 100);
     EXPECT_EQ(s.roiRect.x, 50.0f);
-
     // A pause ends a burst; a burst that comes back leaves no step.
     for (auto [dx, t] : {std::pair{1, 1000}, {1, 3000}, {-1, 3500}}) {
         ROIKeyboard::Move(s, {float(dx), 0}, {});
@@ -98,7 +94,6 @@ TEST(ROIEditHistory, UndoRedoRestoresExactGeometryOfEveryKindInStepsAndBursts)
     ASSERT_TRUE(history.Undo(s));
     EXPECT_EQ(s.roiRect.x, 50.0f);
     EXPECT_FALSE(history.CanUndo(s));
-
     // A drag in progress and an open polygon are cancelled back to the last finished state.
     const ROIEditState settled = s;
     ROIEditor::Press(s, {55, 5}, 1.0f, 100000);
@@ -117,7 +112,7 @@ TEST(ROIKeyboard, MovesStopAtTheBorderResizeChangesTheMainSizeAndRemoveLeavesNot
 {
     const cv::Size image(100, 80);
     for (ROIEditState s : EveryKind()) {
-        const ROIEditState before = s;
+        const float width = ROIEditRecord::CoveredBox(s).width;
         ROIKeyboard::Move(s, {-1000, 1000}, image);
         const cv::Rect2f box = s.mode == CvROIMode::Point ? cv::Rect2f(s.leftDownPoint, cv::Size2f())
                                                            : ROIEditRecord::CoveredBox(s);
@@ -125,11 +120,16 @@ TEST(ROIKeyboard, MovesStopAtTheBorderResizeChangesTheMainSizeAndRemoveLeavesNot
         EXPECT_NEAR(box.br().y, s.mode == CvROIMode::Point ? 79.0f : 80.0f, 1e-3) << s.mode;
         ROIKeyboard::Move(s, {-1, 1}, image);
         EXPECT_GT(ROIEditRecord::CoveredBox(s).x, -1e-3) << s.mode; // never further out
-        const cv::Rect2f old = ROIEditRecord::CoveredBox(before);
-        EXPECT_NEAR(ROIEditRecord::CoveredBox(s).width, old.width, 1e-3) << s.mode;
+        EXPECT_NEAR(ROIEditRecord::CoveredBox(s).width, width, 1e-3) << s.mode;
+        EXPECT_TRUE(ROIKeyboard::Editable(s));
+        EXPECT_TRUE(ROIKeyboard::Remove(s));
+        EXPECT_FALSE(ROIKeyboard::Editable(s));
+        EXPECT_EQ(ROIEditRecord::ReportedRect(s), cv::Rect());
+        EXPECT_TRUE(ROIEditor::IsReportable(s));
+        EXPECT_FALSE(ROIKeyboard::Remove(s));
     }
-    // Resizing changes each kind's main size, never below one pixel, a rotated rectangle about its
-    // centre, an annulus's inner radius staying inside; a point has no size. Removing leaves nothing.
+    // Removing leaves nothing. Resizing changes each kind's main size, never below one pixel, a
+    // rotated rectangle about its centre, an annulus's inner radius staying inside; a point has no size.
     const auto radii = [](const ROIEditState& s) {
         return cv::Vec2d(ROIEditRecord::OuterRadius(s), ROIEditRecord::InnerRadius(s));
     };
@@ -156,14 +156,6 @@ TEST(ROIKeyboard, MovesStopAtTheBorderResizeChangesTheMainSizeAndRemoveLeavesNot
     ROIKeyboard::Resize(polygon, {20, 0});
     EXPECT_EQ(ROIEditRecord::CoveredBox(polygon), cv::Rect2f(0, 10, 40, 30));
     EXPECT_FALSE(ROIKeyboard::Resize(point, {1, 1}));
-    for (ROIEditState s : EveryKind()) {
-        EXPECT_TRUE(ROIKeyboard::Editable(s));
-        EXPECT_TRUE(ROIKeyboard::Remove(s));
-        EXPECT_FALSE(ROIKeyboard::Editable(s));
-        EXPECT_EQ(ROIEditRecord::ReportedRect(s), cv::Rect());
-        EXPECT_TRUE(ROIEditor::IsReportable(s));
-        EXPECT_FALSE(ROIKeyboard::Remove(s));
-    }
 }
 
 // The current ROI set from a record and read back, as both editing panels do it. A circle's

@@ -5,14 +5,12 @@
 
 namespace {
 
-void Append(std::vector<cv::Point2f>& out, const std::vector<cv::Point2f>& pts)
-{
-    out.insert(out.end(), pts.begin(), pts.end());
-}
-
 std::vector<cv::Point2f> Rewritten(const cvROI& roi)
 {
     std::vector<cv::Point2f> out;
+    const auto Append = [](std::vector<cv::Point2f>& to, const std::vector<cv::Point2f>& pts) {
+        to.insert(to.end(), pts.begin(), pts.end());
+    };
     if (roi.mode == CvROIMode::RotatedRectangle) {
         for (const ROIPoints::Box& box : ROIPoints::TurnedBoxes(roi)) {
             Append(out, ROIPoints::PointsOf(box));
@@ -52,9 +50,8 @@ TEST(ROIPoints, ShapesOfEveryKindWriteBackTheirPoints)
         roi.points = points;
         roi.angle = 30.0;
         EXPECT_EQ(Rewritten(roi), roi.points) << mode;
-        if (mode == CvROIMode::RotatedRectangle && points.size() == 2) {
+        if (mode == CvROIMode::RotatedRectangle && points.size() == 2)
             EXPECT_EQ(ROIPoints::TurnedBoxes(roi).front().angle, 30.0);
-        }
     }
 }
 
