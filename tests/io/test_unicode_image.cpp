@@ -244,7 +244,10 @@ TEST_P(FailedSave, KeepsTheOldFileByteForByte)
 INSTANTIATE_TEST_SUITE_P(Names, FailedSave,
                          testing::Values("\xe5\xa4\xa7\xe3\x81\x8d\xe3\x81\x84.png",  // 大きい.png
                                          std::string(241, 'n') + ".png",
-                                         to_byte_string(std::wstring(81, L'\u5927')) + ".png"));  // 大 81 times
+                                         to_byte_string(std::wstring(81, L'\u5927')) + ".png"),  // 大 81 times
+                         [](const testing::TestParamInfo<std::string>& name) {
+                             return "Bytes" + std::to_string(name.param.size());
+                         });
 
 class NotARegularFile : public testing::TestWithParam<std::string> {};
 
